@@ -1,0 +1,45 @@
+# Helpers shared by the project's CMakeLists files.
+
+# Compile options for the project's own code: warnings as errors, and the
+# sanitizers in the host-asan build.
+add_library(setup_options INTERFACE)
+target_compile_features(setup_options INTERFACE cxx_std_20)
+target_include_directories(setup_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_options(setup_options INTERFACE -Wall -Wextra -Werror)
+if(SETUP_SANITIZE)
+  target_compile_options(setup_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(setup_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(WIN32)
+  # The Windows headers need these before any include; the host headers ignore them.
+  target_compile_definitions(setup_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
+endif()
+
+# setup_layer_library(<target> DIRECTORY <dir> [DEPENDS <targets>...])
+# A static library of every .cpp file directly in <dir>.
+function(setup_layer_library target)
+  cmake_parse_arguments(ARG "" "DIRECTORY" "DEPENDS;EXTRA_SOURCES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${ARG_DIRECTORY}/*.cpp)
+  if(NOT sources AND NOT ARG_EXTRA_SOURCES)
+    add_library(${target} INTERFACE)
+    target_link_libraries(${target} INTERFACE setup_options ${ARG_DEPENDS})
+    return()
+  endif()
+  add_library(${target} STATIC ${sources} ${ARG_EXTRA_SOURCES})
+  target_link_libraries(${target} PUBLIC setup_options ${ARG_DEPENDS})
+endfunction()
+
+# setup_test(<name> DIRECTORY <dir> DEPENDS <targets>...)
+# One GoogleTest executable of every .cpp file in <dir>, registered with CTest.
+function(setup_test name)
+  cmake_parse_arguments(ARG "" "DIRECTORY" "DEPENDS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${ARG_DIRECTORY}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE setup_options ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "HOSTWIN_PREFIX=${CMAKE_BINARY_DIR}/test-prefix/${name}")
+endfunction()

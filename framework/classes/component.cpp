@@ -1,0 +1,99 @@
+#include "framework/classes/component.h"
+
+#include "runtime/exceptions.h"
+#include "runtime/resstrings.h"
+
+#include <algorithm>
+
+constinit const TClass TPersistent::ClassInfo = MakeClass<TPersistent>("TPersistent", &TObject::ClassInfo);
+constinit const TClass TComponent::ClassInfo = MakeClass<TComponent>("TComponent", &TPersistent::ClassInfo);
+
+bool IsValidIdentifier(std::string_view name) {
+    if (name.empty()) return false;
+    auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (!letter(name[0])) return false;
+    return std::all_of(name.begin() + 1, name.end(),
+                       [&](char c) { return letter(c) || (c >= '0' && c <= '9'); });
+}
+
+void TComponent::Create(TComponent* owner) {
+    if (owner) owner->InsertComponent(this);
+}
+
+void TComponent::DestructionStarting() {
+    IncludeState(lsDestroying);
+    TPersistent::DestructionStarting();
+}
+
+void TComponent::Destroy() {
+    IncludeState(lsDestroying);
+    // Each owned component leaves this list as it is destroyed.
+    while (!components_.empty()) {
+        TComponent* last = components_.back();
+        FreeObject(last);
+        if (!components_.empty() && components_.back() == last) components_.pop_back();
+    }
+    if (owner_) owner_->RemoveComponent(this);
+    TPersistent::Destroy();
+}
+
+void TComponent::SetName(const std::string& name) {
+    if (name == name_) return;
+    if (!name.empty() && !IsValidIdentifier(name))
+        throw EComponentError(FormatResString(SInvalidName, {name}));
+    if (!name.empty() && owner_) {
+        TComponent* other = owner_->FindComponent(name);
+        if (other && other != this)
+            throw EComponentError(FormatResString(SDuplicateName, {name}));
+    }
+    name_ = name;
+}
+
+TComponent* TComponent::FindComponent(std::string_view name) const {
+    if (name.empty()) return nullptr;
+    for (TComponent* component : components_)
+        if (SameName(component->name_, name)) return component;
+    return nullptr;
+}
+
+void TComponent::InsertComponent(TComponent* component) {
+    if (component->owner_) component->owner_->RemoveComponent(component);
+    components_.push_back(component);
+    component->owner_ = this;
+}
+
+void TComponent::RemoveComponent(TComponent* component) {
+    auto it = std::find(components_.begin(), components_.end(), component);
+    if (it == components_.end()) return;
+    components_.erase(it);
+    component->owner_ = nullptr;
+}
+
+void TComponent::DescriptionLoaded() { ExcludeState(lsLoading); }
+
+TComponent* TComponent::ChildOwnerFor() { return nullptr; }
+
+TComponent* TComponent::ChildParentFor() { return this; }
+
+void TComponent::PlaceChild(TComponent*, int) {}
+
+void TComponent::AttachToParent(TComponent*) {}
+
+TComponent* TComponent::ParentComponentOf() { return nullptr; }
+
+TComponent* ConstructComponent(const TClass* cls, TComponent* owner) {
+    TObject* object = cls->NewObject ? cls->NewObject() : nullptr;
+    TComponent* component = As<TComponent>(object);
+    if (!component) {
+        delete object;
+        throw EComponentError(FormatResString(SAbstractError, {cls->Name}));
+    }
+    try {
+        component->Create(owner);
+    } catch (...) {
+        DiscardObject(component);
+        throw;
+    }
+    component->ConstructionFinished();
+    return component;
+}

@@ -1,0 +1,112 @@
+// kernel32: the global atom table. Names compare without regard to case;
+// each add counts a reference that GlobalDeleteAtom takes back.
+#include "hostwin/windows.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace {
+
+struct AtomEntry {
+    std::string name;
+    int references = 0;
+};
+
+struct AtomTable {
+    std::mutex mutex;
+    std::map<ATOM, AtomEntry> atoms;
+    ATOM next = 0xC000;
+};
+
+AtomTable& Table() {
+    static AtomTable table;
+    return table;
+}
+
+bool SameName(const std::string& a, const char* b) {
+    if (a.size() != std::strlen(b)) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+ATOM Find(AtomTable& table, const char* name) {
+    for (auto& [atom, entry] : table.atoms)
+        if (SameName(entry.name, name)) return atom;
+    return 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+ATOM WINAPI GlobalAddAtomA(LPCSTR name) {
+    if (!name) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (IS_INTRESOURCE(name)) return static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
+    if (!*name || std::strlen(name) > 255) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    AtomTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    ATOM atom = Find(table, name);
+    if (!atom) {
+        if (table.next == 0) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return 0;
+        }
+        atom = table.next++;
+        table.atoms[atom].name = name;
+    }
+    ++table.atoms[atom].references;
+    return atom;
+}
+
+ATOM WINAPI GlobalFindAtomA(LPCSTR name) {
+    if (!name) return 0;
+    if (IS_INTRESOURCE(name)) return static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
+    AtomTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    ATOM atom = Find(table, name);
+    if (!atom) SetLastError(ERROR_FILE_NOT_FOUND);
+    return atom;
+}
+
+ATOM WINAPI GlobalDeleteAtom(ATOM atom) {
+    if (atom < 0xC000) return 0;
+    AtomTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    auto it = table.atoms.find(atom);
+    if (it == table.atoms.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return atom;
+    }
+    if (--it->second.references == 0) table.atoms.erase(it);
+    return 0;
+}
+
+UINT WINAPI GlobalGetAtomNameA(ATOM atom, LPSTR buffer, int size) {
+    if (size <= 0) return 0;
+    AtomTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    auto it = table.atoms.find(atom);
+    if (it == table.atoms.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    size_t length = std::min(it->second.name.size(), static_cast<size_t>(size - 1));
+    std::memcpy(buffer, it->second.name.data(), length);
+    buffer[length] = 0;
+    return static_cast<UINT>(length);
+}
+
+}  // extern "C"

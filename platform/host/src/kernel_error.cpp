@@ -1,0 +1,11 @@
+// kernel32: the per-thread last-error value.
+#include "hostwin/windows.h"
+
+namespace {
+thread_local DWORD lastError = ERROR_SUCCESS;
+}
+
+extern "C" {
+DWORD WINAPI GetLastError() { return lastError; }
+void WINAPI SetLastError(DWORD error) { lastError = error; }
+}

@@ -1,0 +1,155 @@
+#include "machine.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <sys/stat.h>
+
+namespace hostwin {
+namespace {
+
+const char* Env(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+void MakeDirectories(const std::string& path) {
+    std::string partial;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || (path[i] == '/' && i > 0)) {
+            partial = path.substr(0, i);
+            mkdir(partial.c_str(), 0777);
+        }
+    }
+}
+
+// The POSIX locale decides the Windows locale as Wine decides it.
+bool PosixLocaleIsJapanese() {
+    const char* locale = Env("LC_ALL");
+    if (!locale) locale = Env("LC_CTYPE");
+    if (!locale) locale = Env("LANG");
+    return locale && std::strncmp(locale, "ja_JP", 5) == 0;
+}
+
+UINT CodePageOfLocale(LCID lcid) { return (lcid & 0xFFFF) == 0x0411 ? 932 : 1252; }
+
+bool ParseSize(std::string_view text, LONG& width, LONG& height) {
+    unsigned w = 0, h = 0;
+    char tail = 0;
+    std::string copy(text);
+    if (std::sscanf(copy.c_str(), "%ux%u%c", &w, &h, &tail) != 2 || w == 0 || h == 0) return false;
+    width = static_cast<LONG>(w);
+    height = static_cast<LONG>(h);
+    return true;
+}
+
+void Warn(const char* variable, const char* value) {
+    std::fprintf(stderr, "hostwin: ignoring malformed %s=%s\n", variable, value);
+}
+
+std::vector<RECT> ReadMonitors() {
+    std::vector<RECT> monitors;
+    if (const char* list = Env("HOSTWIN_MONITORS")) {
+        std::string_view rest(list);
+        while (!rest.empty()) {
+            size_t end = rest.find(';');
+            std::string item(rest.substr(0, end));
+            rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+            if (item.empty()) continue;
+            int x = 0, y = 0;
+            unsigned w = 0, h = 0;
+            char tail = 0;
+            if (std::sscanf(item.c_str(), "%d,%d,%ux%u%c", &x, &y, &w, &h, &tail) != 4 || !w ||
+                !h) {
+                Warn("HOSTWIN_MONITORS", list);
+                monitors.clear();
+                break;
+            }
+            monitors.push_back(RECT{x, y, x + static_cast<LONG>(w), y + static_cast<LONG>(h)});
+        }
+    }
+    if (monitors.empty()) {
+        LONG width = 1024, height = 768;
+        if (const char* screen = Env("HOSTWIN_SCREEN")) {
+            if (!ParseSize(screen, width, height)) {
+                Warn("HOSTWIN_SCREEN", screen);
+                width = 1024;
+                height = 768;
+            }
+        }
+        monitors.push_back(RECT{0, 0, width, height});
+    }
+    return monitors;
+}
+
+Machine LoadMachine() {
+    Machine machine;
+    if (const char* prefix = Env("HOSTWIN_PREFIX")) {
+        machine.prefix = prefix;
+    } else {
+        const char* home = Env("HOME");
+        machine.prefix = std::string(home ? home : "/tmp") + "/.hostwin";
+    }
+    while (machine.prefix.size() > 1 && machine.prefix.back() == '/') machine.prefix.pop_back();
+    MakeDirectories(machine.prefix + "/drive_c/windows/system32");
+
+    bool japanese = PosixLocaleIsJapanese();
+    machine.userLcid = japanese ? 1041 : 1033;
+    unsigned long number = 0;
+    const char* lcid = Env("HOSTWIN_LCID");
+    if (lcid) {
+        if (ParseMachineNumber(lcid, number) && number <= 0xFFFFFFFFul)
+            machine.userLcid = static_cast<LCID>(number);
+        else
+            Warn("HOSTWIN_LCID", lcid);
+    }
+    machine.ansiCodePage = lcid ? CodePageOfLocale(machine.userLcid) : (japanese ? 932 : 1252);
+    if (const char* acp = Env("HOSTWIN_ACP")) {
+        if (ParseMachineNumber(acp, number) && (number == 932 || number == 1252))
+            machine.ansiCodePage = static_cast<UINT>(number);
+        else
+            Warn("HOSTWIN_ACP", acp);
+    }
+    machine.oemCodePage = machine.ansiCodePage == 932 ? 932 : 437;
+
+    if (const char* dpi = Env("HOSTWIN_DPI")) {
+        if (ParseMachineNumber(dpi, number) && number >= 1 && number <= 1000)
+            machine.dpi = static_cast<int>(number);
+        else
+            Warn("HOSTWIN_DPI", dpi);
+    }
+    machine.monitors = ReadMonitors();
+    if (const char* journal = Env("HOSTWIN_JOURNAL")) machine.journalPath = journal;
+    return machine;
+}
+
+}  // namespace
+
+bool ParseMachineNumber(const char* text, unsigned long& value) {
+    if (!text || !*text) return false;
+    int base = 10;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text += 2;
+        if (!*text) return false;
+    }
+    for (const char* p = text; *p; ++p)
+        if (base == 10 ? (*p < '0' || *p > '9') : !std::isxdigit(static_cast<unsigned char>(*p)))
+            return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtoul(text, &end, base);
+    return errno == 0 && end && *end == 0;
+}
+
+const Machine& TheMachine() {
+    static const Machine machine = LoadMachine();
+    return machine;
+}
+
+std::string DriveCPath() { return TheMachine().prefix + "/drive_c"; }
+
+}  // namespace hostwin

@@ -1,0 +1,183 @@
+#include "paths.h"
+
+#include "codepage.h"
+#include "machine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace hostwin {
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Splits a Windows path (after its drive) into components, resolving "." and
+// ".." lexically as Windows does.
+std::vector<std::string> SplitComponents(std::string_view path, std::vector<std::string> base) {
+    size_t i = 0;
+    while (i <= path.size()) {
+        size_t end = i;
+        while (end < path.size() && !IsSeparator(path[end])) {
+            // A trail byte of a double-byte character may have the backslash's code.
+            bool lead = IsLeadByte(CP_ACP, static_cast<BYTE>(path[end]));
+            end += lead && end + 1 < path.size() ? 2 : 1;
+        }
+        if (end > path.size()) end = path.size();
+        std::string component(path.substr(i, end - i));
+        if (component == "..") {
+            if (!base.empty()) base.pop_back();
+        } else if (!component.empty() && component != ".") {
+            base.push_back(component);
+        }
+        i = end + 1;
+    }
+    return base;
+}
+
+std::vector<std::string> SplitPosix(std::string_view posix) {
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i < posix.size()) {
+        size_t end = posix.find('/', i);
+        if (end == std::string_view::npos) end = posix.size();
+        if (end > i) parts.emplace_back(posix.substr(i, end - i));
+        i = end + 1;
+    }
+    return parts;
+}
+
+// Finds an entry of directory whose name equals name (UTF-8) without regard to case.
+std::optional<std::string> MatchEntry(const std::string& directory, const std::string& name) {
+    struct stat info;
+    std::string exact = directory == "/" ? "/" + name : directory + "/" + name;
+    if (lstat(exact.c_str(), &info) == 0) return name;
+    DIR* dir = opendir(directory.c_str());
+    if (!dir) return std::nullopt;
+    std::optional<std::string> found;
+    while (dirent* entry = readdir(dir)) {
+        if (EqualIgnoringCaseUtf8(entry->d_name, name)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
+}
+
+std::string Join(const std::string& root, const std::vector<std::string>& parts) {
+    std::string out = root;
+    for (const std::string& part : parts) {
+        if (out.empty() || out.back() != '/') out += '/';
+        out += part;
+    }
+    return out.empty() ? "/" : out;
+}
+
+struct DrivePath {
+    char drive;                         // upper-case drive letter
+    std::vector<std::string> components;  // ANSI components below the drive root
+};
+
+// The current directory as a drive and components.
+std::optional<DrivePath> CurrentDrivePath() {
+    std::string windows = PosixToWindows(PosixCurrentDirectory());
+    if (windows.size() < 2 || windows[1] != ':') return std::nullopt;
+    return DrivePath{windows[0], SplitComponents(std::string_view(windows).substr(2), {})};
+}
+
+std::optional<DrivePath> ParseWindowsPath(std::string_view path) {
+    if (path.empty()) return std::nullopt;
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
+        return std::nullopt;  // UNC and device paths are not mapped
+    auto current = CurrentDrivePath();
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+        char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        std::string_view rest = path.substr(2);
+        if (!rest.empty() && IsSeparator(rest[0])) return DrivePath{drive, SplitComponents(rest, {})};
+        // Drive-relative: relative to the current directory when it is on that drive.
+        std::vector<std::string> base;
+        if (current && current->drive == drive) base = current->components;
+        return DrivePath{drive, SplitComponents(rest, base)};
+    }
+    if (!current) return std::nullopt;
+    if (IsSeparator(path[0])) return DrivePath{current->drive, SplitComponents(path, {})};
+    return DrivePath{current->drive, SplitComponents(path, current->components)};
+}
+
+std::optional<std::string> DriveRoot(char drive) {
+    if (drive == 'C') return DriveCPath();
+    if (drive == 'Z') return std::string("/");
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string PosixCurrentDirectory() {
+    std::vector<char> buffer(4096);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (buffer.size() > (1u << 20)) return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+std::optional<std::string> WindowsToPosix(std::string_view ansiPath) {
+    auto parsed = ParseWindowsPath(ansiPath);
+    if (!parsed) return std::nullopt;
+    auto root = DriveRoot(parsed->drive);
+    if (!root) return std::nullopt;
+    std::string current = *root;
+    bool exists = true;
+    for (const std::string& ansiComponent : parsed->components) {
+        std::string name = AnsiToUtf8(ansiComponent);
+        if (exists) {
+            if (auto match = MatchEntry(current, name)) {
+                name = *match;
+            } else {
+                exists = false;
+            }
+        }
+        current = Join(current, {name});
+    }
+    return current;
+}
+
+std::string PosixToWindows(std::string_view posixPath) {
+    std::string driveC = DriveCPath();
+    std::vector<std::string> parts = SplitPosix(posixPath);
+    std::vector<std::string> cParts = SplitPosix(driveC);
+    bool onC = parts.size() >= cParts.size() &&
+               std::equal(cParts.begin(), cParts.end(), parts.begin());
+    std::string out = onC ? "C:" : "Z:";
+    size_t first = onC ? cParts.size() : 0;
+    if (first == parts.size()) return out + "\\";
+    for (size_t i = first; i < parts.size(); ++i) out += "\\" + Utf8ToAnsi(parts[i]);
+    return out;
+}
+
+std::optional<std::string> FullWindowsPath(std::string_view ansiPath) {
+    auto parsed = ParseWindowsPath(ansiPath);
+    if (!parsed) return std::nullopt;
+    std::string out(1, parsed->drive);
+    out += ":";
+    if (parsed->components.empty()) return out + "\\";
+    for (const std::string& part : parsed->components) out += "\\" + part;
+    if (IsSeparator(ansiPath.back())) out += "\\";
+    return out;
+}
+
+bool PosixFileExists(const std::string& posixPath) {
+    struct stat info;
+    return stat(posixPath.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool PosixDirectoryExists(const std::string& posixPath) {
+    struct stat info;
+    return stat(posixPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace hostwin

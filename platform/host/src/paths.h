@@ -1,0 +1,32 @@
+// Paths as Wine maps them: drive Z: is the POSIX root, drive C: is
+// $HOSTWIN_PREFIX/drive_c. Windows paths are byte strings in the ANSI code
+// page with backslashes (forward slashes are accepted too); POSIX names are
+// UTF-8. Names resolve case-insensitively against what exists.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace hostwin {
+
+// The POSIX path of a Windows path (absolute, drive-relative, rooted or
+// relative to the current directory). Each existing component is matched
+// without regard to case; components that do not exist are kept as written.
+// No value for paths the host cannot map (other drives, UNC names, empty).
+std::optional<std::string> WindowsToPosix(std::string_view ansiPath);
+
+// The Windows form (ANSI code page) of an absolute POSIX path.
+std::string PosixToWindows(std::string_view posixPath);
+
+// The lexically normalised absolute Windows form of a path (GetFullPathNameA).
+std::optional<std::string> FullWindowsPath(std::string_view ansiPath);
+
+// The POSIX current directory.
+std::string PosixCurrentDirectory();
+
+// True when the POSIX path names an existing file (not a directory).
+bool PosixFileExists(const std::string& posixPath);
+bool PosixDirectoryExists(const std::string& posixPath);
+
+}  // namespace hostwin
