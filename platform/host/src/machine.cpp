@@ -122,7 +122,6 @@ Machine LoadMachine() {
             Warn("HOSTWIN_DPI", dpi);
     }
     machine.monitors = ReadMonitors();
-    if (const char* journal = Env("HOSTWIN_JOURNAL")) machine.journalPath = journal;
     return machine;
 }
 

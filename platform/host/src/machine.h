@@ -17,7 +17,6 @@ struct Machine {
     UINT oemCodePage = 437;    // the OEM code page (932 on a Japanese machine)
     int dpi = 96;              // LOGPIXELSX/LOGPIXELSY of the screen
     std::vector<RECT> monitors;  // the first is the primary monitor
-    std::string journalPath;   // empty: no journal is written
 };
 
 // The machine of this process, read from the environment on first use; the
