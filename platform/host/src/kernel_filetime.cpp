@@ -23,12 +23,12 @@ LONGLONG DaysFrom1601(int year, int month, int day) {
     int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
     int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     LONGLONG fromEpoch0 = era * 146097 + dayOfEra;
-    const LONGLONG daysTo1601 = 584693;  // the same count for 1601-01-01
+    const LONGLONG daysTo1601 = 584694;  // the same count for 1601-01-01
     return fromEpoch0 - daysTo1601;
 }
 
 void DateOfDays(LONGLONG days, int& year, int& month, int& day) {
-    LONGLONG z = days + 584693;
+    LONGLONG z = days + 584694;
     LONGLONG era = z / 146097;
     int dayOfEra = static_cast<int>(z - era * 146097);
     int yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;

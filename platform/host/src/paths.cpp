@@ -167,7 +167,9 @@ std::string PosixToWindows(std::string_view posixPath) {
 std::optional<std::string> FullWindowsPath(std::string_view ansiPath) {
     auto parsed = ParseWindowsPath(ansiPath);
     if (!parsed) return std::nullopt;
-    std::string out(1, parsed->drive);
+    // The drive letter keeps the case it was written in.
+    bool hasDrive = ansiPath.size() >= 2 && ansiPath[1] == ':';
+    std::string out(1, hasDrive ? ansiPath[0] : parsed->drive);
     out += ":";
     if (parsed->components.empty()) return out + "\\";
     for (const std::string& part : parsed->components) out += "\\" + part;
