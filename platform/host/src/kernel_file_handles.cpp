@@ -117,7 +117,7 @@ bool FileOpenWithoutDeleteSharing(const struct stat& info) {
     auto it = open.byFile.find({info.st_dev, info.st_ino});
     if (it == open.byFile.end()) return false;
     for (const FileObject* other : it->second)
-        if (!(other->Share() & FILE_SHARE_DELETE)) return true;
+        if (other->UsesData() && !(other->Share() & FILE_SHARE_DELETE)) return true;
     return false;
 }
 
