@@ -2,11 +2,13 @@
 // function and ends through the orderly exit.
 #include "platform/win32.h"
 #include "runtime/modules.h"
+#include "system/doublebyte.h"
 
 namespace {
 
 // The modules of the program, in start-up order; shutdown runs in reverse.
 const TModuleStep programModules[] = {
+    {"doublebyte", StartDoubleByteModule, nullptr},
     {"runtime", nullptr, nullptr},
 };
 
