@@ -137,6 +137,10 @@ void TWriter::WriteBlob(std::span<const uint8_t> bytes) {
 
 void TWriter::WriteNameSet(std::span<const std::string> names) {
     WriteTag(tgNameSet);
-    for (const std::string& name : names) WriteShortText(name);
+    for (const std::string& name : names) {
+        // An empty name would end the set early.
+        if (name.empty()) throw EWriteError(LoadResString(SWriteError));
+        WriteShortText(name);
+    }
     WriteShortText("");
 }
