@@ -77,7 +77,8 @@ private:
 
     void TaggedInteger(const Json& owner, const char* key, const char* tagKey) {
         int64_t value = owner.At(key).AsInteger();
-        uint8_t tag = value >= -128 && value <= 127 ? tgSigned8 : value >= -32768 && value <= 32767 ? tgSigned16 : tgSigned32;
+        uint8_t tag = SmallestIntegerTag(value);
+        if (tag == tgSigned64) tag = tgSigned32;  // positions and orders are 32-bit: reported as not fitting
         if (const Json* named = owner.Find(tagKey)) tag = Tag(*named);
         if (tag != tgSigned8 && tag != tgSigned16 && tag != tgSigned32)
             throw JsonError(std::string("\"") + tagKey + "\" must be an integer tag");

@@ -17,12 +17,6 @@ namespace {
 
 bool IsIntegerTag(uint8_t tag) { return tag == tgSigned8 || tag == tgSigned16 || tag == tgSigned32; }
 
-uint8_t SmallestIntegerTag(int64_t value) {
-    if (value >= -128 && value <= 127) return tgSigned8;
-    if (value >= -32768 && value <= 32767) return tgSigned16;
-    return tgSigned32;
-}
-
 template <class T> std::string NumberText(const char* format, T value) {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
