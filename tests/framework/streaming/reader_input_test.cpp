@@ -41,6 +41,20 @@ TEST(ReaderInput, ValueReadersDecodeEveryEncoding) {
     EXPECT_EQ(in.Offset(), 66);
 }
 
+TEST(ReaderInput, PeeksStayInTheBufferAndResyncHandsBackWhatWasReadAhead) {
+    TMemoryStream stream({tgSigned8, 1, tgSigned8, 2, tgSigned8, 3});
+    TReader reader(stream, 4);
+    EXPECT_EQ(reader.PeekTag(), tgSigned8);
+    EXPECT_EQ(reader.ReadIntValue(), 1);
+    EXPECT_EQ(stream.Position(), 4);  // one chunk read ahead
+    EXPECT_EQ(reader.StreamOffset(), 2);
+    reader.Resync();
+    EXPECT_EQ(stream.Position(), 2);
+    EXPECT_EQ(reader.ReadIntValue(), 2);
+    EXPECT_EQ(reader.ReadIntValue(), 3);
+    EXPECT_EQ(MessageOf<EReadError>([&] { reader.PeekTag(); }), Text(SReadError));
+}
+
 TEST(ReaderInput, IntegerTagsStandInForFloatsCurrencyDatesAnd64Bits) {
     Input in({tgSigned8, 3, tgSigned8, 3, tgSigned16, 0x10, 0x00, tgSigned8, 0xFF, tgSigned8, 9});
     EXPECT_EQ(in->ReadFloatValue(), 3.0L);
