@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <ctime>
@@ -86,10 +87,17 @@ Key& Key::ObtainSubkey(std::string_view name, bool* created) {
 
 bool Key::RemoveSubkey(std::string_view name) { return subkeys.erase(FoldName(name)) > 0; }
 
+std::vector<Value>::iterator Key::ValueSlot(std::string_view name) {
+    std::u32string folded = FoldName(name);
+    return std::lower_bound(values.begin(), values.end(), folded,
+                            [](const Value& value, const std::u32string& wanted) {
+                                return FoldName(value.name) < wanted;
+                            });
+}
+
 Value* Key::FindValue(std::string_view name) {
-    for (Value& value : values)
-        if (EqualIgnoringCaseUtf8(value.name, name)) return &value;
-    return nullptr;
+    auto slot = ValueSlot(name);
+    return slot != values.end() && FoldName(slot->name) == FoldName(name) ? &*slot : nullptr;
 }
 
 const Value* Key::FindValue(std::string_view name) const {
@@ -102,17 +110,14 @@ void Key::SetValue(std::string_view name, DWORD type, std::string data) {
         existing->data = std::move(data);
         return;
     }
-    values.push_back(Value{std::string(name), type, std::move(data)});
+    values.insert(ValueSlot(name), Value{std::string(name), type, std::move(data)});
 }
 
 bool Key::RemoveValue(std::string_view name) {
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        if (EqualIgnoringCaseUtf8(it->name, name)) {
-            values.erase(it);
-            return true;
-        }
-    }
-    return false;
+    Value* existing = FindValue(name);
+    if (!existing) return false;
+    values.erase(values.begin() + (existing - values.data()));
+    return true;
 }
 
 Key* Key::Descend(const std::vector<std::string>& path) {

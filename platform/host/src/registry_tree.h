@@ -47,8 +47,9 @@ struct Value {
 bool IsStringType(DWORD type);
 
 // A name's folded form: the key under which names compare and sort. Windows
-// compares key names without regard to case; Wine sorts the folded names by
-// code point, which decides RegEnumKeyExA's order.
+// compares key and value names without regard to case; Wine sorts the folded
+// names by code point, which decides the order RegEnumKeyExA and
+// RegEnumValueA report them in.
 std::u32string FoldName(std::string_view utf8);
 
 struct Key {
@@ -56,7 +57,7 @@ struct Key {
     uint64_t id = 0;      // identity of this key while the process runs (see InheritKeyIds)
     FILETIME lastWrite{};
     std::map<std::u32string, std::unique_ptr<Key>> subkeys;  // by folded name
-    std::vector<Value> values;  // in the order they were first set
+    std::vector<Value> values;  // by folded name, the order Wine enumerates them in
 
     Key* FindSubkey(std::string_view name) const;
     // The subkey of that name, created (with a new id) when missing; created tells which.
@@ -65,9 +66,12 @@ struct Key {
 
     Value* FindValue(std::string_view name);
     const Value* FindValue(std::string_view name) const;
-    // Sets or replaces a value; a new value goes after the others.
+    // Sets or replaces a value.
     void SetValue(std::string_view name, DWORD type, std::string data);
     bool RemoveValue(std::string_view name);
+
+    // Where a value of that name is, or would go.
+    std::vector<Value>::iterator ValueSlot(std::string_view name);
 
     // The key at a path below this one, or null.
     Key* Descend(const std::vector<std::string>& path);
