@@ -21,9 +21,11 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
     line.command = Lower(arguments[0]);
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        // Options begin with a slash (or a dash); a lone "-" or a path is positional.
-        bool option = argument.size() >= 2 && (argument[0] == '/' || argument[0] == '-') &&
-                      std::isalpha(static_cast<unsigned char>(argument[1]));
+        // Options are a slash (or a dash) and letters; anything else, a
+        // POSIX path such as /tmp/x.reg included, is positional.
+        bool option = argument.size() >= 2 && (argument[0] == '/' || argument[0] == '-');
+        for (size_t k = 1; option && k < argument.size(); ++k)
+            option = std::isalpha(static_cast<unsigned char>(argument[k]));
         if (!option) {
             line.positional.push_back(argument);
             continue;
