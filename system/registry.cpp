@@ -4,15 +4,21 @@
 #include "runtime/resstrings.h"
 #include "runtime/typeinfo.h"
 
-constinit const TClass TRegistry::ClassInfo = MakeClass<TRegistry>("TRegistry", &TObject::ClassInfo);
+constinit const TClass TRegistry::ClassInfo =
+    MakeClass<TRegistry>("TRegistry", &TObject::ClassInfo);
 
 TValueKind ValueKindOf(DWORD type) {
     switch (type) {
-    case REG_SZ: return dkText;
-    case REG_EXPAND_SZ: return dkExpandText;
-    case REG_BINARY: return dkBinary;
-    case REG_DWORD: return dkNumber;
-    default: return dkUnknown;
+    case REG_SZ:
+        return dkText;
+    case REG_EXPAND_SZ:
+        return dkExpandText;
+    case REG_BINARY:
+        return dkBinary;
+    case REG_DWORD:
+        return dkNumber;
+    default:
+        return dkUnknown;
     }
 }
 
@@ -22,7 +28,9 @@ TRegistry::TRegistry() {
     FDeferWrites = true;
 }
 
-TRegistry::~TRegistry() { CloseCurrent(); }
+TRegistry::~TRegistry() {
+    CloseCurrent();
+}
 
 void TRegistry::Destroy() {
     CloseCurrent();
@@ -30,7 +38,7 @@ void TRegistry::Destroy() {
 }
 
 void TRegistry::SelectHive(HKEY root) {
-    if (root == FHive) return;  // an open key stays open
+    if (root == FHive) return; // an open key stays open
     if (FOwnsHive) {
         RegCloseKey(FHive);
         FOwnsHive = false;

@@ -21,7 +21,7 @@ enum TValueKind : uint8_t { dkUnknown, dkText, dkExpandText, dkNumber, dkBinary 
 
 struct TValueInfo {
     TValueKind Kind;
-    int32_t ByteSize;  // the data size the registry reports, in bytes
+    int32_t ByteSize; // the data size the registry reports, in bytes
 };
 
 // The value kind of a Win32 value type code (REG_*).

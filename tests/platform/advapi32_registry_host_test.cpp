@@ -14,10 +14,12 @@ using namespace registry_test;
 
 namespace {
 
-std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 std::string StorePath() {
-    GetACP();  // the machine's first use creates its directory
+    GetACP(); // the machine's first use creates its directory
     return std::string(std::getenv("HOSTWIN_PREFIX")) + "/registry.reg";
 }
 
@@ -59,7 +61,8 @@ TEST(RegistryHostStore, WritesRegeditSyntax) {
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Format", 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    ASSERT_EQ(SetBytes(key, "Path", REG_SZ, Bytes("C:\\Program Files\\\"x\".exe", 25)), ERROR_SUCCESS);
+    ASSERT_EQ(SetBytes(key, "Path", REG_SZ, Bytes("C:\\Program Files\\\"x\".exe", 25)),
+              ERROR_SUCCESS);
     ASSERT_EQ(SetBytes(key, nullptr, REG_SZ, Bytes("default", 8)), ERROR_SUCCESS);
     ASSERT_EQ(SetBytes(key, "Number", REG_DWORD, Bytes("\x2a\0\0\0", 4)), ERROR_SUCCESS);
     ASSERT_EQ(SetBytes(key, "Bytes", REG_BINARY, Bytes("\x01\xff", 2)), ERROR_SUCCESS);
@@ -86,26 +89,27 @@ TEST(RegistryHostStore, WritesRegeditSyntax) {
         "\n\"Long\"=hex:11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,\\\n"
         "  11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11,11\n",
     };
-    for (const char* line : lines) EXPECT_NE(store.find(line), std::string::npos) << line << store;
+    for (const char* line : lines)
+        EXPECT_NE(store.find(line), std::string::npos) << line << store;
 }
 
 TEST(RegistryHostStore, ReadsFilesAsRegeditWritesThem) {
-    const std::string body =
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Read]\n"
-        "\"Text\"=\"caf\xc3\xa9 \\\"q\\\" \\\\\"\n"
-        "@=\"d\"\n"
-        "; a comment\n"
-        "\"Number\"=dword:0000002A\n"
-        "\"Long\"=hex:01,02,\\\n"
-        "  03,04\n"
-        "\"Expand\"=hex(2):25,00,41,00,25,00,00,00\n"
-        "\"Bare\"=hex(1):61,00,62,00\n"
-        "\"Odd\"=hex(1):61,00,62\n"
-        "\n"
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Read\\Empty]\n";
+    const std::string body = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Read]\n"
+                             "\"Text\"=\"caf\xc3\xa9 \\\"q\\\" \\\\\"\n"
+                             "@=\"d\"\n"
+                             "; a comment\n"
+                             "\"Number\"=dword:0000002A\n"
+                             "\"Long\"=hex:01,02,\\\n"
+                             "  03,04\n"
+                             "\"Expand\"=hex(2):25,00,41,00,25,00,00,00\n"
+                             "\"Bare\"=hex(1):61,00,62,00\n"
+                             "\"Odd\"=hex(1):61,00,62\n"
+                             "\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Read\\Empty]\n";
     auto crlf = [](std::string text) {
         std::string out;
-        for (char c : text) out += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        for (char c : text)
+            out += c == '\n' ? std::string("\r\n") : std::string(1, c);
         return out;
     };
     auto utf16 = [](const std::string& utf8) {
@@ -134,14 +138,15 @@ TEST(RegistryHostStore, ReadsFilesAsRegeditWritesThem) {
         SCOPED_TRACE(input.name);
         WriteFile(StorePath(), input.file);
         HKEY key = nullptr;
-        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\READ", 0, KEY_READ, &key), ERROR_SUCCESS);
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\READ", 0, KEY_READ, &key),
+                  ERROR_SUCCESS);
         ExpectValue(HERE, key, "Text", REG_SZ, Bytes("caf\xe9 \"q\" \\", 11));
         ExpectValue(HERE, key, "", REG_SZ, Bytes("d", 2));
         ExpectValue(HERE, key, "Number", REG_DWORD, Bytes("\x2a\0\0\0", 4));
         ExpectValue(HERE, key, "Long", REG_BINARY, "\x01\x02\x03\x04");
         ExpectValue(HERE, key, "Expand", REG_EXPAND_SZ, Bytes("%A%", 4));
         ExpectValue(HERE, key, "Bare", REG_SZ, "ab");
-        ExpectValue(HERE, key, "Odd", REG_SZ, "a");  // the odd byte is half a character
+        ExpectValue(HERE, key, "Odd", REG_SZ, "a"); // the odd byte is half a character
         HKEY empty = nullptr;
         EXPECT_EQ(RegOpenKeyExA(key, "Empty", 0, KEY_READ, &empty), ERROR_SUCCESS);
         RegCloseKey(empty);
@@ -172,7 +177,8 @@ TEST(RegistryHostStore, KeepsEveryValueExactlyThroughTheFile) {
     for (const auto& value : values)
         ASSERT_EQ(SetBytes(key.Handle(), value.name, value.type, value.data), ERROR_SUCCESS);
     TouchStore();
-    for (const auto& value : values) ExpectValue(HERE, key.Handle(), value.name, value.type, value.data);
+    for (const auto& value : values)
+        ExpectValue(HERE, key.Handle(), value.name, value.type, value.data);
 }
 
 TEST(RegistryHostStore, StoresTextAsUtf8) {
@@ -214,8 +220,8 @@ TEST(RegistryHostStore, RefusesAMalformedStoreAndLeavesItAlone) {
         HKEY key = nullptr;
         ::testing::internal::CaptureStderr();
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "A", 0, KEY_READ, &key), ERROR_BADDB);
-        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "B", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                  nullptr),
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "B", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &key, nullptr),
                   ERROR_BADDB);
         EXPECT_EQ(SetBytes(HKEY_CURRENT_USER, "x", REG_SZ, Bytes("y", 2)), ERROR_BADDB);
         std::string errors = ::testing::internal::GetCapturedStderr();
@@ -249,7 +255,8 @@ TEST(RegistryHostStore, FailedWriteLeavesTheStoreWhole) {
     rmdir(blocker.c_str());
     EXPECT_EQ(ReadFile(StorePath()), before);
     DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExA(key.Handle(), "Lost", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(key.Handle(), "Lost", nullptr, nullptr, nullptr, &size),
+              ERROR_FILE_NOT_FOUND);
     ExpectValue(HERE, key.Handle(), "Kept", REG_SZ, Bytes("1", 2));
 }
 
@@ -259,7 +266,8 @@ TEST(RegistryHostJournal, RecordsEverySetAndDelete) {
     ASSERT_EQ(setenv("HOSTWIN_JOURNAL", journal.c_str(), 1), 0);
     ASSERT_EQ(MakeKey(HKEY_CURRENT_USER, "Software\\Journal\\Sub\\Leaf"), ERROR_SUCCESS);
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\Journal", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\Journal", 0, KEY_ALL_ACCESS, &key),
+              ERROR_SUCCESS);
     ASSERT_EQ(SetBytes(key, "Caf\xe9", REG_SZ, Bytes("x", 2)), ERROR_SUCCESS);
     ASSERT_EQ(SetBytes(key, nullptr, REG_SZ, Bytes("x", 2)), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValueA(key, "Missing"), ERROR_FILE_NOT_FOUND);
@@ -273,12 +281,15 @@ TEST(RegistryHostJournal, RecordsEverySetAndDelete) {
     const std::string root = "\"root\":\"HKEY_CURRENT_USER\",\"key\":\"software\\\\Journal\",";
     std::vector<std::string> sets = JournalLines("registry_set_value");
     ASSERT_EQ(sets.size(), 3u);
-    EXPECT_NE(sets[0].find(root + "\"key_hex\":\"736f6674776172655c4a6f75726e616c\","
-                                  "\"value\":\"Caf\xc3\xa9\",\"value_hex\":\"436166e9\",\"result\":0"),
+    EXPECT_NE(sets[0].find(root +
+                           "\"key_hex\":\"736f6674776172655c4a6f75726e616c\","
+                           "\"value\":\"Caf\xc3\xa9\",\"value_hex\":\"436166e9\",\"result\":0"),
               std::string::npos)
         << sets[0];
-    EXPECT_NE(sets[1].find("\"value\":null,\"value_hex\":null,\"result\":0"), std::string::npos) << sets[1];
-    EXPECT_NE(sets[2].find("\"value\":\"Null\",\"value_hex\":\"4e756c6c\",\"result\":998"), std::string::npos)
+    EXPECT_NE(sets[1].find("\"value\":null,\"value_hex\":null,\"result\":0"), std::string::npos)
+        << sets[1];
+    EXPECT_NE(sets[2].find("\"value\":\"Null\",\"value_hex\":\"4e756c6c\",\"result\":998"),
+              std::string::npos)
         << sets[2];
 
     std::vector<std::string> values = JournalLines("registry_delete_value");
@@ -291,9 +302,12 @@ TEST(RegistryHostJournal, RecordsEverySetAndDelete) {
 
     std::vector<std::string> keys = JournalLines("registry_delete_key");
     ASSERT_EQ(keys.size(), 3u);
-    EXPECT_NE(keys[0].find("\"key\":\"software\\\\Journal\\\\Sub\","), std::string::npos) << keys[0];
-    EXPECT_NE(keys[0].find("\"value\":null,\"value_hex\":null,\"result\":5"), std::string::npos) << keys[0];
-    EXPECT_NE(keys[1].find("\"key\":\"software\\\\Journal\\\\Sub\\\\Leaf\","), std::string::npos) << keys[1];
+    EXPECT_NE(keys[0].find("\"key\":\"software\\\\Journal\\\\Sub\","), std::string::npos)
+        << keys[0];
+    EXPECT_NE(keys[0].find("\"value\":null,\"value_hex\":null,\"result\":5"), std::string::npos)
+        << keys[0];
+    EXPECT_NE(keys[1].find("\"key\":\"software\\\\Journal\\\\Sub\\\\Leaf\","), std::string::npos)
+        << keys[1];
     EXPECT_NE(keys[1].find("\"result\":0"), std::string::npos) << keys[1];
     EXPECT_NE(keys[2].find("\"root\":\"HKEY_LOCAL_MACHINE\",\"key\":\"Software\\\\Missing\","),
               std::string::npos)
@@ -313,12 +327,15 @@ TEST(RegistryHostProcesses, ChangesOfAnotherProcessAreSeen) {
               ERROR_SUCCESS);
     EXPECT_EQ(InChild([] {
                   HKEY key = nullptr;
-                  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\Other", 0, KEY_ALL_ACCESS,
-                                    &key) != ERROR_SUCCESS ||
+                  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\Other", 0,
+                                    KEY_ALL_ACCESS, &key) != ERROR_SUCCESS ||
                       SetBytes(key, "Added", REG_SZ, Bytes("yes", 4)) != ERROR_SUCCESS)
                       return 1;
                   RegCloseKey(key);
-                  return RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\Product") == ERROR_SUCCESS ? 0 : 2;
+                  return RegDeleteKeyA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\Product") ==
+                                 ERROR_SUCCESS
+                             ? 0
+                             : 2;
               }),
               0);
     DWORD size = 0;
@@ -356,7 +373,8 @@ TEST(RegistryHostProcesses, WritersAtTheSameTimeLoseNothing) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Shared", 0, KEY_READ, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Shared", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
     DWORD values = 0;
     ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
                                nullptr, nullptr, nullptr, nullptr),
@@ -373,8 +391,9 @@ TEST(RegistryHostCodePage, RegistryTestsPassUnderCodePage932) {
     if (pid == 0) {
         setenv("HOSTWIN_ACP", "932", 1);
         unsetenv("HOSTWIN_JOURNAL");
-        execl("/proc/self/exe", "test_platform", "--gtest_filter=Registry.*:RegistryHostStore.StoresTextAsUtf8",
-              "--gtest_brief=1", static_cast<char*>(nullptr));
+        execl("/proc/self/exe", "test_platform",
+              "--gtest_filter=Registry.*:RegistryHostStore.StoresTextAsUtf8", "--gtest_brief=1",
+              static_cast<char*>(nullptr));
         _exit(127);
     }
     int status = 0;
@@ -382,4 +401,4 @@ TEST(RegistryHostCodePage, RegistryTestsPassUnderCodePage932) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
-}  // namespace
+} // namespace

@@ -8,7 +8,9 @@ using namespace registry_test;
 
 namespace {
 
-std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 class Registry : public ::testing::Test {
 protected:
@@ -21,8 +23,8 @@ TEST_F(Registry, ValuesReadBackAsTheyWereSet) {
     struct Case {
         const char* name;
         DWORD type;
-        std::string set;       // the bytes passed to RegSetValueExA
-        std::string expected;  // what RegQueryValueExA reports
+        std::string set;      // the bytes passed to RegSetValueExA
+        std::string expected; // what RegQueryValueExA reports
     };
     const std::string dword("\x78\x56\x34\x12", 4);
     const Case cases[] = {
@@ -37,8 +39,10 @@ TEST_F(Registry, ValuesReadBackAsTheyWereSet) {
         {"No bytes", REG_BINARY, "", ""},
         {"Unknown type", 99, "xyz", "xyz"},
     };
-    for (const Case& c : cases) ASSERT_EQ(SetBytes(Key(), c.name, c.type, c.set), ERROR_SUCCESS) << c.name;
-    for (const Case& c : cases) ExpectValue(HERE, Key(), c.name, c.type, c.expected);
+    for (const Case& c : cases)
+        ASSERT_EQ(SetBytes(Key(), c.name, c.type, c.set), ERROR_SUCCESS) << c.name;
+    for (const Case& c : cases)
+        ExpectValue(HERE, Key(), c.name, c.type, c.expected);
 }
 
 TEST_F(Registry, TextWithoutTerminatorGetsOneWhenTheBufferHasRoom) {
@@ -60,7 +64,7 @@ TEST_F(Registry, TextInTheAnsiCodePage) {
     // functions report are sizes in that code page; the key's information
     // counts UTF-16 units and bytes, as the registry stores text.
     bool japanese = GetACP() == 932;
-    const char* name = japanese ? "\x83\x5c\x83\x74\x83\x67" : "caf\xe9";  // ソフト or café
+    const char* name = japanese ? "\x83\x5c\x83\x74\x83\x67" : "caf\xe9"; // ソフト or café
     const char* otherCase = japanese ? "\x83\x5c\x83\x74\x83\x67" : "CAF\xc9";
     std::string text = japanese ? Bytes("\x83\x5c\x83\x74\x83\x67", 7) : Bytes("caf\xe9", 5);
     ASSERT_EQ(SetBytes(Key(), name, REG_SZ, text), ERROR_SUCCESS);
@@ -68,7 +72,8 @@ TEST_F(Registry, TextInTheAnsiCodePage) {
 
     char found[16];
     DWORD length = sizeof(found);
-    ASSERT_EQ(RegEnumValueA(Key(), 0, found, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegEnumValueA(Key(), 0, found, &length, nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
     EXPECT_EQ(std::string(found, length), name);
 
     DWORD maxName = 0, maxData = 0;
@@ -91,11 +96,12 @@ TEST_F(Registry, NamesMatchInAnyLetterCase) {
     // The key keeps the case it was created with.
     char name[16];
     DWORD length = sizeof(name);
-    ASSERT_EQ(RegEnumKeyExA(Key(), 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(RegEnumKeyExA(Key(), 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
     EXPECT_EQ(std::string(name, length), upper);
 
     ASSERT_EQ(SetBytes(Key(), upper, REG_SZ, Bytes("x", 2)), ERROR_SUCCESS);
-    ASSERT_EQ(SetBytes(Key(), lower, REG_SZ, Bytes("y", 2)), ERROR_SUCCESS);  // the same value
+    ASSERT_EQ(SetBytes(Key(), lower, REG_SZ, Bytes("y", 2)), ERROR_SUCCESS); // the same value
     ExpectValue(HERE, Key(), upper, REG_SZ, Bytes("y", 2));
     EXPECT_EQ(RegDeleteValueA(Key(), lower), ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteValueA(Key(), upper), ERROR_FILE_NOT_FOUND);
@@ -108,12 +114,18 @@ TEST_F(Registry, SubPathsOfOpen) {
         LSTATUS expected;
     };
     const Case cases[] = {
-        {"", ERROR_SUCCESS},          {"Sub", ERROR_SUCCESS},
-        {"SUB\\deep", ERROR_SUCCESS}, {"Sub\\", ERROR_SUCCESS},
-        {"Sub\\\\Deep", ERROR_SUCCESS}, {"Sub\\Deep\\", ERROR_SUCCESS},
-        {"\\", ERROR_BAD_PATHNAME},   {"\\Sub", ERROR_BAD_PATHNAME},
-        {"Sub/Deep", ERROR_FILE_NOT_FOUND}, {".", ERROR_FILE_NOT_FOUND},
-        {"Sub\\..", ERROR_FILE_NOT_FOUND},  {"Missing", ERROR_FILE_NOT_FOUND},
+        {"", ERROR_SUCCESS},
+        {"Sub", ERROR_SUCCESS},
+        {"SUB\\deep", ERROR_SUCCESS},
+        {"Sub\\", ERROR_SUCCESS},
+        {"Sub\\\\Deep", ERROR_SUCCESS},
+        {"Sub\\Deep\\", ERROR_SUCCESS},
+        {"\\", ERROR_BAD_PATHNAME},
+        {"\\Sub", ERROR_BAD_PATHNAME},
+        {"Sub/Deep", ERROR_FILE_NOT_FOUND},
+        {".", ERROR_FILE_NOT_FOUND},
+        {"Sub\\..", ERROR_FILE_NOT_FOUND},
+        {"Missing", ERROR_FILE_NOT_FOUND},
         {"Missing\\Deeper", ERROR_FILE_NOT_FOUND},
     };
     for (const Case& c : cases) {
@@ -153,8 +165,8 @@ TEST_F(Registry, KeyNameComponentsAreAtMost255Characters) {
 TEST_F(Registry, CreateReportsWhetherTheKeyIsNew) {
     HKEY created = nullptr;
     DWORD disposition = 0;
-    ASSERT_EQ(RegCreateKeyExA(Key(), "New\\Deeper", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
-                              &disposition),
+    ASSERT_EQ(RegCreateKeyExA(Key(), "New\\Deeper", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &created, &disposition),
               ERROR_SUCCESS);
     EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
     RegCloseKey(created);
@@ -179,8 +191,9 @@ TEST_F(Registry, DeleteKeyRefusesKeysWithSubkeys) {
     EXPECT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, ""), ERROR_ACCESS_DENIED);
     // An empty sub-path deletes the key of the handle itself.
     HKEY self = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(Key(), "Self", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &self, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(Key(), "Self", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &self, nullptr),
+        ERROR_SUCCESS);
     EXPECT_EQ(RegDeleteKeyA(self, ""), ERROR_SUCCESS);
     EXPECT_EQ(RegCloseKey(self), ERROR_SUCCESS);
     HKEY opened = nullptr;
@@ -189,8 +202,9 @@ TEST_F(Registry, DeleteKeyRefusesKeysWithSubkeys) {
 
 TEST_F(Registry, HandleOfADeletedKeyFailsWithKeyDeleted) {
     HKEY doomed = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(Key(), "Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &doomed, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(Key(), "Doomed", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &doomed, nullptr),
+        ERROR_SUCCESS);
     ASSERT_EQ(RegDeleteKeyA(Key(), "DOOMED"), ERROR_SUCCESS);
     // Still deleted for this handle when a key of the same name comes back.
     for (int round = 0; round < 2; ++round) {
@@ -203,8 +217,9 @@ TEST_F(Registry, HandleOfADeletedKeyFailsWithKeyDeleted) {
         EXPECT_EQ(RegQueryValueExA(doomed, "x", nullptr, &type, data, &size), ERROR_KEY_DELETED);
         EXPECT_EQ(SetBytes(doomed, "x", REG_SZ, Bytes("a", 2)), ERROR_KEY_DELETED);
         EXPECT_EQ(RegOpenKeyExA(doomed, "", 0, KEY_READ, &other), ERROR_KEY_DELETED);
-        EXPECT_EQ(RegCreateKeyExA(doomed, "n", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &other, nullptr),
-                  ERROR_KEY_DELETED);
+        EXPECT_EQ(
+            RegCreateKeyExA(doomed, "n", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &other, nullptr),
+            ERROR_KEY_DELETED);
         EXPECT_EQ(RegEnumKeyExA(doomed, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
                   ERROR_KEY_DELETED);
         EXPECT_EQ(RegDeleteValueA(doomed, "x"), ERROR_KEY_DELETED);
@@ -231,7 +246,8 @@ TEST_F(Registry, MissingValues) {
     EXPECT_EQ(type, static_cast<DWORD>(REG_NONE));
     EXPECT_TRUE(buffer.Untouched());
     size = 8;
-    EXPECT_EQ(RegQueryValueExA(Key(), "Missing", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(Key(), "Missing", nullptr, nullptr, nullptr, &size),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(size, 0u);
     EXPECT_EQ(RegDeleteValueA(Key(), "Missing"), ERROR_FILE_NOT_FOUND);
 }
@@ -241,7 +257,8 @@ TEST_F(Registry, ArgumentsAndHandlesRefused) {
     BYTE data[8];
     DWORD size = sizeof(data), type = 0;
     EXPECT_EQ(RegQueryValueExA(Key(), "Text", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(RegQueryValueExA(Key(), "Text", nullptr, &type, data, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(RegQueryValueExA(Key(), "Text", nullptr, &type, data, nullptr),
+              ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegQueryValueExA(nullptr, "Text", nullptr, &type, data, &size), ERROR_INVALID_HANDLE);
     EXPECT_EQ(RegSetValueExA(Key(), "Null data", 0, REG_BINARY, nullptr, 4), ERROR_NOACCESS);
     EXPECT_EQ(RegCloseKey(nullptr), ERROR_INVALID_HANDLE);
@@ -270,20 +287,23 @@ TEST_F(Registry, AccessRightsOfTheHandle) {
     EXPECT_EQ(RegQueryValueExA(writer, "Text", nullptr, &type, data, &size), ERROR_ACCESS_DENIED);
     EXPECT_EQ(RegEnumKeyExA(writer, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
               ERROR_ACCESS_DENIED);
-    EXPECT_EQ(RegEnumValueA(writer, 0, name, &length, nullptr, &type, data, &size), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(RegEnumValueA(writer, 0, name, &length, nullptr, &type, data, &size),
+              ERROR_ACCESS_DENIED);
     EXPECT_EQ(SetBytes(writer, "Other", REG_SZ, Bytes("x", 2)), ERROR_SUCCESS);
     RegCloseKey(reader);
     RegCloseKey(writer);
 }
 
 TEST_F(Registry, SubkeysEnumerateInFoldedOrder) {
-    for (const char* name : {"b", "C", "a", "_u", "Z"}) ASSERT_EQ(MakeKey(Key(), name), ERROR_SUCCESS);
+    for (const char* name : {"b", "C", "a", "_u", "Z"})
+        ASSERT_EQ(MakeKey(Key(), name), ERROR_SUCCESS);
     std::vector<std::string> names;
     char name[16];
     for (DWORD index = 0;; ++index) {
         DWORD length = sizeof(name);
         FILETIME written{};
-        LSTATUS status = RegEnumKeyExA(Key(), index, name, &length, nullptr, nullptr, nullptr, &written);
+        LSTATUS status =
+            RegEnumKeyExA(Key(), index, name, &length, nullptr, nullptr, nullptr, &written);
         if (status == ERROR_NO_MORE_ITEMS) break;
         ASSERT_EQ(status, ERROR_SUCCESS);
         EXPECT_EQ(length, std::strlen(name));
@@ -294,8 +314,9 @@ TEST_F(Registry, SubkeysEnumerateInFoldedOrder) {
     // A buffer without room for the name and its zero: ERROR_MORE_DATA, nothing written.
     Buffer tooSmall(2);
     DWORD length = tooSmall.Size();
-    EXPECT_EQ(RegEnumKeyExA(Key(), 0, tooSmall.Chars(), &length, nullptr, nullptr, nullptr, nullptr),
-              ERROR_MORE_DATA);
+    EXPECT_EQ(
+        RegEnumKeyExA(Key(), 0, tooSmall.Chars(), &length, nullptr, nullptr, nullptr, nullptr),
+        ERROR_MORE_DATA);
     EXPECT_EQ(length, 2u);
     EXPECT_TRUE(tooSmall.Untouched());
 }
@@ -304,7 +325,7 @@ TEST_F(Registry, ValuesEnumerateInFoldedOrder) {
     ASSERT_EQ(SetBytes(Key(), "zeta", REG_SZ, Bytes("1", 2)), ERROR_SUCCESS);
     ASSERT_EQ(SetBytes(Key(), "Mid", REG_SZ, Bytes("longer", 7)), ERROR_SUCCESS);
     ASSERT_EQ(SetBytes(Key(), "alpha", REG_BINARY, Bytes("\x01\x02", 2)), ERROR_SUCCESS);
-    ASSERT_EQ(SetBytes(Key(), "ZETA", REG_SZ, Bytes("22", 3)), ERROR_SUCCESS);  // replaces zeta
+    ASSERT_EQ(SetBytes(Key(), "ZETA", REG_SZ, Bytes("22", 3)), ERROR_SUCCESS); // replaces zeta
     struct Expected {
         const char* name;
         DWORD type;
@@ -326,25 +347,28 @@ TEST_F(Registry, ValuesEnumerateInFoldedOrder) {
     }
     char name[16];
     DWORD length = sizeof(name);
-    EXPECT_EQ(RegEnumValueA(Key(), 3, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(RegEnumValueA(Key(), 3, name, &length, nullptr, nullptr, nullptr, nullptr),
+              ERROR_NO_MORE_ITEMS);
     // Short name or data buffers: ERROR_MORE_DATA, with the data size needed.
     length = 5;
-    EXPECT_EQ(RegEnumValueA(Key(), 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    EXPECT_EQ(RegEnumValueA(Key(), 0, name, &length, nullptr, nullptr, nullptr, nullptr),
+              ERROR_MORE_DATA);
     Buffer data(2);
     DWORD size = data.Size();
     length = sizeof(name);
-    EXPECT_EQ(RegEnumValueA(Key(), 1, name, &length, nullptr, nullptr, data.Data(), &size), ERROR_MORE_DATA);
+    EXPECT_EQ(RegEnumValueA(Key(), 1, name, &length, nullptr, nullptr, data.Data(), &size),
+              ERROR_MORE_DATA);
     EXPECT_EQ(size, 7u);
     EXPECT_TRUE(data.Untouched());
 
     DWORD subkeys = 9, values = 0, maxName = 0, maxData = 0;
-    ASSERT_EQ(RegQueryInfoKeyA(Key(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                               &maxName, &maxData, nullptr, nullptr),
+    ASSERT_EQ(RegQueryInfoKeyA(Key(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
+                               &values, &maxName, &maxData, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(subkeys, 0u);
     EXPECT_EQ(values, 3u);
     EXPECT_EQ(maxName, 5u);
-    EXPECT_EQ(maxData, 14u);  // "longer" and its zero as stored: UTF-16
+    EXPECT_EQ(maxData, 14u); // "longer" and its zero as stored: UTF-16
 }
 
-}  // namespace
+} // namespace

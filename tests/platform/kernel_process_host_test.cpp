@@ -18,7 +18,7 @@
 namespace {
 
 std::string Prefix() {
-    GetACP();  // the machine's first use creates its directory
+    GetACP(); // the machine's first use creates its directory
     return std::getenv("HOSTWIN_PREFIX");
 }
 
@@ -51,7 +51,7 @@ void WriteScript(const std::string& path, const std::string& body, mode_t mode =
 // What a stand-in was given, as it wrote it down.
 struct Record {
     bool ran = false;
-    std::map<std::string, std::string> fields;  // cwd, cmdline, show, foo, prefix
+    std::map<std::string, std::string> fields; // cwd, cmdline, show, foo, prefix
     std::vector<std::string> arguments;
 };
 
@@ -60,7 +60,8 @@ struct Record {
 // arguments to PATH.out, then exits with the given status (or sleeps).
 class StandIn {
 public:
-    explicit StandIn(std::string path, int status = 7, const char* tail = nullptr) : path_(std::move(path)) {
+    explicit StandIn(std::string path, int status = 7, const char* tail = nullptr)
+        : path_(std::move(path)) {
         WriteScript(path_, std::string("#!/bin/sh\n") +
                                "{ printf 'cwd=%s\\n' \"$(pwd)\"\n"
                                "  printf 'cmdline=%s\\n' \"$HOSTWIN_CMDLINE\"\n"
@@ -136,9 +137,9 @@ Started Start(const std::string& commandLine, const char* directory = nullptr,
     startup.cb = sizeof(startup);
     Started started{};
     SetLastError(0xDEAD);
-    started.ok = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, environment,
-                                directory, const_cast<STARTUPINFOA*>(custom ? custom : &startup),
-                                &started.info);
+    started.ok =
+        CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, environment, directory,
+                       const_cast<STARTUPINFOA*>(custom ? custom : &startup), &started.info);
     started.error = GetLastError();
     return started;
 }
@@ -215,7 +216,7 @@ TEST(ProcessStart, SearchesTheProgramDirectoryBeforeTheCurrentOne) {
         EXPECT_EQ(WinExec((name + "\\tool.exe x").c_str(), SW_SHOWNORMAL), 33u);
         Record record = besideTool.Read();
         EXPECT_EQ(record.arguments, (std::vector<std::string>{"x"}));
-        EXPECT_EQ(record.fields["cwd"], elsewhere);  // the starter's current directory
+        EXPECT_EQ(record.fields["cwd"], elsewhere); // the starter's current directory
         EXPECT_FALSE(currentSame.Read(false).ran);
         // The program's directory has no sub\tool.exe: the current directory's is found.
         RunToEnd("sub\\tool");
@@ -236,19 +237,21 @@ TEST(ProcessStart, SearchesTheProgramDirectoryBeforeTheCurrentOne) {
 TEST(ProcessStart, ArgumentsSplitAsTheCRuntimeSplitsThem) {
     StandIn program(Prefix() + "/args/t.exe");
     // The line a Windows child printed under Wine, with the arguments it saw.
-    std::string line = program.Windows() +
-                       " x \"y z\" a\\\\\"b c\" d\\\"e f\\\\g \"h\"\"i\" \"\"\"j\"\"\" k \"\" \xc3\xa9\t  end";
+    std::string line =
+        program.Windows() +
+        " x \"y z\" a\\\\\"b c\" d\\\"e f\\\\g \"h\"\"i\" \"\"\"j\"\"\" k \"\" \xc3\xa9\t  end";
     RunToEnd(line);
     Record record = program.Read();
     // The command line is the program's ANSI text (code page 1252: é is two characters).
-    EXPECT_EQ(record.arguments, (std::vector<std::string>{"x", "y z", "a\\b c", "d\"e", "f\\\\g", "h\"i",
-                                                           "\"j\"", "k", "", "\xc3\x83\xc2\xa9", "end"}));
+    EXPECT_EQ(record.arguments,
+              (std::vector<std::string>{"x", "y z", "a\\b c", "d\"e", "f\\\\g", "h\"i", "\"j\"",
+                                        "k", "", "\xc3\x83\xc2\xa9", "end"}));
     EXPECT_EQ(record.fields["cmdline"].size(), line.size() + 2);
 }
 
 TEST(ProcessStart, ShowCommandAndEnvironment) {
     StandIn program(Prefix() + "/show/t.exe");
-    setenv("HOSTWIN_SHOW", "5", 1);  // as if this program had been started with SW_SHOW
+    setenv("HOSTWIN_SHOW", "5", 1); // as if this program had been started with SW_SHOW
     ASSERT_GE(WinExec(program.Windows().c_str(), SW_SHOWMINIMIZED), 32u);
     Record record = program.Read();
     EXPECT_EQ(record.fields["show"], "2");
@@ -334,8 +337,8 @@ TEST(ProcessStart, FailuresAndTheirCodes) {
     WriteScript(dir + "/plain.exe", "#!/bin/sh\nexit 0\n", 0644);
     struct Case {
         std::string line;
-        UINT winExec;          // WinExec's result
-        DWORD createProcess;   // CreateProcessA's last error
+        UINT winExec;        // WinExec's result
+        DWORD createProcess; // CreateProcessA's last error
     };
     const Case cases[] = {
         {WindowsPath(dir) + "\\missing.exe", ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND},
@@ -344,7 +347,7 @@ TEST(ProcessStart, FailuresAndTheirCodes) {
         {"  ", ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND},
         {WindowsPath(dir) + "\\text.exe", ERROR_BAD_FORMAT, ERROR_BAD_EXE_FORMAT},
         {WindowsPath(dir) + "\\plain.exe", ERROR_ACCESS_DENIED, ERROR_ACCESS_DENIED},
-        {WindowsPath(dir), ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND},  // a directory
+        {WindowsPath(dir), ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND}, // a directory
     };
     for (const Case& c : cases) {
         EXPECT_EQ(WinExec(c.line.c_str(), SW_SHOWNORMAL), c.winExec) << c.line;
@@ -363,11 +366,13 @@ TEST(ProcessStart, EveryStartGoesToTheJournal) {
     std::vector<std::string> lines = JournalLines("process_start");
     ASSERT_EQ(lines.size(), 2u);
     std::string escaped = program.Windows();
-    for (size_t at = 0; (at = escaped.find('\\', at)) != std::string::npos; at += 2) escaped.insert(at, "\\");
+    for (size_t at = 0; (at = escaped.find('\\', at)) != std::string::npos; at += 2)
+        escaped.insert(at, "\\");
     EXPECT_NE(lines[0].find("\"api\":\"CreateProcessA\",\"command_line\":\"" + escaped + " arg\","),
               std::string::npos)
         << lines[0];
-    EXPECT_NE(lines[0].find("\"show\":null,\"image\":\"" + escaped + "\","), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("\"show\":null,\"image\":\"" + escaped + "\","), std::string::npos)
+        << lines[0];
     EXPECT_NE(lines[0].find("\"result\":1"), std::string::npos) << lines[0];
     EXPECT_NE(lines[1].find("\"api\":\"WinExec\",\"command_line\":\"Inst_English\\\\Setup.exe\","
                             "\"command_line_hex\":\"496e73745f456e676c6973685c53657475702e657865\","
@@ -376,4 +381,4 @@ TEST(ProcessStart, EveryStartGoesToTheJournal) {
         << lines[1];
 }
 
-}  // namespace
+} // namespace

@@ -18,7 +18,10 @@ struct Where {
     const char* file;
     int line;
 };
-#define HERE ::registry_test::Where{__FILE__, __LINE__}
+#define HERE                                                                                       \
+    ::registry_test::Where {                                                                       \
+        __FILE__, __LINE__                                                                         \
+    }
 
 constexpr BYTE kSentinel = 0xEE;
 
@@ -62,7 +65,8 @@ inline void DeleteTree(HKEY base, const std::string& path) {
             break;
         names.emplace_back(name, length);
     }
-    for (const std::string& child : names) DeleteTree(key, child);
+    for (const std::string& child : names)
+        DeleteTree(key, child);
     RegCloseKey(key);
     RegDeleteKeyA(base, path.c_str());
 }
@@ -99,8 +103,8 @@ private:
 // Creates (or opens) a key below base and closes it again.
 inline LSTATUS MakeKey(HKEY base, const std::string& path) {
     HKEY key = nullptr;
-    LSTATUS status = RegCreateKeyExA(base, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                     &key, nullptr);
+    LSTATUS status =
+        RegCreateKeyExA(base, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
     if (status == ERROR_SUCCESS) RegCloseKey(key);
     return status;
 }
@@ -125,7 +129,8 @@ inline void ExpectValue(Where where, HKEY key, const char* name, DWORD type,
     Buffer exact(expected.size());
     size = exact.Size();
     actualType = 99;
-    EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &actualType, exact.Data(), &size), ERROR_SUCCESS);
+    EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &actualType, exact.Data(), &size),
+              ERROR_SUCCESS);
     EXPECT_EQ(actualType, type);
     EXPECT_EQ(size, expected.size());
     EXPECT_EQ(exact.Contents(expected.size()), expected);
@@ -140,4 +145,4 @@ inline void ExpectValue(Where where, HKEY key, const char* name, DWORD type,
     EXPECT_TRUE(tooSmall.Untouched());
 }
 
-}  // namespace registry_test
+} // namespace registry_test

@@ -9,7 +9,9 @@
 
 namespace {
 
-std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 // The object's internal operations, reachable for the tests.
 class InspectedRegistry : public TRegistry {
@@ -91,7 +93,7 @@ TEST_F(RegistryObject, SelectHiveClosesTheKeyOnlyWhenTheRootChanges) {
     registry.SelectHive(HKEY_CURRENT_USER);
     EXPECT_EQ(registry.CurrentKey(), nullptr);
     EXPECT_EQ(registry.CurrentPath(), "");
-    EXPECT_EQ(RegCloseKey(open), ERROR_INVALID_HANDLE);  // the object closed it
+    EXPECT_EQ(RegCloseKey(open), ERROR_INVALID_HANDLE); // the object closed it
 }
 
 TEST_F(RegistryObject, RelativeAbsoluteAndComposedPaths) {
@@ -147,13 +149,12 @@ TEST_F(RegistryObject, ReadTextOfTextValues) {
         const char* name;
         std::string expected;
     } cases[] = {
-        {"Text", "abc"},              // stored with its terminator
-        {"Bare", "abc"},              // stored without one
-        {"Inner", "ab"},              // up to the first zero byte
-        {"Expand", "%PATH%\\x"},      // not expanded
-        {"Nothing", ""},              // a binary value without data: no error
-        {"Empty", ""},
-        {"Missing", ""},
+        {"Text", "abc"},         // stored with its terminator
+        {"Bare", "abc"},         // stored without one
+        {"Inner", "ab"},         // up to the first zero byte
+        {"Expand", "%PATH%\\x"}, // not expanded
+        {"Nothing", ""},         // a binary value without data: no error
+        {"Empty", ""},           {"Missing", ""},
     };
     for (const auto& c : cases) {
         std::string text = registry.ReadText(c.name);
@@ -200,8 +201,11 @@ TEST_F(RegistryObject, ValueSizesAndKinds) {
     const struct {
         const char* name;
         TValueKind kind;
-    } kinds[] = {{"Text", dkText}, {"Expand", dkExpandText}, {"Number", dkNumber},
-                 {"Nothing", dkBinary}, {"Multi", dkUnknown}};
+    } kinds[] = {{"Text", dkText},
+                 {"Expand", dkExpandText},
+                 {"Number", dkNumber},
+                 {"Nothing", dkBinary},
+                 {"Multi", dkUnknown}};
     for (const auto& k : kinds) {
         TValueInfo info{};
         EXPECT_TRUE(registry.QueryValueInfo(k.name, info)) << k.name;
@@ -246,4 +250,4 @@ TEST_F(RegistryObject, FreeingTheObjectClosesItsKey) {
     EXPECT_EQ(RegCloseKey(open), ERROR_INVALID_HANDLE);
 }
 
-}  // namespace
+} // namespace

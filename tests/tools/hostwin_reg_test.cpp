@@ -13,10 +13,12 @@ using namespace registry_test;
 
 namespace {
 
-std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
+std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 std::string Prefix() {
-    GetACP();  // the machine's first use creates its directory
+    GetACP(); // the machine's first use creates its directory
     return std::getenv("HOSTWIN_PREFIX");
 }
 
@@ -40,7 +42,8 @@ ToolRun Tool(std::vector<std::string> arguments) {
         dup2(outFd, 1);
         dup2(errFd, 2);
         std::vector<char*> argv{const_cast<char*>(HOSTWIN_REG_PROGRAM)};
-        for (std::string& argument : arguments) argv.push_back(argument.data());
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
         argv.push_back(nullptr);
         execv(HOSTWIN_REG_PROGRAM, argv.data());
         _exit(127);
@@ -62,7 +65,8 @@ ToolRun Tool(std::vector<std::string> arguments) {
 
 HKEY OpenKey(const char* path) {
     HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS) << path;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS)
+        << path;
     return key;
 }
 
@@ -74,16 +78,21 @@ bool KeyExists(const char* path) {
 }
 
 TEST(HostwinReg, AddsAndQueriesValuesOfEveryType) {
-    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Text", "/d", "C:\\Program Files\\x.exe /S");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Text", "/d",
+                "C:\\Program Files\\x.exe /S");
     EXPECT_TOOL(0, "add", "HKEY_CURRENT_USER\\Software\\Tool", "/ve", "/d", "default");
-    EXPECT_TOOL(0, "add", "hkcu\\Software\\Tool", "/v", "Expand", "/t", "REG_EXPAND_SZ", "/d", "%TEMP%");
+    EXPECT_TOOL(0, "add", "hkcu\\Software\\Tool", "/v", "Expand", "/t", "REG_EXPAND_SZ", "/d",
+                "%TEMP%");
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Number", "/t", "REG_DWORD", "/d", "0x2a");
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Decimal", "/t", "reg_dword", "/d", "42");
-    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Big", "/t", "REG_QWORD", "/d", "0x100000000");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Big", "/t", "REG_QWORD", "/d",
+                "0x100000000");
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Bytes", "/t", "REG_BINARY", "/d", "01ff");
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "None", "/t", "REG_NONE");
-    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Multi", "/t", "REG_MULTI_SZ", "/d", "a\\0bc");
-    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Comma", "/t", "REG_MULTI_SZ", "/s", ",", "/d", "x,y");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Multi", "/t", "REG_MULTI_SZ", "/d",
+                "a\\0bc");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Comma", "/t", "REG_MULTI_SZ", "/s", ",",
+                "/d", "x,y");
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool\\Only\\A\\Key");
 
     HKEY key = OpenKey("Software\\Tool");
@@ -102,17 +111,19 @@ TEST(HostwinReg, AddsAndQueriesValuesOfEveryType) {
 
     ToolRun query = Tool({"query", "HKCU\\Software\\Tool"});
     EXPECT_EQ(query.status, 0);
-    for (const char* line : {"\nHKEY_CURRENT_USER\\Software\\Tool\n", "    (Default)    REG_SZ    default\n",
-                             "    Text    REG_SZ    C:\\Program Files\\x.exe /S\n",
-                             "    Number    REG_DWORD    0x2a\n", "    Big    REG_QWORD    0x100000000\n",
-                             "    Bytes    REG_BINARY    01FF\n", "    Multi    REG_MULTI_SZ    a\\0bc\n",
-                             "\nHKEY_CURRENT_USER\\Software\\Tool\\Only\n"})
+    for (const char* line :
+         {"\nHKEY_CURRENT_USER\\Software\\Tool\n", "    (Default)    REG_SZ    default\n",
+          "    Text    REG_SZ    C:\\Program Files\\x.exe /S\n",
+          "    Number    REG_DWORD    0x2a\n", "    Big    REG_QWORD    0x100000000\n",
+          "    Bytes    REG_BINARY    01FF\n", "    Multi    REG_MULTI_SZ    a\\0bc\n",
+          "\nHKEY_CURRENT_USER\\Software\\Tool\\Only\n"})
         EXPECT_NE(query.out.find(line), std::string::npos) << line << query.out;
     ToolRun one = Tool({"query", "HKCU\\Software\\Tool", "/v", "number"});
     EXPECT_EQ(one.status, 0);
     EXPECT_EQ(one.out, "\nHKEY_CURRENT_USER\\Software\\Tool\n    Number    REG_DWORD    0x2a\n\n");
     ToolRun deep = Tool({"query", "HKCU\\Software", "/s"});
-    EXPECT_NE(deep.out.find("\nHKEY_CURRENT_USER\\Software\\Tool\\Only\\A\\Key\n"), std::string::npos)
+    EXPECT_NE(deep.out.find("\nHKEY_CURRENT_USER\\Software\\Tool\\Only\\A\\Key\n"),
+              std::string::npos)
         << deep.out;
     EXPECT_TOOL(1, "query", "HKCU\\Software\\Tool", "/v", "Missing");
     EXPECT_TOOL(1, "query", "HKCU\\Software\\Missing");
@@ -163,12 +174,15 @@ TEST(HostwinReg, DeletesValuesAndWholeKeys) {
     std::ifstream lines(journal);
     std::vector<std::string> deletions;
     for (std::string line; std::getline(lines, line);)
-        if (line.find("\"event\":\"registry_delete_key\"") != std::string::npos) deletions.push_back(line);
+        if (line.find("\"event\":\"registry_delete_key\"") != std::string::npos)
+            deletions.push_back(line);
     ASSERT_EQ(deletions.size(), 3u);
-    EXPECT_NE(deletions[0].find("\"key\":\"Software\\\\Gone\\\\Deep\\\\Deeper\",\"key_hex\":\"536f66"),
-              std::string::npos)
+    EXPECT_NE(
+        deletions[0].find("\"key\":\"Software\\\\Gone\\\\Deep\\\\Deeper\",\"key_hex\":\"536f66"),
+        std::string::npos)
         << deletions[0];
-    EXPECT_NE(deletions[2].find("\"key\":\"Software\\\\Gone\","), std::string::npos) << deletions[2];
+    EXPECT_NE(deletions[2].find("\"key\":\"Software\\\\Gone\","), std::string::npos)
+        << deletions[2];
     EXPECT_NE(deletions[2].find("\"program\":\"hostwin-reg\""), std::string::npos) << deletions[2];
 }
 
@@ -187,22 +201,28 @@ TEST(HostwinReg, ExportAndImportKeepEveryValue) {
         {"Odd", 0x4321, "xyz"},
         {"Long", REG_BINARY, std::string(100, '\x5a')},
     };
-    for (const auto& value : values) ASSERT_EQ(SetBytes(key, value.name, value.type, value.data), ERROR_SUCCESS);
+    for (const auto& value : values)
+        ASSERT_EQ(SetBytes(key, value.name, value.type, value.data), ERROR_SUCCESS);
     RegCloseKey(key);
 
     std::string file = Prefix() + "/trip.reg";
     EXPECT_TOOL(0, "export", "HKCU\\software\\trip", file);
     std::string exported = ReadFile(file);
-    EXPECT_EQ(exported.rfind("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Trip]\n", 0), 0u)
+    EXPECT_EQ(
+        exported.rfind(
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Trip]\n", 0),
+        0u)
         << exported;
-    EXPECT_NE(exported.find("\n[HKEY_CURRENT_USER\\Software\\Trip\\Empty]\n"), std::string::npos) << exported;
-    EXPECT_TOOL(1, "export", "HKCU\\Software\\Trip", file);  // the file exists
+    EXPECT_NE(exported.find("\n[HKEY_CURRENT_USER\\Software\\Trip\\Empty]\n"), std::string::npos)
+        << exported;
+    EXPECT_TOOL(1, "export", "HKCU\\Software\\Trip", file); // the file exists
     EXPECT_TOOL(0, "export", "HKCU\\Software\\Trip", file, "/y");
 
     EXPECT_TOOL(0, "delete", "HKCU\\Software\\Trip");
     EXPECT_TOOL(0, "import", file);
     key = OpenKey("Software\\Trip");
-    for (const auto& value : values) ExpectValue(HERE, key, value.name, value.type, value.data);
+    for (const auto& value : values)
+        ExpectValue(HERE, key, value.name, value.type, value.data);
     RegCloseKey(key);
     EXPECT_TRUE(KeyExists("Software\\Trip\\Empty"));
 
@@ -213,7 +233,8 @@ TEST(HostwinReg, ExportAndImportKeepEveryValue) {
     EXPECT_TOOL(0, "import", file);
     EXPECT_FALSE(KeyExists("Software\\Trip\\Empty"));
     key = OpenKey("Software\\Trip");
-    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
     RegCloseKey(key);
 }
 
@@ -246,7 +267,8 @@ TEST(HostwinReg, RefusesBadCommandLines) {
     for (const auto& line : lines) {
         ToolRun run = Tool(line);
         std::string shown;
-        for (const std::string& part : line) shown += part + " ";
+        for (const std::string& part : line)
+            shown += part + " ";
         EXPECT_EQ(run.status, 1) << shown;
         EXPECT_FALSE(run.err.empty()) << shown;
     }
@@ -255,13 +277,15 @@ TEST(HostwinReg, RefusesBadCommandLines) {
 }
 
 TEST(HostwinReg, TextsAreUtf8) {
-    const std::string name = "\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88";  // ソフト
+    const std::string name = "\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88"; // ソフト
     EXPECT_TOOL(0, "add", "HKCU\\Software\\" + name, "/v", name, "/d", "caf\xc3\xa9");
     EXPECT_NE(ReadFile(Prefix() + "/registry.reg")
-                  .find("[HKEY_CURRENT_USER\\Software\\" + name + "]\n\"" + name + "\"=\"caf\xc3\xa9\"\n"),
+                  .find("[HKEY_CURRENT_USER\\Software\\" + name + "]\n\"" + name +
+                        "\"=\"caf\xc3\xa9\"\n"),
               std::string::npos);
     ToolRun query = Tool({"query", "HKCU\\Software\\" + name});
-    EXPECT_NE(query.out.find("    " + name + "    REG_SZ    caf\xc3\xa9\n"), std::string::npos) << query.out;
+    EXPECT_NE(query.out.find("    " + name + "    REG_SZ    caf\xc3\xa9\n"), std::string::npos)
+        << query.out;
 }
 
-}  // namespace
+} // namespace

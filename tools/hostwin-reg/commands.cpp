@@ -21,7 +21,9 @@ int Fail(const std::string& message) {
     return 1;
 }
 
-int Fail(LSTATUS status) { return Fail(ErrorText(status)); }
+int Fail(LSTATUS status) {
+    return Fail(ErrorText(status));
+}
 
 int Done() {
     std::puts("The operation completed successfully.");
@@ -58,11 +60,14 @@ std::optional<KeyName> KeyArgument(const CommandLine& line, size_t count) {
         return std::nullopt;
     }
     auto key = ParseKeyName(line.positional[0]);
-    if (!key) Fail("Invalid key name \"" + line.positional[0] + "\": it must begin with HKLM or HKCU.");
+    if (!key)
+        Fail("Invalid key name \"" + line.positional[0] + "\": it must begin with HKLM or HKCU.");
     return key;
 }
 
-std::string ValueNameOf(const CommandLine& line) { return line.valueName ? *line.valueName : ""; }
+std::string ValueNameOf(const CommandLine& line) {
+    return line.valueName ? *line.valueName : "";
+}
 
 void PrintValue(const Value& value) {
     std::printf("    %s    %s    %s\n", value.name.empty() ? "(Default)" : value.name.c_str(),
@@ -101,7 +106,8 @@ int QueryKey(HKEY key, const std::string& fullName, const CommandLine& line) {
     if (!line.recursive) {
         if (!oneValue) {
             if (!subkeys.empty()) std::printf("\n");
-            for (const std::string& name : subkeys) std::printf("%s\\%s\n", fullName.c_str(), name.c_str());
+            for (const std::string& name : subkeys)
+                std::printf("%s\\%s\n", fullName.c_str(), name.c_str());
         }
         return matches;
     }
@@ -134,7 +140,8 @@ bool ReadFile(const std::string& name, std::string& bytes) {
 
 std::string JoinPath(const std::vector<std::string>& path) {
     std::string joined;
-    for (const std::string& component : path) joined += (joined.empty() ? "" : "\\") + component;
+    for (const std::string& component : path)
+        joined += (joined.empty() ? "" : "\\") + component;
     return joined;
 }
 
@@ -155,7 +162,7 @@ LSTATUS ApplyRecord(const RegFileRecord& record) {
     return SetValue(key.Handle(), record.valueName, record.type, record.data, kCaller);
 }
 
-}  // namespace
+} // namespace
 
 int Query(const CommandLine& line) {
     auto name = KeyArgument(line, 1);
@@ -194,7 +201,7 @@ int Delete(const CommandLine& line) {
     auto name = KeyArgument(line, 1);
     if (!name) return 1;
     if (!line.valueName && !line.defaultValue && !line.allValues) {
-        if (name->path.empty()) return Fail(ERROR_ACCESS_DENIED);  // a hive
+        if (name->path.empty()) return Fail(ERROR_ACCESS_DENIED); // a hive
         if (LSTATUS status = DeleteTree(name->root, name->path)) return Fail(status);
         return Done();
     }
@@ -202,7 +209,8 @@ int Delete(const CommandLine& line) {
     if (LSTATUS status = key.Open(name->root, name->path)) return Fail(status);
     std::vector<std::string> names;
     if (line.allValues) {
-        for (const Value& value : ValuesOf(key.Handle())) names.push_back(value.name);
+        for (const Value& value : ValuesOf(key.Handle()))
+            names.push_back(value.name);
     } else {
         names.push_back(ValueNameOf(line));
     }
@@ -244,4 +252,4 @@ int Export(const CommandLine& line) {
     return Done();
 }
 
-}  // namespace hostwin_reg
+} // namespace hostwin_reg

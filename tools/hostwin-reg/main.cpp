@@ -25,11 +25,12 @@ const char kUsage[] =
     "never asks. add refuses to replace an existing value without /f; export refuses\n"
     "to replace a file without /y. Texts are UTF-8. Exit status: 0 success, 1 failure.\n";
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
-    if (arguments.empty() || arguments[0] == "/?" || arguments[0] == "-h" || arguments[0] == "--help") {
+    if (arguments.empty() || arguments[0] == "/?" || arguments[0] == "-h" ||
+        arguments[0] == "--help") {
         std::fputs(kUsage, arguments.empty() ? stderr : stdout);
         return arguments.empty() ? 1 : 0;
     }

@@ -6,11 +6,12 @@ namespace hostwin_reg {
 namespace {
 
 std::string Lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& line,
                       std::string& error) {
@@ -60,7 +61,8 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
             return false;
         }
     }
-    int valueOptions = (line.valueName ? 1 : 0) + (line.defaultValue ? 1 : 0) + (line.allValues ? 1 : 0);
+    int valueOptions =
+        (line.valueName ? 1 : 0) + (line.defaultValue ? 1 : 0) + (line.allValues ? 1 : 0);
     if (valueOptions > 1) {
         error = "/v, /ve and /va exclude each other";
         return false;
@@ -78,9 +80,11 @@ std::optional<KeyName> ParseKeyName(const std::string& text) {
     size_t separator = text.find('\\');
     auto root = hostwin::registry::RootFromName(text.substr(0, separator));
     if (!root) return std::nullopt;
-    KeyName name{*root, separator == std::string::npos ? std::string() : text.substr(separator + 1)};
-    while (!name.path.empty() && name.path.back() == '\\') name.path.pop_back();
+    KeyName name{*root,
+                 separator == std::string::npos ? std::string() : text.substr(separator + 1)};
+    while (!name.path.empty() && name.path.back() == '\\')
+        name.path.pop_back();
     return name;
 }
 
-}  // namespace hostwin_reg
+} // namespace hostwin_reg

@@ -33,7 +33,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
 
 struct KeyName {
     Root root;
-    std::string path;  // below the root, backslashes between components
+    std::string path; // below the root, backslashes between components
     std::string Full() const;
 };
 // "HKLM\Software\X" or "HKEY_LOCAL_MACHINE\Software\X" (also HKCU).
@@ -61,4 +61,4 @@ int Delete(const CommandLine& line);
 int Import(const CommandLine& line);
 int Export(const CommandLine& line);
 
-}  // namespace hostwin_reg
+} // namespace hostwin_reg

@@ -16,11 +16,16 @@ struct TypeEntry {
 };
 
 const TypeEntry kTypes[] = {
-    {REG_NONE, "REG_NONE"},           {REG_SZ, "REG_SZ"},
-    {REG_EXPAND_SZ, "REG_EXPAND_SZ"}, {REG_BINARY, "REG_BINARY"},
-    {REG_DWORD, "REG_DWORD"},         {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
-    {REG_LINK, "REG_LINK"},           {REG_MULTI_SZ, "REG_MULTI_SZ"},
-    {REG_RESOURCE_LIST, "REG_RESOURCE_LIST"}, {REG_QWORD, "REG_QWORD"},
+    {REG_NONE, "REG_NONE"},
+    {REG_SZ, "REG_SZ"},
+    {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+    {REG_BINARY, "REG_BINARY"},
+    {REG_DWORD, "REG_DWORD"},
+    {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
+    {REG_LINK, "REG_LINK"},
+    {REG_MULTI_SZ, "REG_MULTI_SZ"},
+    {REG_RESOURCE_LIST, "REG_RESOURCE_LIST"},
+    {REG_QWORD, "REG_QWORD"},
 };
 
 // The types reg add accepts.
@@ -47,13 +52,15 @@ std::string Utf8OfUtf16(std::string_view bytes) {
 
 uint64_t LittleEndian(const std::string& stored) {
     uint64_t number = 0;
-    for (size_t i = stored.size(); i-- > 0;) number = number << 8 | static_cast<unsigned char>(stored[i]);
+    for (size_t i = stored.size(); i-- > 0;)
+        number = number << 8 | static_cast<unsigned char>(stored[i]);
     return number;
 }
 
 // A number as reg takes it: decimal, or hexadecimal after 0x.
 bool ParseNumber(const std::string& text, uint64_t limit, uint64_t& number) {
-    if (text.empty() || text[0] == '-' || text[0] == '+' || text.find_first_of(" \t") != std::string::npos)
+    if (text.empty() || text[0] == '-' || text[0] == '+' ||
+        text.find_first_of(" \t") != std::string::npos)
         return false;
     errno = 0;
     char* end = nullptr;
@@ -63,12 +70,13 @@ bool ParseNumber(const std::string& text, uint64_t limit, uint64_t& number) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::optional<DWORD> TypeFromName(const std::string& name) {
     for (const TypeEntry& entry : kTypes) {
         std::string upper = name;
-        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         if (upper == entry.name) return entry.type;
     }
     return std::nullopt;
@@ -112,11 +120,13 @@ bool EncodeData(DWORD type, const std::string& text, const std::string& separato
             error = "\"" + text + "\" is not a valid " + TypeName(type) + " number";
             return false;
         }
-        for (int i = 0; i < (wide ? 8 : 4); ++i) stored += static_cast<char>(number >> (8 * i));
+        for (int i = 0; i < (wide ? 8 : 4); ++i)
+            stored += static_cast<char>(number >> (8 * i));
         return true;
     }
     // REG_BINARY and REG_NONE: hexadecimal digits, two a byte.
-    if (text.size() % 2 != 0 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+    if (text.size() % 2 != 0 ||
+        text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
         error = "\"" + text + "\" is not hexadecimal data";
         return false;
     }
@@ -133,9 +143,11 @@ std::string DisplayData(DWORD type, const std::string& stored) {
     }
     if (type == REG_MULTI_SZ) {
         std::string text = Utf8OfUtf16(stored);
-        while (!text.empty() && text.back() == '\0') text.pop_back();
+        while (!text.empty() && text.back() == '\0')
+            text.pop_back();
         std::string shown;
-        for (char c : text) shown += c ? std::string(1, c) : std::string("\\0");
+        for (char c : text)
+            shown += c ? std::string(1, c) : std::string("\\0");
         return shown;
     }
     if ((type == REG_DWORD && stored.size() == 4) || (type == REG_QWORD && stored.size() == 8)) {
@@ -155,14 +167,20 @@ std::string ErrorText(LSTATUS status) {
     switch (status) {
     case ERROR_FILE_NOT_FOUND:
         return "The system was unable to find the specified registry key or value.";
-    case ERROR_ACCESS_DENIED: return "Access is denied.";
-    case ERROR_BADDB: return "The registry store is malformed (see the message above).";
-    case ERROR_CANTWRITE: return "The registry store could not be written.";
-    case ERROR_CANTREAD: return "The registry store could not be read.";
+    case ERROR_ACCESS_DENIED:
+        return "Access is denied.";
+    case ERROR_BADDB:
+        return "The registry store is malformed (see the message above).";
+    case ERROR_CANTWRITE:
+        return "The registry store could not be written.";
+    case ERROR_CANTREAD:
+        return "The registry store could not be read.";
     case ERROR_BAD_PATHNAME:
-    case ERROR_INVALID_PARAMETER: return "Invalid key name.";
-    default: return "Registry error " + std::to_string(status) + ".";
+    case ERROR_INVALID_PARAMETER:
+        return "Invalid key name.";
+    default:
+        return "Registry error " + std::to_string(status) + ".";
     }
 }
 
-}  // namespace hostwin_reg
+} // namespace hostwin_reg

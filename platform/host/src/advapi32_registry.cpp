@@ -14,7 +14,9 @@ using namespace hostwin::registry;
 
 namespace {
 
-std::string NameFromAnsi(LPCSTR name) { return name ? AnsiToUtf8(name) : std::string(); }
+std::string NameFromAnsi(LPCSTR name) {
+    return name ? AnsiToUtf8(name) : std::string();
+}
 
 // The data of a value as the A functions see it: text types in the ANSI code
 // page (a trailing odd byte of the stored UTF-16 is dropped), others as stored.
@@ -73,13 +75,13 @@ void DeliverEmptyClass(LPSTR className, LPDWORD classLength) {
     if (classLength) *classLength = 0;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
 LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
     if (!result) return ERROR_INVALID_PARAMETER;
-    *result = nullptr;  // also on failure, as Wine leaves it
+    *result = nullptr; // also on failure, as Wine leaves it
     return OpenKey(key, NameFromAnsi(subKey), access, result);
 }
 
@@ -90,9 +92,13 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REG
     return CreateKey(key, NameFromAnsi(subKey), access, result, disposition);
 }
 
-LSTATUS WINAPI RegCloseKey(HKEY key) { return CloseKey(key); }
+LSTATUS WINAPI RegCloseKey(HKEY key) {
+    return CloseKey(key);
+}
 
-LSTATUS WINAPI RegFlushKey(HKEY key) { return FlushKey(key); }
+LSTATUS WINAPI RegFlushKey(HKEY key) {
+    return FlushKey(key);
+}
 
 LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
                                 LPBYTE data, LPDWORD size) {
@@ -161,9 +167,8 @@ LSTATUS WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLeng
 
 LSTATUS WINAPI RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classLength, LPDWORD,
                                 LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
-                                LPDWORD values, LPDWORD maxValueNameLength,
-                                LPDWORD maxValueLength, LPDWORD securityDescriptor,
-                                PFILETIME lastWrite) {
+                                LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
+                                LPDWORD securityDescriptor, PFILETIME lastWrite) {
     KeyInfo info;
     LSTATUS status = QueryInfoKey(key, info);
     if (status != ERROR_SUCCESS) return status;
@@ -174,9 +179,9 @@ LSTATUS WINAPI RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classLength, 
     if (values) *values = info.values;
     if (maxValueNameLength) *maxValueNameLength = info.maxValueNameLength;
     if (maxValueLength) *maxValueLength = info.maxValueLength;
-    if (securityDescriptor) *securityDescriptor = 0;  // keys carry no security descriptors here
+    if (securityDescriptor) *securityDescriptor = 0; // keys carry no security descriptors here
     if (lastWrite) *lastWrite = info.lastWrite;
     return ERROR_SUCCESS;
 }
 
-}  // extern "C"
+} // extern "C"

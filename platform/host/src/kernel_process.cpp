@@ -40,7 +40,7 @@ struct ProcessState {
     std::condition_variable ended;
     bool exited = false;
     DWORD exitCode = STILL_ACTIVE;
-    std::optional<DWORD> terminateCode;  // set by TerminateProcess
+    std::optional<DWORD> terminateCode; // set by TerminateProcess
 };
 
 // The Windows exit code of a POSIX wait status. A crash gives the exception
@@ -51,10 +51,14 @@ DWORD ExitCodeOf(int status, const std::optional<DWORD>& terminateCode) {
     if (signal == SIGKILL && terminateCode) return *terminateCode;
     switch (signal) {
     case SIGSEGV:
-    case SIGBUS: return 0xC0000005;  // access violation
-    case SIGILL: return 0xC000001D;  // illegal instruction
-    case SIGFPE: return 0xC0000094;  // integer division by zero
-    default: return 128 + static_cast<DWORD>(signal);
+    case SIGBUS:
+        return 0xC0000005; // access violation
+    case SIGILL:
+        return 0xC000001D; // illegal instruction
+    case SIGFPE:
+        return 0xC0000094; // integer division by zero
+    default:
+        return 128 + static_cast<DWORD>(signal);
     }
 }
 
@@ -108,13 +112,18 @@ class ThreadObject : public ProcessWaitable {
 
 DWORD ErrorOfErrno(int error) {
     switch (error) {
-    case ENOENT: return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
     case EACCES:
-    case EPERM: return ERROR_ACCESS_DENIED;
+    case EPERM:
+        return ERROR_ACCESS_DENIED;
     case ENOMEM:
-    case EAGAIN: return ERROR_NOT_ENOUGH_MEMORY;
-    default: return ERROR_BAD_EXE_FORMAT;  // ENOEXEC and the like: not a program
+    case EAGAIN:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+        return ERROR_BAD_EXE_FORMAT; // ENOEXEC and the like: not a program
     }
 }
 
@@ -144,7 +153,8 @@ std::vector<std::string> ChildEnvironment(const void* block, std::string_view co
             if (!given) entries.emplace_back(entry);
         }
     } else {
-        for (char** own = environ; *own; ++own) entries.emplace_back(*own);
+        for (char** own = environ; *own; ++own)
+            entries.emplace_back(*own);
     }
     std::erase_if(entries, [](const std::string& entry) {
         return IsHostVariable(entry, "HOSTWIN_CMDLINE") || IsHostVariable(entry, "HOSTWIN_SHOW");
@@ -156,7 +166,8 @@ std::vector<std::string> ChildEnvironment(const void* block, std::string_view co
 
 std::vector<char*> PointersTo(std::vector<std::string>& strings) {
     std::vector<char*> pointers;
-    for (std::string& text : strings) pointers.push_back(text.data());
+    for (std::string& text : strings)
+        pointers.push_back(text.data());
     pointers.push_back(nullptr);
     return pointers;
 }
@@ -207,8 +218,8 @@ pid_t Spawn(const std::string& program, std::vector<std::string> arguments,
 }
 
 struct StartRequest {
-    const char* application = nullptr;  // ANSI, or null: the command line names the program
-    const char* commandLine = nullptr;  // ANSI
+    const char* application = nullptr; // ANSI, or null: the command line names the program
+    const char* commandLine = nullptr; // ANSI
     std::optional<WORD> show;
     const void* environment = nullptr;
     const char* currentDirectory = nullptr;
@@ -227,7 +238,8 @@ std::shared_ptr<ProcessState> StartProcess(const StartRequest& request, std::str
         // The application name is used as it is: no search, no ".exe" added.
         auto posix = WindowsToPosix(request.application);
         if (posix && PosixFileExists(*posix)) program.posixPath = *posix;
-        program.argumentsStart = request.commandLine ? EndOfFirstToken(commandLine) : commandLine.size();
+        program.argumentsStart =
+            request.commandLine ? EndOfFirstToken(commandLine) : commandLine.size();
     } else {
         LocateProgram(commandLine, program);
     }
@@ -251,9 +263,9 @@ std::shared_ptr<ProcessState> StartProcess(const StartRequest& request, std::str
     for (const std::string& argument : SplitArguments(commandLine.substr(program.argumentsStart)))
         arguments.push_back(AnsiToUtf8(argument));
     DWORD error = ERROR_SUCCESS;
-    pid_t pid = Spawn(program.posixPath, std::move(arguments),
-                      ChildEnvironment(request.environment, commandLine, request.show), directory,
-                      &error);
+    pid_t pid =
+        Spawn(program.posixPath, std::move(arguments),
+              ChildEnvironment(request.environment, commandLine, request.show), directory, &error);
     if (pid < 0) {
         SetLastError(error);
         return nullptr;
@@ -280,8 +292,8 @@ void JournalStart(const char* api, const char* commandLine, std::optional<WORD> 
     entry.Number("result", result);
 }
 
-}  // namespace
-}  // namespace hostwin
+} // namespace
+} // namespace hostwin
 
 using namespace hostwin;
 
@@ -316,11 +328,11 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand) {
     request.commandLine = commandLine ? commandLine : "";
     request.show = static_cast<WORD>(showCommand);
     std::string image;
-    UINT result = 33;  // what Windows and Wine return on success: any value above 31
+    UINT result = 33; // what Windows and Wine return on success: any value above 31
     if (!StartProcess(request, image)) {
         DWORD error = GetLastError();
         if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY)
-            result = 0;  // out of resources
+            result = 0; // out of resources
         else
             result = error < 32 ? error : ERROR_BAD_FORMAT;
     }
@@ -360,4 +372,4 @@ BOOL WINAPI TerminateProcess(HANDLE process, UINT exitCode) {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -10,15 +10,19 @@
 namespace hostwin {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // Names that Windows resolves against the current directory only.
 bool IsExplicitPath(std::string_view name) {
     if (name.empty()) return false;
-    if (IsSeparator(name[0])) return true;  // rooted or UNC
+    if (IsSeparator(name[0])) return true; // rooted or UNC
     if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0])))
-        return true;  // with a drive
+        return true; // with a drive
     if (name.size() >= 2 && name[0] == '.' && IsSeparator(name[1])) return true;
     return name.size() >= 3 && name[0] == '.' && name[1] == '.' && IsSeparator(name[2]);
 }
@@ -78,7 +82,7 @@ std::vector<std::string> SearchDirectories() {
     return directories;
 }
 
-}  // namespace
+} // namespace
 
 std::string SearchProgram(std::string_view ansiName) {
     if (ansiName.empty()) return std::string();
@@ -96,12 +100,13 @@ std::string SearchProgram(std::string_view ansiName) {
 
 DWORD LocateProgram(std::string_view line, ProgramLocation& location) {
     size_t start = 0;
-    while (start < line.size() && IsBlank(line[start])) ++start;
+    while (start < line.size() && IsBlank(line[start]))
+        ++start;
     if (start < line.size() && line[start] == '"') {
         size_t close = line.find('"', start + 1);
-        std::string_view name = line.substr(start + 1, close == std::string_view::npos
-                                                           ? std::string_view::npos
-                                                           : close - start - 1);
+        std::string_view name =
+            line.substr(start + 1, close == std::string_view::npos ? std::string_view::npos
+                                                                   : close - start - 1);
         location.posixPath = SearchProgram(name);
         location.argumentsStart = close == std::string_view::npos ? line.size() : close + 1;
         return location.posixPath.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
@@ -121,12 +126,14 @@ DWORD LocateProgram(std::string_view line, ProgramLocation& location) {
 
 size_t EndOfFirstToken(std::string_view line) {
     size_t i = 0;
-    while (i < line.size() && IsBlank(line[i])) ++i;
+    while (i < line.size() && IsBlank(line[i]))
+        ++i;
     if (i < line.size() && line[i] == '"') {
         size_t close = line.find('"', i + 1);
         return close == std::string_view::npos ? line.size() : close + 1;
     }
-    while (i < line.size() && !IsBlank(line[i])) ++i;
+    while (i < line.size() && !IsBlank(line[i]))
+        ++i;
     return i;
 }
 
@@ -134,7 +141,8 @@ std::vector<std::string> SplitArguments(std::string_view text) {
     std::vector<std::string> arguments;
     size_t i = 0;
     for (;;) {
-        while (i < text.size() && IsBlank(text[i])) ++i;
+        while (i < text.size() && IsBlank(text[i]))
+            ++i;
         if (i == text.size()) break;
         std::string argument;
         bool quoted = false;
@@ -172,4 +180,4 @@ std::vector<std::string> SplitArguments(std::string_view text) {
     return arguments;
 }
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -12,7 +12,7 @@ namespace hostwin {
 
 struct ProgramLocation {
     std::string posixPath;     // the file to run
-    size_t argumentsStart = 0;  // where the arguments begin in the command line
+    size_t argumentsStart = 0; // where the arguments begin in the command line
 };
 
 // Finds the program that a command line names, as CreateProcessA does when
@@ -45,4 +45,4 @@ size_t EndOfFirstToken(std::string_view commandLine);
 // other backslashes are literal.
 std::vector<std::string> SplitArguments(std::string_view arguments);
 
-}  // namespace hostwin
+} // namespace hostwin

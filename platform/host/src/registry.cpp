@@ -21,7 +21,7 @@ public:
     const std::vector<std::string> path;
     const uint64_t id;
     const REGSAM access;
-    bool deleted = false;  // sticky: set the first time the key is found gone
+    bool deleted = false; // sticky: set the first time the key is found gone
 };
 
 // What a handle refers to.
@@ -30,7 +30,7 @@ struct KeyRef {
     std::vector<std::string> path;
     uint64_t id;
     REGSAM access;
-    std::shared_ptr<KeyObject> object;  // null for a predefined hive
+    std::shared_ptr<KeyObject> object; // null for a predefined hive
 };
 
 std::optional<KeyRef> Resolve(HKEY key) {
@@ -95,7 +95,31 @@ LSTATUS CheckAccess(const KeyRef& ref, REGSAM needed) {
     return (ref.access & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
-}  // namespace
+// Runs work on the key a handle opened, once the handle, its rights and the
+// key's existence are checked: work(tree, ref, key).
+template <class Work> LSTATUS ReadKey(HKEY handle, REGSAM needed, Work work) {
+    std::optional<KeyRef> ref = Resolve(handle);
+    if (!ref) return ERROR_INVALID_HANDLE;
+    if (LSTATUS status = CheckAccess(*ref, needed)) return status;
+    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
+        const Key* key = Locate(tree, *ref);
+        return key ? work(tree, *ref, *key) : ERROR_KEY_DELETED;
+    });
+}
+
+// The same for a change: work(tree, ref, key, changed) sets changed when it
+// changed the tree, which is then written.
+template <class Work> LSTATUS ChangeKey(HKEY handle, REGSAM needed, Work work) {
+    std::optional<KeyRef> ref = Resolve(handle);
+    if (!ref) return ERROR_INVALID_HANDLE;
+    if (LSTATUS status = CheckAccess(*ref, needed)) return status;
+    return Store::Instance().Write([&](Tree& tree, bool& changed) -> LSTATUS {
+        Key* key = Locate(tree, *ref);
+        return key ? work(tree, *ref, *key, changed) : ERROR_KEY_DELETED;
+    });
+}
+
+} // namespace
 
 void JournalChange(const char* event, HKEY key, std::string_view subPath,
                    std::string_view valueName, LSTATUS result, Caller caller) {
@@ -111,7 +135,7 @@ void JournalChange(const char* event, HKEY key, std::string_view subPath,
     if (SplitKeyPath(subPath, below) == ERROR_SUCCESS) {
         path.insert(path.end(), below.begin(), below.end());
     } else {
-        path.emplace_back(subPath);  // as given, when it is not a valid path
+        path.emplace_back(subPath); // as given, when it is not a valid path
     }
     JournalText(entry, "key", JoinPath(path), caller);
     if (valueName.empty()) {
@@ -123,43 +147,36 @@ void JournalChange(const char* event, HKEY key, std::string_view subPath,
 }
 
 LSTATUS OpenKey(HKEY base, std::string_view subPath, REGSAM access, HKEY* result) {
-    std::optional<KeyRef> ref = Resolve(base);
-    if (!ref) return ERROR_INVALID_HANDLE;
     std::vector<std::string> below;
     if (LSTATUS status = SplitKeyPath(subPath, below)) return status;
-    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
-        const Key* key = Locate(tree, *ref);
-        if (!key) return ERROR_KEY_DELETED;
-        if (below.empty() && !ref->object) {
-            *result = base;  // a predefined hive opens as itself
+    return ReadKey(base, 0, [&](const Tree&, const KeyRef& ref, const Key& key) -> LSTATUS {
+        if (below.empty() && !ref.object) {
+            *result = base; // a predefined hive opens as itself
             return ERROR_SUCCESS;
         }
-        const Key* target = key->Descend(below);
+        const Key* target = key.Descend(below);
         if (!target) return ERROR_FILE_NOT_FOUND;
-        *result = NewHandle(*ref, below, *target, access);
+        *result = NewHandle(ref, below, *target, access);
         return ERROR_SUCCESS;
     });
 }
 
 LSTATUS CreateKey(HKEY base, std::string_view subPath, REGSAM access, HKEY* result,
                   DWORD* disposition) {
-    std::optional<KeyRef> ref = Resolve(base);
-    if (!ref) return ERROR_INVALID_HANDLE;
     std::vector<std::string> below;
     if (LSTATUS status = SplitKeyPath(subPath, below)) return status;
     for (const std::string& component : below)
         if (component.find_first_of("\r\n") != std::string::npos)
-            return ERROR_INVALID_PARAMETER;  // the store keeps one key name a line
-    return Store::Instance().Write([&](Tree& tree, bool& changed) -> LSTATUS {
-        Key* key = Locate(tree, *ref);
-        if (!key) return ERROR_KEY_DELETED;
+            return ERROR_INVALID_PARAMETER; // the store keeps one key name a line
+    return ChangeKey(base, 0, [&](Tree&, const KeyRef& ref, Key& key, bool& changed) -> LSTATUS {
+        Key* target = &key;
         bool created = false;
         for (const std::string& component : below) {
-            key = &key->ObtainSubkey(component, &created);
+            target = &target->ObtainSubkey(component, &created);
             changed = changed || created;
         }
         if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-        *result = NewHandle(*ref, below, *key, access);
+        *result = NewHandle(ref, below, *target, access);
         return ERROR_SUCCESS;
     });
 }
@@ -173,82 +190,58 @@ LSTATUS CloseKey(HKEY key) {
 
 LSTATUS FlushKey(HKEY key) {
     // Every change is written when it is made; only the handle is checked.
-    std::optional<KeyRef> ref = Resolve(key);
-    if (!ref) return ERROR_INVALID_HANDLE;
-    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
-        return Locate(tree, *ref) ? ERROR_SUCCESS : ERROR_KEY_DELETED;
-    });
+    return ReadKey(key, 0, [](const Tree&, const KeyRef&, const Key&) { return ERROR_SUCCESS; });
 }
 
 LSTATUS QueryValue(HKEY key, std::string_view name, Value& value) {
-    std::optional<KeyRef> ref = Resolve(key);
-    if (!ref) return ERROR_INVALID_HANDLE;
-    if (LSTATUS status = CheckAccess(*ref, KEY_QUERY_VALUE)) return status;
-    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
-        const Key* found = Locate(tree, *ref);
-        if (!found) return ERROR_KEY_DELETED;
-        const Value* stored = found->FindValue(name);
-        if (!stored) return ERROR_FILE_NOT_FOUND;
-        value = *stored;
-        return ERROR_SUCCESS;
-    });
+    return ReadKey(key, KEY_QUERY_VALUE,
+                   [&](const Tree&, const KeyRef&, const Key& found) -> LSTATUS {
+                       const Value* stored = found.FindValue(name);
+                       if (!stored) return ERROR_FILE_NOT_FOUND;
+                       value = *stored;
+                       return ERROR_SUCCESS;
+                   });
 }
 
 LSTATUS SetValue(HKEY key, std::string_view name, DWORD type, std::string data, Caller caller) {
-    LSTATUS status = ERROR_INVALID_HANDLE;
-    if (std::optional<KeyRef> ref = Resolve(key)) {
-        status = CheckAccess(*ref, KEY_SET_VALUE);
-        if (status == ERROR_SUCCESS) {
-            status = Store::Instance().Write([&](Tree& tree, bool& changed) -> LSTATUS {
-                Key* found = Locate(tree, *ref);
-                if (!found) return ERROR_KEY_DELETED;
-                const Value* old = found->FindValue(name);
-                changed = !old || old->type != type || old->data != data;
-                if (changed) {
-                    found->SetValue(name, type, std::move(data));
-                    found->lastWrite = NowAsFileTime();
-                }
-                return ERROR_SUCCESS;
-            });
-        }
-    }
+    LSTATUS status = ChangeKey(key, KEY_SET_VALUE,
+                               [&](Tree&, const KeyRef&, Key& found, bool& changed) -> LSTATUS {
+                                   const Value* old = found.FindValue(name);
+                                   changed = !old || old->type != type || old->data != data;
+                                   if (changed) {
+                                       found.SetValue(name, type, std::move(data));
+                                       found.lastWrite = NowAsFileTime();
+                                   }
+                                   return ERROR_SUCCESS;
+                               });
     JournalChange("registry_set_value", key, "", name, status, caller);
     return status;
 }
 
 LSTATUS DeleteValue(HKEY key, std::string_view name, Caller caller) {
-    LSTATUS status = ERROR_INVALID_HANDLE;
-    if (std::optional<KeyRef> ref = Resolve(key)) {
-        status = CheckAccess(*ref, KEY_SET_VALUE);
-        if (status == ERROR_SUCCESS) {
-            status = Store::Instance().Write([&](Tree& tree, bool& changed) -> LSTATUS {
-                Key* found = Locate(tree, *ref);
-                if (!found) return ERROR_KEY_DELETED;
-                changed = found->RemoveValue(name);
-                if (!changed) return ERROR_FILE_NOT_FOUND;
-                found->lastWrite = NowAsFileTime();
-                return ERROR_SUCCESS;
-            });
-        }
-    }
+    LSTATUS status = ChangeKey(key, KEY_SET_VALUE,
+                               [&](Tree&, const KeyRef&, Key& found, bool& changed) -> LSTATUS {
+                                   changed = found.RemoveValue(name);
+                                   if (!changed) return ERROR_FILE_NOT_FOUND;
+                                   found.lastWrite = NowAsFileTime();
+                                   return ERROR_SUCCESS;
+                               });
     JournalChange("registry_delete_value", key, "", name, status, caller);
     return status;
 }
 
 LSTATUS DeleteKey(HKEY base, std::string_view subPath, Caller caller) {
-    LSTATUS status = ERROR_INVALID_HANDLE;
     std::vector<std::string> below;
-    if (std::optional<KeyRef> ref = Resolve(base)) {
-        status = SplitKeyPath(subPath, below);
-        if (status == ERROR_SUCCESS) {
-            status = Store::Instance().Write([&](Tree& tree, bool& changed) -> LSTATUS {
-                if (!Locate(tree, *ref)) return ERROR_KEY_DELETED;
+    LSTATUS status = SplitKeyPath(subPath, below);
+    if (status == ERROR_SUCCESS) {
+        status =
+            ChangeKey(base, 0, [&](Tree& tree, const KeyRef& ref, Key&, bool& changed) -> LSTATUS {
                 // The key to delete is named by its full path; its parent holds it.
-                std::vector<std::string> path = ref->path;
+                std::vector<std::string> path = ref.path;
                 path.insert(path.end(), below.begin(), below.end());
-                if (path.empty()) return ERROR_ACCESS_DENIED;  // a hive
+                if (path.empty()) return ERROR_ACCESS_DENIED; // a hive
                 std::vector<std::string> parentPath(path.begin(), path.end() - 1);
-                Key* parent = tree.RootKey(ref->root).Descend(parentPath);
+                Key* parent = tree.RootKey(ref.root).Descend(parentPath);
                 Key* target = parent ? parent->FindSubkey(path.back()) : nullptr;
                 if (!target) return ERROR_FILE_NOT_FOUND;
                 if (!target->subkeys.empty()) return ERROR_ACCESS_DENIED;
@@ -257,55 +250,42 @@ LSTATUS DeleteKey(HKEY base, std::string_view subPath, Caller caller) {
                 changed = true;
                 return ERROR_SUCCESS;
             });
-        }
     }
     JournalChange("registry_delete_key", base, subPath, "", status, caller);
     return status;
 }
 
 LSTATUS EnumKey(HKEY key, DWORD index, SubkeyEntry& entry) {
-    std::optional<KeyRef> ref = Resolve(key);
-    if (!ref) return ERROR_INVALID_HANDLE;
-    if (LSTATUS status = CheckAccess(*ref, KEY_ENUMERATE_SUB_KEYS)) return status;
-    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
-        const Key* found = Locate(tree, *ref);
-        if (!found) return ERROR_KEY_DELETED;
-        if (index >= found->subkeys.size()) return ERROR_NO_MORE_ITEMS;
-        const Key& subkey = *std::next(found->subkeys.begin(), index)->second;
-        entry = SubkeyEntry{subkey.name, subkey.lastWrite};
-        return ERROR_SUCCESS;
-    });
+    return ReadKey(key, KEY_ENUMERATE_SUB_KEYS,
+                   [&](const Tree&, const KeyRef&, const Key& found) -> LSTATUS {
+                       if (index >= found.subkeys.size()) return ERROR_NO_MORE_ITEMS;
+                       const Key& subkey = *std::next(found.subkeys.begin(), index)->second;
+                       entry = SubkeyEntry{subkey.name, subkey.lastWrite};
+                       return ERROR_SUCCESS;
+                   });
 }
 
 LSTATUS EnumValue(HKEY key, DWORD index, Value& value) {
-    std::optional<KeyRef> ref = Resolve(key);
-    if (!ref) return ERROR_INVALID_HANDLE;
-    if (LSTATUS status = CheckAccess(*ref, KEY_QUERY_VALUE)) return status;
-    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
-        const Key* found = Locate(tree, *ref);
-        if (!found) return ERROR_KEY_DELETED;
-        if (index >= found->values.size()) return ERROR_NO_MORE_ITEMS;
-        value = found->values[index];
-        return ERROR_SUCCESS;
-    });
+    return ReadKey(key, KEY_QUERY_VALUE,
+                   [&](const Tree&, const KeyRef&, const Key& found) -> LSTATUS {
+                       if (index >= found.values.size()) return ERROR_NO_MORE_ITEMS;
+                       value = found.values[index];
+                       return ERROR_SUCCESS;
+                   });
 }
 
 LSTATUS QueryInfoKey(HKEY key, KeyInfo& info) {
-    std::optional<KeyRef> ref = Resolve(key);
-    if (!ref) return ERROR_INVALID_HANDLE;
-    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
-        const Key* found = Locate(tree, *ref);
-        if (!found) return ERROR_KEY_DELETED;
+    return ReadKey(key, 0, [&](const Tree&, const KeyRef&, const Key& found) -> LSTATUS {
         auto units = [](const std::string& utf8) {
             return static_cast<DWORD>(Utf32ToUtf16(Utf8ToUtf32(utf8)).size());
         };
         info = KeyInfo{};
-        info.subkeys = static_cast<DWORD>(found->subkeys.size());
-        info.values = static_cast<DWORD>(found->values.size());
-        info.lastWrite = found->lastWrite;
-        for (const auto& entry : found->subkeys)
+        info.subkeys = static_cast<DWORD>(found.subkeys.size());
+        info.values = static_cast<DWORD>(found.values.size());
+        info.lastWrite = found.lastWrite;
+        for (const auto& entry : found.subkeys)
             info.maxSubkeyLength = std::max(info.maxSubkeyLength, units(entry.second->name));
-        for (const Value& value : found->values) {
+        for (const Value& value : found.values) {
             info.maxValueNameLength = std::max(info.maxValueNameLength, units(value.name));
             info.maxValueLength =
                 std::max(info.maxValueLength, static_cast<DWORD>(value.data.size()));
@@ -315,22 +295,18 @@ LSTATUS QueryInfoKey(HKEY key, KeyInfo& info) {
 }
 
 LSTATUS ExportKey(HKEY key, std::string& text) {
-    std::optional<KeyRef> ref = Resolve(key);
-    if (!ref) return ERROR_INVALID_HANDLE;
-    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
-        const Key* found = Locate(tree, *ref);
-        if (!found) return ERROR_KEY_DELETED;
+    return ReadKey(key, 0, [&](const Tree& tree, const KeyRef& ref, const Key& found) -> LSTATUS {
         // The full name with the stored case of every component.
-        std::string fullName = RootName(ref->root);
-        const Key* step = &tree.RootKey(ref->root);
-        for (const std::string& component : ref->path) {
+        std::string fullName = RootName(ref.root);
+        const Key* step = &tree.RootKey(ref.root);
+        for (const std::string& component : ref.path) {
             step = step->FindSubkey(component);
             fullName += "\\" + step->name;
         }
         text = RegFileHeader();
-        AppendRegFileTree(text, fullName, *found);
+        AppendRegFileTree(text, fullName, found);
         return ERROR_SUCCESS;
     });
 }
 
-}  // namespace hostwin::registry
+} // namespace hostwin::registry

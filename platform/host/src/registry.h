@@ -60,10 +60,10 @@ LSTATUS EnumValue(HKEY key, DWORD index, Value& value);
 
 struct KeyInfo {
     DWORD subkeys = 0;
-    DWORD maxSubkeyLength = 0;     // UTF-16 units, as Windows and Wine report it
+    DWORD maxSubkeyLength = 0; // UTF-16 units, as Windows and Wine report it
     DWORD values = 0;
-    DWORD maxValueNameLength = 0;  // UTF-16 units
-    DWORD maxValueLength = 0;      // stored bytes (UTF-16 for text)
+    DWORD maxValueNameLength = 0; // UTF-16 units
+    DWORD maxValueLength = 0;     // stored bytes (UTF-16 for text)
     FILETIME lastWrite{};
 };
 LSTATUS QueryInfoKey(HKEY key, KeyInfo& info);
@@ -72,4 +72,4 @@ LSTATUS QueryInfoKey(HKEY key, KeyInfo& info);
 // with the keys' full names as stored.
 LSTATUS ExportKey(HKEY key, std::string& text);
 
-}  // namespace hostwin::registry
+} // namespace hostwin::registry

@@ -10,15 +10,19 @@ namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view TrimRight(std::string_view text) {
-    while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r')) text.remove_suffix(1);
+    while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r'))
+        text.remove_suffix(1);
     return text;
 }
 
 std::string_view TrimLeft(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
     return text;
 }
 
@@ -79,7 +83,7 @@ private:
     std::vector<RegFileRecord>& records_;
     std::optional<RegFileError> error_;
     int line_ = 0;
-    bool inKey_ = false;  // a key section is open (not a [-KEY] one)
+    bool inKey_ = false; // a key section is open (not a [-KEY] one)
     Root root_ = Root::LocalMachine;
     std::vector<std::string> path_;
 };
@@ -173,11 +177,20 @@ bool Parser::QuotedText(std::string_view& rest, std::string& text) {
         if (c == '\\') {
             if (++i == rest.size()) break;
             switch (rest[i]) {
-            case '\\': text += '\\'; break;
-            case '"': text += '"'; break;
-            case 'n': text += '\n'; break;
-            case 'r': text += '\r'; break;
-            default: return Fail(std::string("unknown escape \"\\") + rest[i] + "\" in a string");
+            case '\\':
+                text += '\\';
+                break;
+            case '"':
+                text += '"';
+                break;
+            case 'n':
+                text += '\n';
+                break;
+            case 'r':
+                text += '\r';
+                break;
+            default:
+                return Fail(std::string("unknown escape \"\\") + rest[i] + "\" in a string");
             }
             continue;
         }
@@ -244,7 +257,8 @@ bool Parser::ValueLine(std::string_view line) {
             number = number * 16 + static_cast<uint32_t>(HexDigit(c));
         }
         record.type = REG_DWORD;
-        for (int shift = 0; shift < 32; shift += 8) record.data += static_cast<char>(number >> shift);
+        for (int shift = 0; shift < 32; shift += 8)
+            record.data += static_cast<char>(number >> shift);
     } else if (StartsWithIgnoringCase(rest, "hex:")) {
         record.type = REG_BINARY;
         if (!HexBytes(rest.substr(4), record.data)) return false;
@@ -314,7 +328,8 @@ void AppendValueLine(std::string& out, const Value& value) {
         AppendQuoted(out, text);
     } else if (value.type == REG_DWORD && value.data.size() == 4) {
         uint32_t number = 0;
-        for (int i = 3; i >= 0; --i) number = number << 8 | static_cast<unsigned char>(value.data[i]);
+        for (int i = 3; i >= 0; --i)
+            number = number << 8 | static_cast<unsigned char>(value.data[i]);
         std::snprintf(buffer, sizeof(buffer), "dword:%08x", number);
         out += buffer;
     } else {
@@ -326,7 +341,8 @@ void AppendValueLine(std::string& out, const Value& value) {
         }
         // Long data wraps as regedit wraps it: a backslash, then two spaces.
         for (size_t i = 0; i < value.data.size(); ++i) {
-            std::snprintf(buffer, sizeof(buffer), "%02x", static_cast<unsigned char>(value.data[i]));
+            std::snprintf(buffer, sizeof(buffer), "%02x",
+                          static_cast<unsigned char>(value.data[i]));
             out += buffer;
             if (i + 1 == value.data.size()) break;
             out += ',';
@@ -339,7 +355,7 @@ void AppendValueLine(std::string& out, const Value& value) {
     out += '\n';
 }
 
-}  // namespace
+} // namespace
 
 std::optional<RegFileError> ParseRegFile(std::string_view bytes,
                                          std::vector<RegFileRecord>& records) {
@@ -351,13 +367,14 @@ void ApplyRegFileRecords(const std::vector<RegFileRecord>& records, Tree& tree) 
     for (const RegFileRecord& record : records) {
         Key& root = tree.RootKey(record.root);
         if (record.kind == RegFileRecord::kDeleteKey) {
-            if (record.path.empty()) continue;  // the hives stay
+            if (record.path.empty()) continue; // the hives stay
             std::vector<std::string> parent(record.path.begin(), record.path.end() - 1);
             if (Key* key = root.Descend(parent)) key->RemoveSubkey(record.path.back());
             continue;
         }
         Key* key = &root;
-        for (const std::string& component : record.path) key = &key->ObtainSubkey(component);
+        for (const std::string& component : record.path)
+            key = &key->ObtainSubkey(component);
         if (record.kind == RegFileRecord::kValue)
             key->SetValue(record.valueName, record.type, record.data);
         else if (record.kind == RegFileRecord::kDeleteValue)
@@ -365,14 +382,17 @@ void ApplyRegFileRecords(const std::vector<RegFileRecord>& records, Tree& tree) 
     }
 }
 
-std::string RegFileHeader() { return std::string(kHeader) + "\n\n"; }
+std::string RegFileHeader() {
+    return std::string(kHeader) + "\n\n";
+}
 
 void AppendRegFileSection(std::string& out, std::string_view fullKeyPath,
                           const std::vector<Value>& values) {
     out += '[';
     out += fullKeyPath;
     out += "]\n";
-    for (const Value& value : values) AppendValueLine(out, value);
+    for (const Value& value : values)
+        AppendValueLine(out, value);
     out += '\n';
 }
 
@@ -383,4 +403,4 @@ void AppendRegFileTree(std::string& out, const std::string& fullKeyPath, const K
         AppendRegFileTree(out, fullKeyPath + "\\" + entry.second->name, *entry.second, true);
 }
 
-}  // namespace hostwin::registry
+} // namespace hostwin::registry

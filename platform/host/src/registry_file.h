@@ -29,14 +29,14 @@ struct RegFileRecord {
     Kind kind = kKey;
     int line = 0;
     Root root = Root::LocalMachine;
-    std::vector<std::string> path;  // UTF-8 components below the root
-    std::string valueName;          // kValue, kDeleteValue: UTF-8, empty for the default value
-    DWORD type = REG_NONE;          // kValue
-    std::string data;               // kValue: the stored bytes
+    std::vector<std::string> path; // UTF-8 components below the root
+    std::string valueName;         // kValue, kDeleteValue: UTF-8, empty for the default value
+    DWORD type = REG_NONE;         // kValue
+    std::string data;              // kValue: the stored bytes
 };
 
 struct RegFileError {
-    int line = 0;  // 1-based line of the file
+    int line = 0; // 1-based line of the file
     std::string message;
 };
 
@@ -64,4 +64,4 @@ void AppendRegFileSection(std::string& out, std::string_view fullKeyPath,
 void AppendRegFileTree(std::string& out, const std::string& fullKeyPath, const Key& key,
                        bool writeEmptySelf = true);
 
-}  // namespace hostwin::registry
+} // namespace hostwin::registry

@@ -49,7 +49,7 @@ bool IsBlankText(std::string_view bytes) {
     return bytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-}  // namespace
+} // namespace
 
 // The inter-process lock. It is taken on a descriptor of its own for every
 // call: flock locks belong to the open file description, which a forked
@@ -84,7 +84,8 @@ Store& Store::Instance() {
 }
 
 Store::Store()
-    : path_(TheMachine().prefix + "/registry.reg"), lockPath_(TheMachine().prefix + "/registry.lock") {}
+    : path_(TheMachine().prefix + "/registry.reg"),
+      lockPath_(TheMachine().prefix + "/registry.lock") {}
 
 Store::Signature Store::CurrentSignature() const {
     struct stat info;
@@ -151,7 +152,8 @@ LSTATUS Store::Refresh() {
 
 bool Store::Save() {
     std::string text = RegFileHeader();
-    for (Root root : kRoots) AppendRegFileTree(text, RootName(root), tree_->RootKey(root), false);
+    for (Root root : kRoots)
+        AppendRegFileTree(text, RootName(root), tree_->RootKey(root), false);
 
     // A new file renamed over the old one: readers see the old store or the
     // new one, never a part, and a failed write leaves the old one whole.
@@ -178,7 +180,7 @@ bool Store::Save() {
 
 LSTATUS Store::Read(const std::function<LSTATUS(const Tree&)>& work) {
     std::lock_guard<std::mutex> guard(mutex_);
-    FileLock lock(lockPath_, LOCK_SH);  // without it (a read-only machine) reading still works
+    FileLock lock(lockPath_, LOCK_SH); // without it (a read-only machine) reading still works
     LSTATUS status = Refresh();
     return status == ERROR_SUCCESS ? work(*tree_) : status;
 }
@@ -195,10 +197,10 @@ LSTATUS Store::Write(const std::function<LSTATUS(Tree&, bool&)>& work) {
     bool changed = false;
     status = work(*tree_, changed);
     if (changed && !Save()) {
-        loaded_ = false;  // the next call reads the store again, without the change
+        loaded_ = false; // the next call reads the store again, without the change
         return ERROR_CANTWRITE;
     }
     return status;
 }
 
-}  // namespace hostwin::registry
+} // namespace hostwin::registry

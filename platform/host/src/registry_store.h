@@ -54,12 +54,12 @@ private:
     LSTATUS Refresh();
     bool Save();
 
-    std::mutex mutex_;  // one registry call of this process at a time
+    std::mutex mutex_; // one registry call of this process at a time
     std::string path_, lockPath_;
     std::unique_ptr<Tree> tree_;
-    bool loaded_ = false;     // tree_ matches signature_
-    bool malformed_ = false;  // the file at signature_ was refused
+    bool loaded_ = false;    // tree_ matches signature_
+    bool malformed_ = false; // the file at signature_ was refused
     Signature signature_;
 };
 
-}  // namespace hostwin::registry
+} // namespace hostwin::registry

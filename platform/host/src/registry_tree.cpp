@@ -59,7 +59,8 @@ bool IsStringType(DWORD type) {
 
 std::u32string FoldName(std::string_view utf8) {
     std::u32string folded = Utf8ToUtf32(utf8);
-    for (char32_t& c : folded) c = UnicodeToLower(c);
+    for (char32_t& c : folded)
+        c = UnicodeToLower(c);
     return folded;
 }
 
@@ -85,7 +86,9 @@ Key& Key::ObtainSubkey(std::string_view name, bool* created) {
     return *it->second;
 }
 
-bool Key::RemoveSubkey(std::string_view name) { return subkeys.erase(FoldName(name)) > 0; }
+bool Key::RemoveSubkey(std::string_view name) {
+    return subkeys.erase(FoldName(name)) > 0;
+}
 
 std::vector<Value>::iterator Key::ValueSlot(std::string_view name) {
     std::u32string folded = FoldName(name);
@@ -152,7 +155,8 @@ void InheritKeyIds(Key& fresh, const Key& previous) {
 
 void StampTree(Key& key, const FILETIME& time) {
     key.lastWrite = time;
-    for (auto& entry : key.subkeys) StampTree(*entry.second, time);
+    for (auto& entry : key.subkeys)
+        StampTree(*entry.second, time);
 }
 
 FILETIME NowAsFileTime() {
@@ -164,4 +168,4 @@ FILETIME NowAsFileTime() {
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-}  // namespace hostwin::registry
+} // namespace hostwin::registry

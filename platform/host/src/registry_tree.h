@@ -18,7 +18,7 @@ namespace hostwin::registry {
 
 // The hives the host keeps.
 enum class Root { LocalMachine, CurrentUser };
-constexpr Root kRoots[] = {Root::CurrentUser, Root::LocalMachine};  // the order files list them
+constexpr Root kRoots[] = {Root::CurrentUser, Root::LocalMachine}; // the order files list them
 
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
 const char* RootName(Root root);
@@ -38,9 +38,9 @@ constexpr size_t kMaxKeyNameLength = 255;
 LSTATUS SplitKeyPath(std::string_view utf8Path, std::vector<std::string>& components);
 
 struct Value {
-    std::string name;  // UTF-8; empty for the key's default value
+    std::string name; // UTF-8; empty for the key's default value
     DWORD type = REG_NONE;
-    std::string data;  // the stored bytes (UTF-16LE for the string types)
+    std::string data; // the stored bytes (UTF-16LE for the string types)
 };
 
 // True for the types whose data is text (converted by the A functions).
@@ -53,11 +53,11 @@ bool IsStringType(DWORD type);
 std::u32string FoldName(std::string_view utf8);
 
 struct Key {
-    std::string name;     // UTF-8, with the case it was created with
-    uint64_t id = 0;      // identity of this key while the process runs (see InheritKeyIds)
+    std::string name; // UTF-8, with the case it was created with
+    uint64_t id = 0;  // identity of this key while the process runs (see InheritKeyIds)
     FILETIME lastWrite{};
-    std::map<std::u32string, std::unique_ptr<Key>> subkeys;  // by folded name
-    std::vector<Value> values;  // by folded name, the order Wine enumerates them in
+    std::map<std::u32string, std::unique_ptr<Key>> subkeys; // by folded name
+    std::vector<Value> values; // by folded name, the order Wine enumerates them in
 
     Key* FindSubkey(std::string_view name) const;
     // The subkey of that name, created (with a new id) when missing; created tells which.
@@ -99,4 +99,4 @@ void StampTree(Key& key, const FILETIME& time);
 // The current time as a FILETIME.
 FILETIME NowAsFileTime();
 
-}  // namespace hostwin::registry
+} // namespace hostwin::registry
