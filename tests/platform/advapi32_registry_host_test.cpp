@@ -1,5 +1,6 @@
 // The host registry's own behaviour: the store file and its format, refusal
 // of a malformed store, the journal, and several processes sharing a store.
+#include "host_test_support.h"
 #include "registry_test_support.h"
 
 #include <cstdlib>
@@ -10,35 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace host_test;
 using namespace registry_test;
 
 namespace {
 
-std::string Bytes(const char* data, size_t size) {
-    return std::string(data, size);
-}
-
 std::string StorePath() {
-    GetACP(); // the machine's first use creates its directory
-    return std::string(std::getenv("HOSTWIN_PREFIX")) + "/registry.reg";
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-// The journal's lines of one event.
-std::vector<std::string> JournalLines(const std::string& event) {
-    std::vector<std::string> lines;
-    std::ifstream journal(std::getenv("HOSTWIN_JOURNAL"));
-    for (std::string line; std::getline(journal, line);)
-        if (line.find("\"event\":\"" + event + "\"") != std::string::npos) lines.push_back(line);
-    return lines;
+    return Prefix() + "/registry.reg";
 }
 
 // Runs work in a forked child process and returns its exit status.
@@ -261,9 +240,7 @@ TEST(RegistryHostStore, FailedWriteLeavesTheStoreWhole) {
 }
 
 TEST(RegistryHostJournal, RecordsEverySetAndDelete) {
-    // A journal of this test's own.
-    std::string journal = std::string(std::getenv("HOSTWIN_PREFIX")) + "/registry-journal.jsonl";
-    ASSERT_EQ(setenv("HOSTWIN_JOURNAL", journal.c_str(), 1), 0);
+    ASSERT_TRUE(UseOwnJournal("registry-journal.jsonl"));
     ASSERT_EQ(MakeKey(HKEY_CURRENT_USER, "Software\\Journal\\Sub\\Leaf"), ERROR_SUCCESS);
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "software\\Journal", 0, KEY_ALL_ACCESS, &key),

@@ -8,10 +8,6 @@ using namespace registry_test;
 
 namespace {
 
-std::string Bytes(const char* data, size_t size) {
-    return std::string(data, size);
-}
-
 class Registry : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(key_.Created()); }

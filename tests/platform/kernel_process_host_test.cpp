@@ -2,7 +2,7 @@
 // program, what the started program receives, waiting, exit codes and the
 // journal. The programs are stand-in shell scripts that write down what they
 // were given.
-#include "platform/win32.h"
+#include "host_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,7 @@
 
 namespace {
 
-std::string Prefix() {
-    GetACP(); // the machine's first use creates its directory
-    return std::getenv("HOSTWIN_PREFIX");
-}
+using namespace host_test;
 
 // The Windows name of a POSIX path (drive Z: is the POSIX root).
 std::string WindowsPath(std::string posix) {
@@ -155,14 +152,6 @@ DWORD RunToEnd(const std::string& commandLine, const char* directory = nullptr) 
     CloseHandle(started.info.hProcess);
     CloseHandle(started.info.hThread);
     return code;
-}
-
-std::vector<std::string> JournalLines(const std::string& event) {
-    std::vector<std::string> lines;
-    std::ifstream journal(std::getenv("HOSTWIN_JOURNAL"));
-    for (std::string line; std::getline(journal, line);)
-        if (line.find("\"event\":\"" + event + "\"") != std::string::npos) lines.push_back(line);
-    return lines;
 }
 
 TEST(ProcessStart, QuotedAndUnquotedNamesWithSpaces) {
@@ -358,8 +347,7 @@ TEST(ProcessStart, FailuresAndTheirCodes) {
 }
 
 TEST(ProcessStart, EveryStartGoesToTheJournal) {
-    std::string journal = Prefix() + "/process-journal.jsonl";
-    ASSERT_EQ(setenv("HOSTWIN_JOURNAL", journal.c_str(), 1), 0);
+    ASSERT_TRUE(UseOwnJournal("process-journal.jsonl"));
     StandIn program(Prefix() + "/journal/t.exe", 0);
     RunToEnd(program.Windows() + " arg");
     EXPECT_EQ(WinExec("Inst_English\\Setup.exe", SW_SHOWNORMAL), 2u);

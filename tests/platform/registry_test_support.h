@@ -25,6 +25,11 @@ struct Where {
 
 constexpr BYTE kSentinel = 0xEE;
 
+// Bytes with zeros among them: Bytes("ab\0c", 5).
+inline std::string Bytes(const char* data, size_t size) {
+    return std::string(data, size);
+}
+
 // A buffer with sentinel bytes behind its usable part, to catch writes past its end.
 class Buffer {
 public:

@@ -1,5 +1,6 @@
 // hostwin-reg run as a program on the test's machine; what it did is looked
 // at through the registry functions of this process.
+#include "tests/platform/host_test_support.h"
 #include "tests/platform/registry_test_support.h"
 
 #include <cstdlib>
@@ -9,23 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace host_test;
 using namespace registry_test;
 
 namespace {
-
-std::string Bytes(const char* data, size_t size) {
-    return std::string(data, size);
-}
-
-std::string Prefix() {
-    GetACP(); // the machine's first use creates its directory
-    return std::getenv("HOSTWIN_PREFIX");
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 struct ToolRun {
     int status = -1;
@@ -142,8 +130,7 @@ TEST(HostwinReg, ReplacesAValueOnlyWithForce) {
 }
 
 TEST(HostwinReg, DeletesValuesAndWholeKeys) {
-    std::string journal = Prefix() + "/tool-journal.jsonl";
-    ASSERT_EQ(setenv("HOSTWIN_JOURNAL", journal.c_str(), 1), 0);
+    ASSERT_TRUE(UseOwnJournal("tool-journal.jsonl"));
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Gone\\Deep\\Deeper", "/v", "a", "/d", "1");
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Gone", "/v", "b", "/d", "2");
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Gone", "/v", "c", "/d", "3");
@@ -171,11 +158,7 @@ TEST(HostwinReg, DeletesValuesAndWholeKeys) {
     EXPECT_TOOL(1, "delete", "HKCU");
 
     // Its changes went to the journal as the registry functions' changes.
-    std::ifstream lines(journal);
-    std::vector<std::string> deletions;
-    for (std::string line; std::getline(lines, line);)
-        if (line.find("\"event\":\"registry_delete_key\"") != std::string::npos)
-            deletions.push_back(line);
+    std::vector<std::string> deletions = JournalLines("registry_delete_key");
     ASSERT_EQ(deletions.size(), 3u);
     EXPECT_NE(
         deletions[0].find("\"key\":\"Software\\\\Gone\\\\Deep\\\\Deeper\",\"key_hex\":\"536f66"),
