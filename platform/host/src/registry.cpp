@@ -189,8 +189,11 @@ LSTATUS CloseKey(HKEY key) {
 }
 
 LSTATUS FlushKey(HKEY key) {
-    // Every change is written when it is made; only the handle is checked.
-    return ReadKey(key, 0, [](const Tree&, const KeyRef&, const Key&) { return ERROR_SUCCESS; });
+    // Every change is in the file when the call that made it returns; a
+    // flush makes it durable.
+    LSTATUS status =
+        ReadKey(key, 0, [](const Tree&, const KeyRef&, const Key&) { return ERROR_SUCCESS; });
+    return status == ERROR_SUCCESS ? Store::Instance().Flush() : status;
 }
 
 LSTATUS QueryValue(HKEY key, std::string_view name, Value& value) {

@@ -157,9 +157,11 @@ bool Store::Save() {
 
     // A new file renamed over the old one: readers see the old store or the
     // new one, never a part, and a failed write leaves the old one whole.
+    // As Windows writes its hives lazily, the file is not synced here but by
+    // RegFlushKey (Flush).
     std::string temporary = path_ + ".new-" + std::to_string(getpid());
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    bool ok = fd >= 0 && WriteWhole(fd, text) && fsync(fd) == 0;
+    bool ok = fd >= 0 && WriteWhole(fd, text);
     int error = errno;
     if (fd >= 0 && close(fd) != 0 && ok) {
         ok = false;
@@ -176,6 +178,15 @@ bool Store::Save() {
     }
     signature_ = CurrentSignature();
     return true;
+}
+
+LSTATUS Store::Flush() {
+    std::lock_guard<std::mutex> guard(mutex_);
+    int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return errno == ENOENT ? ERROR_SUCCESS : ERROR_CANTWRITE; // nothing written yet
+    bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok ? ERROR_SUCCESS : ERROR_CANTWRITE;
 }
 
 LSTATUS Store::Read(const std::function<LSTATUS(const Tree&)>& work) {

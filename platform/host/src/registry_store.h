@@ -34,6 +34,9 @@ public:
     // written; a failed write gives ERROR_CANTWRITE and forgets the change.
     LSTATUS Write(const std::function<LSTATUS(Tree&, bool& changed)>& work);
 
+    // Makes the store's last write durable (fsync).
+    LSTATUS Flush();
+
     const std::string& FilePath() const { return path_; }
 
 private:
