@@ -223,6 +223,13 @@ TEST_F(Registry, HandleOfADeletedKeyFailsWithKeyDeleted) {
         ASSERT_EQ(MakeKey(Key(), "Doomed"), ERROR_SUCCESS);
     }
     EXPECT_EQ(RegCloseKey(doomed), ERROR_SUCCESS);
+
+    // Deleted and created again before the handle is used at all.
+    ASSERT_EQ(RegOpenKeyExA(Key(), "Doomed", 0, KEY_ALL_ACCESS, &doomed), ERROR_SUCCESS);
+    ASSERT_EQ(RegDeleteKeyA(Key(), "Doomed"), ERROR_SUCCESS);
+    ASSERT_EQ(MakeKey(Key(), "Doomed"), ERROR_SUCCESS);
+    EXPECT_EQ(RegFlushKey(doomed), ERROR_KEY_DELETED);
+    EXPECT_EQ(RegCloseKey(doomed), ERROR_SUCCESS);
 }
 
 TEST_F(Registry, DefaultValueHasTheEmptyName) {
