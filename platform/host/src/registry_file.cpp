@@ -88,45 +88,43 @@ private:
     std::vector<std::string> path_;
 };
 
+// The next line of the text, without its line end and trailing blanks.
+std::string_view NextLine(std::string_view text, size_t& position) {
+    size_t end = text.find('\n', position);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = TrimRight(text.substr(position, end - position));
+    position = end + 1;
+    return line;
+}
+
 std::optional<RegFileError> Parser::Run(std::string_view text) {
     size_t position = 0;
-    bool first = true;
+    int physicalLine = 0;
     while (position < text.size() && !error_) {
-        size_t end = text.find('\n', position);
-        if (end == std::string_view::npos) end = text.size();
-        std::string logical(TrimRight(text.substr(position, end - position)));
-        position = end + 1;
-        ++line_;
-        int startLine = line_;
+        std::string logical(NextLine(text, position));
+        line_ = ++physicalLine; // errors name the line a logical line starts on
+        std::string_view start = TrimLeft(logical);
+        bool valueLine = !start.empty() && (start[0] == '"' || start[0] == '@');
         // Hex data continues on the next line after a trailing backslash.
-        bool valueLine = !TrimLeft(logical).empty() &&
-                         (TrimLeft(logical)[0] == '"' || TrimLeft(logical)[0] == '@');
-        while (valueLine && !logical.empty() && logical.back() == '\\' && position < text.size()) {
+        while (valueLine && logical.back() == '\\' && position < text.size()) {
             logical.pop_back();
-            end = text.find('\n', position);
-            if (end == std::string_view::npos) end = text.size();
-            logical += TrimLeft(TrimRight(text.substr(position, end - position)));
-            position = end + 1;
-            ++line_;
+            logical += TrimLeft(NextLine(text, position));
+            ++physicalLine;
         }
         std::string_view line = TrimLeft(logical);
-        int lastLine = line_;
-        line_ = startLine;
-        if (first) {
+        if (line_ == 1) {
             if (line != kHeader) Fail("missing the first line \"" + std::string(kHeader) + "\"");
-            first = false;
         } else if (line.empty() || line[0] == ';') {
             // blank line or comment
         } else if (line[0] == '[') {
             KeyLine(line);
-        } else if (line[0] == '"' || line[0] == '@') {
+        } else if (valueLine) {
             ValueLine(line);
         } else {
             Fail("unexpected text \"" + std::string(line.substr(0, 40)) + "\"");
         }
-        line_ = lastLine;
     }
-    if (first && !error_) {
+    if (physicalLine == 0) {
         line_ = 1;
         Fail("missing the first line \"" + std::string(kHeader) + "\"");
     }
