@@ -1,0 +1,315 @@
+#include "registry.h"
+
+#include "codepage.h"
+#include "handles.h"
+#include "journal.h"
+#include "registry_file.h"
+#include "registry_store.h"
+
+#include <iterator>
+
+namespace hostwin::registry {
+namespace {
+
+// An open key: its hive, its path as the program named it, and the identity
+// of the key it opened.
+class KeyObject : public KernelObject {
+public:
+    KeyObject(Root root, std::vector<std::string> path, uint64_t id, REGSAM access)
+        : root(root), path(std::move(path)), id(id), access(access) {}
+    const Root root;
+    const std::vector<std::string> path;
+    const uint64_t id;
+    const REGSAM access;
+    bool deleted = false; // sticky: set the first time the key is found gone
+};
+
+// What a handle refers to.
+struct KeyRef {
+    Root root;
+    std::vector<std::string> path;
+    uint64_t id;
+    REGSAM access;
+    std::shared_ptr<KeyObject> object; // null for a predefined hive
+};
+
+std::optional<KeyRef> Resolve(HKEY key) {
+    if (auto root = RootFromHandle(key)) {
+        // The hives' fixed identities (Tree's constructor).
+        return KeyRef{*root, {}, *root == Root::LocalMachine ? 1u : 2u, KEY_ALL_ACCESS, nullptr};
+    }
+    auto object = LookupHandleAs<KeyObject>(key);
+    if (!object) return std::nullopt;
+    return KeyRef{object->root, object->path, object->id, object->access, object};
+}
+
+// The key a handle opened, or null when it has been deleted since.
+template <class TreeType> auto Locate(TreeType& tree, const KeyRef& ref) {
+    decltype(&tree.RootKey(ref.root)) key = nullptr;
+    if (ref.object && ref.object->deleted) return key;
+    key = tree.RootKey(ref.root).Descend(ref.path);
+    if (key && key->id == ref.id) return key;
+    if (ref.object) ref.object->deleted = true;
+    return decltype(key)(nullptr);
+}
+
+HKEY NewHandle(const KeyRef& base, const std::vector<std::string>& below, const Key& key,
+               REGSAM access) {
+    std::vector<std::string> path = base.path;
+    path.insert(path.end(), below.begin(), below.end());
+    auto object = std::make_shared<KeyObject>(base.root, std::move(path), key.id, access);
+    return static_cast<HKEY>(AllocateHandle(std::move(object)));
+}
+
+std::string JoinPath(const std::vector<std::string>& path) {
+    std::string joined;
+    for (const std::string& component : path) {
+        if (!joined.empty()) joined += '\\';
+        joined += component;
+    }
+    return joined;
+}
+
+void AppendHex(std::string& out, std::string_view bytes) {
+    static const char digits[] = "0123456789abcdef";
+    for (char c : bytes) {
+        out += digits[static_cast<unsigned char>(c) >> 4];
+        out += digits[static_cast<unsigned char>(c) & 15];
+    }
+}
+
+// A text field in the caller's bytes: converted back to the ANSI code page
+// for the program (the journal then shows the program's own bytes), as they
+// are for hostwin-reg.
+void JournalText(JournalEntry& entry, const char* field, std::string_view utf8, Caller caller) {
+    if (caller == Caller::Ansi) {
+        entry.Text(field, Utf8ToAnsi(utf8));
+        return;
+    }
+    std::string hex;
+    AppendHex(hex, utf8);
+    entry.Utf8(field, utf8).Utf8((std::string(field) + "_hex").c_str(), hex);
+}
+
+LSTATUS CheckAccess(const KeyRef& ref, REGSAM needed) {
+    return (ref.access & needed) == needed ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+// Runs work on the key a handle opened, once the handle, its rights and the
+// key's existence are checked: work(tree, ref, key).
+template <class Work> LSTATUS ReadKey(HKEY handle, REGSAM needed, Work work) {
+    std::optional<KeyRef> ref = Resolve(handle);
+    if (!ref) return ERROR_INVALID_HANDLE;
+    if (LSTATUS status = CheckAccess(*ref, needed)) return status;
+    return Store::Instance().Read([&](const Tree& tree) -> LSTATUS {
+        const Key* key = Locate(tree, *ref);
+        return key ? work(tree, *ref, *key) : ERROR_KEY_DELETED;
+    });
+}
+
+// The same for a change: work(tree, ref, key, changed) sets changed when it
+// changed the tree, which is then written.
+template <class Work> LSTATUS ChangeKey(HKEY handle, REGSAM needed, Work work) {
+    std::optional<KeyRef> ref = Resolve(handle);
+    if (!ref) return ERROR_INVALID_HANDLE;
+    if (LSTATUS status = CheckAccess(*ref, needed)) return status;
+    return Store::Instance().Write([&](Tree& tree, bool& changed) -> LSTATUS {
+        Key* key = Locate(tree, *ref);
+        return key ? work(tree, *ref, *key, changed) : ERROR_KEY_DELETED;
+    });
+}
+
+} // namespace
+
+void JournalChange(const char* event, HKEY key, std::string_view subPath,
+                   std::string_view valueName, LSTATUS result, Caller caller) {
+    JournalEntry entry(event);
+    std::optional<KeyRef> ref = Resolve(key);
+    if (ref) {
+        entry.Utf8("root", RootName(ref->root));
+    } else {
+        entry.Null("root");
+    }
+    std::vector<std::string> path = ref ? ref->path : std::vector<std::string>();
+    std::vector<std::string> below;
+    if (SplitKeyPath(subPath, below) == ERROR_SUCCESS) {
+        path.insert(path.end(), below.begin(), below.end());
+    } else {
+        path.emplace_back(subPath); // as given, when it is not a valid path
+    }
+    JournalText(entry, "key", JoinPath(path), caller);
+    if (valueName.empty()) {
+        entry.Null("value").Null("value_hex");
+    } else {
+        JournalText(entry, "value", valueName, caller);
+    }
+    entry.Number("result", result);
+}
+
+LSTATUS OpenKey(HKEY base, std::string_view subPath, REGSAM access, HKEY* result) {
+    std::vector<std::string> below;
+    if (LSTATUS status = SplitKeyPath(subPath, below)) return status;
+    return ReadKey(base, 0, [&](const Tree&, const KeyRef& ref, const Key& key) -> LSTATUS {
+        if (below.empty() && !ref.object) {
+            *result = base; // a predefined hive opens as itself
+            return ERROR_SUCCESS;
+        }
+        const Key* target = key.Descend(below);
+        if (!target) return ERROR_FILE_NOT_FOUND;
+        *result = NewHandle(ref, below, *target, access);
+        return ERROR_SUCCESS;
+    });
+}
+
+LSTATUS CreateKey(HKEY base, std::string_view subPath, REGSAM access, HKEY* result,
+                  DWORD* disposition) {
+    std::vector<std::string> below;
+    if (LSTATUS status = SplitKeyPath(subPath, below)) return status;
+    for (const std::string& component : below)
+        if (component.find_first_of("\r\n") != std::string::npos)
+            return ERROR_INVALID_PARAMETER; // the store keeps one key name a line
+    return ChangeKey(base, 0, [&](Tree&, const KeyRef& ref, Key& key, bool& changed) -> LSTATUS {
+        Key* target = &key;
+        bool created = false;
+        for (const std::string& component : below) {
+            target = &target->ObtainSubkey(component, &created);
+            changed = changed || created;
+        }
+        if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+        *result = NewHandle(ref, below, *target, access);
+        return ERROR_SUCCESS;
+    });
+}
+
+LSTATUS CloseKey(HKEY key) {
+    if (RootFromHandle(key)) return ERROR_SUCCESS;
+    if (!LookupHandleAs<KeyObject>(key)) return ERROR_INVALID_HANDLE;
+    ReleaseHandle(key);
+    return ERROR_SUCCESS;
+}
+
+LSTATUS FlushKey(HKEY key) {
+    // Every change is in the file when the call that made it returns; a
+    // flush makes it durable.
+    LSTATUS status =
+        ReadKey(key, 0, [](const Tree&, const KeyRef&, const Key&) { return ERROR_SUCCESS; });
+    return status == ERROR_SUCCESS ? Store::Instance().Flush() : status;
+}
+
+LSTATUS QueryValue(HKEY key, std::string_view name, Value& value) {
+    return ReadKey(key, KEY_QUERY_VALUE,
+                   [&](const Tree&, const KeyRef&, const Key& found) -> LSTATUS {
+                       const Value* stored = found.FindValue(name);
+                       if (!stored) return ERROR_FILE_NOT_FOUND;
+                       value = *stored;
+                       return ERROR_SUCCESS;
+                   });
+}
+
+LSTATUS SetValue(HKEY key, std::string_view name, DWORD type, std::string data, Caller caller) {
+    LSTATUS status = ChangeKey(key, KEY_SET_VALUE,
+                               [&](Tree&, const KeyRef&, Key& found, bool& changed) -> LSTATUS {
+                                   const Value* old = found.FindValue(name);
+                                   changed = !old || old->type != type || old->data != data;
+                                   if (changed) {
+                                       found.SetValue(name, type, std::move(data));
+                                       found.lastWrite = NowAsFileTime();
+                                   }
+                                   return ERROR_SUCCESS;
+                               });
+    JournalChange("registry_set_value", key, "", name, status, caller);
+    return status;
+}
+
+LSTATUS DeleteValue(HKEY key, std::string_view name, Caller caller) {
+    LSTATUS status = ChangeKey(key, KEY_SET_VALUE,
+                               [&](Tree&, const KeyRef&, Key& found, bool& changed) -> LSTATUS {
+                                   changed = found.RemoveValue(name);
+                                   if (!changed) return ERROR_FILE_NOT_FOUND;
+                                   found.lastWrite = NowAsFileTime();
+                                   return ERROR_SUCCESS;
+                               });
+    JournalChange("registry_delete_value", key, "", name, status, caller);
+    return status;
+}
+
+LSTATUS DeleteKey(HKEY base, std::string_view subPath, Caller caller) {
+    std::vector<std::string> below;
+    LSTATUS status = SplitKeyPath(subPath, below);
+    if (status == ERROR_SUCCESS) {
+        status =
+            ChangeKey(base, 0, [&](Tree& tree, const KeyRef& ref, Key&, bool& changed) -> LSTATUS {
+                // The key to delete is named by its full path; its parent holds it.
+                std::vector<std::string> path = ref.path;
+                path.insert(path.end(), below.begin(), below.end());
+                if (path.empty()) return ERROR_ACCESS_DENIED; // a hive
+                std::vector<std::string> parentPath(path.begin(), path.end() - 1);
+                Key* parent = tree.RootKey(ref.root).Descend(parentPath);
+                Key* target = parent ? parent->FindSubkey(path.back()) : nullptr;
+                if (!target) return ERROR_FILE_NOT_FOUND;
+                if (!target->subkeys.empty()) return ERROR_ACCESS_DENIED;
+                parent->RemoveSubkey(path.back());
+                parent->lastWrite = NowAsFileTime();
+                changed = true;
+                return ERROR_SUCCESS;
+            });
+    }
+    JournalChange("registry_delete_key", base, subPath, "", status, caller);
+    return status;
+}
+
+LSTATUS EnumKey(HKEY key, DWORD index, SubkeyEntry& entry) {
+    return ReadKey(key, KEY_ENUMERATE_SUB_KEYS,
+                   [&](const Tree&, const KeyRef&, const Key& found) -> LSTATUS {
+                       if (index >= found.subkeys.size()) return ERROR_NO_MORE_ITEMS;
+                       const Key& subkey = *std::next(found.subkeys.begin(), index)->second;
+                       entry = SubkeyEntry{subkey.name, subkey.lastWrite};
+                       return ERROR_SUCCESS;
+                   });
+}
+
+LSTATUS EnumValue(HKEY key, DWORD index, Value& value) {
+    return ReadKey(key, KEY_QUERY_VALUE,
+                   [&](const Tree&, const KeyRef&, const Key& found) -> LSTATUS {
+                       if (index >= found.values.size()) return ERROR_NO_MORE_ITEMS;
+                       value = found.values[index];
+                       return ERROR_SUCCESS;
+                   });
+}
+
+LSTATUS QueryInfoKey(HKEY key, KeyInfo& info) {
+    return ReadKey(key, 0, [&](const Tree&, const KeyRef&, const Key& found) -> LSTATUS {
+        auto units = [](const std::string& utf8) {
+            return static_cast<DWORD>(Utf32ToUtf16(Utf8ToUtf32(utf8)).size());
+        };
+        info = KeyInfo{};
+        info.subkeys = static_cast<DWORD>(found.subkeys.size());
+        info.values = static_cast<DWORD>(found.values.size());
+        info.lastWrite = found.lastWrite;
+        for (const auto& entry : found.subkeys)
+            info.maxSubkeyLength = std::max(info.maxSubkeyLength, units(entry.second->name));
+        for (const Value& value : found.values) {
+            info.maxValueNameLength = std::max(info.maxValueNameLength, units(value.name));
+            info.maxValueLength =
+                std::max(info.maxValueLength, static_cast<DWORD>(value.data.size()));
+        }
+        return ERROR_SUCCESS;
+    });
+}
+
+LSTATUS ExportKey(HKEY key, std::string& text) {
+    return ReadKey(key, 0, [&](const Tree& tree, const KeyRef& ref, const Key& found) -> LSTATUS {
+        // The full name with the stored case of every component.
+        std::string fullName = RootName(ref.root);
+        const Key* step = &tree.RootKey(ref.root);
+        for (const std::string& component : ref.path) {
+            step = step->FindSubkey(component);
+            fullName += "\\" + step->name;
+        }
+        text = RegFileHeader();
+        AppendRegFileTree(text, fullName, found);
+        return ERROR_SUCCESS;
+    });
+}
+
+} // namespace hostwin::registry

@@ -1,0 +1,274 @@
+// hostwin-reg run as a program on the test's machine; what it did is looked
+// at through the registry functions of this process.
+#include "tests/platform/host_test_support.h"
+#include "tests/platform/registry_test_support.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace host_test;
+using namespace registry_test;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs hostwin-reg with the arguments on this test's machine.
+ToolRun Tool(std::vector<std::string> arguments) {
+    std::string out = Prefix() + "/tool.out", err = Prefix() + "/tool.err";
+    pid_t pid = fork();
+    if (pid == 0) {
+        int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        std::vector<char*> argv{const_cast<char*>(HOSTWIN_REG_PROGRAM)};
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execv(HOSTWIN_REG_PROGRAM, argv.data());
+        _exit(127);
+    }
+    ToolRun run;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFile(out);
+    run.err = ReadFile(err);
+    return run;
+}
+
+#define EXPECT_TOOL(expectedStatus, ...)                                                           \
+    do {                                                                                           \
+        ToolRun run_ = Tool({__VA_ARGS__});                                                        \
+        EXPECT_EQ(run_.status, expectedStatus) << run_.out << run_.err;                            \
+    } while (0)
+
+HKEY OpenKey(const char* path) {
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS)
+        << path;
+    return key;
+}
+
+bool KeyExists(const char* path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+TEST(HostwinReg, AddsAndQueriesValuesOfEveryType) {
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Text", "/d",
+                "C:\\Program Files\\x.exe /S");
+    EXPECT_TOOL(0, "add", "HKEY_CURRENT_USER\\Software\\Tool", "/ve", "/d", "default");
+    EXPECT_TOOL(0, "add", "hkcu\\Software\\Tool", "/v", "Expand", "/t", "REG_EXPAND_SZ", "/d",
+                "%TEMP%");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Number", "/t", "REG_DWORD", "/d", "0x2a");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Decimal", "/t", "reg_dword", "/d", "42");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Big", "/t", "REG_QWORD", "/d",
+                "0x100000000");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Bytes", "/t", "REG_BINARY", "/d", "01ff");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "None", "/t", "REG_NONE");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Multi", "/t", "REG_MULTI_SZ", "/d",
+                "a\\0bc");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Comma", "/t", "REG_MULTI_SZ", "/s", ",",
+                "/d", "x,y");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool\\Only\\A\\Key");
+
+    HKEY key = OpenKey("Software\\Tool");
+    ExpectValue(HERE, key, "Text", REG_SZ, Bytes("C:\\Program Files\\x.exe /S", 26));
+    ExpectValue(HERE, key, "", REG_SZ, Bytes("default", 8));
+    ExpectValue(HERE, key, "Expand", REG_EXPAND_SZ, Bytes("%TEMP%", 7));
+    ExpectValue(HERE, key, "Number", REG_DWORD, Bytes("\x2a\0\0\0", 4));
+    ExpectValue(HERE, key, "Decimal", REG_DWORD, Bytes("\x2a\0\0\0", 4));
+    ExpectValue(HERE, key, "Big", REG_QWORD, Bytes("\0\0\0\0\x01\0\0\0", 8));
+    ExpectValue(HERE, key, "Bytes", REG_BINARY, "\x01\xff");
+    ExpectValue(HERE, key, "None", REG_NONE, "");
+    ExpectValue(HERE, key, "Multi", REG_MULTI_SZ, Bytes("a\0bc\0", 6));
+    ExpectValue(HERE, key, "Comma", REG_MULTI_SZ, Bytes("x\0y\0", 5));
+    RegCloseKey(key);
+    EXPECT_TRUE(KeyExists("Software\\Tool\\Only\\A\\Key"));
+
+    ToolRun query = Tool({"query", "HKCU\\Software\\Tool"});
+    EXPECT_EQ(query.status, 0);
+    for (const char* line :
+         {"\nHKEY_CURRENT_USER\\Software\\Tool\n", "    (Default)    REG_SZ    default\n",
+          "    Text    REG_SZ    C:\\Program Files\\x.exe /S\n",
+          "    Number    REG_DWORD    0x2a\n", "    Big    REG_QWORD    0x100000000\n",
+          "    Bytes    REG_BINARY    01FF\n", "    Multi    REG_MULTI_SZ    a\\0bc\n",
+          "\nHKEY_CURRENT_USER\\Software\\Tool\\Only\n"})
+        EXPECT_NE(query.out.find(line), std::string::npos) << line << query.out;
+    ToolRun one = Tool({"query", "HKCU\\Software\\Tool", "/v", "number"});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.out, "\nHKEY_CURRENT_USER\\Software\\Tool\n    Number    REG_DWORD    0x2a\n\n");
+    ToolRun deep = Tool({"query", "HKCU\\Software", "/s"});
+    EXPECT_NE(deep.out.find("\nHKEY_CURRENT_USER\\Software\\Tool\\Only\\A\\Key\n"),
+              std::string::npos)
+        << deep.out;
+    EXPECT_TOOL(1, "query", "HKCU\\Software\\Tool", "/v", "Missing");
+    EXPECT_TOOL(1, "query", "HKCU\\Software\\Missing");
+}
+
+TEST(HostwinReg, ReplacesAValueOnlyWithForce) {
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Text", "/d", "first");
+    ToolRun refused = Tool({"add", "HKCU\\Software\\Tool", "/v", "Text", "/d", "second"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("/f"), std::string::npos) << refused.err;
+    HKEY key = OpenKey("Software\\Tool");
+    ExpectValue(HERE, key, "Text", REG_SZ, Bytes("first", 6));
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Text", "/t", "REG_DWORD", "/d", "7", "/f");
+    ExpectValue(HERE, key, "Text", REG_DWORD, Bytes("\7\0\0\0", 4));
+    RegCloseKey(key);
+}
+
+TEST(HostwinReg, DeletesValuesAndWholeKeys) {
+    ASSERT_TRUE(UseOwnJournal("tool-journal.jsonl"));
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Gone\\Deep\\Deeper", "/v", "a", "/d", "1");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Gone", "/v", "b", "/d", "2");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Gone", "/v", "c", "/d", "3");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Gone", "/ve", "/d", "4");
+    EXPECT_TOOL(0, "delete", "HKCU\\Software\\Gone", "/v", "B");
+    EXPECT_TOOL(0, "delete", "HKCU\\Software\\Gone", "/ve");
+    EXPECT_TOOL(1, "delete", "HKCU\\Software\\Gone", "/v", "b");
+    HKEY key = OpenKey("Software\\Gone");
+    DWORD values = 0;
+    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                               nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(values, 1u);
+    EXPECT_TOOL(0, "delete", "HKCU\\Software\\Gone", "/va", "/f");
+    ASSERT_EQ(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                               nullptr, nullptr, nullptr, nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(values, 0u);
+    // The whole tree goes, deepest keys first, without a question.
+    EXPECT_TOOL(0, "delete", "HKCU\\Software\\Gone");
+    EXPECT_FALSE(KeyExists("Software\\Gone"));
+    EXPECT_EQ(RegFlushKey(key), ERROR_KEY_DELETED);
+    RegCloseKey(key);
+    EXPECT_TOOL(1, "delete", "HKCU\\Software\\Gone", "/f");
+    EXPECT_TOOL(1, "delete", "HKCU");
+
+    // Its changes went to the journal as the registry functions' changes.
+    std::vector<std::string> deletions = JournalLines("registry_delete_key");
+    ASSERT_EQ(deletions.size(), 3u);
+    EXPECT_NE(
+        deletions[0].find("\"key\":\"Software\\\\Gone\\\\Deep\\\\Deeper\",\"key_hex\":\"536f66"),
+        std::string::npos)
+        << deletions[0];
+    EXPECT_NE(deletions[2].find("\"key\":\"Software\\\\Gone\","), std::string::npos)
+        << deletions[2];
+    EXPECT_NE(deletions[2].find("\"program\":\"hostwin-reg\""), std::string::npos) << deletions[2];
+}
+
+TEST(HostwinReg, ExportAndImportKeepEveryValue) {
+    ASSERT_EQ(MakeKey(HKEY_CURRENT_USER, "Software\\Trip\\Empty"), ERROR_SUCCESS);
+    HKEY key = OpenKey("Software\\Trip");
+    const struct {
+        const char* name;
+        DWORD type;
+        std::string data;
+    } values[] = {
+        {"Text", REG_SZ, Bytes("a \"b\" \\c", 9)},
+        {"Bare", REG_SZ, Bytes("abcd", 3)},
+        {"Inner", REG_SZ, Bytes("a\0b", 4)},
+        {"Number", REG_DWORD, Bytes("\1\2\3\4", 4)},
+        {"Odd", 0x4321, "xyz"},
+        {"Long", REG_BINARY, std::string(100, '\x5a')},
+    };
+    for (const auto& value : values)
+        ASSERT_EQ(SetBytes(key, value.name, value.type, value.data), ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    std::string file = Prefix() + "/trip.reg";
+    EXPECT_TOOL(0, "export", "HKCU\\software\\trip", file);
+    std::string exported = ReadFile(file);
+    EXPECT_EQ(
+        exported.rfind(
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Trip]\n", 0),
+        0u)
+        << exported;
+    EXPECT_NE(exported.find("\n[HKEY_CURRENT_USER\\Software\\Trip\\Empty]\n"), std::string::npos)
+        << exported;
+    EXPECT_TOOL(1, "export", "HKCU\\Software\\Trip", file); // the file exists
+    EXPECT_TOOL(0, "export", "HKCU\\Software\\Trip", file, "/y");
+
+    EXPECT_TOOL(0, "delete", "HKCU\\Software\\Trip");
+    EXPECT_TOOL(0, "import", file);
+    key = OpenKey("Software\\Trip");
+    for (const auto& value : values)
+        ExpectValue(HERE, key, value.name, value.type, value.data);
+    RegCloseKey(key);
+    EXPECT_TRUE(KeyExists("Software\\Trip\\Empty"));
+
+    // Import files may delete keys and values.
+    std::ofstream(file, std::ios::trunc) << "Windows Registry Editor Version 5.00\n\n"
+                                            "[-HKEY_CURRENT_USER\\Software\\Trip\\Empty]\n\n"
+                                            "[HKEY_CURRENT_USER\\Software\\Trip]\n\"Text\"=-\n";
+    EXPECT_TOOL(0, "import", file);
+    EXPECT_FALSE(KeyExists("Software\\Trip\\Empty"));
+    key = OpenKey("Software\\Trip");
+    EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+    RegCloseKey(key);
+}
+
+TEST(HostwinReg, ImportOfAMalformedFileChangesNothing) {
+    std::string file = Prefix() + "/bad.reg";
+    std::ofstream(file, std::ios::trunc) << "Windows Registry Editor Version 5.00\n\n"
+                                            "[HKEY_CURRENT_USER\\Software\\Half]\n\"ok\"=\"1\"\n"
+                                            "\"bad\"=dword:xyz\n";
+    ToolRun run = Tool({"import", file});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(file + ":5: bad dword value"), std::string::npos) << run.err;
+    EXPECT_FALSE(KeyExists("Software\\Half"));
+}
+
+TEST(HostwinReg, RefusesBadCommandLines) {
+    const std::vector<std::vector<std::string>> lines = {
+        {},
+        {"frobnicate", "HKCU\\Software"},
+        {"query"},
+        {"query", "HKU\\Software"},
+        {"add", "HKCU\\Software\\X", "/v"},
+        {"add", "HKCU\\Software\\X", "/t", "REG_WHATEVER"},
+        {"add", "HKCU\\Software\\X", "/v", "n", "/t", "REG_DWORD", "/d", "0x100000000"},
+        {"add", "HKCU\\Software\\X", "/v", "n", "/t", "REG_BINARY", "/d", "abc"},
+        {"add", "HKCU\\Software\\X", "/v", "n", "/ve"},
+        {"delete", "HKCU\\Software\\X", "/q"},
+        {"import"},
+        {"import", "/nonexistent/file.reg"},
+    };
+    for (const auto& line : lines) {
+        ToolRun run = Tool(line);
+        std::string shown;
+        for (const std::string& part : line)
+            shown += part + " ";
+        EXPECT_EQ(run.status, 1) << shown;
+        EXPECT_FALSE(run.err.empty()) << shown;
+    }
+    EXPECT_FALSE(KeyExists("Software\\X"));
+    EXPECT_EQ(Tool({"/?"}).status, 0);
+}
+
+TEST(HostwinReg, TextsAreUtf8) {
+    const std::string name = "\xe3\x82\xbd\xe3\x83\x95\xe3\x83\x88"; // ソフト
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\" + name, "/v", name, "/d", "caf\xc3\xa9");
+    EXPECT_NE(ReadFile(Prefix() + "/registry.reg")
+                  .find("[HKEY_CURRENT_USER\\Software\\" + name + "]\n\"" + name +
+                        "\"=\"caf\xc3\xa9\"\n"),
+              std::string::npos);
+    ToolRun query = Tool({"query", "HKCU\\Software\\" + name});
+    EXPECT_NE(query.out.find("    " + name + "    REG_SZ    caf\xc3\xa9\n"), std::string::npos)
+        << query.out;
+}
+
+} // namespace

@@ -1,0 +1,52 @@
+// hostwin-reg: the host machine's registry from the command line, with the
+// syntax of Windows' reg command. It serves test fixtures, stand-in programs
+// and people; the machine is the one HOSTWIN_PREFIX names.
+#include "reg_tool.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: hostwin-reg COMMAND ...   (the machine is $HOSTWIN_PREFIX)\n"
+    "\n"
+    "  hostwin-reg query  KEY [/v NAME | /ve] [/s]\n"
+    "  hostwin-reg add    KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] [/d DATA] [/f]\n"
+    "  hostwin-reg delete KEY [/v NAME | /ve | /va] [/f]\n"
+    "  hostwin-reg import FILE.reg\n"
+    "  hostwin-reg export KEY FILE.reg [/y]\n"
+    "\n"
+    "KEY begins with HKLM, HKCU, HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER.\n"
+    "TYPE is REG_SZ (the default), REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD,\n"
+    "REG_BINARY or REG_NONE. DATA: text; numbers in decimal or 0x hexadecimal; binary\n"
+    "data as hexadecimal digits; REG_MULTI_SZ items separated by \\0 (or /s SEPARATOR).\n"
+    "delete without /v, /ve or /va deletes the key with everything below it; it\n"
+    "never asks. add refuses to replace an existing value without /f; export refuses\n"
+    "to replace a file without /y. Texts are UTF-8. Exit status: 0 success, 1 failure.\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.empty() || arguments[0] == "/?" || arguments[0] == "-h" ||
+        arguments[0] == "--help") {
+        std::fputs(kUsage, arguments.empty() ? stderr : stdout);
+        return arguments.empty() ? 1 : 0;
+    }
+    hostwin_reg::CommandLine line;
+    std::string error;
+    if (!hostwin_reg::ParseCommandLine(arguments, line, error)) {
+        std::fprintf(stderr, "ERROR: Invalid syntax: %s.\nType \"hostwin-reg /?\" for usage.\n",
+                     error.c_str());
+        return 1;
+    }
+    if (line.command == "query") return hostwin_reg::Query(line);
+    if (line.command == "add") return hostwin_reg::Add(line);
+    if (line.command == "delete") return hostwin_reg::Delete(line);
+    if (line.command == "import") return hostwin_reg::Import(line);
+    if (line.command == "export") return hostwin_reg::Export(line);
+    std::fprintf(stderr, "ERROR: Unknown command \"%s\".\nType \"hostwin-reg /?\" for usage.\n",
+                 arguments[0].c_str());
+    return 1;
+}

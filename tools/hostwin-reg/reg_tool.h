@@ -1,0 +1,64 @@
+// hostwin-reg's pieces: the command line, key names, value data, and the
+// commands. Every text is UTF-8; every change goes through the host
+// registry's operations (and so to the journal).
+#pragma once
+
+#include "registry.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hostwin_reg {
+
+using hostwin::registry::Root;
+
+// A parsed command line: the command, its positional arguments and its options.
+struct CommandLine {
+    std::string command;                  // lower case: query, add, delete, import, export
+    std::vector<std::string> positional;  // key name, file name
+    std::optional<std::string> valueName; // /v NAME
+    bool defaultValue = false;            // /ve
+    bool allValues = false;               // /va
+    std::optional<std::string> type;      // /t TYPE
+    std::optional<std::string> data;      // /d DATA
+    std::optional<std::string> separator; // /s SEPARATOR (add), or /s alone (query: recursive)
+    bool recursive = false;               // /s (query)
+    bool force = false;                   // /f, /y
+};
+
+// Parses arguments after the program name; false (with a message) on bad syntax.
+bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& line,
+                      std::string& error);
+
+struct KeyName {
+    Root root;
+    std::string path; // below the root, backslashes between components
+    std::string Full() const;
+};
+// "HKLM\Software\X" or "HKEY_LOCAL_MACHINE\Software\X" (also HKCU).
+std::optional<KeyName> ParseKeyName(const std::string& text);
+
+// The type code of a type name (REG_SZ, ...), or nothing.
+std::optional<DWORD> TypeFromName(const std::string& name);
+// The type's name as reg prints it.
+std::string TypeName(DWORD type);
+
+// The stored bytes for /d text of a type; false (with a message) when the
+// text is not valid for it.
+bool EncodeData(DWORD type, const std::string& text, const std::string& separator,
+                std::string& stored, std::string& error);
+// The stored bytes as reg query shows them.
+std::string DisplayData(DWORD type, const std::string& stored);
+
+// A message for a registry error code.
+std::string ErrorText(LSTATUS status);
+
+// The commands; each returns the process's exit status (0 or 1).
+int Query(const CommandLine& line);
+int Add(const CommandLine& line);
+int Delete(const CommandLine& line);
+int Import(const CommandLine& line);
+int Export(const CommandLine& line);
+
+} // namespace hostwin_reg
