@@ -2,7 +2,6 @@
 // boundaries, and its modal message box.
 #include "framework/application/application.h"
 
-#include "framework/application/text_roles.h"
 #include "runtime/exceptions.h"
 #include "runtime/format.h"
 #include "runtime/resstrings.h"
@@ -35,13 +34,6 @@ std::string ProgramModuleName() {
 }
 
 }  // namespace
-
-std::string WithClosingPeriod(const std::string& text) {
-    if (text.empty()) return text;
-    // Bytes compare unsigned: a double-byte character is always greater.
-    if (LastCharacterOf(text).compare(".") > 0) return text + ".";
-    return text;
-}
 
 void TApplication::RouteException(TObject* sender) {
     if (!std::current_exception()) return;
