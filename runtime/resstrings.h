@@ -15,6 +15,7 @@ enum : unsigned {
     SReadOnlyProperty = 65509,      // "プロパティは書き込み禁止です"
     SPropertyReadError = 65510,     // "%s%s%s の読み込み中のエラー : %s"
     SAncestorNotFound = 65511,      // "'%s' の継承元が存在しません"
+    SWriteError = 65522,            // "ストリームへの書き込みエラー"
     SReadError = 65523,             // "ストリームからの読み込みエラー"
     SCantWriteResourceStream = 65526,
     SClassNotFound = 65527,          // "クラス %s が見つかりません"

@@ -81,13 +81,14 @@ void TComponent::AttachToParent(TComponent*) {}
 
 TComponent* TComponent::ParentComponentOf() { return nullptr; }
 
-TComponent* ConstructComponent(const TClass* cls, TComponent* owner) {
+TComponent* ConstructComponent(const TClass* cls, TComponent* owner, TLifeState initialState) {
     TObject* object = cls->NewObject ? cls->NewObject() : nullptr;
     TComponent* component = As<TComponent>(object);
     if (!component) {
         delete object;
         throw EComponentError(FormatResString(SAbstractError, {cls->Name}));
     }
+    component->IncludeState(initialState);
     try {
         component->Create(owner);
     } catch (...) {

@@ -85,10 +85,10 @@ private:
     int32_t designOffset_ = 0;
 };
 
-// Creates a component of a class record with an owner: allocation, Create,
-// ConstructionFinished. When Create raises, the object is destroyed without
-// DestructionStarting and the exception goes on.
-TComponent* ConstructComponent(const TClass* cls, TComponent* owner);
+// Creates a component of a class record with an owner: allocation, the
+// initial life state, Create, ConstructionFinished. When Create raises, the
+// object is destroyed without DestructionStarting and the exception goes on.
+TComponent* ConstructComponent(const TClass* cls, TComponent* owner, TLifeState initialState = 0);
 
 template <class T> T* NewComponent(TComponent* owner) {
     return static_cast<T*>(ConstructComponent(&T::ClassInfo, owner));
