@@ -2,6 +2,7 @@
 // function and ends through the orderly exit.
 #include "framework/application/framework_modules.h"
 #include "framework/application/program_entry.h"
+#include "framework/controls/graphics.h"
 #include "platform/win32.h"
 #include "runtime/modules.h"
 
@@ -13,6 +14,7 @@ namespace {
 const TModuleStep programModules[] = {
     {"runtime", nullptr, nullptr},
     ControlsModule,
+    {"Graphics", &StartGraphicsModule, &StopGraphicsModule},
     FormsModule,
 };
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/controls/control.h"
+#include "framework/controls/graphics.h"
 
 #include <cstdint>
 
@@ -14,8 +15,8 @@ public:
     void Create(TComponent* owner) override;
 
     // The popup's background colour (a colour value, system colours included).
-    int32_t Color() const { return color_; }
-    void SetColor(int32_t color) { color_ = color; }
+    TColor Color() const { return color_; }
+    void SetColor(TColor color) { color_ = color; }
 
     // True when the message ends a hint that is showing: a key, mouse or
     // activation message while the popup is visible.
@@ -27,7 +28,7 @@ protected:
     void FillWindowParams(TWindowParams& params) override;
 
 private:
-    int32_t color_ = 0;
+    TColor color_ = 0;
 };
 
 // The class of the hint popup the application object makes.

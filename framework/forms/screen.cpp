@@ -2,6 +2,7 @@
 
 #include "framework/forms/application_link.h"
 #include "framework/forms/form.h"
+#include "framework/streaming/registries.h"
 
 #include <algorithm>
 
@@ -89,9 +90,6 @@ void SetFormApplication(TFormApplicationLink* application) {
 }
 
 // --- The lookup of top-level components ----------------------------------------------
-
-// The streaming layer's hook (framework/streaming/registries.h).
-extern TComponent* (*GlobalComponentLookup)(std::string_view name);
 
 namespace {
 TComponent* LookupTopLevelComponent(std::string_view name) {
