@@ -1,0 +1,62 @@
+#include "app_fixture.h"
+
+#include "runtime/exceptions.h"
+
+constinit const TClass TTestForm::ClassInfo = MakeClass<TTestForm>("TTestForm", &TForm::ClassInfo);
+constinit const TClass TFailingForm::ClassInfo =
+    MakeClass<TFailingForm>("TFailingForm", &TForm::ClassInfo);
+constinit const TClass TPlainComponent::ClassInfo =
+    MakeClass<TPlainComponent>("TPlainComponent", &TComponent::ClassInfo);
+constinit const TClass TRecordingControl::ClassInfo =
+    MakeClass<TRecordingControl>("TRecordingControl", &TWinControl::ClassInfo);
+
+void TFailingForm::Create(TComponent* owner) {
+    TForm::Create(owner);
+    throw EReadError("broken description");
+}
+
+void TRecordingControl::HandleMessage(TMessage& message) {
+    received.push_back(message.Msg);
+    TWinControl::HandleMessage(message);
+}
+
+void TRecordingControl::FillWindowParams(TWindowParams& params) {
+    TWinControl::FillWindowParams(params);
+    params.Style = WS_POPUP | WS_VISIBLE;
+    params.Width = params.Height = 50;
+}
+
+std::vector<ShownBox> ShownBoxes() {
+    std::vector<ShownBox> boxes;
+    for (const JournalLine& line : JournalEvents("message_box"))
+        boxes.push_back({line.Number("owner"), line.Bytes("text"), line.Bytes("caption"),
+                         line.Number("type")});
+    return boxes;
+}
+
+HWND MakeWindow(DWORD style, DWORD exStyle, HWND owner) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    if (!GetClassInfoA(instance, "PlainTestWindow", &windowClass)) {
+        windowClass = WNDCLASSA{};
+        windowClass.lpfnWndProc = &DefWindowProcA;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = "PlainTestWindow";
+        RegisterClassA(&windowClass);
+    }
+    return CreateWindowExA(exStyle, "PlainTestWindow", "plain", style, 10, 10, 100, 100, owner,
+                           nullptr, instance, nullptr);
+}
+
+void ApplicationTest::SetUp() {
+    StartControlsModule();
+    StartFormsModule();
+    app = TheApplication;
+    ASSERT_NE(app, nullptr);
+    appWindow = app->AppWindow();
+}
+
+void ApplicationTest::TearDown() {
+    StopFormsModule();
+    StopControlsModule();
+}

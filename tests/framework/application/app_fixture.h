@@ -1,0 +1,66 @@
+// A started framework (the controls and forms modules) for one test, test
+// classes of forms and components, plain windows, and the message boxes the
+// test process showed.
+#pragma once
+
+#include "framework/application/application.h"
+#include "framework/application/framework_modules.h"
+#include "framework/forms/screen.h"
+#include "journal_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class TTestForm : public TForm {
+public:
+    DECLARE_CLASS_INFO()
+};
+
+// A form whose construction fails after the form was built with its defaults.
+class TFailingForm : public TForm {
+public:
+    DECLARE_CLASS_INFO()
+    void Create(TComponent* owner) override;
+};
+
+class TPlainComponent : public TComponent {
+public:
+    DECLARE_CLASS_INFO()
+};
+
+// A control that records the messages its window receives.
+class TRecordingControl : public TWinControl {
+public:
+    DECLARE_CLASS_INFO()
+    std::vector<UINT> received;
+    void HandleMessage(TMessage& message) override;
+
+protected:
+    void FillWindowParams(TWindowParams& params) override;
+};
+
+// A message box as the host journals it.
+struct ShownBox {
+    int64_t owner;
+    std::string text;
+    std::string caption;
+    int64_t flags;
+};
+std::vector<ShownBox> ShownBoxes();
+
+// A top-level window of a plain class of the test's own (DefWindowProcA).
+HWND MakeWindow(DWORD style, DWORD exStyle = 0, HWND owner = nullptr);
+
+inline int64_t WindowNumber(HWND window) {
+    return static_cast<int64_t>(reinterpret_cast<uintptr_t>(window));
+}
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    TApplication* app = nullptr;
+    HWND appWindow = nullptr;
+};
