@@ -5,6 +5,7 @@
 #include "framework/controls/graphics.h"
 #include "platform/win32.h"
 #include "runtime/modules.h"
+#include "system/doublebyte.h"
 
 namespace {
 
@@ -12,6 +13,7 @@ namespace {
 // The controls module makes the application object; the forms module starts
 // after it and stops before it, so that the forms go before the application.
 const TModuleStep programModules[] = {
+    {"doublebyte", StartDoubleByteModule, nullptr},
     {"runtime", nullptr, nullptr},
     ControlsModule,
     {"Graphics", &StartGraphicsModule, &StopGraphicsModule},

@@ -28,6 +28,11 @@ std::vector<std::string> SplitComponents(std::string_view path, std::vector<std:
         }
         if (end > path.size()) end = path.size();
         std::string component(path.substr(i, end - i));
+        // Windows drops trailing dots and spaces of a name ("a.txt." is "a.txt").
+        if (component != "." && component != "..") {
+            size_t kept = component.find_last_not_of(". ");
+            component.resize(kept == std::string::npos ? 0 : kept + 1);
+        }
         if (component == "..") {
             if (!base.empty()) base.pop_back();
         } else if (!component.empty() && component != ".") {
@@ -162,11 +167,73 @@ std::string PosixToWindows(std::string_view posixPath) {
 std::optional<std::string> FullWindowsPath(std::string_view ansiPath) {
     auto parsed = ParseWindowsPath(ansiPath);
     if (!parsed) return std::nullopt;
-    std::string out(1, parsed->drive);
+    // The drive letter keeps the case it was written in.
+    bool hasDrive = ansiPath.size() >= 2 && ansiPath[1] == ':';
+    std::string out(1, hasDrive ? ansiPath[0] : parsed->drive);
     out += ":";
     if (parsed->components.empty()) return out + "\\";
     for (const std::string& part : parsed->components) out += "\\" + part;
     if (IsSeparator(ansiPath.back())) out += "\\";
+    return out;
+}
+
+std::optional<std::string> LongWindowsPath(std::string_view ansiPath, DWORD& error) {
+    error = ERROR_PATH_NOT_FOUND;
+    if (ansiPath.empty() || (ansiPath.size() >= 2 && IsSeparator(ansiPath[0]) &&
+                             IsSeparator(ansiPath[1])))
+        return std::nullopt;
+    auto current = CurrentDrivePath();
+    std::string directory;
+    size_t start = 0;
+    if (ansiPath.size() >= 2 && ansiPath[1] == ':' &&
+        std::isalpha(static_cast<unsigned char>(ansiPath[0]))) {
+        char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(ansiPath[0])));
+        auto root = DriveRoot(drive);
+        if (!root) return std::nullopt;
+        bool rooted = ansiPath.size() > 2 && IsSeparator(ansiPath[2]);
+        directory = !rooted && current && current->drive == drive ? PosixCurrentDirectory() : *root;
+        start = 2;
+    } else if (IsSeparator(ansiPath[0])) {
+        auto root = current ? DriveRoot(current->drive) : std::nullopt;
+        if (!root) return std::nullopt;
+        directory = *root;
+    } else {
+        directory = PosixCurrentDirectory();
+    }
+    // Copies the separators as written and replaces each name by its real spelling.
+    std::string out(ansiPath.substr(0, start));
+    size_t i = start;
+    while (i < ansiPath.size()) {
+        if (IsSeparator(ansiPath[i])) {
+            out += ansiPath[i++];
+            continue;
+        }
+        size_t end = i;
+        while (end < ansiPath.size() && !IsSeparator(ansiPath[end]))
+            end += IsLeadByte(CP_ACP, static_cast<BYTE>(ansiPath[end])) ? 2 : 1;
+        end = std::min(end, ansiPath.size());
+        std::string component(ansiPath.substr(i, end - i));
+        i = end;
+        if (component == ".") {
+            out += component;
+            continue;
+        }
+        if (component == "..") {
+            size_t slash = directory.find_last_of('/');
+            directory = slash == 0 || slash == std::string::npos ? "/" : directory.substr(0, slash);
+            out += component;
+            continue;
+        }
+        auto match = PosixDirectoryExists(directory)
+                         ? MatchEntry(directory, AnsiToUtf8(component))
+                         : std::nullopt;
+        if (!match) {
+            if (PosixDirectoryExists(directory)) error = ERROR_FILE_NOT_FOUND;
+            return std::nullopt;
+        }
+        directory = Join(directory, {*match});
+        out += Utf8ToAnsi(*match);
+    }
     return out;
 }
 

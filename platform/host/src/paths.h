@@ -4,6 +4,8 @@
 // UTF-8. Names resolve case-insensitively against what exists.
 #pragma once
 
+#include "hostwin/windows.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +23,12 @@ std::string PosixToWindows(std::string_view posixPath);
 
 // The lexically normalised absolute Windows form of a path (GetFullPathNameA).
 std::optional<std::string> FullWindowsPath(std::string_view ansiPath);
+
+// The path with each name spelt as it exists (GetLongPathNameA): the form of
+// the path (relative, rooted, drive) and its separators stay as written. No
+// value when a name does not exist; error is then ERROR_FILE_NOT_FOUND or
+// ERROR_PATH_NOT_FOUND.
+std::optional<std::string> LongWindowsPath(std::string_view ansiPath, DWORD& error);
 
 // The POSIX current directory.
 std::string PosixCurrentDirectory();

@@ -29,6 +29,7 @@
 #define FILE_CURRENT 1
 #define FILE_END 2
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 
 typedef struct _WIN32_FIND_DATAA {
     DWORD dwFileAttributes;

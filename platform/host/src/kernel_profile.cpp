@@ -1,0 +1,169 @@
+// kernel32: the profile functions over INI files. Every call reads the file
+// afresh (there is no cache to flush); a write changes only the lines it
+// must and replaces the file atomically.
+#include "hostwin/windows.h"
+
+#include "codepage.h"
+#include "files.h"
+#include "profile_text.h"
+#include "replace_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+
+using namespace hostwin;
+
+namespace {
+
+// A profile file: its POSIX path, whether it exists, and its text.
+struct ProfileFile {
+    std::string posix;
+    bool exists = false;
+    ProfileText text;
+};
+
+// A file name without any directory names a file in the Windows directory;
+// a null name is win.ini. The test for a directory is double-byte aware: a
+// Shift-JIS trail byte may have the backslash's code.
+std::string ProfileFileName(LPCSTR fileName) {
+    if (!fileName || !*fileName) return "C:\\windows\\win.ini";
+    for (const char* p = fileName; *p; ++p) {
+        if (*p == '\\' || *p == '/' || *p == ':') return fileName;
+        if (IsLeadByte(CP_ACP, static_cast<BYTE>(*p)) && p[1]) ++p;
+    }
+    return std::string("C:\\windows\\") + fileName;
+}
+
+// Opens the profile; no value (with the last error set) when its name cannot
+// be mapped. A missing file is an empty profile with exists false.
+std::optional<ProfileFile> LoadProfile(LPCSTR fileName) {
+    std::string name = ProfileFileName(fileName);
+    auto path = ResolveFileName(name.c_str());
+    if (!path) return std::nullopt;
+    ProfileFile file;
+    file.posix = path->posix;
+    std::ifstream in(file.posix, std::ios::binary);
+    struct stat info;
+    if (in && stat(file.posix.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        file.text = ProfileText::Parse(bytes);
+        file.exists = true;
+    }
+    return file;
+}
+
+// Copies a value: at most size - 1 bytes and a zero; returns the bytes copied.
+DWORD CopyValue(std::string_view value, LPSTR buffer, DWORD size) {
+    size_t count = std::min<size_t>(value.size(), size - 1);
+    std::memcpy(buffer, value.data(), count);
+    buffer[count] = 0;
+    return static_cast<DWORD>(count);
+}
+
+// Copies a list of names, each ended by a zero, and an empty name after them.
+// A list that does not fit in size - 1 bytes is cut to size - 2 bytes and
+// ended with two zeros; the result is then size - 2.
+DWORD CopyList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) {
+    std::string list;
+    for (const std::string& name : names) list.append(name).push_back('\0');
+    if (list.size() + 1 < size) {
+        std::memcpy(buffer, list.data(), list.size());
+        buffer[list.size()] = 0;
+        return static_cast<DWORD>(list.size());
+    }
+    if (size == 1) {
+        buffer[0] = 0;
+        return 0;
+    }
+    std::memcpy(buffer, list.data(), size - 2);
+    buffer[size - 2] = 0;
+    buffer[size - 1] = 0;
+    return size - 2;
+}
+
+// The default as a missing entry returns it: without its trailing spaces.
+std::string_view TrimmedDefault(LPCSTR defaultValue) {
+    std::string_view text = defaultValue ? defaultValue : "";
+    size_t last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+}  // namespace
+
+extern "C" {
+
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
+                                      LPSTR buffer, DWORD size, LPCSTR fileName) {
+    if (!buffer || size == 0) return 0;
+    auto file = LoadProfile(fileName);
+    DWORD missingError = file ? MissingNameError(file->posix) : ERROR_PATH_NOT_FOUND;
+    if (!file) file.emplace();
+    DWORD result;
+    if (!section) {
+        result = CopyList(file->text.SectionNames(), buffer, size);
+    } else if (!key) {
+        // A section without keys, or none, gives the default as it stands.
+        auto keys = file->text.KeyNames(TrimBlanks(section));
+        result = keys && !keys->empty() ? CopyList(*keys, buffer, size)
+                                        : CopyValue(defaultValue ? defaultValue : "", buffer, size);
+    } else {
+        auto value = file->text.Value(TrimBlanks(section), TrimBlanks(key));
+        result = CopyValue(value ? std::string_view(*value) : TrimmedDefault(defaultValue), buffer,
+                           size);
+    }
+    SetLastError(file->exists ? ERROR_SUCCESS : missingError);
+    return result;
+}
+
+UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
+    if (!section || !key) return static_cast<UINT>(defaultValue);
+    auto file = LoadProfile(fileName);
+    auto value = file ? file->text.Value(TrimBlanks(section), TrimBlanks(key)) : std::nullopt;
+    if (!value || value->empty()) return static_cast<UINT>(defaultValue);
+    // An optional sign, then "0x" and hexadecimal digits or decimal digits, up
+    // to the first other byte; the number wraps around at 32 bits.
+    const char* p = value->c_str();
+    bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    unsigned base = p[0] == '0' && p[1] == 'x' ? 16 : 10;
+    if (base == 16) p += 2;
+    uint32_t number = 0;
+    for (;; ++p) {
+        unsigned digit;
+        if (*p >= '0' && *p <= '9') digit = static_cast<unsigned>(*p - '0');
+        else if (base == 16 && *p >= 'a' && *p <= 'f') digit = static_cast<unsigned>(*p - 'a' + 10);
+        else if (base == 16 && *p >= 'A' && *p <= 'F') digit = static_cast<unsigned>(*p - 'A' + 10);
+        else break;
+        number = number * base + digit;
+    }
+    return negative ? 0u - number : number;
+}
+
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+    // With everything null the call flushes a cache; there is none, and
+    // Windows returns FALSE for a flush whatever happens.
+    if (!section) return key || value ? Fail(ERROR_FILE_NOT_FOUND, FALSE) : FALSE;
+    auto file = LoadProfile(fileName);
+    if (!file) return FALSE;
+    struct stat info;
+    if (!file->exists) {
+        if (stat(file->posix.c_str(), &info) == 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
+        DWORD missing = MissingNameError(file->posix);
+        if (missing == ERROR_PATH_NOT_FOUND) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+    } else if (stat(file->posix.c_str(), &info) == 0 && IsReadOnlyMode(info.st_mode)) {
+        return Fail(ERROR_ACCESS_DENIED, FALSE);
+    }
+    bool changed = !key     ? file->text.RemoveSection(section)
+                   : !value ? file->text.RemoveKey(section, key)
+                            : file->text.SetValue(section, key, value);
+    if (!changed) return TRUE;
+    DWORD error = ERROR_SUCCESS;
+    if (!ReplaceFileContents(file->posix, file->text.Serialize(), error)) return Fail(error, FALSE);
+    return TRUE;
+}
+
+}  // extern "C"
