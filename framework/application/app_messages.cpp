@@ -5,6 +5,7 @@
 
 #include "framework/controls/mouse.h"
 #include "framework/forms/screen.h"
+#include "system/doublebyte.h"
 
 #include <algorithm>
 
@@ -138,9 +139,12 @@ void TApplication::HandleAppMessage(TMessage& message) {
 
 void TApplication::ApplySettingChange(TMessage& message) {
     if (message.Msg != WM_WININICHANGE) return;
-    // The runtime keeps no locale formats of its own to re-read; the thread
-    // follows the user's locale again.
-    if (FTrackLocaleChanges) SetThreadLocale(LOCALE_USER_DEFAULT);
+    // The thread follows the user's locale again, and the lead-byte set takes
+    // in what the code page now reports (it only grows).
+    if (FTrackLocaleChanges) {
+        SetThreadLocale(LOCALE_USER_DEFAULT);
+        StartDoubleByteModule();
+    }
     if (FTrackMetricChanges) {
         if (TheScreen) TheScreen->RefreshMetrics();
         if (FHintsOn) {

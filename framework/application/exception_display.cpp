@@ -5,6 +5,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/format.h"
 #include "runtime/resstrings.h"
+#include "system/pathparts.h"
 
 #include <cxxabi.h>
 #include <cstdlib>
@@ -28,9 +29,7 @@ std::string CurrentExceptionTypeName() {
 std::string ProgramModuleName() {
     char buffer[261];
     DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    std::string path(buffer, length);
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return NamePart(std::string(buffer, length));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app_fixture.h"
 
 #include "runtime/exceptions.h"
+#include "system/doublebyte.h"
 
 constinit const TClass TTestForm::ClassInfo = MakeClass<TTestForm>("TTestForm", &TForm::ClassInfo);
 constinit const TClass TFailingForm::ClassInfo =
@@ -49,6 +50,7 @@ HWND MakeWindow(DWORD style, DWORD exStyle, HWND owner) {
 }
 
 void ApplicationTest::SetUp() {
+    StartDoubleByteModule();
     StartControlsModule();
     StartFormsModule();
     app = TheApplication;

@@ -1,6 +1,7 @@
 // The application title derived from the program file's name, and exception
 // messages with their closing period.
 #include "framework/application/application.h"
+#include "system/doublebyte.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,8 @@ std::string TitleOf(const std::string& path) { return DeriveTitle(path.c_str(), 
 bool UseJapaneseMachine() {
     setenv("HOSTWIN_LCID", "1041", 1);
     setenv("HOSTWIN_ACP", "932", 1);
-    return GetACP() == 932;
+    StartDoubleByteModule();
+    return GetACP() == 932 && DoubleByteLocale;
 }
 
 #define REQUIRE_JAPANESE_MACHINE()                                                                 \
