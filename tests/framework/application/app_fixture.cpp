@@ -6,6 +6,8 @@
 constinit const TClass TTestForm::ClassInfo = MakeClass<TTestForm>("TTestForm", &TForm::ClassInfo);
 constinit const TClass TFailingForm::ClassInfo =
     MakeClass<TFailingForm>("TFailingForm", &TForm::ClassInfo);
+constinit const TClass TAbortingForm::ClassInfo =
+    MakeClass<TAbortingForm>("TAbortingForm", &TForm::ClassInfo);
 constinit const TClass TPlainComponent::ClassInfo =
     MakeClass<TPlainComponent>("TPlainComponent", &TComponent::ClassInfo);
 constinit const TClass TRecordingControl::ClassInfo =
@@ -14,6 +16,11 @@ constinit const TClass TRecordingControl::ClassInfo =
 void TFailingForm::Create(TComponent* owner) {
     TForm::Create(owner);
     throw EReadError("broken description");
+}
+
+void TAbortingForm::Create(TComponent* owner) {
+    TForm::Create(owner);
+    throw EAbort("construction abandoned");
 }
 
 void TRecordingControl::HandleMessage(TMessage& message) {

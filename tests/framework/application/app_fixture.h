@@ -25,6 +25,13 @@ public:
     void Create(TComponent* owner) override;
 };
 
+// A form whose construction is abandoned with EAbort.
+class TAbortingForm : public TForm {
+public:
+    DECLARE_CLASS_INFO()
+    void Create(TComponent* owner) override;
+};
+
 class TPlainComponent : public TComponent {
 public:
     DECLARE_CLASS_INFO()
