@@ -1,0 +1,135 @@
+// user32: icons and cursors. The system's icons and cursors, and the icons of
+// a module's RT_GROUP_ICON resources, are shared: the same name gives the
+// same handle on every call, and DestroyIcon leaves them alone.
+#include "hostwin/windows.h"
+
+#include "resources.h"
+#include "window_manager.h"
+
+#include <map>
+#include <mutex>
+
+using namespace hostwin;
+
+namespace {
+
+struct Icon {
+    bool shared = false;
+    bool cursor = false;
+    int width = 32;
+    int height = 32;
+};
+
+struct IconTable {
+    std::mutex mutex;
+    std::map<HICON, Icon> icons;
+    std::map<std::pair<uintptr_t, uintptr_t>, HICON> system;       // (kind, id) -> shared handle
+    std::map<std::pair<const ResourceRecord*, bool>, HICON> loaded;  // resource -> shared handle
+};
+
+IconTable& Icons() {
+    static IconTable* table = new IconTable();
+    return *table;
+}
+
+HICON NewIcon(IconTable& table, const Icon& icon) {
+    HICON handle = reinterpret_cast<HICON>(NewObjectHandle());
+    table.icons[handle] = icon;
+    return handle;
+}
+
+bool IsSystemId(uintptr_t id, bool cursor) {
+    if (cursor) return (id >= 32512 && id <= 32516) || (id >= 32640 && id <= 32651);
+    return id >= 32512 && id <= 32518;
+}
+
+HICON LoadShared(HINSTANCE instance, LPCSTR name, bool cursor) {
+    IconTable& table = Icons();
+    if (!instance) {
+        uintptr_t id = reinterpret_cast<uintptr_t>(name);
+        if (!IS_INTRESOURCE(name) || !IsSystemId(id, cursor)) {
+            SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+            return nullptr;
+        }
+        std::lock_guard<std::mutex> lock(table.mutex);
+        HICON& handle = table.system[{cursor ? 1u : 0u, id}];
+        if (!handle) handle = NewIcon(table, Icon{true, cursor, 32, 32});
+        return handle;
+    }
+    const ResourceModule* resources = ResourcesOf(instance);
+    if (!resources) {
+        SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
+        return nullptr;
+    }
+    const ResourceRecord* group =
+        resources->Find(ResourceKey::From(cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON), ResourceKey::From(name));
+    if (!group) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> lock(table.mutex);
+    HICON& handle = table.loaded[{group, cursor}];
+    if (!handle) {
+        // The group directory lists the images; the first entry gives the size
+        // (a byte of 0 means 256 pixels).
+        Icon icon{true, cursor, 32, 32};
+        if (group->size >= 6 + 14) {
+            icon.width = group->data[6] ? group->data[6] : 256;
+            icon.height = group->data[7] ? group->data[7] : 256;
+        }
+        handle = NewIcon(table, icon);
+    }
+    return handle;
+}
+
+}  // namespace
+
+namespace hostwin {
+
+HICON SystemIcon(LPCSTR name) { return LoadShared(nullptr, name, false); }
+
+}  // namespace hostwin
+
+extern "C" {
+
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) { return LoadShared(instance, name, false); }
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) { return LoadShared(instance, name, true); }
+
+BOOL WINAPI DestroyIcon(HICON icon) {
+    IconTable& table = Icons();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    auto it = table.icons.find(icon);
+    if (it == table.icons.end()) {
+        SetLastError(ERROR_INVALID_ICON_HANDLE);
+        return FALSE;
+    }
+    if (!it->second.shared) table.icons.erase(it);
+    return TRUE;
+}
+
+HICON WINAPI CopyIcon(HICON icon) {
+    IconTable& table = Icons();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    auto it = table.icons.find(icon);
+    if (it == table.icons.end()) {
+        SetLastError(ERROR_INVALID_ICON_HANDLE);
+        return nullptr;
+    }
+    Icon copy = it->second;
+    copy.shared = false;
+    return NewIcon(table, copy);
+}
+
+BOOL WINAPI DrawIcon(HDC dc, int, int, HICON icon) {
+    if (!dc) return FALSE;
+    IconTable& table = Icons();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    if (!table.icons.count(icon)) {
+        SetLastError(ERROR_INVALID_ICON_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // extern "C"
