@@ -16,7 +16,6 @@ int controlsStarted = 0;
 int formsStarted = 0;
 ATOM windowAtom = 0;
 ATOM controlAtom = 0;
-HMODULE inputMethodLibrary = nullptr;
 
 }  // namespace
 
@@ -30,7 +29,6 @@ void StartControlsModule() {
                {static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))),
                 GetCurrentThreadId()})
             .c_str());
-    if (GetSystemMetrics(SM_DBCSENABLED)) inputMethodLibrary = LoadLibraryA("IMM32.DLL");
     TheMouse = new TMouse();
     TheScreen = NewComponent<TScreen>(nullptr);
     TheApplication = NewComponent<TApplication>(nullptr);
@@ -51,8 +49,6 @@ void StopControlsModule() {
     if (windowAtom) GlobalDeleteAtom(windowAtom);
     if (controlAtom) GlobalDeleteAtom(controlAtom);
     windowAtom = controlAtom = 0;
-    if (inputMethodLibrary) FreeLibrary(inputMethodLibrary);
-    inputMethodLibrary = nullptr;
 }
 
 void StartFormsModule() {

@@ -37,8 +37,8 @@ void TRecordingControl::FillWindowParams(TWindowParams& params) {
 std::vector<ShownBox> ShownBoxes() {
     std::vector<ShownBox> boxes;
     for (const JournalLine& line : JournalEvents("message_box"))
-        boxes.push_back({line.Number("owner"), line.Bytes("text"), line.Bytes("caption"),
-                         line.Number("type")});
+        boxes.push_back({line.Bytes("owner_class"), line.Bytes("text"), line.Bytes("caption"),
+                         line.Number("flags")});
     return boxes;
 }
 

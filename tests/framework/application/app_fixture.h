@@ -50,7 +50,7 @@ protected:
 
 // A message box as the host journals it.
 struct ShownBox {
-    int64_t owner;
+    std::string ownerClass;  // empty for a box without owner
     std::string text;
     std::string caption;
     int64_t flags;
@@ -60,9 +60,6 @@ std::vector<ShownBox> ShownBoxes();
 // A top-level window of a plain class of the test's own (DefWindowProcA).
 HWND MakeWindow(DWORD style, DWORD exStyle = 0, HWND owner = nullptr);
 
-inline int64_t WindowNumber(HWND window) {
-    return static_cast<int64_t>(reinterpret_cast<uintptr_t>(window));
-}
 
 class ApplicationTest : public ::testing::Test {
 protected:

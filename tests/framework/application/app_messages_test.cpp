@@ -19,8 +19,10 @@ TEST_F(ApplicationTest, EndSessionWithNonZeroWParamRequestsTheQuit) {
 TEST_F(ApplicationTest, DisablingTheAppWindowDisablesTheOthersAndEnablingRestoresExactlyThem) {
     HWND shown = MakeWindow(WS_POPUP | WS_VISIBLE);
     HWND disabled = MakeWindow(WS_POPUP | WS_VISIBLE | WS_DISABLED);
+    HWND owned = MakeWindow(WS_POPUP | WS_VISIBLE, 0, appWindow);
     HWND topmost = MakeWindow(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, appWindow);
     SendMessageA(appWindow, WM_ENABLE, 0, 0);
+    EXPECT_FALSE(IsWindowEnabled(owned));
     EXPECT_FALSE(IsWindowEnabled(shown));
     EXPECT_FALSE(IsWindowEnabled(disabled));
     EXPECT_FALSE(IsTopmost(topmost));
@@ -28,6 +30,7 @@ TEST_F(ApplicationTest, DisablingTheAppWindowDisablesTheOthersAndEnablingRestore
     SendMessageA(appWindow, WM_ENABLE, 1, 0);
     EXPECT_TRUE(IsWindowEnabled(shown));
     EXPECT_FALSE(IsWindowEnabled(disabled));
+    EXPECT_TRUE(IsWindowEnabled(owned));
     EXPECT_TRUE(IsWindowEnabled(topmost));
     EXPECT_TRUE(IsTopmost(topmost));
     EXPECT_EQ(app->TopmostDepth(), 0);

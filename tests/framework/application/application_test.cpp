@@ -79,7 +79,7 @@ TEST_F(ApplicationTest, PresentExceptionShowsTheMessageWithItsPeriodUnderTheTitl
         EXPECT_EQ(boxes[i].text, cases[i].second);
         EXPECT_EQ(boxes[i].caption, app->ReadTitle());
         EXPECT_EQ(boxes[i].flags, 0x10);
-        EXPECT_EQ(boxes[i].owner, WindowNumber(appWindow));
+        EXPECT_EQ(boxes[i].ownerClass, "TApplication");
     }
 }
 
@@ -124,7 +124,7 @@ TEST_F(ApplicationTest, RouteExceptionReportsForeignExceptionsInATaskModalBox) {
     }
     std::vector<ShownBox> boxes = ShownBoxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].owner, 0);
+    EXPECT_EQ(boxes[0].ownerClass, "");
     EXPECT_EQ(boxes[0].caption, LoadResString(SExceptionTitle));
     EXPECT_EQ(boxes[0].flags, 0x2010);
     EXPECT_EQ(boxes[0].text.rfind("std::runtime_error", 0), 0u) << boxes[0].text;
@@ -282,7 +282,7 @@ TEST_F(ApplicationTest, ModalMessageBoxIsOwnedByTheAppWindowAndRestoresTheOthers
     app->ModalMessageBox("text", "Information", MB_ICONINFORMATION);
     std::vector<ShownBox> boxes = ShownBoxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].owner, WindowNumber(appWindow));
+    EXPECT_EQ(boxes[0].ownerClass, "TApplication");
     EXPECT_EQ(boxes[0].text, "text");
     EXPECT_EQ(boxes[0].caption, "Information");
     EXPECT_EQ(boxes[0].flags, 0x40);

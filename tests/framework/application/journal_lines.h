@@ -34,6 +34,7 @@ struct JournalLine {
     std::string Bytes(const std::string& key) const {
         std::string hex = Raw(key + "_hex");
         std::string bytes;
+        if (hex.empty() || hex[0] != '"') return bytes;  // null
         for (size_t i = 1; i + 2 < hex.size(); i += 2)
             bytes.push_back(static_cast<char>(std::strtol(hex.substr(i, 2).c_str(), nullptr, 16)));
         return bytes;
