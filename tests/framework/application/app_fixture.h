@@ -61,6 +61,22 @@ std::vector<ShownBox> ShownBoxes();
 HWND MakeWindow(DWORD style, DWORD exStyle = 0, HWND owner = nullptr);
 
 
+// A message hook of the application object for one scope: the object the
+// hook calls lives no longer than the scope.
+class ScopedMessageHook {
+public:
+    ScopedMessageHook(TApplication* app, TMethod method) : app_(app), hook_{method} {
+        app_->AddMessageHook(hook_);
+    }
+    ~ScopedMessageHook() { app_->RemoveMessageHook(hook_); }
+    ScopedMessageHook(const ScopedMessageHook&) = delete;
+    ScopedMessageHook& operator=(const ScopedMessageHook&) = delete;
+
+private:
+    TApplication* app_;
+    TMessageHook hook_;
+};
+
 class ApplicationTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -59,6 +59,9 @@ TEST_F(ApplicationTest, ShutdownDestroysTheFormsAndThenTheWindow) {
     StopFormsModule();
     EXPECT_FALSE(IsWindow(formWindow));
     EXPECT_EQ(TheScreen->CustomFormCount(), 0);
+    EXPECT_EQ(app->ComponentCount(), 0);
+    ReleaseAppForms();  // from the exit chain as well: nothing is left to destroy
+    EXPECT_EQ(app->ComponentCount(), 0);
     EXPECT_TRUE(IsWindow(appWindow));
     StopControlsModule();
     EXPECT_FALSE(IsWindow(appWindow));
@@ -219,7 +222,7 @@ TEST_F(ApplicationTest, DrainMessageQueueMeetsWMQuitAndGoesOn) {
             return false;
         }
     } counter;
-    app->AddMessageHook(TMessageHook{BindMethod<&Counter::See>(&counter)});
+    ScopedMessageHook hook(app, BindMethod<&Counter::See>(&counter));
     PostMessageA(appWindow, WM_USER + 1, 0, 0);
     PostMessageA(appWindow, WM_QUIT, 0, 0);
     PostMessageA(appWindow, WM_USER + 2, 0, 0);

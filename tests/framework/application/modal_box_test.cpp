@@ -36,7 +36,7 @@ struct BoxWatcher : TObject {
 TEST_F(TwoMonitorTest, TheBoxOpensOnTheActiveWindowsMonitorAndTheWindowGoesBack) {
     BoxWatcher watcher;
     watcher.appWindow = appWindow;
-    app->AddMessageHook(TMessageHook{BindMethod<&BoxWatcher::Hook>(&watcher)});
+    ScopedMessageHook hook(app, BindMethod<&BoxWatcher::Hook>(&watcher));
     RECT before{};
     GetWindowRect(appWindow, &before);
 
@@ -81,7 +81,7 @@ TEST_F(ApplicationTest, NestedModalBoxesReenableExactlyWhatEachDisabled) {
     HWND disabled = MakeWindow(WS_POPUP | WS_VISIBLE | WS_DISABLED);
     NestingWatcher watcher;
     watcher.app = app;
-    app->AddMessageHook(TMessageHook{BindMethod<&NestingWatcher::Hook>(&watcher)});
+    ScopedMessageHook hook(app, BindMethod<&NestingWatcher::Hook>(&watcher));
     app->ModalMessageBox("outer", "Information", MB_ICONINFORMATION);
 
     std::vector<ShownBox> boxes = ShownBoxes();
