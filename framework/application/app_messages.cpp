@@ -17,6 +17,12 @@ void TApplication::HandleAppMessage(TMessage& message) {
         for (size_t i = 0; i < FMessageHooks.size(); ++i)
             if (FMessageHooks[i](message)) return;
         ApplySettingChange(message);
+        if (message.Msg >= WM_CTLCOLORMSGBOX && message.Msg <= WM_CTLCOLORSTATIC) {
+            // Colour requests of a child go to the framework control that owns it.
+            message.Result = SendMessageA(reinterpret_cast<HWND>(message.LParam),
+                                          message.Msg + NotifyOffset, message.WParam, message.LParam);
+            return;
+        }
         switch (message.Msg) {
         case WM_SETFOCUS:
             PostMessageA(window, AM_PASSFOCUS, 0, 0);
@@ -82,16 +88,6 @@ void TApplication::HandleAppMessage(TMessage& message) {
             break;
         case WM_SYSCOMMAND:
             HandleSystemCommand(message);
-            break;
-        case WM_CTLCOLORMSGBOX:
-        case WM_CTLCOLOREDIT:
-        case WM_CTLCOLORLISTBOX:
-        case WM_CTLCOLORBTN:
-        case WM_CTLCOLORDLG:
-        case WM_CTLCOLORSCROLLBAR:
-        case WM_CTLCOLORSTATIC:
-            message.Result = SendMessageA(reinterpret_cast<HWND>(message.LParam),
-                                          message.Msg + NotifyOffset, message.WParam, message.LParam);
             break;
         case AM_ACTIVATED:
             if (EnterHook.Assigned()) EnterHook(this);

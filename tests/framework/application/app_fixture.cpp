@@ -10,6 +10,22 @@ constinit const TClass TAbortingForm::ClassInfo =
     MakeClass<TAbortingForm>("TAbortingForm", &TForm::ClassInfo);
 constinit const TClass TPlainComponent::ClassInfo =
     MakeClass<TPlainComponent>("TPlainComponent", &TComponent::ClassInfo);
+constinit const TClass TRecordingForm::ClassInfo =
+    MakeClass<TRecordingForm>("TRecordingForm", &TForm::ClassInfo);
+constinit const TClass TCountingHintWindow::ClassInfo =
+    MakeClass<TCountingHintWindow>("TCountingHintWindow", &THintWindow::ClassInfo);
+int TCountingHintWindow::made = 0;
+
+void TCountingHintWindow::Create(TComponent* owner) {
+    THintWindow::Create(owner);
+    ++made;
+}
+
+void TRecordingForm::HandleMessage(TMessage& message) {
+    received.push_back(message.Msg);
+    TForm::HandleMessage(message);
+}
+
 constinit const TClass TRecordingControl::ClassInfo =
     MakeClass<TRecordingControl>("TRecordingControl", &TWinControl::ClassInfo);
 
@@ -25,6 +41,10 @@ void TAbortingForm::Create(TComponent* owner) {
 
 void TRecordingControl::HandleMessage(TMessage& message) {
     received.push_back(message.Msg);
+    if (claimKeys && message.Msg == WM_KEYDOWN + NotifyOffset) {
+        message.Result = 1;
+        return;
+    }
     TWinControl::HandleMessage(message);
 }
 

@@ -37,15 +37,33 @@ public:
     DECLARE_CLASS_INFO()
 };
 
-// A control that records the messages its window receives.
-class TRecordingControl : public TWinControl {
+// A form that records the messages it handles.
+class TRecordingForm : public TForm {
 public:
     DECLARE_CLASS_INFO()
     std::vector<UINT> received;
     void HandleMessage(TMessage& message) override;
+};
+
+// A control that records the messages its window receives; with claimKeys
+// it takes the key notifications that the message loop offers before dispatch.
+class TRecordingControl : public TWinControl {
+public:
+    DECLARE_CLASS_INFO()
+    std::vector<UINT> received;
+    bool claimKeys = false;
+    void HandleMessage(TMessage& message) override;
 
 protected:
     void FillWindowParams(TWindowParams& params) override;
+};
+
+// A hint popup that counts how many were made.
+class TCountingHintWindow : public THintWindow {
+public:
+    DECLARE_CLASS_INFO()
+    static int made;
+    void Create(TComponent* owner) override;
 };
 
 // A message box as the host journals it.
