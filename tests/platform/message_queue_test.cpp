@@ -74,13 +74,20 @@ TEST_F(MessageQueueTest, PeekFiltersByWindowAndRange) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
 
-TEST_F(MessageQueueTest, QuitRespectsTheRangeButNotTheWindow) {
+TEST_F(MessageQueueTest, NoFilterHoldsQuitBack) {
     HWND window = MakeWindow(WS_POPUP);
     PostQuitMessage(0);
     MSG msg;
-    EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_USER, WM_USER + 5, PM_REMOVE));
-    ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_USER, WM_USER + 5, PM_NOREMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    ASSERT_TRUE(PeekMessageA(&msg, window, 0, 0, PM_NOREMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    // A posted message the filter leaves out does not hold it back either.
+    PostMessageA(window, WM_USER + 9, 0, 0);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 9));
 }
 
 TEST_F(MessageQueueTest, SendCallsTheProcedureAtOnce) {
