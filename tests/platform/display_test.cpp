@@ -18,10 +18,10 @@ TEST_F(DisplayTest, PrimaryMonitorHoldsTheApplicationWindow) {
     EXPECT_EQ(MonitorFromWindow(nullptr, MONITOR_DEFAULTTONEAREST), monitor);
     POINT origin{0, 0};
     EXPECT_EQ(MonitorFromPoint(origin, MONITOR_DEFAULTTONULL), monitor);
-    POINT far{-100000, -100000};
-    EXPECT_EQ(MonitorFromPoint(far, MONITOR_DEFAULTTONULL), nullptr);
-    EXPECT_EQ(MonitorFromPoint(far, MONITOR_DEFAULTTOPRIMARY), monitor);
-    EXPECT_EQ(MonitorFromPoint(far, MONITOR_DEFAULTTONEAREST), monitor);
+    POINT distant{-100000, -100000};
+    EXPECT_EQ(MonitorFromPoint(distant, MONITOR_DEFAULTTONULL), nullptr);
+    EXPECT_EQ(MonitorFromPoint(distant, MONITOR_DEFAULTTOPRIMARY), monitor);
+    EXPECT_EQ(MonitorFromPoint(distant, MONITOR_DEFAULTTONEAREST), monitor);
 
     MONITORINFO info{};
     info.cbSize = 40;
