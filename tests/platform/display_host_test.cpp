@@ -140,6 +140,16 @@ TEST_F(DisplayHostTest, TextHeightsAt96AndAt120Dpi) {
     EXPECT_EXIT(CheckTextHeights(120), ExitedWithCode(0), "");
 }
 
+TEST_F(DisplayHostTest, AnimationSettingLastsForTheProcess) {
+    for (int wanted : {0, 1, 0}) {
+        ANIMATIONINFO set{sizeof(set), wanted};
+        EXPECT_TRUE(SystemParametersInfoA(SPI_SETANIMATION, sizeof(set), &set, 0));
+        ANIMATIONINFO got{sizeof(got), -1};
+        EXPECT_TRUE(SystemParametersInfoA(SPI_GETANIMATION, sizeof(got), &got, 0));
+        EXPECT_EQ(got.iMinAnimate, wanted);
+    }
+}
+
 TEST_F(DisplayHostTest, IconsFromAModulesResources) {
     // A resource-only module with one icon group, as LoadLibraryExA registers it.
     static const BYTE group[] = {0, 0, 1, 0, 1, 0, 48, 48, 0, 0, 1, 0, 32, 0, 0x10, 0, 0, 0, 1, 0};
@@ -157,6 +167,9 @@ TEST_F(DisplayHostTest, IconsFromAModulesResources) {
     SetLastError(0);
     EXPECT_EQ(LoadIconA(handle, "OTHER"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
+    SetLastError(0);
+    EXPECT_EQ(LoadCursorA(handle, "MAINICON"), nullptr);  // no cursors in the module at all
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
     hostwin::UnregisterResourceModule(handle);
     EXPECT_EQ(LoadIconA(reinterpret_cast<HMODULE>(0x5560000), "MAINICON"), nullptr);
 }
