@@ -140,6 +140,36 @@ TEST_F(DisplayHostTest, TextHeightsAt96AndAt120Dpi) {
     EXPECT_EXIT(CheckTextHeights(120), ExitedWithCode(0), "");
 }
 
+// On a Japanese machine a double-byte character that does not fit whole is
+// left out, never cut in two.
+void CheckDoubleByteTruncation() {
+    HWND window = CreateWindowExA(0, RecordingClass(), "\x83\x5C\x83\x74\x83\x67" "A", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    char buffer[8];
+    std::memset(buffer, '#', sizeof(buffer));
+    CHILD_CHECK(GetWindowTextA(window, buffer, 4) == 2);
+    CHILD_CHECK(std::memcmp(buffer, "\x83\x5C\0#", 4) == 0);
+    CHILD_CHECK(GetWindowTextA(window, buffer, 8) == 7);
+    _exit(0);
+}
+
+TEST_F(DisplayHostTest, DoubleByteTextIsCutBetweenCharacters) {
+    OtherMachine machine("HOSTWIN_ACP", "932");
+    EXPECT_EXIT(CheckDoubleByteTruncation(), ExitedWithCode(0), "");
+}
+
+TEST_F(DisplayHostTest, CursorStartsInTheMiddleOfThePrimaryMonitor) {
+    POINT cursor{};
+    ASSERT_TRUE(GetCursorPos(&cursor));
+    EXPECT_EQ(cursor.x, GetSystemMetrics(SM_CXSCREEN) / 2);
+    EXPECT_EQ(cursor.y, GetSystemMetrics(SM_CYSCREEN) / 2);
+    SetCursorPos(3, 4);
+    GetCursorPos(&cursor);
+    EXPECT_EQ(cursor.x, 3);
+    EXPECT_EQ(cursor.y, 4);
+    EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
+}
+
 TEST_F(DisplayHostTest, AnimationSettingLastsForTheProcess) {
     for (int wanted : {0, 1, 0}) {
         ANIMATIONINFO set{sizeof(set), wanted};
