@@ -4,22 +4,14 @@
 
 #include "gdi_objects.h"
 #include "machine.h"
-#include "window_manager.h"
-
-#include <map>
-#include <mutex>
+#include "object_table.h"
 
 using namespace hostwin;
 
 namespace {
 
-struct ContextTable {
-    std::mutex mutex;
-    std::map<HDC, std::shared_ptr<DeviceContext>> contexts;
-};
-
-ContextTable& Contexts() {
-    static ContextTable* table = new ContextTable();
+ObjectTable<HDC, DeviceContext>& Contexts() {
+    static auto* table = new ObjectTable<HDC, DeviceContext>();
     return *table;
 }
 
@@ -31,11 +23,7 @@ HDC NewContext(HWND window, bool memory) {
     context->font = GetStockObject(SYSTEM_FONT);
     context->brush = GetStockObject(WHITE_BRUSH);
     context->pen = GetStockObject(BLACK_PEN);
-    HDC handle = reinterpret_cast<HDC>(NewObjectHandle());
-    ContextTable& table = Contexts();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    table.contexts[handle] = context;
-    return handle;
+    return Contexts().Add(context);
 }
 
 HDC ContextOfWindow(HWND window) {
@@ -44,12 +32,17 @@ HDC ContextOfWindow(HWND window) {
 }
 
 bool FreeContext(HDC dc, bool memory) {
-    ContextTable& table = Contexts();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.contexts.find(dc);
-    if (it == table.contexts.end() || it->second->memory != memory) return false;
-    table.contexts.erase(it);
-    return true;
+    std::shared_ptr<DeviceContext> context = Contexts().Find(dc);
+    return context && context->memory == memory && Contexts().Remove(dc);
+}
+
+// Replaces one colour of a context; the result is the previous colour.
+COLORREF SwapColor(HDC dc, COLORREF DeviceContext::*field, COLORREF color) {
+    std::shared_ptr<DeviceContext> context = Contexts().Find(dc);
+    if (!context) return CLR_INVALID;
+    COLORREF old = (*context).*field;
+    (*context).*field = color;
+    return old;
 }
 
 HGDIOBJ* SlotFor(DeviceContext& dc, DWORD type) {
@@ -66,12 +59,7 @@ HGDIOBJ* SlotFor(DeviceContext& dc, DWORD type) {
 
 namespace hostwin {
 
-std::shared_ptr<DeviceContext> FindDeviceContext(HDC dc) {
-    ContextTable& table = Contexts();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.contexts.find(dc);
-    return it == table.contexts.end() ? nullptr : it->second;
-}
+std::shared_ptr<DeviceContext> FindDeviceContext(HDC dc) { return Contexts().Find(dc); }
 
 }  // namespace hostwin
 
@@ -154,21 +142,9 @@ int WINAPI SetBkMode(HDC dc, int mode) {
     return old;
 }
 
-COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
-    std::shared_ptr<DeviceContext> context = FindDeviceContext(dc);
-    if (!context) return CLR_INVALID;
-    COLORREF old = context->textColor;
-    context->textColor = color;
-    return old;
-}
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) { return SwapColor(dc, &DeviceContext::textColor, color); }
 
-COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
-    std::shared_ptr<DeviceContext> context = FindDeviceContext(dc);
-    if (!context) return CLR_INVALID;
-    COLORREF old = context->backgroundColor;
-    context->backgroundColor = color;
-    return old;
-}
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) { return SwapColor(dc, &DeviceContext::backgroundColor, color); }
 
 BOOL WINAPI TextOutA(HDC dc, int, int, LPCSTR text, int length) {
     if (!FindDeviceContext(dc) || length < 0 || (length > 0 && !text)) {

@@ -2,24 +2,17 @@
 #include "hostwin/windows.h"
 
 #include "gdi_objects.h"
-#include "window_manager.h"
+#include "object_table.h"
 
 #include <algorithm>
 #include <cstring>
-#include <map>
-#include <mutex>
 
 using namespace hostwin;
 
 namespace {
 
-struct ObjectTable {
-    std::mutex mutex;
-    std::map<HGDIOBJ, std::shared_ptr<GdiObject>> objects;
-};
-
-ObjectTable& Objects() {
-    static ObjectTable* table = new ObjectTable();
+ObjectTable<HGDIOBJ, GdiObject>& Objects() {
+    static auto* table = new ObjectTable<HGDIOBJ, GdiObject>();
     return *table;
 }
 
@@ -80,20 +73,9 @@ std::map<int, HGDIOBJ> MakeStockObjects() {
 
 namespace hostwin {
 
-HGDIOBJ NewGdiObject(const GdiObject& object) {
-    HGDIOBJ handle = reinterpret_cast<HGDIOBJ>(NewObjectHandle());
-    ObjectTable& table = Objects();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    table.objects[handle] = std::make_shared<GdiObject>(object);
-    return handle;
-}
+HGDIOBJ NewGdiObject(const GdiObject& object) { return Objects().Add(std::make_shared<GdiObject>(object)); }
 
-std::shared_ptr<GdiObject> FindGdiObject(HGDIOBJ handle) {
-    ObjectTable& table = Objects();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.objects.find(handle);
-    return it == table.objects.end() ? nullptr : it->second;
-}
+std::shared_ptr<GdiObject> FindGdiObject(HGDIOBJ handle) { return Objects().Find(handle); }
 
 }  // namespace hostwin
 
@@ -125,15 +107,13 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ handle) {
-    ObjectTable& table = Objects();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.objects.find(handle);
-    if (it == table.objects.end()) {
+    std::shared_ptr<GdiObject> object = FindGdiObject(handle);
+    if (!object) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     // Stock objects stay; deleting one succeeds and does nothing.
-    if (!it->second->stock) table.objects.erase(it);
+    if (!object->stock) Objects().Remove(handle);
     return TRUE;
 }
 

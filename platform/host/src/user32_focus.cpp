@@ -133,9 +133,10 @@ BOOL WINAPI EnableWindow(HWND window, BOOL enable) {
     if (enable && wasDisabled) {
         target->style &= ~static_cast<DWORD>(WS_DISABLED);
         Send(target, WM_ENABLE, TRUE, 0);
-    } else if (!enable && !wasDisabled) {
+    } else if (!enable) {
+        // Disabling cancels any mode of the window, also when it is disabled already.
         Send(target, WM_CANCELMODE);
-        if (target->destroyed) return FALSE;
+        if (target->destroyed || wasDisabled) return wasDisabled ? TRUE : FALSE;
         target->style |= WS_DISABLED;
         // A disabled window cannot keep the keyboard focus.
         if (State().focus == target->handle) ChangeFocus(nullptr);

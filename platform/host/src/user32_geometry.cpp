@@ -59,6 +59,21 @@ RECT ScreenRect(const Window& window) {
 
 }  // namespace hostwin
 
+namespace {
+
+// Moves a point by the window's client origin: +1 into screen coordinates,
+// -1 out of them.
+BOOL MapPoint(HWND window, LPPOINT point, int direction) {
+    WindowPtr target = RequireWindow(window);
+    if (!target || !point) return FALSE;
+    POINT origin = ClientOrigin(*target);
+    point->x += direction * origin.x;
+    point->y += direction * origin.y;
+    return TRUE;
+}
+
+}  // namespace
+
 extern "C" {
 
 BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
@@ -86,23 +101,9 @@ BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
     return TRUE;
 }
 
-BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) {
-    WindowPtr target = RequireWindow(window);
-    if (!target || !point) return FALSE;
-    POINT origin = ClientOrigin(*target);
-    point->x += origin.x;
-    point->y += origin.y;
-    return TRUE;
-}
+BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) { return MapPoint(window, point, 1); }
 
-BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) {
-    WindowPtr target = RequireWindow(window);
-    if (!target || !point) return FALSE;
-    POINT origin = ClientOrigin(*target);
-    point->x -= origin.x;
-    point->y -= origin.y;
-    return TRUE;
-}
+BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) { return MapPoint(window, point, -1); }
 
 BOOL WINAPI IsWindowVisible(HWND window) {
     WindowPtr target = FindWindowObject(window);

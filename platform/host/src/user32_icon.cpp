@@ -3,8 +3,8 @@
 // same handle on every call, and DestroyIcon leaves them alone.
 #include "hostwin/windows.h"
 
+#include "object_table.h"
 #include "resources.h"
-#include "window_manager.h"
 
 #include <map>
 #include <mutex>
@@ -20,22 +20,30 @@ struct Icon {
     int height = 32;
 };
 
-struct IconTable {
-    std::mutex mutex;
-    std::map<HICON, Icon> icons;
-    std::map<std::pair<uintptr_t, uintptr_t>, HICON> system;       // (kind, id) -> shared handle
-    std::map<std::pair<const ResourceRecord*, bool>, HICON> loaded;  // resource -> shared handle
-};
-
-IconTable& Icons() {
-    static IconTable* table = new IconTable();
+ObjectTable<HICON, Icon>& Icons() {
+    static auto* table = new ObjectTable<HICON, Icon>();
     return *table;
 }
 
-HICON NewIcon(IconTable& table, const Icon& icon) {
-    HICON handle = reinterpret_cast<HICON>(NewObjectHandle());
-    table.icons[handle] = icon;
-    return handle;
+// The shared handles already given out.
+struct SharedIcons {
+    std::mutex mutex;
+    std::map<std::pair<uintptr_t, uintptr_t>, HICON> system;       // (cursor?, id) -> handle
+    std::map<std::pair<const ResourceRecord*, bool>, HICON> loaded;  // (resource, cursor?) -> handle
+};
+
+SharedIcons& Shared() {
+    static SharedIcons* shared = new SharedIcons();
+    return *shared;
+}
+
+HICON NewIcon(const Icon& icon) { return Icons().Add(std::make_shared<Icon>(icon)); }
+
+// The icon of a handle, or null with ERROR_INVALID_ICON_HANDLE.
+std::shared_ptr<Icon> RequireIcon(HICON handle) {
+    std::shared_ptr<Icon> icon = Icons().Find(handle);
+    if (!icon) SetLastError(ERROR_INVALID_ICON_HANDLE);
+    return icon;
 }
 
 bool IsSystemId(uintptr_t id, bool cursor) {
@@ -44,7 +52,7 @@ bool IsSystemId(uintptr_t id, bool cursor) {
 }
 
 HICON LoadShared(HINSTANCE instance, LPCSTR name, bool cursor) {
-    IconTable& table = Icons();
+    SharedIcons& table = Shared();
     if (!instance) {
         uintptr_t id = reinterpret_cast<uintptr_t>(name);
         if (!IS_INTRESOURCE(name) || !IsSystemId(id, cursor)) {
@@ -53,7 +61,7 @@ HICON LoadShared(HINSTANCE instance, LPCSTR name, bool cursor) {
         }
         std::lock_guard<std::mutex> lock(table.mutex);
         HICON& handle = table.system[{cursor ? 1u : 0u, id}];
-        if (!handle) handle = NewIcon(table, Icon{true, cursor, 32, 32});
+        if (!handle) handle = NewIcon(Icon{true, cursor, 32, 32});
         return handle;
     }
     const ResourceModule* resources = ResourcesOf(instance);
@@ -61,10 +69,15 @@ HICON LoadShared(HINSTANCE instance, LPCSTR name, bool cursor) {
         SetLastError(ERROR_RESOURCE_DATA_NOT_FOUND);
         return nullptr;
     }
-    const ResourceRecord* group =
-        resources->Find(ResourceKey::From(cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON), ResourceKey::From(name));
+    ResourceKey type = ResourceKey::From(cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON);
+    const ResourceRecord* group = resources->Find(type, ResourceKey::From(name));
     if (!group) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        // As Windows tells them apart: no resources at all, none of the type, not that name.
+        bool anyOfType = false;
+        for (const ResourceRecord& record : resources->Records()) anyOfType = anyOfType || record.type == type;
+        SetLastError(resources->Records().empty() ? ERROR_RESOURCE_DATA_NOT_FOUND
+                     : anyOfType                  ? ERROR_RESOURCE_NAME_NOT_FOUND
+                                                  : ERROR_RESOURCE_TYPE_NOT_FOUND);
         return nullptr;
     }
     std::lock_guard<std::mutex> lock(table.mutex);
@@ -77,7 +90,7 @@ HICON LoadShared(HINSTANCE instance, LPCSTR name, bool cursor) {
             icon.width = group->data[6] ? group->data[6] : 256;
             icon.height = group->data[7] ? group->data[7] : 256;
         }
-        handle = NewIcon(table, icon);
+        handle = NewIcon(icon);
     }
     return handle;
 }
@@ -97,39 +110,21 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) { return LoadShared(inst
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) { return LoadShared(instance, name, true); }
 
 BOOL WINAPI DestroyIcon(HICON icon) {
-    IconTable& table = Icons();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.icons.find(icon);
-    if (it == table.icons.end()) {
-        SetLastError(ERROR_INVALID_ICON_HANDLE);
-        return FALSE;
-    }
-    if (!it->second.shared) table.icons.erase(it);
+    std::shared_ptr<Icon> found = RequireIcon(icon);
+    if (!found) return FALSE;
+    // Shared icons outlive every DestroyIcon.
+    if (!found->shared) Icons().Remove(icon);
     return TRUE;
 }
 
 HICON WINAPI CopyIcon(HICON icon) {
-    IconTable& table = Icons();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.icons.find(icon);
-    if (it == table.icons.end()) {
-        SetLastError(ERROR_INVALID_ICON_HANDLE);
-        return nullptr;
-    }
-    Icon copy = it->second;
+    std::shared_ptr<Icon> found = RequireIcon(icon);
+    if (!found) return nullptr;
+    Icon copy = *found;
     copy.shared = false;
-    return NewIcon(table, copy);
+    return NewIcon(copy);
 }
 
-BOOL WINAPI DrawIcon(HDC dc, int, int, HICON icon) {
-    if (!dc) return FALSE;
-    IconTable& table = Icons();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    if (!table.icons.count(icon)) {
-        SetLastError(ERROR_INVALID_ICON_HANDLE);
-        return FALSE;
-    }
-    return TRUE;
-}
+BOOL WINAPI DrawIcon(HDC dc, int, int, HICON icon) { return dc && RequireIcon(icon) ? TRUE : FALSE; }
 
 }  // extern "C"

@@ -2,10 +2,10 @@
 // Each window gets its own copy of the standard window menu on first use.
 #include "hostwin/windows.h"
 
+#include "object_table.h"
 #include "window_manager.h"
 
-#include <map>
-#include <mutex>
+#include <algorithm>
 
 using namespace hostwin;
 
@@ -17,13 +17,10 @@ struct MenuItem {
     std::string text;
 };
 
-struct MenuTable {
-    std::mutex mutex;
-    std::map<HMENU, std::vector<MenuItem>> menus;
-};
+using MenuItems = std::vector<MenuItem>;
 
-MenuTable& Menus() {
-    static MenuTable* table = new MenuTable();
+ObjectTable<HMENU, MenuItems>& Menus() {
+    static auto* table = new ObjectTable<HMENU, MenuItems>();
     return *table;
 }
 
@@ -34,18 +31,12 @@ std::vector<MenuItem> StandardWindowMenu() {
             {SC_CLOSE, MF_STRING, "&Close\tAlt+F4"}};
 }
 
-// Runs `use` on the items of a menu; false with ERROR_INVALID_MENU_HANDLE
-// when the handle names no menu.
-template <class Use> bool WithMenu(HMENU menu, Use use) {
-    MenuTable& table = Menus();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.menus.find(menu);
-    if (it == table.menus.end()) {
-        SetLastError(ERROR_INVALID_MENU_HANDLE);
-        return false;
-    }
-    use(it->second);
-    return true;
+// The items of a menu, or null with ERROR_INVALID_MENU_HANDLE when the
+// handle names no menu.
+std::shared_ptr<MenuItems> ItemsOf(HMENU menu) {
+    std::shared_ptr<MenuItems> items = Menus().Find(menu);
+    if (!items) SetLastError(ERROR_INVALID_MENU_HANDLE);
+    return items;
 }
 
 }  // namespace
@@ -69,60 +60,44 @@ HMENU WINAPI GetSystemMenu(HWND window, BOOL revert) {
         DestroySystemMenuOf(*target);
         return nullptr;
     }
-    if (!target->systemMenu && (target->style & WS_SYSMENU)) {
-        HMENU menu = reinterpret_cast<HMENU>(NewObjectHandle());
-        MenuTable& table = Menus();
-        std::lock_guard<std::mutex> lock(table.mutex);
-        table.menus[menu] = StandardWindowMenu();
-        target->systemMenu = menu;
-    }
+    if (!target->systemMenu && (target->style & WS_SYSMENU))
+        target->systemMenu = Menus().Add(std::make_shared<MenuItems>(StandardWindowMenu()));
     return target->systemMenu;
 }
 
 BOOL WINAPI DeleteMenu(HMENU menu, UINT item, UINT flags) {
-    bool found = false;
-    if (!WithMenu(menu, [&](std::vector<MenuItem>& items) {
-            if (flags & MF_BYPOSITION) {
-                if (item < items.size()) {
-                    items.erase(items.begin() + item);
-                    found = true;
-                }
-                return;
-            }
-            for (auto it = items.begin(); it != items.end(); ++it)
-                if (it->id == item && !(it->flags & MF_SEPARATOR)) {
-                    items.erase(it);
-                    found = true;
-                    return;
-                }
-        }))
+    std::shared_ptr<MenuItems> items = ItemsOf(menu);
+    if (!items) return FALSE;
+    auto found = items->end();
+    if (flags & MF_BYPOSITION) {
+        if (item < items->size()) found = items->begin() + item;
+    } else {
+        found = std::find_if(items->begin(), items->end(),
+                             [&](const MenuItem& m) { return m.id == item && !(m.flags & MF_SEPARATOR); });
+    }
+    if (found == items->end()) {
+        SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
         return FALSE;
-    if (!found) SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
-    return found ? TRUE : FALSE;
+    }
+    items->erase(found);
+    return TRUE;
 }
 
 int WINAPI GetMenuItemCount(HMENU menu) {
-    int count = -1;
-    WithMenu(menu, [&](std::vector<MenuItem>& items) { count = static_cast<int>(items.size()); });
-    return count;
+    std::shared_ptr<MenuItems> items = ItemsOf(menu);
+    return items ? static_cast<int>(items->size()) : -1;
 }
 
 UINT WINAPI GetMenuItemID(HMENU menu, int position) {
-    UINT id = static_cast<UINT>(-1);
-    WithMenu(menu, [&](std::vector<MenuItem>& items) {
-        if (position >= 0 && static_cast<size_t>(position) < items.size()) id = items[static_cast<size_t>(position)].id;
-    });
-    return id;
+    std::shared_ptr<MenuItems> items = ItemsOf(menu);
+    if (!items || position < 0 || static_cast<size_t>(position) >= items->size()) return static_cast<UINT>(-1);
+    return (*items)[static_cast<size_t>(position)].id;
 }
 
 BOOL WINAPI DestroyMenu(HMENU menu) {
-    MenuTable& table = Menus();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    if (!table.menus.erase(menu)) {
-        SetLastError(ERROR_INVALID_MENU_HANDLE);
-        return FALSE;
-    }
-    return TRUE;
+    if (Menus().Remove(menu)) return TRUE;
+    SetLastError(ERROR_INVALID_MENU_HANDLE);
+    return FALSE;
 }
 
 }  // extern "C"

@@ -2,7 +2,8 @@
 // the waits of GetMessageA and WaitMessage.
 //
 // A queue hands out, in Windows' order: posted messages (oldest first),
-// then WM_QUIT once no posted message is left, then WM_PAINT for a visible
+// then WM_QUIT once no posted message is left for the call (whatever its
+// filters), then WM_PAINT for a visible
 // window that needs painting, then WM_TIMER for a timer that is due.
 #include "hostwin/windows.h"
 
@@ -134,9 +135,9 @@ bool TakeMessage(MSG& out, const Filter& filter, bool remove) {
             if (remove) queue.posted.erase(it);
             return true;
         }
-        // WM_QUIT waits until no posted message is left for this call; the
-        // window filter does not hold it back.
-        if (queue.quitRequested && filter.InRange(WM_QUIT)) {
+        // WM_QUIT waits until no posted message is left for this call; no
+        // filter holds it back, as PeekMessageA is documented to behave.
+        if (queue.quitRequested) {
             out = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
             if (remove) queue.quitRequested = false;
             return true;

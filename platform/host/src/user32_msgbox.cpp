@@ -109,7 +109,13 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
             if (window->threadId == GetCurrentThreadId()) disable(window);
     }
     ShowOnTerminal(captionText, bodyText, type, buttons, defaultButton);
-    int result = PersonAtTerminal() ? AskPerson(buttons, defaultButton) : buttons[defaultButton].id;
+    int result;
+    if (PersonAtTerminal()) {
+        result = AskPerson(buttons, defaultButton);
+    } else {
+        result = buttons[defaultButton].id;
+        std::fprintf(stderr, "  -> %s (nobody at the terminal)\n", buttons[defaultButton].label);
+    }
     for (auto it = disabled.rbegin(); it != disabled.rend(); ++it)
         if (IsWindow(*it)) EnableWindow(*it, TRUE);
 

@@ -46,9 +46,9 @@ void SendParentNotify(const WindowPtr& window, UINT event) {
                  reinterpret_cast<LPARAM>(window->handle));
 }
 
-// Frees a window whose creation failed, as Windows does: WM_NCDESTROY only.
-void AbandonCreation(const WindowPtr& window, bool sendDestroy) {
-    if (sendDestroy && !window->destroyed) DestroyWindow(window->handle);
+// Frees a window whose creation failed, as Wine does: WM_NCDESTROY only,
+// whether WM_NCCREATE or WM_CREATE refused.
+void AbandonCreation(const WindowPtr& window) {
     if (window->destroyed) return;
     window->destroying = true;
     Send(window, WM_NCDESTROY);
@@ -140,12 +140,12 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     create.dwExStyle = exStyle;
     HWND handle = window->handle;
     if (!Send(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
-        AbandonCreation(window, false);
+        AbandonCreation(window);
         return nullptr;
     }
     if (window->destroyed) return nullptr;
     if (Send(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-        AbandonCreation(window, true);
+        AbandonCreation(window);
         return nullptr;
     }
     if (window->destroyed) return nullptr;
