@@ -11,6 +11,12 @@ if(SETUP_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(setup_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(SETUP_FUZZ)
+  # Libraries instrumented for libFuzzer; the fuzz targets link the fuzzer itself.
+  target_compile_options(setup_options INTERFACE
+    -fsanitize=address,undefined,fuzzer-no-link -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_link_options(setup_options INTERFACE -fsanitize=address,undefined)
+endif()
 if(WIN32)
   # The Windows headers need these before any include; the host headers ignore them.
   target_compile_definitions(setup_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)

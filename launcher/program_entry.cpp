@@ -3,6 +3,7 @@
 #include "framework/application/framework_modules.h"
 #include "framework/application/program_entry.h"
 #include "framework/controls/graphics.h"
+#include "framework/streaming/streaming_module.h"
 #include "platform/win32.h"
 #include "runtime/modules.h"
 #include "system/doublebyte.h"
@@ -15,8 +16,12 @@ namespace {
 const TModuleStep programModules[] = {
     {"doublebyte", StartDoubleByteModule, nullptr},
     {"runtime", nullptr, nullptr},
+    // Stops last of the framework: drops references still waiting for a root.
+    {"streaming", nullptr, StopStreamingModule},
     ControlsModule,
-    {"Graphics", &StartGraphicsModule, &StopGraphicsModule},
+    // Identifier maps of colours, character sets and cursors; belongs after
+    // the controls module and before the forms module.
+    {"graphics", StartGraphicsModule, StopGraphicsModule},
     FormsModule,
 };
 

@@ -42,6 +42,15 @@ enum TValueTag : uint8_t {
 // The highest tag the format defines.
 constexpr uint8_t LastValueTag = tgSigned64;
 
+// The smallest integer tag that holds the value (tgSigned64 beyond 32 bits),
+// the tag a writer chooses.
+constexpr TValueTag SmallestIntegerTag(int64_t value) {
+    if (value >= -128 && value <= 127) return tgSigned8;
+    if (value >= -32768 && value <= 32767) return tgSigned16;
+    if (value >= -2147483647 - 1 && value <= 2147483647) return tgSigned32;
+    return tgSigned64;
+}
+
 // The tag's name as the format names it ("tgSigned16"), or null for a byte
 // that is no tag.
 const char* ValueTagName(uint8_t tag);

@@ -162,6 +162,12 @@ public:
     void SkipPropertyRecord();
     void SkipComponentRecord(bool withHeader);
 
+    // A 4-byte length; a negative one raises the stream read error.
+    int32_t ReadLength();
+    // Takes count bytes into a text that grows as they arrive, so that a
+    // length beyond the end of the stream fails before a large allocation.
+    std::string ReadBytes(int64_t count);
+
     // The references of the outermost body being read; null outside one.
     TFixupList* PendingRefs() { return FPendingRefs; }
 
@@ -189,9 +195,6 @@ private:
     void Refill();
     void StepBack() { --FChunkPos; }
     void SkipBytes(int64_t count);
-    // A 4-byte length that must not be negative (stream read error).
-    int32_t ReadLength();
-    std::string ReadBytes(int64_t count);
     [[noreturn]] void RaiseInvalidValue();
     [[noreturn]] void RaisePropertyMissing();
     void ReadBody(TComponent* component);

@@ -54,18 +54,9 @@ void TWriter::WriteTag(TValueTag tag) {
 }
 
 void TWriter::WriteInteger(int64_t value) {
-    if (value >= -128 && value <= 127) {
-        WriteTag(tgSigned8);
-        WriteLittleEndian(static_cast<uint64_t>(value), 1);
-    } else if (value >= -32768 && value <= 32767) {
-        WriteTag(tgSigned16);
-        WriteLittleEndian(static_cast<uint64_t>(value), 2);
-    } else if (value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max()) {
-        WriteTag(tgSigned32);
-        WriteLittleEndian(static_cast<uint64_t>(value), 4);
-    } else {
-        WriteInt64(value);
-    }
+    TValueTag tag = SmallestIntegerTag(value);
+    WriteTag(tag);
+    WriteLittleEndian(static_cast<uint64_t>(value), tag == tgSigned8 ? 1 : tag == tgSigned16 ? 2 : tag == tgSigned32 ? 4 : 8);
 }
 
 void TWriter::WriteInt64(int64_t value) {
@@ -137,6 +128,10 @@ void TWriter::WriteBlob(std::span<const uint8_t> bytes) {
 
 void TWriter::WriteNameSet(std::span<const std::string> names) {
     WriteTag(tgNameSet);
-    for (const std::string& name : names) WriteShortText(name);
+    for (const std::string& name : names) {
+        // An empty name would end the set early.
+        if (name.empty()) throw EWriteError(LoadResString(SWriteError));
+        WriteShortText(name);
+    }
     WriteShortText("");
 }

@@ -1,0 +1,74 @@
+#include "fuzz/reader_entry.h"
+
+#include "framework/controls/graphics.h"
+#include "framework/streaming/reader.h"
+#include "framework/streaming/references.h"
+#include "framework/streaming/registries.h"
+#include "framework/streaming/stream.h"
+#include "runtime/exceptions.h"
+#include "tests/framework/streaming/sample_classes.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+// A top-level form that references in the input may name ("Other.Target").
+TSampleForm* otherRoot = nullptr;
+
+TComponent* LookupOther(std::string_view name) {
+    return otherRoot && SameName(otherRoot->Name(), name) ? otherRoot : nullptr;
+}
+
+void StartOnce() {
+    static bool started = [] {
+        StartGraphicsModule();
+        RegisterSampleClasses();
+        otherRoot = NewComponent<TSampleForm>(nullptr);
+        otherRoot->SetName("Other");
+        NewComponent<TSampleChild>(otherRoot)->SetName("Target");
+        return true;
+    }();
+    (void)started;
+}
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "reader fuzz invariant broken: %s\n", what);
+    std::abort();
+}
+
+// One read; the root is destroyed afterwards whatever happened.
+void ReadOnce(const std::vector<uint8_t>& bytes, const TClass* rootClass, int32_t chunk, bool handleErrors) {
+    TMemoryStream stream(bytes);
+    TOwned<TComponent> root(rootClass ? ConstructComponent(rootClass, nullptr) : nullptr);
+    TComponent* created = nullptr;
+    try {
+        TReader reader(stream, chunk);
+        if (handleErrors)
+            reader.OnReadError = [](TReader&, const std::string&, bool& handled) { handled = true; };
+        created = reader.LoadRoot(root.get());
+    } catch (const Exception&) {
+        // Malformed input: an expected outcome.
+    }
+    if (stream.Position() > static_cast<int64_t>(bytes.size())) Fail("stream moved past its end");
+    if (!rootClass && created) FreeObject(created);
+    root.reset();
+    // Destroying the roots of this read drops every reference waiting for them.
+    if (PendingGlobalRefCount() != 0) Fail("pending references outlived their objects");
+    if (CurrentLoadBatch()) Fail("a load batch stayed open");
+}
+
+}  // namespace
+
+void FuzzReaderInput(const uint8_t* data, size_t size) {
+    StartOnce();
+    std::vector<uint8_t> bytes(data, data + size);
+    GlobalComponentLookup = nullptr;
+    ReadOnce(bytes, &TSampleForm::ClassInfo, TReader::DefaultChunkSize, false);
+    ReadOnce(bytes, &TSampleSink::ClassInfo, 5, false);
+    GlobalComponentLookup = &LookupOther;
+    ReadOnce(bytes, nullptr, 3, false);
+    ReadOnce(bytes, &TSampleSink::ClassInfo, 64, true);
+    GlobalComponentLookup = nullptr;
+}

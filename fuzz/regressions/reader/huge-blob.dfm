@@ -1,0 +1,2 @@
+TPF0TSampleSinkSinkData
+ÿÿÿabc

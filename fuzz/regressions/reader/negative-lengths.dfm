@@ -1,0 +1,1 @@
+TPF0TSampleSinkSinkUnknownÿÿÿÿTextþÿÿÿ
