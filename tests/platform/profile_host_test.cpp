@@ -3,6 +3,7 @@
 #include "conformance.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <sys/resource.h>
 
 using namespace conformance;
@@ -79,6 +80,22 @@ TEST_F(ProfileHost, FailedWriteLeavesTheOldFileWhole) {
     while (FindNextFileA(search, &data));
     FindClose(search);
     EXPECT_EQ(files, 1);
+}
+
+// On a Japanese machine a name whose only 0x5C byte is a Shift-JIS trail
+// byte has no directory, so it names a file in the Windows directory. The
+// machine is read once per process: the check runs in a fresh one.
+TEST(ProfileHostShiftJis, TrailByteIsNoDirectorySeparator) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("HOSTWIN_ACP", "932", 1);
+            const char* name = "\x95\x5C.ini";  // one double-byte character, then ".ini"
+            bool written = WritePrivateProfileStringA("s", "k", "v", name);
+            std::string inWindows = ReadBytes(std::string("C:\\windows\\") + name);
+            std::exit(written && inWindows == "[s]\r\nk=v\r\n" ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

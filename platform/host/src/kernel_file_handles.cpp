@@ -95,6 +95,18 @@ std::shared_ptr<FileObject> FileOf(HANDLE handle) {
     return file;
 }
 
+// The file of a ReadFile or WriteFile call after the checks both make: a
+// file handle, opened for the transfer, with a buffer when bytes move.
+std::shared_ptr<FileObject> FileForTransfer(HANDLE handle, bool write, const void* buffer,
+                                            DWORD count, LPDWORD done) {
+    if (done) *done = 0;
+    auto file = FileOf(handle);
+    if (!file) return nullptr;
+    if (!(write ? file->CanWrite() : file->CanRead())) return Fail(ERROR_ACCESS_DENIED, nullptr);
+    if (!buffer && count) return Fail(ERROR_INVALID_PARAMETER, nullptr);
+    return file;
+}
+
 }  // namespace
 
 namespace hostwin {
@@ -105,7 +117,7 @@ bool FileOpenWithoutDeleteSharing(const struct stat& info) {
     auto it = open.byFile.find({info.st_dev, info.st_ino});
     if (it == open.byFile.end()) return false;
     for (const FileObject* other : it->second)
-        if (!(other->Share() & FILE_SHARE_DELETE)) return true;
+        if (other->UsesData() && !(other->Share() & FILE_SHARE_DELETE)) return true;
     return false;
 }
 
@@ -156,11 +168,8 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
 }
 
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD done, LPOVERLAPPED) {
-    if (done) *done = 0;
-    auto file = FileOf(handle);
+    auto file = FileForTransfer(handle, false, buffer, count, done);
     if (!file) return FALSE;
-    if (!file->CanRead()) return Fail(ERROR_ACCESS_DENIED, FALSE);
-    if (!buffer && count) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     DWORD total = 0;
     while (total < count) {
         ssize_t n = read(file->Fd(), static_cast<char*>(buffer) + total, count - total);
@@ -174,11 +183,8 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD done, LP
 }
 
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD count, LPDWORD done, LPOVERLAPPED) {
-    if (done) *done = 0;
-    auto file = FileOf(handle);
+    auto file = FileForTransfer(handle, true, buffer, count, done);
     if (!file) return FALSE;
-    if (!file->CanWrite()) return Fail(ERROR_ACCESS_DENIED, FALSE);
-    if (!buffer && count) return Fail(ERROR_INVALID_PARAMETER, FALSE);
     DWORD total = 0;
     while (total < count) {
         ssize_t n = write(file->Fd(), static_cast<const char*>(buffer) + total, count - total);

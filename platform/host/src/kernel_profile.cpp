@@ -59,7 +59,7 @@ std::optional<ProfileFile> LoadProfile(LPCSTR fileName) {
 // Copies a value: at most size - 1 bytes and a zero; returns the bytes copied.
 DWORD CopyValue(std::string_view value, LPSTR buffer, DWORD size) {
     size_t count = std::min<size_t>(value.size(), size - 1);
-    std::memcpy(buffer, value.data(), count);
+    if (count) std::memcpy(buffer, value.data(), count);
     buffer[count] = 0;
     return static_cast<DWORD>(count);
 }
