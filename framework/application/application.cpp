@@ -159,6 +159,7 @@ void TApplication::Destroy() {
         DestroyWindow(FAppWindow);
         FAppWindow = nullptr;
         FOwnsAppWindow = false;
+        AppWindowShown = false;  // it described the window that is gone
     }
     FWindowThunk = nullptr;
     FMessageHooks.clear();
