@@ -3,6 +3,9 @@
 #include "runtime/exceptions.h"
 #include "system/doublebyte.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 constinit const TClass TTestForm::ClassInfo = MakeClass<TTestForm>("TTestForm", &TForm::ClassInfo);
 constinit const TClass TFailingForm::ClassInfo =
     MakeClass<TFailingForm>("TFailingForm", &TForm::ClassInfo);
@@ -72,11 +75,33 @@ HWND MakeWindow(DWORD style, DWORD exStyle, HWND owner) {
         windowClass.lpszClassName = "PlainTestWindow";
         RegisterClassA(&windowClass);
     }
-    return CreateWindowExA(exStyle, "PlainTestWindow", "plain", style, 10, 10, 100, 100, owner,
-                           nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(exStyle, "PlainTestWindow", "plain", style, 10, 10, 100, 100,
+                                  owner, nullptr, instance, nullptr);
+    MadeWindows().push_back(window);
+    return window;
+}
+
+std::vector<HWND>& MadeWindows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+void DestroyMadeWindows() {
+    for (HWND window : MadeWindows())
+        if (IsWindow(window)) DestroyWindow(window);
+    MadeWindows().clear();
 }
 
 void ApplicationTest::SetUp() {
+    // A journal of this test's own, so that tests run in one process never
+    // see each other's message boxes.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    for (char& c : name)
+        if (c == '/') c = '_';
+    std::string journal = std::string(std::getenv("HOSTWIN_PREFIX")) + "/journal-" + name + ".jsonl";
+    std::remove(journal.c_str());
+    setenv("HOSTWIN_JOURNAL", journal.c_str(), 1);
     StartDoubleByteModule();
     StartControlsModule();
     StartFormsModule();
@@ -86,6 +111,7 @@ void ApplicationTest::SetUp() {
 }
 
 void ApplicationTest::TearDown() {
+    DestroyMadeWindows();
     StopFormsModule();
     StopControlsModule();
 }

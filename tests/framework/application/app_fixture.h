@@ -76,7 +76,10 @@ struct ShownBox {
 std::vector<ShownBox> ShownBoxes();
 
 // A top-level window of a plain class of the test's own (DefWindowProcA).
+// The window is destroyed by DestroyMadeWindows (the fixture's tear-down).
 HWND MakeWindow(DWORD style, DWORD exStyle = 0, HWND owner = nullptr);
+std::vector<HWND>& MadeWindows();
+void DestroyMadeWindows();
 
 
 // A message hook of the application object for one scope: the object the

@@ -276,6 +276,7 @@ TEST(WindowList, NestedDisablingReenablesExactlyWhatEachCallDisabled) {
     DestroyWindow(shown);
     ReenableWindows(again);
     EXPECT_TRUE(IsWindowEnabled(later));
+    DestroyMadeWindows();
 }
 
 TEST_F(ApplicationTest, ModalMessageBoxIsOwnedByTheAppWindowAndRestoresTheOthers) {
