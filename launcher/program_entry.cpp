@@ -1,5 +1,7 @@
 // The program's entry: starts the modules in their fixed order, runs the main
 // function and ends through the orderly exit.
+#include "framework/application/framework_modules.h"
+#include "framework/application/program_entry.h"
 #include "framework/controls/graphics.h"
 #include "framework/streaming/streaming_module.h"
 #include "platform/win32.h"
@@ -9,18 +11,27 @@
 namespace {
 
 // The modules of the program, in start-up order; shutdown runs in reverse.
+// The controls module makes the application object; the forms module starts
+// after it and stops before it, so that the forms go before the application.
 const TModuleStep programModules[] = {
     {"doublebyte", StartDoubleByteModule, nullptr},
     {"runtime", nullptr, nullptr},
     // Stops last of the framework: drops references still waiting for a root.
     {"streaming", nullptr, StopStreamingModule},
+    ControlsModule,
     // Identifier maps of colours, character sets and cursors; belongs after
     // the controls module and before the forms module.
     {"graphics", StartGraphicsModule, StopGraphicsModule},
+    FormsModule,
 };
 
-int ProgramMain() { return 0; }
+// The launcher's main form and its class; until the launcher's module
+// provides TFormMain there is no main form and the loop returns at once.
+const TClass* const mainFormClass = nullptr;
+TForm* FormMain = nullptr;
+
+int ProgramEntry() { return ProgramEntry(mainFormClass, FormMain); }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { RunProgram(programModules, ProgramMain); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { RunProgram(programModules, ProgramEntry); }

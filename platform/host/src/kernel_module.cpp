@@ -66,6 +66,14 @@ template <class F> FARPROC AsFarProc(F function) {
 // The exports of the system libraries that programs look up at run time.
 const Export exports[] = {
     {"user32.dll", "GetSystemMetrics", AsFarProc(&GetSystemMetrics)},
+    {"user32.dll", "MonitorFromWindow", AsFarProc(&MonitorFromWindow)},
+    {"user32.dll", "MonitorFromPoint", AsFarProc(&MonitorFromPoint)},
+    {"user32.dll", "MonitorFromRect", AsFarProc(&MonitorFromRect)},
+    {"user32.dll", "GetMonitorInfoA", AsFarProc(&GetMonitorInfoA)},
+    {"user32.dll", "EnumDisplayMonitors", AsFarProc(&EnumDisplayMonitors)},
+    {"user32.dll", "SystemParametersInfoA", AsFarProc(&SystemParametersInfoA)},
+    {"user32.dll", "SetForegroundWindow", AsFarProc(&SetForegroundWindow)},
+    {"user32.dll", "GetAncestor", AsFarProc(&GetAncestor)},
 };
 }  // namespace
 

@@ -36,6 +36,7 @@ public:
     // The first resource of that type and name, whatever its language.
     const ResourceRecord* Find(const ResourceKey& type, const ResourceKey& name) const;
     std::vector<ResourceRecord>& Records() { return records_; }
+    const std::vector<ResourceRecord>& Records() const { return records_; }
 
 private:
     std::vector<ResourceRecord> records_;

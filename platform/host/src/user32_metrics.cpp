@@ -41,7 +41,7 @@ extern "C" int WINAPI GetSystemMetrics(int index) {
     case SM_CXCURSOR:
     case SM_CYCURSOR: return scaled(32);
     case SM_CYCAPTION: return scaled(19);
-    case SM_CYSMCAPTION: return scaled(15);
+    case SM_CYSMCAPTION: return scaled(16);
     case SM_CYMENU: return scaled(19);
     case SM_CXBORDER:
     case SM_CYBORDER: return 1;

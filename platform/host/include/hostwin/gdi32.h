@@ -30,11 +30,38 @@
 #define OPAQUE 2
 
 #define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
 #define NULL_BRUSH 5
+#define HOLLOW_BRUSH NULL_BRUSH
+#define WHITE_PEN 6
 #define BLACK_PEN 7
+#define NULL_PEN 8
+#define OEM_FIXED_FONT 10
+#define ANSI_FIXED_FONT 11
+#define ANSI_VAR_FONT 12
 #define SYSTEM_FONT 13
+#define DEVICE_DEFAULT_FONT 14
+#define DEFAULT_PALETTE 15
+#define SYSTEM_FIXED_FONT 16
 #define DEFAULT_GUI_FONT 17
+
+#define HORZSIZE 4
+#define VERTSIZE 6
+#define CLR_INVALID 0xFFFFFFFF
+#define HGDI_ERROR ((HANDLE)(LONG_PTR)-1)
+#define BS_SOLID 0
+#define BS_NULL 1
+#define BS_HOLLOW BS_NULL
+#define OBJ_PEN 1
+#define OBJ_BRUSH 2
+#define OBJ_DC 3
+#define OBJ_PAL 5
+#define OBJ_FONT 6
+#define OBJ_BITMAP 7
+#define OBJ_MEMDC 10
 
 #define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 
@@ -54,6 +81,12 @@ typedef struct tagLOGFONTA {
     BYTE lfPitchAndFamily;
     CHAR lfFaceName[LF_FACESIZE];
 } LOGFONTA, *PLOGFONTA, *LPLOGFONTA;
+
+typedef struct tagLOGBRUSH {
+    UINT lbStyle;
+    COLORREF lbColor;
+    ULONG_PTR lbHatch;
+} LOGBRUSH, *PLOGBRUSH, *LPLOGBRUSH;
 
 typedef struct tagTEXTMETRICA {
     LONG tmHeight;
@@ -94,4 +127,6 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 HDC WINAPI CreateCompatibleDC(HDC dc);
 BOOL WINAPI DeleteDC(HDC dc);
+DWORD WINAPI GetObjectType(HGDIOBJ object);
+HGDIOBJ WINAPI GetCurrentObject(HDC dc, UINT type);
 }

@@ -1,0 +1,25 @@
+// TMouse: the mouse settings the framework consults, re-read when the
+// system's settings change.
+#pragma once
+
+#include "runtime/object.h"
+#include "platform/win32.h"
+
+class TMouse : public TObject {
+public:
+    DECLARE_CLASS_INFO()
+
+    TMouse();
+    bool MousePresent() const { return mousePresent_; }
+    bool WheelPresent() const { return wheelPresent_; }
+    // Told of WM_WININICHANGE (setting in wParam): re-reads the settings.
+    void SettingChanged(WPARAM setting);
+
+private:
+    void ReadSettings();
+    bool mousePresent_ = false;
+    bool wheelPresent_ = false;
+};
+
+// The process's mouse object, made by the controls module's start-up.
+extern TMouse* TheMouse;

@@ -1,0 +1,75 @@
+// TScreen: the process's screen object. It keeps the lists of live forms in
+// creation order, the active form and control, and the screen's pixels per
+// inch, and finds top-level components by name.
+#pragma once
+
+#include "framework/classes/component.h"
+
+#include <string_view>
+#include <vector>
+
+class TCustomForm;
+class TWinControl;
+
+class TScreen : public TComponent {
+public:
+    DECLARE_CLASS_INFO()
+
+    // Reads the screen's pixels per inch.
+    void Create(TComponent* owner) override;
+
+    int PixelsPerInch() const { return pixelsPerInch_; }
+
+    // Every live form (TCustomForm), in creation order.
+    int CustomFormCount() const { return static_cast<int>(FAllForms.size()); }
+    TCustomForm* CustomForms(int index) const { return FAllForms[static_cast<size_t>(index)]; }
+    // The live forms that are TForm descendants, in creation order.
+    int FormCount() const { return static_cast<int>(FPlainForms.size()); }
+    TCustomForm* Forms(int index) const { return FPlainForms[static_cast<size_t>(index)]; }
+
+    // The active form (a TForm), the active form of any kind, the focused
+    // form, and the active control.
+    TCustomForm* ActiveForm() const { return activeForm_; }
+    TCustomForm* ActiveCustomForm() const { return activeCustomForm_; }
+    TCustomForm* FocusedForm() const { return focusedForm_; }
+    TWinControl* ActiveControl() const { return activeControl_; }
+    // Records the form that became active and its active control.
+    void SetActive(TCustomForm* form, TWinControl* control);
+
+    // Adds a form to the lists; a form leaves them on UnregisterForm.
+    void RegisterForm(TCustomForm* form);
+    void UnregisterForm(TCustomForm* form);
+    // Forgets a form in the focus history (when it is destroyed).
+    void ForgetFocus(TCustomForm* form);
+
+    // Re-reads the metrics and fonts after a system setting change.
+    void RefreshMetrics();
+    // Drops the list of fonts (after WM_FONTCHANGE); it is read again on need.
+    void DropFontList() { fontsKnown_ = false; }
+    bool FontListKnown() const { return fontsKnown_; }
+
+    // The top-level component (a form of the lists) of that name, compared
+    // without regard to ASCII case; forms that are embedded are passed over.
+    TComponent* FindGlobalComponent(std::string_view name) const;
+
+    void Destroy() override;
+
+private:
+    int pixelsPerInch_ = 0;
+    std::vector<TCustomForm*> FAllForms;
+    std::vector<TCustomForm*> FPlainForms;
+    std::vector<TCustomForm*> FFocusHistory;
+    TCustomForm* activeForm_ = nullptr;
+    TCustomForm* activeCustomForm_ = nullptr;
+    TCustomForm* focusedForm_ = nullptr;
+    TWinControl* activeControl_ = nullptr;
+    bool fontsKnown_ = false;
+};
+
+// The screen object, made by the controls module's start-up just before the
+// application object; null outside that span.
+extern TScreen* TheScreen;
+
+// Installs the lookup of top-level components by name that the form
+// description reader uses for references between forms.
+void InstallGlobalComponentLookup();

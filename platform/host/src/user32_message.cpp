@@ -1,0 +1,399 @@
+// user32: the message queue of each thread, sending and posting, timers and
+// the waits of GetMessageA and WaitMessage.
+//
+// A queue hands out, in Windows' order: posted messages (oldest first),
+// then WM_QUIT once no posted message is left for the call (whatever its
+// filters), then WM_PAINT for a visible
+// window that needs painting, then WM_TIMER for a timer that is due.
+#include "hostwin/windows.h"
+
+#include "window_manager.h"
+
+#include <cerrno>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+using namespace hostwin;
+
+namespace {
+
+constexpr UINT kMinimumTimerPeriod = 10;  // USER_TIMER_MINIMUM
+
+struct Timer {
+    HWND window = nullptr;
+    UINT_PTR id = 0;
+    UINT period = 0;
+    TIMERPROC callback = nullptr;
+    DWORD due = 0;
+};
+
+struct MessageQueue {
+    DWORD threadId = 0;
+    std::mutex mutex;  // guards `posted` and the quit request, which other threads may post to
+    std::deque<MSG> posted;
+    bool quitRequested = false;
+    int quitCode = 0;
+    std::vector<Timer> timers;  // this thread's only
+    int wake = -1;              // an eventfd written on each post
+};
+
+struct QueueTable {
+    std::mutex mutex;
+    std::map<DWORD, std::shared_ptr<MessageQueue>> queues;
+};
+
+QueueTable& Queues() {
+    static QueueTable* table = new QueueTable();
+    return *table;
+}
+
+MessageQueue& CurrentQueue() {
+    thread_local std::shared_ptr<MessageQueue> queue = [] {
+        auto created = std::make_shared<MessageQueue>();
+        created->threadId = GetCurrentThreadId();
+        created->wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        QueueTable& table = Queues();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        table.queues[created->threadId] = created;
+        return created;
+    }();
+    return *queue;
+}
+
+std::shared_ptr<MessageQueue> QueueOfThread(DWORD threadId) {
+    if (threadId == GetCurrentThreadId()) {
+        MessageQueue& own = CurrentQueue();
+        QueueTable& table = Queues();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        return table.queues[own.threadId];
+    }
+    QueueTable& table = Queues();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    auto it = table.queues.find(threadId);
+    return it == table.queues.end() ? nullptr : it->second;
+}
+
+void Wake(MessageQueue& queue) {
+    uint64_t one = 1;
+    ssize_t written = write(queue.wake, &one, sizeof(one));
+    (void)written;
+}
+
+thread_local DWORD lastMessageTime = 0;
+thread_local DWORD lastMessagePos = 0;
+
+MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    msg.time = GetTickCount();
+    POINT cursor;
+    GetCursorPos(&cursor);
+    msg.pt = cursor;
+    return msg;
+}
+
+// Which messages a PeekMessageA call asks for.
+struct Filter {
+    bool threadOnly = false;    // window -1: messages without a window
+    WindowPtr window;           // null: any window of the thread
+    UINT first = 0, last = 0;   // both zero: every message
+
+    bool InRange(UINT message) const {
+        return (first == 0 && last == 0) || (message >= first && message <= last);
+    }
+    bool MatchesWindow(HWND target) const {
+        if (threadOnly) return target == nullptr;
+        return !window || (target && IsSelfOrDescendant(*window, target));
+    }
+};
+
+// The first window of the thread, parents before children and in z-order,
+// that is shown and needs painting.
+WindowPtr WindowToPaint(const Window& parent, const Filter& filter, DWORD thread) {
+    for (const WindowPtr& window : ChildrenOf(parent)) {
+        if (window->threadId != thread || !IsShown(*window)) continue;
+        if (window->hasUpdate && filter.MatchesWindow(window->handle)) return window;
+        if (WindowPtr child = WindowToPaint(*window, filter, thread)) return child;
+    }
+    return nullptr;
+}
+
+bool TakeMessage(MSG& out, const Filter& filter, bool remove) {
+    MessageQueue& queue = CurrentQueue();
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
+            if (!filter.InRange(it->message) || !filter.MatchesWindow(it->hwnd)) continue;
+            out = *it;
+            if (remove) queue.posted.erase(it);
+            return true;
+        }
+        // WM_QUIT waits until no posted message is left for this call; no
+        // filter holds it back, as PeekMessageA is documented to behave.
+        if (queue.quitRequested) {
+            out = MakeMessage(nullptr, WM_QUIT, static_cast<WPARAM>(queue.quitCode), 0);
+            if (remove) queue.quitRequested = false;
+            return true;
+        }
+    }
+    if (!filter.threadOnly && filter.InRange(WM_PAINT)) {
+        // WM_PAINT stays until the window is validated (BeginPaint does it).
+        if (WindowPtr window = WindowToPaint(*Desktop(), filter, queue.threadId)) {
+            out = MakeMessage(window->handle, WM_PAINT, 0, 0);
+            return true;
+        }
+    }
+    if (filter.InRange(WM_TIMER)) {
+        DWORD now = GetTickCount();
+        for (Timer& timer : queue.timers) {
+            if (static_cast<int32_t>(now - timer.due) < 0 || !filter.MatchesWindow(timer.window)) continue;
+            out = MakeMessage(timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.callback));
+            if (remove) timer.due = now + timer.period;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AnyMessage() {
+    MSG ignored;
+    return TakeMessage(ignored, Filter{}, false);
+}
+
+// Milliseconds until the next timer is due (0 when one is), or -1 without timers.
+int NextTimerWait() {
+    MessageQueue& queue = CurrentQueue();
+    if (queue.timers.empty()) return -1;
+    DWORD now = GetTickCount();
+    int wait = 0x7FFFFFFF;
+    for (const Timer& timer : queue.timers) wait = std::min(wait, std::max(0, static_cast<int>(static_cast<int32_t>(timer.due - now))));
+    return wait;
+}
+
+// Waits until the queue holds a message. Nobody at the terminal: the host
+// plays the user instead of waiting for ever.
+void WaitForMessages() {
+    MessageQueue& queue = CurrentQueue();
+    bool told = false;
+    for (;;) {
+        if (AnyMessage()) return;
+        int timeout = NextTimerWait();
+        bool person = PersonAtTerminal();
+        if (timeout < 0 && !person) {
+            PlayTheUser();
+            continue;
+        }
+        if (person && !told && timeout < 0) {
+            std::fprintf(stderr, "hostwin: the program waits for input; press Enter to close its window, Ctrl-C to stop it\n");
+            told = true;
+        }
+        pollfd fds[2] = {{queue.wake, POLLIN, 0}, {0, POLLIN, 0}};
+        int ready = poll(fds, person ? 2 : 1, timeout);
+        if (ready < 0 && errno != EINTR) return;
+        if (fds[0].revents & POLLIN) {
+            uint64_t count;
+            ssize_t got = read(queue.wake, &count, sizeof(count));
+            (void)got;
+        }
+        if (person && (fds[1].revents & (POLLIN | POLLHUP))) {
+            std::string line;
+            if (ReadTerminalLine(line)) PlayTheUser();
+        }
+    }
+}
+
+}  // namespace
+
+namespace hostwin {
+
+void PostToQueue(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::shared_ptr<MessageQueue> queue = QueueOfThread(threadId);
+    if (!queue) return;
+    {
+        std::lock_guard<std::mutex> lock(queue->mutex);
+        queue->posted.push_back(MakeMessage(window, message, wParam, lParam));
+    }
+    Wake(*queue);
+}
+
+void ForgetQueuedMessages(HWND window) {
+    std::vector<std::shared_ptr<MessageQueue>> all;
+    {
+        QueueTable& table = Queues();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        for (auto& [thread, queue] : table.queues) all.push_back(queue);
+    }
+    for (auto& queue : all) {
+        std::lock_guard<std::mutex> lock(queue->mutex);
+        std::erase_if(queue->posted, [&](const MSG& msg) { return msg.hwnd == window; });
+    }
+    std::erase_if(CurrentQueue().timers, [&](const Timer& timer) { return timer.window == window; });
+}
+
+LRESULT Send(const WindowPtr& window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!window || window->destroyed) return 0;
+    WindowPtr keepAlive = window;
+    WNDPROC procedure = window->procedure;
+    if (!procedure) return DefWindowProcA(window->handle, message, wParam, lParam);
+    return procedure(window->handle, message, wParam, lParam);
+}
+
+}  // namespace hostwin
+
+extern "C" {
+
+BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove) {
+    if (!message) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    Filter filter;
+    filter.first = first;
+    filter.last = last;
+    if (window == reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1))) {
+        filter.threadOnly = true;
+    } else if (window) {
+        filter.window = RequireWindow(window);
+        if (!filter.window) return FALSE;
+    }
+    MSG taken;
+    if (!TakeMessage(taken, filter, (remove & PM_REMOVE) != 0)) return FALSE;
+    *message = taken;
+    lastMessageTime = taken.time;
+    lastMessagePos = static_cast<DWORD>(MAKELONG(taken.pt.x, taken.pt.y));
+    return TRUE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT first, UINT last) {
+    if (window && window != reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)) && !RequireWindow(window))
+        return -1;
+    for (;;) {
+        if (PeekMessageA(message, window, first, last, PM_REMOVE)) return message->message != WM_QUIT;
+        WaitForMessages();
+    }
+}
+
+BOOL WINAPI WaitMessage() {
+    if (!AnyMessage()) WaitForMessages();
+    return TRUE;
+}
+
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == HWND_BROADCAST) {
+        for (const WindowPtr& target : TopLevelWindows())
+            PostToQueue(target->threadId, target->handle, message, wParam, lParam);
+        return TRUE;
+    }
+    if (!window) return PostThreadMessageA(GetCurrentThreadId(), message, wParam, lParam);
+    WindowPtr target = RequireWindow(window);
+    if (!target) return FALSE;
+    PostToQueue(target->threadId, window, message, wParam, lParam);
+    return TRUE;
+}
+
+BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!QueueOfThread(threadId)) {
+        SetLastError(ERROR_INVALID_THREAD_ID);
+        return FALSE;
+    }
+    PostToQueue(threadId, nullptr, message, wParam, lParam);
+    return TRUE;
+}
+
+void WINAPI PostQuitMessage(int exitCode) {
+    MessageQueue& queue = CurrentQueue();
+    {
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        queue.quitRequested = true;
+        queue.quitCode = exitCode;
+    }
+    Wake(queue);
+}
+
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window == HWND_BROADCAST) {
+        for (const WindowPtr& target : TopLevelWindows()) Send(target, message, wParam, lParam);
+        return TRUE;
+    }
+    WindowPtr target = RequireWindow(window);
+    if (!target) return 0;
+    return Send(target, message, wParam, lParam);
+}
+
+BOOL WINAPI TranslateMessage(const MSG* message) {
+    if (!message) return FALSE;
+    if (message->message != WM_KEYDOWN && message->message != WM_SYSKEYDOWN) {
+        return message->message == WM_KEYUP || message->message == WM_SYSKEYUP;
+    }
+    // Keys that make characters post the character (no shift key is ever down).
+    WPARAM key = message->wParam;
+    WPARAM character = 0;
+    if (key >= 'A' && key <= 'Z') character = key - 'A' + 'a';
+    else if ((key >= '0' && key <= '9') || key == ' ' || key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB || key == 0x08)
+        character = key;
+    if (character)
+        PostMessageA(message->hwnd, message->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, character, message->lParam);
+    return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* message) {
+    if (!message) return 0;
+    if (message->message == WM_TIMER && message->lParam) {
+        // A timer with a callback calls it instead of the window procedure.
+        reinterpret_cast<TIMERPROC>(message->lParam)(message->hwnd, WM_TIMER, message->wParam, GetTickCount());
+        return 0;
+    }
+    if (!message->hwnd) return 0;
+    WindowPtr target = RequireWindow(message->hwnd);
+    if (!target) return 0;
+    return Send(target, message->message, message->wParam, message->lParam);
+}
+
+LRESULT WINAPI CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!procedure) return 0;
+    return procedure(window, message, wParam, lParam);
+}
+
+DWORD WINAPI GetMessagePos() { return lastMessagePos; }
+
+LONG WINAPI GetMessageTime() { return static_cast<LONG>(lastMessageTime); }
+
+UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
+    if (window && !RequireWindow(window)) return 0;
+    MessageQueue& queue = CurrentQueue();
+    if (!window) {
+        // A timer without a window gets an identifier of its own.
+        static UINT_PTR nextId = 0x7000;
+        id = ++nextId;
+    }
+    UINT period = std::max(elapse, kMinimumTimerPeriod);
+    if (period > 0x7FFFFFFF) period = 0x7FFFFFFF;
+    Timer timer{window, id, period, callback, GetTickCount() + period};
+    for (Timer& existing : queue.timers)
+        if (existing.window == window && existing.id == id) {
+            existing = timer;
+            return id;
+        }
+    queue.timers.push_back(timer);
+    return window ? (id ? id : 1) : id;
+}
+
+BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
+    MessageQueue& queue = CurrentQueue();
+    size_t removed = std::erase_if(queue.timers, [&](const Timer& t) { return t.window == window && t.id == id; });
+    if (!removed) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // A WM_TIMER already posted for it is not delivered any more.
+    return TRUE;
+}
+
+}  // extern "C"
