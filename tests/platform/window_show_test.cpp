@@ -164,6 +164,22 @@ TEST_F(WindowShowTest, OwnedWindowsStayAboveTheirOwner) {
     EXPECT_EQ(ZOrder({owner, owned, other}), (std::vector<HWND>{owned, owner, other}));
 }
 
+TEST_F(WindowShowTest, TopmostWindowPlacedAfterAnotherLeavesTheBand) {
+    // As the application object takes its owned topmost windows out of the
+    // band while it is inactive, and puts them back.
+    HWND owner = MakeWindow(WS_POPUP);
+    HWND normal = MakeWindow(WS_POPUP);
+    HWND topmost = MakeWindow(WS_POPUP, owner, "", 0, 0, 10, 10, WS_EX_TOPMOST);
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    ASSERT_TRUE(GetWindowLongA(topmost, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    SetWindowPos(topmost, normal, 0, 0, 0, 0, keep);
+    EXPECT_FALSE(GetWindowLongA(topmost, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(ZOrder({normal, topmost}), (std::vector<HWND>{normal, topmost}));
+    SetWindowPos(topmost, HWND_TOPMOST, 0, 0, 0, 0, keep);
+    EXPECT_TRUE(GetWindowLongA(topmost, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(ZOrder({normal, topmost}), (std::vector<HWND>{topmost, normal}));
+}
+
 TEST_F(WindowShowTest, OwnedPopupsHideAndComeBackWithTheirOwner) {
     HWND owner = MakeWindow(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     HWND shown = MakeWindow(WS_POPUP | WS_VISIBLE, owner);

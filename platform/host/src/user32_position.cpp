@@ -48,15 +48,25 @@ void SetTopmost(const WindowPtr& window, bool topmost, const std::vector<WindowP
     }
 }
 
+bool IsSpecialInsertAfter(HWND insertAfter) {
+    return insertAfter == HWND_TOP || insertAfter == HWND_BOTTOM || insertAfter == HWND_TOPMOST ||
+           insertAfter == HWND_NOTOPMOST;
+}
+
 // Reorders the siblings of a top-level window: the topmost band first, and
 // each window's owned windows just above it.
 void ChangeTopLevelOrder(const WindowPtr& window, HWND insertAfter, bool moveOwned) {
     std::vector<WindowPtr> windows = TopLevelWindows();
+    WindowPtr after = IsSpecialInsertAfter(insertAfter) ? nullptr : FindWindowObject(insertAfter);
     if (insertAfter == HWND_TOPMOST) {
         SetTopmost(window, true, windows);
     } else if (insertAfter == HWND_NOTOPMOST || insertAfter == HWND_BOTTOM) {
         if (insertAfter == HWND_NOTOPMOST && !IsTopmost(window)) return;
         if (IsTopmost(window)) SetTopmost(window, false, windows);
+    } else if (after && IsTopmost(window) && !IsTopmost(after)) {
+        // A topmost window placed after a window of the lower band leaves the
+        // topmost band, with its owned windows.
+        SetTopmost(window, false, windows);
     }
     std::vector<WindowPtr> order = windows;
     std::erase(order, window);
@@ -105,11 +115,6 @@ void ChangeChildOrder(const WindowPtr& window, HWND insertAfter) {
         if (it != siblings.end()) position = it + 1;
     }
     siblings.insert(position, window->handle);
-}
-
-bool IsSpecialInsertAfter(HWND insertAfter) {
-    return insertAfter == HWND_TOP || insertAfter == HWND_BOTTOM || insertAfter == HWND_TOPMOST ||
-           insertAfter == HWND_NOTOPMOST;
 }
 
 void InvalidateTree(Window& window) {
@@ -243,10 +248,12 @@ bool PlaceWindow(const WindowPtr& window, HWND insertAfter, int x, int y, int wi
                        newClient.bottom - newClient.top != oldClient.bottom - oldClient.top;
     bool clientMoved = stateChanged || rect.left + newClient.left != oldRect.left + oldClient.left ||
                        rect.top + newClient.top != oldRect.top + oldClient.top;
-    if (showing && IsShown(w))
-        InvalidateTree(w);
-    else if (clientSized && IsShown(w))
-        InvalidateWindow(w, nullptr, true);
+    if (!(flags & SWP_NOREDRAW)) {
+        if (showing && IsShown(w))
+            InvalidateTree(w);
+        else if (clientSized && IsShown(w))
+            InvalidateWindow(w, nullptr, true);
+    }
 
     // A shown window is activated unless told otherwise; the activation
     // messages arrive before WM_WINDOWPOSCHANGED, as on Windows.
