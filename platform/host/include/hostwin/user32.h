@@ -393,6 +393,8 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define SM_CYMIN 29
 #define SM_CXFRAME 32
 #define SM_CYFRAME 33
+#define SM_CXMINTRACK 34
+#define SM_CYMINTRACK 35
 #define SM_CXDOUBLECLK 36
 #define SM_CYDOUBLECLK 37
 #define SM_DBCSENABLED 42
@@ -402,6 +404,8 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define SM_CYSMCAPTION 51
 #define SM_CXMINIMIZED 57
 #define SM_CYMINIMIZED 58
+#define SM_CXMAXTRACK 59
+#define SM_CYMAXTRACK 60
 #define SM_CXMAXIMIZED 61
 #define SM_CYMAXIMIZED 62
 #define SM_MIDEASTENABLED 74
@@ -554,6 +558,14 @@ typedef struct tagWINDOWPOS {
     int cy;
     UINT flags;
 } WINDOWPOS, *LPWINDOWPOS, *PWINDOWPOS;
+
+typedef struct tagMINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+} MINMAXINFO, *PMINMAXINFO, *LPMINMAXINFO;
 
 typedef struct tagSTYLESTRUCT {
     DWORD styleOld;
