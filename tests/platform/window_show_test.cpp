@@ -126,6 +126,40 @@ TEST_F(WindowShowTest, MoveAndSizeSendTheirMessages) {
     EXPECT_RECT(WindowRectOf(window), 30, 40, 90, 110);
 }
 
+LRESULT CALLBACK AtLeast300By200(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_GETMINMAXINFO) {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = POINT{300, 200};
+        info->ptMaxSize = POINT{400, 350};
+        info->ptMaxPosition = POINT{7, 8};
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(WindowShowTest, SizableWindowsKeepWithinTheirTrackingLimits) {
+    // The defaults: an overlapped window is never smaller than the minimum
+    // tracking size; a popup without a frame has no limits.
+    HWND overlapped = MakeWindow(WS_OVERLAPPEDWINDOW, nullptr, "", 10, 10, 20, 10);
+    RECT rect = WindowRectOf(overlapped);
+    EXPECT_EQ(rect.right - rect.left, GetSystemMetrics(SM_CXMINTRACK));
+    EXPECT_EQ(rect.bottom - rect.top, GetSystemMetrics(SM_CYMINTRACK));
+    EXPECT_EQ(Watched({WM_GETMINMAXINFO, WM_NCCREATE}, overlapped).front(), static_cast<UINT>(WM_GETMINMAXINFO));
+    HWND popup = MakeWindow(WS_POPUP, nullptr, "", 10, 10, 20, 10);
+    EXPECT_RECT(WindowRectOf(popup), 10, 10, 30, 20);
+
+    // A window's own answer to WM_GETMINMAXINFO bounds sizing and maximising.
+    RegisterClassWith("AtLeast300By200", AtLeast300By200);
+    HWND limited = CreateWindowExA(0, "AtLeast300By200", "", WS_OVERLAPPEDWINDOW, 10, 10, 100, 100, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    EXPECT_RECT(WindowRectOf(limited), 10, 10, 310, 210);
+    MoveWindow(limited, 10, 10, 50, 500, FALSE);
+    EXPECT_RECT(WindowRectOf(limited), 10, 10, 310, 510);
+    ShowWindow(limited, SW_SHOWMAXIMIZED);
+    EXPECT_RECT(WindowRectOf(limited), 7, 8, 407, 358);
+    DestroyWindow(limited);
+}
+
 TEST_F(WindowShowTest, TopmostBandComesFirst) {
     HWND a = MakeWindow(WS_POPUP);
     HWND b = MakeWindow(WS_POPUP);
@@ -162,6 +196,22 @@ TEST_F(WindowShowTest, OwnedWindowsStayAboveTheirOwner) {
     SetWindowPos(owner, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     EXPECT_TRUE(GetWindowLongA(owned, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(ZOrder({owner, owned, other}), (std::vector<HWND>{owned, owner, other}));
+}
+
+TEST_F(WindowShowTest, TopmostWindowPlacedAfterAnotherLeavesTheBand) {
+    // As the application object takes its owned topmost windows out of the
+    // band while it is inactive, and puts them back.
+    HWND owner = MakeWindow(WS_POPUP);
+    HWND normal = MakeWindow(WS_POPUP);
+    HWND topmost = MakeWindow(WS_POPUP, owner, "", 0, 0, 10, 10, WS_EX_TOPMOST);
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    ASSERT_TRUE(GetWindowLongA(topmost, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    SetWindowPos(topmost, normal, 0, 0, 0, 0, keep);
+    EXPECT_FALSE(GetWindowLongA(topmost, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(ZOrder({normal, topmost}), (std::vector<HWND>{normal, topmost}));
+    SetWindowPos(topmost, HWND_TOPMOST, 0, 0, 0, 0, keep);
+    EXPECT_TRUE(GetWindowLongA(topmost, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(ZOrder({normal, topmost}), (std::vector<HWND>{topmost, normal}));
 }
 
 TEST_F(WindowShowTest, OwnedPopupsHideAndComeBackWithTheirOwner) {

@@ -101,18 +101,18 @@ ULONG_PTR ClassValue(HWND window, int index, const LONG_PTR* set) {
         return old;
     };
     switch (index) {
-    case GCL_HICON: return swap(c.icon);
-    case GCL_HICONSM: return swap(c.smallIcon);
-    case GCL_HCURSOR: return swap(c.cursor);
-    case GCL_HBRBACKGROUND: return swap(c.background);
+    case GCLP_HICON: return swap(c.icon);
+    case GCLP_HICONSM: return swap(c.smallIcon);
+    case GCLP_HCURSOR: return swap(c.cursor);
+    case GCLP_HBRBACKGROUND: return swap(c.background);
     case GCL_STYLE: return swap(c.style);
-    case GCL_WNDPROC: return swap(c.procedure);
-    case GCL_HMODULE: return swap(c.instance);
+    case GCLP_WNDPROC: return swap(c.procedure);
+    case GCLP_HMODULE: return swap(c.instance);
     case GCL_CBWNDEXTRA: return swap(c.windowExtraBytes);
     case GCL_CBCLSEXTRA:
         // The class's extra bytes were allocated at registration; the count cannot grow.
         return static_cast<ULONG_PTR>(c.classExtraBytes);
-    case GCL_MENUNAME: {
+    case GCLP_MENUNAME: {
         ULONG_PTR old = reinterpret_cast<ULONG_PTR>(c.menuName);
         if (set) {
             LPCSTR name = reinterpret_cast<LPCSTR>(*set);

@@ -4,6 +4,7 @@
 #include "codepage.h"
 #include "window_manager.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace hostwin;
@@ -118,6 +119,17 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case WM_QUERYDRAGICON: {
         HICON icon = window->windowClass->icon;
         return reinterpret_cast<LRESULT>(icon ? icon : LoadIconA(nullptr, IDI_APPLICATION));
+    }
+    case WM_WINDOWPOSCHANGING: {
+        // A new size stays within the window's tracking limits.
+        auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+        if (position && !(position->flags & SWP_NOSIZE) && !(window->style & (WS_MINIMIZE | WS_MAXIMIZE)) &&
+            HasTrackingLimits(window->style)) {
+            MINMAXINFO limits = AskMinMaxInfo(window);
+            position->cx = std::max<int>(std::min<int>(position->cx, limits.ptMaxTrackSize.x), limits.ptMinTrackSize.x);
+            position->cy = std::max<int>(std::min<int>(position->cy, limits.ptMaxTrackSize.y), limits.ptMinTrackSize.y);
+        }
+        return 0;
     }
     case WM_WINDOWPOSCHANGED:
         if (lParam) SendSizeMessagesAfterChange(handle, *reinterpret_cast<const WINDOWPOS*>(lParam));

@@ -51,8 +51,12 @@ extern "C" int WINAPI GetSystemMetrics(int index) {
     case SM_CYFRAME: return 4;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL: return scaled(17);
-    case SM_CXMIN: return scaled(112);
-    case SM_CYMIN: return scaled(27);
+    case SM_CXMIN:
+    case SM_CXMINTRACK: return scaled(112);
+    case SM_CYMIN:
+    case SM_CYMINTRACK: return scaled(27);
+    case SM_CXMAXTRACK: return GetSystemMetrics(SM_CXVIRTUALSCREEN) + 2 * GetSystemMetrics(SM_CXFRAME);
+    case SM_CYMAXTRACK: return GetSystemMetrics(SM_CYVIRTUALSCREEN) + 2 * GetSystemMetrics(SM_CYFRAME);
     case SM_CXMINIMIZED: return scaled(160);
     case SM_CYMINIMIZED: return scaled(24);
     case SM_CXDOUBLECLK:

@@ -11,6 +11,7 @@
 #include "journal.h"
 #include "window_manager.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -52,14 +53,24 @@ WindowPtr WindowToClose() {
 
 namespace hostwin {
 
-bool PersonAtTerminal() { return isatty(STDIN_FILENO) == 1; }
+namespace {
+
+// Set when the terminal's input has ended (Ctrl-D): from then on nobody is there.
+bool terminalInputEnded = false;
+
+}  // namespace
+
+bool PersonAtTerminal() { return !terminalInputEnded && isatty(STDIN_FILENO) == 1; }
 
 bool ReadTerminalLine(std::string& line) {
     line.clear();
     char c;
     for (;;) {
         ssize_t got = read(STDIN_FILENO, &c, 1);
-        if (got <= 0) return !line.empty();
+        if (got <= 0) {
+            if (got == 0 || errno != EINTR) terminalInputEnded = true;
+            return !line.empty();
+        }
         if (c == '\n') return true;
         if (c != '\r') line += c;
     }

@@ -48,15 +48,25 @@ void SetTopmost(const WindowPtr& window, bool topmost, const std::vector<WindowP
     }
 }
 
+bool IsSpecialInsertAfter(HWND insertAfter) {
+    return insertAfter == HWND_TOP || insertAfter == HWND_BOTTOM || insertAfter == HWND_TOPMOST ||
+           insertAfter == HWND_NOTOPMOST;
+}
+
 // Reorders the siblings of a top-level window: the topmost band first, and
 // each window's owned windows just above it.
 void ChangeTopLevelOrder(const WindowPtr& window, HWND insertAfter, bool moveOwned) {
     std::vector<WindowPtr> windows = TopLevelWindows();
+    WindowPtr after = IsSpecialInsertAfter(insertAfter) ? nullptr : FindWindowObject(insertAfter);
     if (insertAfter == HWND_TOPMOST) {
         SetTopmost(window, true, windows);
     } else if (insertAfter == HWND_NOTOPMOST || insertAfter == HWND_BOTTOM) {
         if (insertAfter == HWND_NOTOPMOST && !IsTopmost(window)) return;
         if (IsTopmost(window)) SetTopmost(window, false, windows);
+    } else if (after && IsTopmost(window) && !IsTopmost(after)) {
+        // A topmost window placed after a window of the lower band leaves the
+        // topmost band, with its owned windows.
+        SetTopmost(window, false, windows);
     }
     std::vector<WindowPtr> order = windows;
     std::erase(order, window);
@@ -105,11 +115,6 @@ void ChangeChildOrder(const WindowPtr& window, HWND insertAfter) {
         if (it != siblings.end()) position = it + 1;
     }
     siblings.insert(position, window->handle);
-}
-
-bool IsSpecialInsertAfter(HWND insertAfter) {
-    return insertAfter == HWND_TOP || insertAfter == HWND_BOTTOM || insertAfter == HWND_TOPMOST ||
-           insertAfter == HWND_NOTOPMOST;
 }
 
 void InvalidateTree(Window& window) {
@@ -164,34 +169,54 @@ void SetVisibleStyle(Window& window, bool visible) {
         .TextOrNull("owner_class", owner ? ownerClass.c_str() : nullptr);
 }
 
-RECT EnterShowState(Window& window, UINT state) {
+bool HasTrackingLimits(DWORD style) { return (style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD)); }
+
+MINMAXINFO AskMinMaxInfo(const WindowPtr& window) {
+    // Maximised, a window fills the work area of its monitor (a child: its
+    // parent's client area) with its border just outside.
+    RECT area;
+    WindowPtr parent = FindWindowObject(window->parent);
+    if (parent && !IsDesktop(*parent)) {
+        RECT client = ClientArea(*parent);
+        area = RECT{0, 0, client.right - client.left, client.bottom - client.top};
+    } else {
+        bool restored = !(window->style & (WS_MINIMIZE | WS_MAXIMIZE));
+        area = WorkAreaNear(restored ? window->rect : window->normalRect);
+    }
+    int border = FrameInsets(window->style, window->exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE), false).left;
+    MINMAXINFO info{};
+    info.ptMaxSize = POINT{area.right - area.left + 2 * border, area.bottom - area.top + 2 * border};
+    info.ptMaxPosition = POINT{area.left - border, area.top - border};
+    if ((window->style & WS_CAPTION) == WS_CAPTION)
+        info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    else
+        info.ptMinTrackSize = POINT{2 * border, 2 * border};
+    info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
+    Send(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
+}
+
+RECT EnterShowState(const WindowPtr& target, UINT state) {
+    Window& window = *target;
     bool wasMinimized = (window.style & WS_MINIMIZE) != 0;
     bool wasMaximized = (window.style & WS_MAXIMIZE) != 0;
     if (!wasMinimized && !wasMaximized) window.normalRect = window.rect;
     if (state == SIZE_RESTORED && wasMinimized && window.restoreToMaximized) state = SIZE_MAXIMIZED;
-    window.style &= ~static_cast<DWORD>(WS_MINIMIZE | WS_MAXIMIZE);
     if (state == SIZE_MINIMIZED) {
         // Minimised windows sit off the screen, as Windows keeps them.
         if (!wasMinimized) window.restoreToMaximized = wasMaximized;
-        window.style |= WS_MINIMIZE;
+        window.style = (window.style & ~static_cast<DWORD>(WS_MAXIMIZE)) | WS_MINIMIZE;
         return RECT{-32000, -32000, -32000 + GetSystemMetrics(SM_CXMINIMIZED),
                     -32000 + GetSystemMetrics(SM_CYMINIMIZED)};
     }
     window.restoreToMaximized = false;
     if (state == SIZE_MAXIMIZED) {
-        window.style |= WS_MAXIMIZE;
-        // The work area with the border just outside it.
-        RECT area;
-        WindowPtr parent = FindWindowObject(window.parent);
-        if (parent && !IsDesktop(*parent)) {
-            RECT client = ClientArea(*parent);
-            area = RECT{0, 0, client.right - client.left, client.bottom - client.top};
-        } else {
-            area = WorkAreaNear(window.normalRect);
-        }
-        int border = FrameInsets(window.style, window.exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE), false).left;
-        return RECT{area.left - border, area.top - border, area.right + border, area.bottom + border};
+        MINMAXINFO info = AskMinMaxInfo(target);
+        window.style = (window.style & ~static_cast<DWORD>(WS_MINIMIZE)) | WS_MAXIMIZE;
+        return RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
+                    info.ptMaxPosition.y + info.ptMaxSize.y};
     }
+    window.style &= ~static_cast<DWORD>(WS_MINIMIZE | WS_MAXIMIZE);
     return window.normalRect;
 }
 
@@ -243,10 +268,12 @@ bool PlaceWindow(const WindowPtr& window, HWND insertAfter, int x, int y, int wi
                        newClient.bottom - newClient.top != oldClient.bottom - oldClient.top;
     bool clientMoved = stateChanged || rect.left + newClient.left != oldRect.left + oldClient.left ||
                        rect.top + newClient.top != oldRect.top + oldClient.top;
-    if (showing && IsShown(w))
-        InvalidateTree(w);
-    else if (clientSized && IsShown(w))
-        InvalidateWindow(w, nullptr, true);
+    if (!(flags & SWP_NOREDRAW)) {
+        if (showing && IsShown(w))
+            InvalidateTree(w);
+        else if (clientSized && IsShown(w))
+            InvalidateWindow(w, nullptr, true);
+    }
 
     // A shown window is activated unless told otherwise; the activation
     // messages arrive before WM_WINDOWPOSCHANGED, as on Windows.
@@ -353,7 +380,7 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
         Send(target, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
         if (w.destroyed) return wasVisible;
     }
-    RECT rect = state >= 0 ? EnterShowState(w, static_cast<UINT>(state)) : w.rect;
+    RECT rect = state >= 0 ? EnterShowState(target, static_cast<UINT>(state)) : w.rect;
     bool wasActive = w.handle == ActiveWindow();
     PlaceWindow(target, HWND_TOP, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                 flags, state >= 0);

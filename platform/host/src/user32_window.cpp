@@ -4,6 +4,8 @@
 
 #include "window_manager.h"
 
+#include <algorithm>
+
 using namespace hostwin;
 
 namespace {
@@ -139,6 +141,16 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     create.lpszClass = className;
     create.dwExStyle = exStyle;
     HWND handle = window->handle;
+    // Sizable and overlapped windows start within their tracking limits.
+    if (HasTrackingLimits(style)) {
+        MINMAXINFO limits = AskMinMaxInfo(window);
+        if (window->destroyed) return nullptr;
+        auto bound = [](int value, LONG low, LONG high) { return std::max<int>(std::min<int>(value, high), low); };
+        create.cx = bound(create.cx, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
+        create.cy = bound(create.cy, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
+        window->rect = RECT{x, y, x + create.cx, y + create.cy};
+        window->normalRect = window->rect;
+    }
     if (!Send(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
         AbandonCreation(window);
         return nullptr;
@@ -162,7 +174,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     // Created minimised or maximised: the state applies before any showing,
     // and the size it gives is the window's from the start.
     if (style & (WS_MINIMIZE | WS_MAXIMIZE)) {
-        window->rect = EnterShowState(*window, (style & WS_MINIMIZE) ? SIZE_MINIMIZED : SIZE_MAXIMIZED);
+        window->rect = EnterShowState(window, (style & WS_MINIMIZE) ? SIZE_MINIMIZED : SIZE_MAXIMIZED);
         showCommand = (style & WS_MINIMIZE) ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED;
     }
     if (style & WS_VISIBLE) ShowWindow(handle, showCommand);

@@ -60,27 +60,27 @@ LONG_PTR WindowValue(HWND handle, int index, const LONG_PTR* set, size_t size) {
         return old;
     }
     switch (index) {
-    case GWL_WNDPROC: {
+    case GWLP_WNDPROC: {
         LONG_PTR old = reinterpret_cast<LONG_PTR>(w.procedure);
         if (set) w.procedure = reinterpret_cast<WNDPROC>(*set);
         return old;
     }
-    case GWL_HINSTANCE: {
+    case GWLP_HINSTANCE: {
         LONG_PTR old = reinterpret_cast<LONG_PTR>(w.instance);
         if (set) w.instance = reinterpret_cast<HINSTANCE>(*set);
         return old;
     }
-    case GWL_ID: {
+    case GWLP_ID: {
         LONG_PTR old = w.id;
         if (set) w.id = *set;
         return old;
     }
-    case GWL_USERDATA: {
+    case GWLP_USERDATA: {
         LONG_PTR old = w.userData;
         if (set) w.userData = *set;
         return old;
     }
-    case GWL_HWNDPARENT: {
+    case GWLP_HWNDPARENT: {
         // The parent of a child, the owner of a top-level window.
         LONG_PTR old = reinterpret_cast<LONG_PTR>((w.style & WS_CHILD) ? w.parent : w.owner);
         if (set) {

@@ -136,10 +136,16 @@ bool PlaceWindow(const WindowPtr& window, HWND insertAfter, int x, int y, int wi
 // DefWindowProcA's answer to WM_WINDOWPOSCHANGED: WM_MOVE and WM_SIZE for
 // what changed.
 void SendSizeMessagesAfterChange(HWND window, const WINDOWPOS& position);
+// True for the windows whose size the tracking limits bound: framed for
+// sizing, or overlapped.
+bool HasTrackingLimits(DWORD style);
+// The window's size limits and maximised placement: the defaults, then what
+// the window answers to WM_GETMINMAXINFO.
+MINMAXINFO AskMinMaxInfo(const WindowPtr& window);
 // Moves a window into a show state (SIZE_RESTORED, SIZE_MINIMIZED or
 // SIZE_MAXIMIZED): sets WS_MINIMIZE/WS_MAXIMIZE, keeps the restored rectangle
 // and returns the rectangle of the new state. Sends no messages.
-RECT EnterShowState(Window& window, UINT state);
+RECT EnterShowState(const WindowPtr& window, UINT state);
 // Brings a top-level window (with its owned windows) to the top of its band
 // in the z-order, without messages.
 void RaiseWindow(const WindowPtr& window);

@@ -66,29 +66,33 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
 #define CW_USEDEFAULT ((int)0x80000000)
 
-// Window longs and class longs.
+// Window longs and class longs. As in Windows' headers, the indexes of
+// values that hold a pointer or a handle exist only in their Ptr forms on
+// 64-bit builds, where a LONG cannot carry them.
+#if !defined(__LP64__)
 #define GWL_WNDPROC (-4)
 #define GWL_HINSTANCE (-6)
 #define GWL_HWNDPARENT (-8)
-#define GWL_ID (-12)
-#define GWL_STYLE (-16)
-#define GWL_EXSTYLE (-20)
 #define GWL_USERDATA (-21)
-#define GWLP_WNDPROC (-4)
-#define GWLP_HINSTANCE (-6)
-#define GWLP_HWNDPARENT (-8)
-#define GWLP_USERDATA (-21)
-#define GWLP_ID (-12)
 #define GCL_MENUNAME (-8)
 #define GCL_HBRBACKGROUND (-10)
 #define GCL_HCURSOR (-12)
 #define GCL_HICON (-14)
 #define GCL_HMODULE (-16)
+#define GCL_WNDPROC (-24)
+#define GCL_HICONSM (-34)
+#endif
+#define GWL_ID (-12)
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+#define GWLP_WNDPROC (-4)
+#define GWLP_HINSTANCE (-6)
+#define GWLP_HWNDPARENT (-8)
+#define GWLP_USERDATA (-21)
+#define GWLP_ID (-12)
 #define GCL_CBWNDEXTRA (-18)
 #define GCL_CBCLSEXTRA (-20)
-#define GCL_WNDPROC (-24)
 #define GCL_STYLE (-26)
-#define GCL_HICONSM (-34)
 #define GCLP_HICON (-14)
 #define GCLP_HICONSM (-34)
 #define GCW_ATOM (-32)
@@ -393,6 +397,8 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define SM_CYMIN 29
 #define SM_CXFRAME 32
 #define SM_CYFRAME 33
+#define SM_CXMINTRACK 34
+#define SM_CYMINTRACK 35
 #define SM_CXDOUBLECLK 36
 #define SM_CYDOUBLECLK 37
 #define SM_DBCSENABLED 42
@@ -402,6 +408,8 @@ typedef void(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 #define SM_CYSMCAPTION 51
 #define SM_CXMINIMIZED 57
 #define SM_CYMINIMIZED 58
+#define SM_CXMAXTRACK 59
+#define SM_CYMAXTRACK 60
 #define SM_CXMAXIMIZED 61
 #define SM_CYMAXIMIZED 62
 #define SM_MIDEASTENABLED 74
@@ -554,6 +562,14 @@ typedef struct tagWINDOWPOS {
     int cy;
     UINT flags;
 } WINDOWPOS, *LPWINDOWPOS, *PWINDOWPOS;
+
+typedef struct tagMINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+} MINMAXINFO, *PMINMAXINFO, *LPMINMAXINFO;
 
 typedef struct tagSTYLESTRUCT {
     DWORD styleOld;
