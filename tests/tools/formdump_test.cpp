@@ -164,6 +164,11 @@ TEST(Formdump, MalformedJsonIsRejectedWithWhereAndWhat) {
               std::string::npos);
     EXPECT_NE(errorOf(withProperty(R"({"path": "P", "tag": "tgBoolTrue", "value": false})")).find("differs"),
               std::string::npos);
+    // A class name long enough that its length byte would read as a prefix.
+    const std::string longClass = R"({"flags": 0, "name": "", "children": [], "properties": [], "class": ")" +
+                                  std::string(240, 'T') + "\"";
+    EXPECT_NE(errorOf(longClass + "}").find("needs a \"prefix\""), std::string::npos);
+    EXPECT_EQ(CompileDescription(ParseJson(longClass + R"(, "prefix": 240})")).at(4), 0xF0);
 }
 
 TEST(Formdump, MainFormJsonCompilesToTheEmbeddedDescription) {

@@ -55,7 +55,11 @@ private:
                 writer_.WriteBytes(&prefixByte, 1);
                 if (byte & pfHasPosition) TaggedInteger(component, "position", "position_tag");
             }
-            writer_.WriteShortText(Name(component, "class"));
+            std::string className = Name(component, "class");
+            // Without a prefix, a length byte of 0xF0 or more would be read as one.
+            if (byte == -1 && className.size() >= 0xF0)
+                throw JsonError("a class name of 240 bytes or more needs a \"prefix\"");
+            writer_.WriteShortText(className);
             writer_.WriteShortText(Name(component, "name"));
             for (const Json& property : component.At("properties").AsArray()) Property(property, depth);
             writer_.WriteListEnd();

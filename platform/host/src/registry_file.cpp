@@ -401,4 +401,11 @@ void AppendRegFileTree(std::string& out, const std::string& fullKeyPath, const K
         AppendRegFileTree(out, fullKeyPath + "\\" + entry.second->name, *entry.second, true);
 }
 
+std::string RegFileOfTree(const Tree& tree) {
+    std::string text = RegFileHeader();
+    for (Root root : kRoots)
+        AppendRegFileTree(text, RootName(root), tree.RootKey(root), false);
+    return text;
+}
+
 } // namespace hostwin::registry

@@ -151,9 +151,7 @@ LSTATUS Store::Refresh() {
 }
 
 bool Store::Save() {
-    std::string text = RegFileHeader();
-    for (Root root : kRoots)
-        AppendRegFileTree(text, RootName(root), tree_->RootKey(root), false);
+    std::string text = RegFileOfTree(*tree_);
 
     // A new file renamed over the old one: readers see the old store or the
     // new one, never a part, and a failed write leaves the old one whole.
