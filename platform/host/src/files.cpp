@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
 
 namespace hostwin {
 namespace {
@@ -50,6 +51,17 @@ DWORD ErrorFromErrno(int error, const std::string& posixPath) {
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case EBADF: return ERROR_INVALID_HANDLE;
     default: return ERROR_INVALID_FUNCTION;
+    }
+}
+
+bool ReadWholeFile(int fd, std::string& bytes) {
+    char buffer[65536];
+    for (;;) {
+        ssize_t count = read(fd, buffer, sizeof(buffer));
+        if (count < 0 && errno == EINTR) continue;
+        if (count < 0) return false;
+        if (count == 0) return true;
+        bytes.append(buffer, static_cast<size_t>(count));
     }
 }
 
