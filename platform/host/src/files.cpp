@@ -2,6 +2,7 @@
 
 #include "paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -55,13 +56,20 @@ DWORD ErrorFromErrno(int error, const std::string& posixPath) {
 }
 
 bool ReadWholeFile(int fd, std::string& bytes) {
-    char buffer[65536];
+    // Read straight into the text, sized for the whole file at once: a
+    // text grown piece by piece copies a large file several times over.
+    struct stat info;
+    size_t size = bytes.size();
+    size_t room = fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 65536;
     for (;;) {
-        ssize_t count = read(fd, buffer, sizeof(buffer));
+        if (size == bytes.size()) bytes.resize(size + std::max(room, size / 2));
+        ssize_t count = read(fd, bytes.data() + size, bytes.size() - size);
         if (count < 0 && errno == EINTR) continue;
-        if (count < 0) return false;
-        if (count == 0) return true;
-        bytes.append(buffer, static_cast<size_t>(count));
+        if (count <= 0) {
+            bytes.resize(size);
+            return count == 0;
+        }
+        size += static_cast<size_t>(count);
     }
 }
 
