@@ -15,5 +15,7 @@ std::string BenchMachinePrefix();
 // A read-only stream over bytes owned by the caller, as a resource stream is.
 class TBytesStream : public TCustomMemoryStream {
 public:
-    explicit TBytesStream(const std::vector<uint8_t>& bytes) { SetPointer(bytes.data(), static_cast<int64_t>(bytes.size())); }
+    explicit TBytesStream(const std::vector<uint8_t>& bytes) {
+        SetPointer(bytes.data(), static_cast<int64_t>(bytes.size()));
+    }
 };

@@ -9,7 +9,8 @@
 
 #include <string>
 
-constinit const TClass TBenchGroup::ClassInfo = MakeClass<TBenchGroup>("TBenchGroup", &TComponent::ClassInfo);
+constinit const TClass TBenchGroup::ClassInfo =
+    MakeClass<TBenchGroup>("TBenchGroup", &TComponent::ClassInfo);
 
 namespace {
 
@@ -55,13 +56,13 @@ void WriteComponent(TWriter& w, int index, const std::string& name, const std::s
     Path(w, "Align").WriteName("alClient");
     Path(w, "Enabled").WriteBoolean(index % 3 != 0);
     Path(w, "Ratio").WriteFloat(index / 7.0L);
-    Path(w, "Single").WriteFloat(1.5L);  // float properties take tgFloat80
+    Path(w, "Single").WriteFloat(1.5L); // float properties take tgFloat80
     Path(w, "Precise").WriteFloat(3.14159265358979323846L);
     Path(w, "Comp").WriteFloat(123456789.0L);
     Path(w, "Money").WriteFloat(1234.5678L);
     Path(w, "Short").WriteText("short");
     Path(w, "Text").WriteText(std::string(300, static_cast<char>('a' + index % 26)));
-    Path(w, "Wide").WriteText("\x83\x5C\x83\x74\x83\x67 text");  // "ソフト", stored as UTF-16
+    Path(w, "Wide").WriteText("\x83\x5C\x83\x74\x83\x67 text"); // "ソフト", stored as UTF-16
     Path(w, "Styles").WriteNameSet(std::vector<std::string>{"fsBold", "fsItalic"});
     Path(w, "Ranges").WriteNameSet(std::vector<std::string>{"3", "17", "31"});
     Path(w, "Font.Name").WriteText(kFontName);
@@ -72,7 +73,7 @@ void WriteComponent(TWriter& w, int index, const std::string& name, const std::s
     if (!partner.empty()) Path(w, "Buddy").WriteName(partner);
     Path(w, "Items").WriteTag(tgItems);
     for (int item = 0; item < 2; ++item) {
-        w.WriteInteger(item);  // the item's order number
+        w.WriteInteger(item); // the item's order number
         w.WriteTag(tgValueList);
         Path(w, "Value").WriteInteger(index * 2 + item);
         Path(w, "Label").WriteText("item label");
@@ -81,16 +82,17 @@ void WriteComponent(TWriter& w, int index, const std::string& name, const std::s
     }
     w.WriteListEnd();
     uint8_t blob[64];
-    for (size_t i = 0; i < sizeof blob; ++i) blob[i] = static_cast<uint8_t>(index + i);
+    for (size_t i = 0; i < sizeof blob; ++i)
+        blob[i] = static_cast<uint8_t>(index + i);
     Path(w, "Data").WriteBlob(blob);
     Path(w, "Tally").WriteInteger(index);
     Path(w, "Left").WriteInteger(index % 800);
     Path(w, "Top").WriteInteger(index % 600);
-    w.WriteListEnd();  // properties
-    w.WriteListEnd();  // children
+    w.WriteListEnd(); // properties
+    w.WriteListEnd(); // children
 }
 
-}  // namespace
+} // namespace
 
 void RegisterGeneratedFormClasses() {
     static bool done = [] {
@@ -114,13 +116,14 @@ std::vector<uint8_t> GenerateDescription(size_t targetBytes, int fanOut) {
     if (fanOut == 0) {
         // Every component owned by the root.
         for (int index = 0; !full(); ++index, ++componentCount)
-            WriteComponent(w, index, Format("Sink%d", {index}), index > 0 ? Format("Sink%d", {index - 1}) : "");
+            WriteComponent(w, index, Format("Sink%d", {index}),
+                           index > 0 ? Format("Sink%d", {index - 1}) : "");
     } else {
         // Panels of fanOut groups of fanOut components: no owner holds more than fanOut.
         for (int panel = 0; !full(); ++panel) {
             std::string panelName = Format("Panel%d", {panel});
             w.WriteHeader("TBenchGroup", panelName);
-            w.WriteListEnd();  // the panel's properties
+            w.WriteListEnd(); // the panel's properties
             for (int group = 0; group < fanOut && !full(); ++group) {
                 std::string groupName = Format("Group%d", {group});
                 w.WriteHeader("TBenchGroup", groupName);
@@ -130,13 +133,15 @@ std::vector<uint8_t> GenerateDescription(size_t targetBytes, int fanOut) {
                 for (int i = 0; i < fanOut; ++i, ++componentCount)
                     WriteComponent(w, static_cast<int>(componentCount), Format("Sink%d", {i}),
                                    i > 0 ? scope + Format("Sink%d", {i - 1}) : "");
-                w.WriteListEnd();  // the group's components
+                w.WriteListEnd(); // the group's components
             }
-            w.WriteListEnd();  // the panel's groups
+            w.WriteListEnd(); // the panel's groups
         }
     }
     w.WriteListEnd();
     return stream.Bytes();
 }
 
-size_t GeneratedComponentCount() { return componentCount; }
+size_t GeneratedComponentCount() {
+    return componentCount;
+}

@@ -28,7 +28,8 @@ const std::vector<uint8_t>& Generated(int64_t megabytes, int64_t perGroup, size_
     auto& entry = made[{megabytes, perGroup}];
     if (entry.first.empty()) {
         RegisterGeneratedFormClasses();
-        entry.first = GenerateDescription(static_cast<size_t>(megabytes) << 20, static_cast<int>(perGroup));
+        entry.first =
+            GenerateDescription(static_cast<size_t>(megabytes) << 20, static_cast<int>(perGroup));
         entry.second = GeneratedComponentCount();
     }
     components = entry.second;
@@ -39,9 +40,9 @@ const std::vector<uint8_t>& Generated(int64_t megabytes, int64_t perGroup, size_
 void ReportRates(benchmark::State& state, size_t bytes) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
     state.counters["bytes"] = static_cast<double>(bytes);
-    state.counters["time_per_byte"] = benchmark::Counter(static_cast<double>(bytes),
-                                                         benchmark::Counter::kIsIterationInvariantRate |
-                                                             benchmark::Counter::kInvert);
+    state.counters["time_per_byte"] = benchmark::Counter(
+        static_cast<double>(bytes),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // Reading the main form into a form-like root, as the forms layer reads it into the new form.
@@ -54,7 +55,8 @@ void ReadMainForm(benchmark::State& state) {
         TBytesStream stream(bytes);
         benchmark::DoNotOptimize(stream.LoadTree(form.get()));
     }
-    if (form->DescribedTextHeight != 12 || form->Font()->Height != -12) state.SkipWithError("the form was not read");
+    if (form->DescribedTextHeight != 12 || form->Font()->Height != -12)
+        state.SkipWithError("the form was not read");
     ReportRates(state, bytes.size());
 }
 
@@ -75,7 +77,8 @@ void ReadGenerated(benchmark::State& state) {
             break;
         }
         state.PauseTiming();
-        bool whole = stream.Position() == static_cast<int64_t>(bytes.size()) && form->LoadedCalls == 1;
+        bool whole =
+            stream.Position() == static_cast<int64_t>(bytes.size()) && form->LoadedCalls == 1;
         form.reset();
         state.ResumeTiming();
         if (!whole) return state.SkipWithError("the description was not read whole");
@@ -101,7 +104,7 @@ void SkipGenerated(benchmark::State& state) {
     ReportRates(state, bytes.size());
 }
 
-}  // namespace
+} // namespace
 
 BENCHMARK(ReadMainForm);
 BENCHMARK(ReadGenerated)

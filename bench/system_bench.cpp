@@ -15,7 +15,8 @@
 
 namespace {
 
-constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Product";
+constexpr const char* kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Product";
 
 // A SETUP.INI of about the size given: sections of entries, and the launcher's
 // section "Startup" last, so that the lookup passes every line before it.
@@ -24,13 +25,15 @@ std::string SetupIniOf(size_t bytes) {
     for (int section = 0; text.size() + 64 < bytes; ++section) {
         text += Format("[Files%d]\r\n", {section});
         for (int entry = 0; entry < 16 && text.size() + 64 < bytes; ++entry)
-            text += Format("File%d=Program Files\\Product\\file%d.dat\r\n", {entry, section * 16 + entry});
+            text += Format("File%d=Program Files\\Product\\file%d.dat\r\n",
+                           {entry, section * 16 + entry});
     }
     return text + "[Startup]\r\nAppName=Product Name\r\n";
 }
 
 void WriteHostFile(const std::string& name, const std::string& bytes) {
-    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
@@ -53,19 +56,23 @@ void IniLoadText(benchmark::State& state) {
 
 // The store: 100 vendors of 100 products each (10,100 keys, 20,000 values)
 // and the uninstall entry the launcher reads.
-std::string StorePath() { return BenchMachinePrefix() + "/registry.reg"; }
+std::string StorePath() {
+    return BenchMachinePrefix() + "/registry.reg";
+}
 
 void WriteStore() {
     static bool written = [] {
         std::string text = "Windows Registry Editor Version 5.00\n\n";
         for (int vendor = 0; vendor < 100; ++vendor)
             for (int product = 0; product < 100; ++product)
-                text += Format("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor%d\\Product%d]\n\"DisplayName\"=\"Product %d of "
+                text += Format("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor%d\\Product%d]"
+                               "\n\"DisplayName\"=\"Product %d of "
                                "vendor %d\"\n\"Version\"=dword:%.8x\n\n",
                                {vendor, product, product, vendor, vendor * 100 + product});
-        text += std::string("[HKEY_LOCAL_MACHINE\\") + kUninstallKey +
-                "]\n\"UninstallString\"=\"C:\\\\Program Files\\\\Product\\\\unins000.exe /SILENT\"\n";
-        GetACP();  // the machine's directory exists from its first use
+        text +=
+            std::string("[HKEY_LOCAL_MACHINE\\") + kUninstallKey +
+            "]\n\"UninstallString\"=\"C:\\\\Program Files\\\\Product\\\\unins000.exe /SILENT\"\n";
+        GetACP(); // the machine's directory exists from its first use
         std::ofstream(StorePath(), std::ios::binary | std::ios::trunc) << text;
         return true;
     }();
@@ -78,7 +85,8 @@ bool ReadUninstallString() {
     TRegistry registry;
     registry.SelectHive(HKEY_LOCAL_MACHINE);
     return registry.OpenForReading(kUninstallKey) &&
-           registry.ReadText("UninstallString") == "C:\\Program Files\\Product\\unins000.exe /SILENT";
+           registry.ReadText("UninstallString") ==
+               "C:\\Program Files\\Product\\unins000.exe /SILENT";
 }
 
 // The store already read by an earlier call of the process.
@@ -101,11 +109,18 @@ void RegistryReadTextCold(benchmark::State& state) {
         if (!ReadUninstallString()) return state.SkipWithError("the uninstall string was not read");
     }
     struct stat info;
-    if (stat(StorePath().c_str(), &info) == 0) state.counters["store_bytes"] = static_cast<double>(info.st_size);
+    if (stat(StorePath().c_str(), &info) == 0)
+        state.counters["store_bytes"] = static_cast<double>(info.st_size);
 }
 
-}  // namespace
+} // namespace
 
-BENCHMARK(IniLoadText)->ArgName("KB")->Arg(1)->Arg(16)->Arg(256)->Arg(1024)->Unit(benchmark::kMicrosecond);
+BENCHMARK(IniLoadText)
+    ->ArgName("KB")
+    ->Arg(1)
+    ->Arg(16)
+    ->Arg(256)
+    ->Arg(1024)
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(RegistryReadTextWarm)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RegistryReadTextCold)->Unit(benchmark::kMillisecond);

@@ -19,16 +19,19 @@ void Check(bool holds, const std::string& what) {
 void CheckJsonRoundTrip(const Json& document) {
     std::string written = document.Write();
     try {
-        Check(ParseJson(written).Write() == written, "a written document reads back differently:\n" + written);
+        Check(ParseJson(written).Write() == written,
+              "a written document reads back differently:\n" + written);
     } catch (const JsonError& error) {
-        FuzzFailure("formdump", std::string("a written document is refused: ") + error.what() + "\n" + written);
+        FuzzFailure("formdump",
+                    std::string("a written document is refused: ") + error.what() + "\n" + written);
     }
 }
 
-}  // namespace
+} // namespace
 
 void FuzzFormdumpInput(const uint8_t* data, size_t size) {
-    // formdump runs its machine with code page 932: descriptions and the reader's messages are Shift-JIS.
+    // formdump runs its machine with code page 932: descriptions and the reader's messages are
+    // Shift-JIS.
     static const bool japanese = setenv("HOSTWIN_ACP", "932", 0) == 0;
     (void)japanese;
     std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -37,24 +40,27 @@ void FuzzFormdumpInput(const uint8_t* data, size_t size) {
     try {
         document = ParseJson(text);
     } catch (const JsonError&) {
-        return;  // a malformed document: refused with its line and column
+        return; // a malformed document: refused with its line and column
     }
     CheckJsonRoundTrip(document);
     try {
         bytes = CompileDescription(document);
     } catch (const JsonError&) {
-        return;  // a document of the wrong shape, refused with the component and property it names
+        return; // a document of the wrong shape, refused with the component and property it names
     }
     // What compiles is a description that reads as the document says.
     std::string dumped;
     try {
         dumped = DumpDescription(bytes).Write();
     } catch (const Exception& error) {
-        FuzzFailure("formdump", "a compiled description does not dump: " + Utf16ToUtf8(ShiftJisToUtf16(error.Message())));
+        FuzzFailure("formdump", "a compiled description does not dump: " +
+                                    Utf16ToUtf8(ShiftJisToUtf16(error.Message())));
     }
     try {
-        Check(CompileDescription(ParseJson(dumped)) == bytes, "the dump compiles to other bytes:\n" + dumped);
+        Check(CompileDescription(ParseJson(dumped)) == bytes,
+              "the dump compiles to other bytes:\n" + dumped);
     } catch (const JsonError& error) {
-        FuzzFailure("formdump", std::string("the dump does not compile: ") + error.what() + "\n" + dumped);
+        FuzzFailure("formdump",
+                    std::string("the dump does not compile: ") + error.what() + "\n" + dumped);
     }
 }

@@ -27,7 +27,8 @@ void EnsureFuzzMachine(const char* target) {
         const char* prefix = std::getenv("HOSTWIN_PREFIX");
         if (prefix && *prefix) return true;
         std::string pattern = std::string("/tmp/hostwin-fuzz-") + target + "-XXXXXX";
-        if (!mkdtemp(pattern.data())) FuzzFailure(target, "cannot make a machine directory under /tmp");
+        if (!mkdtemp(pattern.data()))
+            FuzzFailure(target, "cannot make a machine directory under /tmp");
         setenv("HOSTWIN_PREFIX", pattern.c_str(), 1);
         return true;
     }();

@@ -24,7 +24,9 @@ std::string Describe(const std::optional<size_t>& index) {
 }
 
 // The model names the roles in the same order as TByteRole.
-bool SameRole(TByteRole role, paths_model::Role model) { return static_cast<int>(role) == static_cast<int>(model); }
+bool SameRole(TByteRole role, paths_model::Role model) {
+    return static_cast<int>(role) == static_cast<int>(model);
+}
 
 // The offset of a pointer into a string, or none for null.
 std::optional<size_t> OffsetIn(const char* found, const std::string& in) {
@@ -55,13 +57,14 @@ void CheckRoles(const paths_model::Locale& locale, const std::string& s) {
               "ClassifyByte at index " + std::to_string(i + 1));
     std::string z = paths_model::ZeroTerminated(s);
     std::vector<paths_model::Role> zRoles = paths_model::Roles(locale, z);
-    zRoles.push_back(paths_model::kSingle);  // the terminator
+    zRoles.push_back(paths_model::kSingle); // the terminator
     for (size_t i = 0; i <= z.size(); ++i)
         Check(SameRole(ClassifyByteZ(s.c_str(), static_cast<int>(i)), zRoles[i]),
               "ClassifyByteZ at index " + std::to_string(i));
 }
 
-void CheckDelimiters(const paths_model::Locale& locale, const std::string& delimiters, const std::string& s) {
+void CheckDelimiters(const paths_model::Locale& locale, const std::string& delimiters,
+                     const std::string& s) {
     std::optional<size_t> last = paths_model::LastDelimiter(locale, delimiters, s);
     int expected = last ? static_cast<int>(*last) + 1 : 0;
     int found = RightmostDelimiter(delimiters, s);
@@ -77,7 +80,8 @@ void CheckDelimiters(const paths_model::Locale& locale, const std::string& delim
     Check(NamePart(s) == s.substr(split), "NamePart");
 }
 
-void CheckScans(const paths_model::Locale& locale, const std::string& s, const std::string& text, uint8_t b) {
+void CheckScans(const paths_model::Locale& locale, const std::string& s, const std::string& text,
+                uint8_t b) {
     std::optional<size_t> start = paths_model::LastCharacterStart(locale, s);
     Check(OffsetIn(FinalCharacter(s), s) == start,
           "FinalCharacter, the model says " + Describe(start));
@@ -93,13 +97,15 @@ void CheckScans(const paths_model::Locale& locale, const std::string& s, const s
               "LastCharScan" + which + ", the model says " + Describe(last));
     }
 
-    std::optional<size_t> found = paths_model::TextStart(locale, z, paths_model::ZeroTerminated(text));
+    std::optional<size_t> found =
+        paths_model::TextStart(locale, z, paths_model::ZeroTerminated(text));
     Check(OffsetIn(SubTextScan(s.c_str(), text.c_str()), s) == found,
           "SubTextScan, the model says " + Describe(found));
-    Check(SubTextPosition(text, s) == (found ? static_cast<int>(*found) + 1 : 0), "SubTextPosition");
+    Check(SubTextPosition(text, s) == (found ? static_cast<int>(*found) + 1 : 0),
+          "SubTextPosition");
 }
 
-}  // namespace
+} // namespace
 
 void FuzzPathsInput(const uint8_t* data, size_t size) {
     TFuzzInput input(data, size);
@@ -108,7 +114,8 @@ void FuzzPathsInput(const uint8_t* data, size_t size) {
     paths_model::Locale locale;
     locale.doubleByte = input.TakeFlag();
     BYTE ranges[MAX_LEADBYTES];
-    for (BYTE& value : ranges) value = input.TakeByte();
+    for (BYTE& value : ranges)
+        value = input.TakeByte();
     // A zero byte ends every string, so no code page makes it a lead byte:
     // a range may start at 0 only as the terminating pair.
     for (int pair = 0; pair < MAX_LEADBYTES; pair += 2)
@@ -119,7 +126,8 @@ void FuzzPathsInput(const uint8_t* data, size_t size) {
     LeadByteSet.Clear();
     AddLeadByteRanges(ranges);
     for (int value = 0; value < 256; ++value)
-        Check(LeadByteSet.Contains(static_cast<BYTE>(value)) == locale.lead[static_cast<size_t>(value)],
+        Check(LeadByteSet.Contains(static_cast<BYTE>(value)) ==
+                  locale.lead[static_cast<size_t>(value)],
               "AddLeadByteRanges and byte " + std::to_string(value));
 
     // Delimiters are single-byte characters: lead bytes are left out of the set.

@@ -33,7 +33,9 @@ std::vector<Role> Roles(const Locale& locale, const std::string& bytes) {
     return roles;
 }
 
-std::string ZeroTerminated(const std::string& bytes) { return bytes.substr(0, bytes.find('\0')); }
+std::string ZeroTerminated(const std::string& bytes) {
+    return bytes.substr(0, bytes.find('\0'));
+}
 
 std::optional<size_t> LastDelimiter(const Locale& locale, const std::string& delimiters,
                                     const std::string& s) {
@@ -70,7 +72,8 @@ std::optional<size_t> LastCharacter(const Locale& locale, const std::string& z, 
     return last;
 }
 
-std::optional<size_t> TextStart(const Locale& locale, const std::string& z, const std::string& text) {
+std::optional<size_t> TextStart(const Locale& locale, const std::string& z,
+                                const std::string& text) {
     if (z.empty() || text.empty()) return std::nullopt;
     std::vector<Role> roles = Roles(locale, z);
     for (size_t i = 0; i + text.size() <= z.size(); ++i)
@@ -78,4 +81,4 @@ std::optional<size_t> TextStart(const Locale& locale, const std::string& z, cons
     return std::nullopt;
 }
 
-}  // namespace paths_model
+} // namespace paths_model

@@ -16,7 +16,7 @@ enum Role : uint8_t { kSingle, kLead, kTrail };
 
 struct Locale {
     bool doubleByte = false;
-    std::array<bool, 256> lead{};  // which byte values begin a double-byte character
+    std::array<bool, 256> lead{}; // which byte values begin a double-byte character
 };
 
 // The lead bytes that a CPINFO LeadByte array names: inclusive low..high
@@ -35,7 +35,7 @@ std::string ZeroTerminated(const std::string& bytes);
 // The 0-based index of the last byte that is a delimiter standing as a
 // character of its own; none when there is no such byte.
 std::optional<size_t> LastDelimiter(const Locale& locale, const std::string& delimiters,
-                                     const std::string& s);
+                                    const std::string& s);
 
 // The 0-based index where the last character of s starts; none for the empty string.
 std::optional<size_t> LastCharacterStart(const Locale& locale, const std::string& s);
@@ -47,6 +47,7 @@ std::optional<size_t> LastCharacter(const Locale& locale, const std::string& z, 
 
 // Of zero-terminated strings: the first position where the text occurs and
 // does not start on a trail byte; none when either is empty.
-std::optional<size_t> TextStart(const Locale& locale, const std::string& z, const std::string& text);
+std::optional<size_t> TextStart(const Locale& locale, const std::string& z,
+                                const std::string& text);
 
-}  // namespace paths_model
+} // namespace paths_model

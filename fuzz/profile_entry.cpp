@@ -20,7 +20,8 @@ void Check(bool holds, const std::string& what) {
 }
 
 void PlaceFile(std::string_view bytes) {
-    HANDLE file = CreateFileA(kFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(kFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     Check(file != INVALID_HANDLE_VALUE, "cannot create the profile file");
     DWORD written = 0;
     Check(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
@@ -34,9 +35,11 @@ void PlaceFile(std::string_view bytes) {
 std::string Read(const char* section, const char* key, const char* defaultValue, DWORD size) {
     std::vector<char> buffer(size + 16, kSentinel);
     DWORD result = GetPrivateProfileStringA(section, key, defaultValue, buffer.data(), size, kFile);
-    Check(result < size, "the result " + std::to_string(result) + " does not fit " + std::to_string(size));
+    Check(result < size,
+          "the result " + std::to_string(result) + " does not fit " + std::to_string(size));
     Check(buffer[result] == 0, "the result is not ended by a zero");
-    for (size_t i = size; i < buffer.size(); ++i) Check(buffer[i] == kSentinel, "a byte past the buffer was written");
+    for (size_t i = size; i < buffer.size(); ++i)
+        Check(buffer[i] == kSentinel, "a byte past the buffer was written");
     return std::string(buffer.data(), result);
 }
 
@@ -62,7 +65,8 @@ TEntries Entries(DWORD size) {
     for (size_t s = 0; s < sections.size() && s < kSectionsCompared; ++s) {
         std::vector<std::string> keys = Names(Read(sections[s].c_str(), nullptr, "", size));
         for (size_t k = 0; k < keys.size() && k < kKeysCompared; ++k)
-            entries.emplace_back(sections[s], keys[k], Read(sections[s].c_str(), keys[k].c_str(), "", size));
+            entries.emplace_back(sections[s], keys[k],
+                                 Read(sections[s].c_str(), keys[k].c_str(), "", size));
     }
     return entries;
 }
@@ -72,12 +76,13 @@ TEntries Entries(DWORD size) {
 std::string PlainName(std::string text, std::string_view alsoLeftOut) {
     std::string kept;
     for (char c : text)
-        if (c != '\r' && c != '\n' && c != '\0' && alsoLeftOut.find(c) == std::string_view::npos) kept += c;
+        if (c != '\r' && c != '\n' && c != '\0' && alsoLeftOut.find(c) == std::string_view::npos)
+            kept += c;
     kept = std::string(hostwin::TrimBlanks(kept));
     return kept.empty() ? "n" : kept;
 }
 
-}  // namespace
+} // namespace
 
 void FuzzProfileInput(const uint8_t* data, size_t size) {
     EnsureFuzzMachine("profile");
@@ -105,9 +110,16 @@ void FuzzProfileInput(const uint8_t* data, size_t size) {
     // A value keeps no blanks around it, and reads without one pair of enclosing quotes.
     std::string plain = PlainName(value, "");
     if (plain[0] == '"' || plain[0] == '\'') plain.insert(0, "v");
-    enum { kSet, kRemoveKey, kRemoveSection } edit = flags % 3 == 0 ? kSet : flags % 3 == 1 ? kRemoveKey : kRemoveSection;
-    BOOL written = WritePrivateProfileStringA(section.c_str(), edit == kRemoveSection ? nullptr : key.c_str(),
-                                              edit == kSet ? plain.c_str() : nullptr, kFile);
+    enum {
+        kSet,
+        kRemoveKey,
+        kRemoveSection
+    } edit = flags % 3 == 0   ? kSet
+             : flags % 3 == 1 ? kRemoveKey
+                              : kRemoveSection;
+    BOOL written =
+        WritePrivateProfileStringA(section.c_str(), edit == kRemoveSection ? nullptr : key.c_str(),
+                                   edit == kSet ? plain.c_str() : nullptr, kFile);
     Check(written, "a write failed with error " + std::to_string(GetLastError()));
     if (edit == kSet) {
         std::string back = Read(section.c_str(), key.c_str(), "", large);
@@ -119,6 +131,7 @@ void FuzzProfileInput(const uint8_t* data, size_t size) {
         // Removing the first section or key of a name may uncover a second one.
         bool touched = sameSection && (edit == kRemoveSection || hostwin::SameProfileName(k, key));
         if (touched) continue;
-        Check(Read(s.c_str(), k.c_str(), "", large) == v, "the entry [" + s + "] " + k + " changed");
+        Check(Read(s.c_str(), k.c_str(), "", large) == v,
+              "the entry [" + s + "] " + k + " changed");
     }
 }

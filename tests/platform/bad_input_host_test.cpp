@@ -15,14 +15,17 @@ using namespace registry_test;
 
 namespace {
 
-std::string StorePath() { return Prefix() + "/registry.reg"; }
+std::string StorePath() {
+    return Prefix() + "/registry.reg";
+}
 
 // The names in the machine's directory that are left-over new stores.
 std::vector<std::string> NewStoresLeft() {
     std::vector<std::string> left;
     DIR* directory = opendir(Prefix().c_str());
     while (dirent* entry = directory ? readdir(directory) : nullptr)
-        if (std::string(entry->d_name).find("registry.reg.new") != std::string::npos) left.push_back(entry->d_name);
+        if (std::string(entry->d_name).find("registry.reg.new") != std::string::npos)
+            left.push_back(entry->d_name);
     if (directory) closedir(directory);
     return left;
 }
@@ -49,7 +52,8 @@ TEST(BadInputRegistryStore, WriteCutShortLeavesTheOldStoreWhole) {
     ::testing::internal::CaptureStderr();
     // The new store would be some 12 KB larger: its write stops half-way.
     WithFileSizeLimit(before.size() + 2000, [&] {
-        EXPECT_EQ(SetBytes(key.Handle(), "Lost", REG_BINARY, std::string(4000, 'l')), ERROR_CANTWRITE);
+        EXPECT_EQ(SetBytes(key.Handle(), "Lost", REG_BINARY, std::string(4000, 'l')),
+                  ERROR_CANTWRITE);
     });
     std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find("cannot write the registry store"), std::string::npos) << errors;
@@ -57,7 +61,8 @@ TEST(BadInputRegistryStore, WriteCutShortLeavesTheOldStoreWhole) {
     EXPECT_EQ(NewStoresLeft(), std::vector<std::string>());
     // The change is dropped; with room again, the next change is written.
     DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExA(key.Handle(), "Lost", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(RegQueryValueExA(key.Handle(), "Lost", nullptr, nullptr, nullptr, &size),
+              ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(SetBytes(key.Handle(), "Later", REG_BINARY, "1"), ERROR_SUCCESS);
     ExpectValue(HERE, key.Handle(), "Kept", REG_BINARY, std::string(4000, 'k'));
 }
@@ -69,12 +74,13 @@ TEST(BadInputRegistryStore, UnreadableStoreIsNeverReplaced) {
     ASSERT_EQ(mkdir(StorePath().c_str(), 0755), 0);
     ::testing::internal::CaptureStderr();
     HKEY key = nullptr;
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Unreadable", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Unreadable", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_CANTREAD);
     EXPECT_EQ(SetBytes(HKEY_CURRENT_USER, "x", REG_BINARY, "1"), ERROR_CANTREAD);
     std::string errors = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(errors.find(StorePath() + ": cannot read the registry store"), std::string::npos) << errors;
+    EXPECT_NE(errors.find(StorePath() + ": cannot read the registry store"), std::string::npos)
+        << errors;
     struct stat info;
     ASSERT_EQ(stat(StorePath().c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
@@ -96,4 +102,4 @@ TEST(BadInputProfile, FileThatCannotBeReadIsNeverWrittenBack) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_READ_FAULT));
 }
 
-}  // namespace
+} // namespace

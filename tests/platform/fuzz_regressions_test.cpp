@@ -14,4 +14,4 @@ TEST(RegistryStoreFuzzRegressions, EveryRegressionAndSeedHoldsTheInvariants) {
     fuzz_replay::ReplayFuzzInputs("regstore", FuzzRegstoreInput);
 }
 
-}  // namespace
+} // namespace

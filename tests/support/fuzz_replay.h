@@ -37,10 +37,11 @@ inline void ReplayFuzzInputs(const std::string& target, void (*entry)(const uint
     inputs.insert(inputs.end(), seeds.begin(), seeds.end());
     for (const auto& path : inputs) {
         std::ifstream file(path, std::ios::binary);
-        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                   std::istreambuf_iterator<char>());
         SCOPED_TRACE(path.string());
         entry(bytes.data(), bytes.size());
     }
 }
 
-}  // namespace fuzz_replay
+} // namespace fuzz_replay

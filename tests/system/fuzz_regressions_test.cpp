@@ -9,4 +9,4 @@ TEST(PathsFuzzRegressions, EveryRegressionAndSeedAgreesWithTheModel) {
     fuzz_replay::ReplayFuzzInputs("paths", FuzzPathsInput);
 }
 
-}  // namespace
+} // namespace

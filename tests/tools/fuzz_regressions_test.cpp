@@ -9,4 +9,4 @@ TEST(FormdumpFuzzRegressions, EveryRegressionAndSeedCompilesOrIsRefused) {
     fuzz_replay::ReplayFuzzInputs("formdump", FuzzFormdumpInput);
 }
 
-}  // namespace
+} // namespace

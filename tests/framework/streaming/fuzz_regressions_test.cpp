@@ -6,8 +6,11 @@
 namespace {
 
 TEST(ReaderFuzzRegressions, EveryRegressionAndSeedReadsWithoutFault) {
-    ASSERT_GE(fuzz_replay::InputsIn(std::filesystem::path(SETUP_SOURCE_DIR) / "fuzz/regressions/reader").size(), 5u);
+    ASSERT_GE(
+        fuzz_replay::InputsIn(std::filesystem::path(SETUP_SOURCE_DIR) / "fuzz/regressions/reader")
+            .size(),
+        5u);
     fuzz_replay::ReplayFuzzInputs("reader", FuzzReaderInput);
 }
 
-}  // namespace
+} // namespace
