@@ -55,6 +55,9 @@ std::vector<std::string> Names(const std::string& list) {
     return names;
 }
 
+// What the write does: set a value, remove a key, remove a section.
+enum class TEdit { Set, RemoveKey, RemoveSection };
+
 using TEntries = std::vector<std::tuple<std::string, std::string, std::string>>;
 
 // The first keys of the first sections with their values, read through
@@ -99,8 +102,8 @@ void FuzzProfileInput(const uint8_t* data, size_t size) {
     Read(nullptr, nullptr, nullptr, bufferSize);
     GetPrivateProfileIntA(section.c_str(), key.c_str(), 7, kFile);
 
-    // A write changes its own entry and nothing else.
-    // Room for every name and value of the file, and for what the write adds.
+    // A write changes its own entry and nothing else. The buffers have room
+    // for every name and value of the file, and for what the write adds.
     const DWORD large = static_cast<DWORD>(2 * bytes.size() + 1024);
     TEntries before = Entries(large);
     section = PlainName(section, "");
@@ -110,18 +113,12 @@ void FuzzProfileInput(const uint8_t* data, size_t size) {
     // A value keeps no blanks around it, and reads without one pair of enclosing quotes.
     std::string plain = PlainName(value, "");
     if (plain[0] == '"' || plain[0] == '\'') plain.insert(0, "v");
-    enum {
-        kSet,
-        kRemoveKey,
-        kRemoveSection
-    } edit = flags % 3 == 0   ? kSet
-             : flags % 3 == 1 ? kRemoveKey
-                              : kRemoveSection;
-    BOOL written =
-        WritePrivateProfileStringA(section.c_str(), edit == kRemoveSection ? nullptr : key.c_str(),
-                                   edit == kSet ? plain.c_str() : nullptr, kFile);
+    const TEdit edit = static_cast<TEdit>(flags % 3);
+    BOOL written = WritePrivateProfileStringA(section.c_str(),
+                                              edit == TEdit::RemoveSection ? nullptr : key.c_str(),
+                                              edit == TEdit::Set ? plain.c_str() : nullptr, kFile);
     Check(written, "a write failed with error " + std::to_string(GetLastError()));
-    if (edit == kSet) {
+    if (edit == TEdit::Set) {
         std::string back = Read(section.c_str(), key.c_str(), "", large);
         Check(back == plain, "[" + section + "] " + key + "=" + plain + " reads back as " + back);
     }
@@ -129,7 +126,8 @@ void FuzzProfileInput(const uint8_t* data, size_t size) {
     for (const auto& [s, k, v] : before) {
         bool sameSection = hostwin::SameProfileName(s, section);
         // Removing the first section or key of a name may uncover a second one.
-        bool touched = sameSection && (edit == kRemoveSection || hostwin::SameProfileName(k, key));
+        bool touched =
+            sameSection && (edit == TEdit::RemoveSection || hostwin::SameProfileName(k, key));
         if (touched) continue;
         Check(Read(s.c_str(), k.c_str(), "", large) == v,
               "the entry [" + s + "] " + k + " changed");
