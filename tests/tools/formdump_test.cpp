@@ -123,6 +123,46 @@ TEST(Formdump, ChildrenCarryTheirPrefixAndPosition) {
     EXPECT_TRUE(children[1].At("position").IsNull());
 }
 
+// A root with children nested levels deep, the deepest with a value list
+// property when asked.
+std::vector<uint8_t> NestedChildren(int levels, bool listInDeepest) {
+    TDescription d;
+    d.Root("TRoot", "Root").End();
+    for (int level = 1; level <= levels; ++level) {
+        d->WriteHeader("TChild", "");
+        if (level == levels && listInDeepest) d.Path("List").Raw({tgValueList, tgEnd});
+        d.End();
+    }
+    for (int level = 0; level <= levels; ++level) d.End();
+    return d.Bytes();
+}
+
+// formdump takes descriptions exactly as deep as the reader does: 256 levels
+// of nesting below the root, children and value lists together.
+TEST(Formdump, NestsAsDeepAsTheReader) {
+    std::vector<uint8_t> deepest = NestedChildren(TReader::MaxNesting, false);
+    EXPECT_EQ(RoundTrip(deepest), deepest);
+    EXPECT_EQ(MessageOf<EReadError>([] { DumpDescription(NestedChildren(TReader::MaxNesting + 1, false)); }),
+              Text(SInvalidStreamFormat));
+    EXPECT_EQ(MessageOf<EReadError>([] { DumpDescription(NestedChildren(TReader::MaxNesting, true)); }),
+              Text(SInvalidStreamFormat));
+    std::vector<uint8_t> listBelow = NestedChildren(TReader::MaxNesting - 1, true);
+    EXPECT_EQ(RoundTrip(listBelow), listBelow);
+    // The JSON of a list one level too deep is refused by the compiler as well.
+    std::string json = DumpDescription(listBelow).Write();
+    const std::string noChildren = "\"children\": []";
+    size_t deepestChildren = json.rfind(noChildren);
+    ASSERT_NE(deepestChildren, std::string::npos);
+    json.replace(deepestChildren, noChildren.size(), R"("children": [{"class": "TChild", "name": "", "children": [],
+        "properties": [{"path": "List", "tag": "tgValueList", "value": []}]}])");
+    try {
+        CompileDescription(ParseJson(json));
+        ADD_FAILURE() << "a value list below 256 levels compiled";
+    } catch (const JsonError& error) {
+        EXPECT_NE(std::string(error.what()).find("values nested too deep"), std::string::npos) << error.what();
+    }
+}
+
 TEST(Formdump, MalformedDescriptionsRaiseTheReadersErrors) {
     EXPECT_EQ(MessageOf<EReadError>([] { DumpDescription({'T', 'P', 'F', '0'}); }), Text(SReadError));
     EXPECT_EQ(MessageOf<EReadError>([] { DumpDescription({'X', 'P', 'F', '0', 0, 0, 0, 0}); }),
@@ -149,7 +189,7 @@ TEST(Formdump, MalformedJsonIsRejectedWithWhereAndWhat) {
     };
     EXPECT_EQ(errorOf("{\"a\": [1,\n 2"), "line 2, column 3: expected ']'");
     EXPECT_EQ(errorOf(R"({"a": 1, "a": 2})"), "line 1, column 13: member \"a\" given twice");
-    EXPECT_EQ(errorOf(std::string(2000, '[')), "line 1, column 514: nesting too deep");
+    EXPECT_EQ(errorOf(std::string(2000, '[')), "line 1, column 1042: nesting too deep");
     EXPECT_EQ(errorOf("\"\xC3\""), "line 1, column 2: malformed UTF-8");
     EXPECT_NE(errorOf("{}").find("missing \"class\""), std::string::npos);
     EXPECT_NE(errorOf(withProperty(R"({"path": "P", "tag": "tgSigned8", "value": 300})")).find("does not fit tgSigned8"),
@@ -164,6 +204,11 @@ TEST(Formdump, MalformedJsonIsRejectedWithWhereAndWhat) {
               std::string::npos);
     EXPECT_NE(errorOf(withProperty(R"({"path": "P", "tag": "tgBoolTrue", "value": false})")).find("differs"),
               std::string::npos);
+    // A class name long enough that its length byte would read as a prefix.
+    const std::string longClass = R"({"flags": 0, "name": "", "children": [], "properties": [], "class": ")" +
+                                  std::string(240, 'T') + "\"";
+    EXPECT_NE(errorOf(longClass + "}").find("needs a \"prefix\""), std::string::npos);
+    EXPECT_EQ(CompileDescription(ParseJson(longClass + R"(, "prefix": 240})")).at(4), 0xF0);
 }
 
 TEST(Formdump, MainFormJsonCompilesToTheEmbeddedDescription) {

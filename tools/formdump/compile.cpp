@@ -55,7 +55,11 @@ private:
                 writer_.WriteBytes(&prefixByte, 1);
                 if (byte & pfHasPosition) TaggedInteger(component, "position", "position_tag");
             }
-            writer_.WriteShortText(Name(component, "class"));
+            std::string className = Name(component, "class");
+            // Without a prefix, a length byte of 0xF0 or more would be read as one.
+            if (byte == -1 && className.size() >= 0xF0)
+                throw JsonError("a class name of 240 bytes or more needs a \"prefix\"");
+            writer_.WriteShortText(className);
             writer_.WriteShortText(Name(component, "name"));
             for (const Json& property : component.At("properties").AsArray()) Property(property, depth);
             writer_.WriteListEnd();
@@ -132,8 +136,14 @@ private:
         writer_.WriteShortText(text);
     }
 
+    // A value list or collection is one more level of nesting, as a child is;
+    // the reader refuses more than MaxNesting levels in all.
+    static void OpenLevel(int depth) {
+        if (depth + 1 > TReader::MaxNesting) throw JsonError("values nested too deep");
+    }
+
+    // A value at depth levels of nesting.
     void Value(const Json& owner, int depth) {
-        if (depth > TReader::MaxNesting) throw JsonError("values nested too deep");
         uint8_t tag = Tag(owner.At("tag"));
         static const Json null;
         const Json* found = owner.Find("value");
@@ -215,11 +225,13 @@ private:
             writer_.WriteTag(static_cast<TValueTag>(tag));
             break;
         case tgValueList:
+            OpenLevel(depth);
             writer_.WriteTag(tgValueList);
             for (const Json& item : value.AsArray()) Value(item, depth + 1);
             writer_.WriteListEnd();
             break;
         case tgItems:
+            OpenLevel(depth);
             writer_.WriteTag(tgItems);
             for (const Json& item : value.AsArray()) {
                 if (const Json* order = item.Find("order"); order && !order->IsNull())

@@ -27,8 +27,16 @@ class Dumper {
 public:
     explicit Dumper(TReader& reader) : reader_(reader) {}
 
-    Json Component() {
+    // The root record; its children nest as deep as the reader takes them.
+    Json Root() { return Component(); }
+
+private:
+    Json Child() {
         Nesting nesting(*this);
+        return Component();
+    }
+
+    Json Component() {
         Json component = Json::MakeObject();
         uint8_t first = reader_.PeekTag();
         Json prefix, position;
@@ -49,7 +57,7 @@ public:
         reader_.CloseList();
         component.Set("properties", std::move(properties));
         Json children = Json::MakeArray();
-        while (!reader_.AtListEnd()) children.Append(Component());
+        while (!reader_.AtListEnd()) children.Append(Child());
         reader_.CloseList();
         component.Set("children", std::move(children));
         return component;
@@ -249,7 +257,7 @@ Json DumpDescription(const std::vector<uint8_t>& bytes) {
     TMemoryStream stream(bytes);
     TReader reader(stream, TReader::DefaultChunkSize);
     reader.CheckMagic();
-    return Dumper(reader).Component();
+    return Dumper(reader).Root();
 }
 
 }  // namespace formdump

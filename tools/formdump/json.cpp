@@ -7,7 +7,10 @@ namespace formdump {
 
 namespace {
 
-constexpr int maxDepth = 512;
+// Deep enough for the JSON of every description the reader takes: up to four
+// JSON levels for each of its 256 levels of nesting (a collection's item and
+// property lists), and a few for the root.
+constexpr int maxDepth = 4 * 256 + 16;
 constexpr size_t inlineWidth = 100;
 
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }

@@ -2,9 +2,11 @@
 
 #include "paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <unistd.h>
 
 namespace hostwin {
 namespace {
@@ -50,6 +52,24 @@ DWORD ErrorFromErrno(int error, const std::string& posixPath) {
     case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
     case EBADF: return ERROR_INVALID_HANDLE;
     default: return ERROR_INVALID_FUNCTION;
+    }
+}
+
+bool ReadWholeFile(int fd, std::string& bytes) {
+    // Read straight into the text, sized for the whole file at once: a
+    // text grown piece by piece copies a large file several times over.
+    struct stat info;
+    size_t size = bytes.size();
+    size_t room = fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 65536;
+    for (;;) {
+        if (size == bytes.size()) bytes.resize(size + std::max(room, size / 2));
+        ssize_t count = read(fd, bytes.data() + size, bytes.size() - size);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) {
+            bytes.resize(size);
+            return count == 0;
+        }
+        size += static_cast<size_t>(count);
     }
 }
 

@@ -29,6 +29,10 @@ DWORD MissingNameError(const std::string& posixPath);
 // The Windows error for errno after a failed call on posixPath.
 DWORD ErrorFromErrno(int error, const std::string& posixPath);
 
+// Reads a descriptor to its end; false when a read fails (the bytes read so
+// far are then only a part of the file).
+bool ReadWholeFile(int fd, std::string& bytes);
+
 // Sets the last error and returns the value given, for one-line failure returns.
 template <class T> T Fail(DWORD error, T result) {
     SetLastError(error);

@@ -11,9 +11,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace hostwin;
 
@@ -23,6 +23,7 @@ namespace {
 struct ProfileFile {
     std::string posix;
     bool exists = false;
+    bool readFailed = false;  // the file is there but could not be read whole
     ProfileText text;
 };
 
@@ -46,13 +47,20 @@ std::optional<ProfileFile> LoadProfile(LPCSTR fileName) {
     if (!path) return std::nullopt;
     ProfileFile file;
     file.posix = path->posix;
-    std::ifstream in(file.posix, std::ios::binary);
+    int fd = open(file.posix.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat info;
-    if (in && stat(file.posix.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        file.text = ProfileText::Parse(bytes);
-        file.exists = true;
+    if (fd >= 0 && fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode)) {
+        std::string bytes;
+        // A part of a file is no profile: reads get their defaults and
+        // writes fail, so the file is never written back from a part.
+        if (ReadWholeFile(fd, bytes)) {
+            file.text = ProfileText::Parse(bytes);
+            file.exists = true;
+        } else {
+            file.readFailed = true;
+        }
     }
+    if (fd >= 0) close(fd);
     return file;
 }
 
@@ -115,7 +123,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
         result = CopyValue(value ? std::string_view(*value) : TrimmedDefault(defaultValue), buffer,
                            size);
     }
-    SetLastError(file->exists ? ERROR_SUCCESS : missingError);
+    SetLastError(file->exists ? ERROR_SUCCESS : file->readFailed ? ERROR_READ_FAULT : missingError);
     return result;
 }
 
@@ -149,6 +157,7 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
     if (!section) return key || value ? Fail(ERROR_FILE_NOT_FOUND, FALSE) : FALSE;
     auto file = LoadProfile(fileName);
     if (!file) return FALSE;
+    if (file->readFailed) return Fail(ERROR_READ_FAULT, FALSE);
     struct stat info;
     if (!file->exists) {
         if (stat(file->posix.c_str(), &info) == 0) return Fail(ERROR_ACCESS_DENIED, FALSE);

@@ -2,6 +2,8 @@
 
 #include "codepage.h"
 
+#include <algorithm>
+
 namespace hostwin {
 namespace {
 
@@ -53,6 +55,8 @@ ProfileText ProfileText::Parse(std::string_view bytes) {
         profile.byteOrderMark_ = kUtf8ByteOrderMark;
         bytes.remove_prefix(kUtf8ByteOrderMark.size());
     }
+    // One line for every line end, and one for a last line without one.
+    profile.lines_.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     size_t i = 0;
     while (i < bytes.size()) {
         size_t end = bytes.find_first_of("\r\n", i);

@@ -362,17 +362,28 @@ std::optional<RegFileError> ParseRegFile(std::string_view bytes,
 }
 
 void ApplyRegFileRecords(const std::vector<RegFileRecord>& records, Tree& tree) {
+    // The values of a section follow its key: the key found for one record
+    // serves the next records of the same path, until a key is deleted.
+    const RegFileRecord* lastRecord = nullptr;
+    Key* lastKey = nullptr;
     for (const RegFileRecord& record : records) {
         Key& root = tree.RootKey(record.root);
         if (record.kind == RegFileRecord::kDeleteKey) {
+            lastRecord = nullptr;
             if (record.path.empty()) continue; // the hives stay
             std::vector<std::string> parent(record.path.begin(), record.path.end() - 1);
             if (Key* key = root.Descend(parent)) key->RemoveSubkey(record.path.back());
             continue;
         }
         Key* key = &root;
-        for (const std::string& component : record.path)
-            key = &key->ObtainSubkey(component);
+        if (lastRecord && lastRecord->root == record.root && lastRecord->path == record.path) {
+            key = lastKey;
+        } else {
+            for (const std::string& component : record.path)
+                key = &key->ObtainSubkey(component);
+            lastRecord = &record;
+            lastKey = key;
+        }
         if (record.kind == RegFileRecord::kValue)
             key->SetValue(record.valueName, record.type, record.data);
         else if (record.kind == RegFileRecord::kDeleteValue)
@@ -399,6 +410,13 @@ void AppendRegFileTree(std::string& out, const std::string& fullKeyPath, const K
     if (writeEmptySelf || !key.values.empty()) AppendRegFileSection(out, fullKeyPath, key.values);
     for (const auto& entry : key.subkeys)
         AppendRegFileTree(out, fullKeyPath + "\\" + entry.second->name, *entry.second, true);
+}
+
+std::string RegFileOfTree(const Tree& tree) {
+    std::string text = RegFileHeader();
+    for (Root root : kRoots)
+        AppendRegFileTree(text, RootName(root), tree.RootKey(root), false);
+    return text;
 }
 
 } // namespace hostwin::registry

@@ -64,4 +64,7 @@ void AppendRegFileSection(std::string& out, std::string_view fullKeyPath,
 void AppendRegFileTree(std::string& out, const std::string& fullKeyPath, const Key& key,
                        bool writeEmptySelf = true);
 
+// The whole store file of a tree: the header and both hives.
+std::string RegFileOfTree(const Tree& tree);
+
 } // namespace hostwin::registry

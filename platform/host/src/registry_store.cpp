@@ -1,5 +1,6 @@
 #include "registry_store.h"
 
+#include "files.h"
 #include "journal.h"
 #include "machine.h"
 #include "registry_file.h"
@@ -22,17 +23,6 @@ FILETIME FileTimeOf(const timespec& time) {
     uint64_t ticks = (static_cast<uint64_t>(time.tv_sec) + 11644473600ull) * 10000000ull +
                      static_cast<uint64_t>(time.tv_nsec) / 100;
     return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
-
-bool ReadWhole(int fd, std::string& bytes) {
-    char buffer[65536];
-    for (;;) {
-        ssize_t count = read(fd, buffer, sizeof(buffer));
-        if (count < 0 && errno == EINTR) continue;
-        if (count < 0) return false;
-        if (count == 0) return true;
-        bytes.append(buffer, static_cast<size_t>(count));
-    }
 }
 
 bool WriteWhole(int fd, std::string_view bytes) {
@@ -110,7 +100,7 @@ LSTATUS Store::Refresh() {
         int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
         std::string bytes;
         struct stat info;
-        if (fd < 0 || fstat(fd, &info) != 0 || !ReadWhole(fd, bytes)) {
+        if (fd < 0 || fstat(fd, &info) != 0 || !ReadWholeFile(fd, bytes)) {
             if (fd >= 0) close(fd);
             ReportHostError(path_ + ": cannot read the registry store: " + std::strerror(errno));
             loaded_ = false;
@@ -151,9 +141,7 @@ LSTATUS Store::Refresh() {
 }
 
 bool Store::Save() {
-    std::string text = RegFileHeader();
-    for (Root root : kRoots)
-        AppendRegFileTree(text, RootName(root), tree_->RootKey(root), false);
+    std::string text = RegFileOfTree(*tree_);
 
     // A new file renamed over the old one: readers see the old store or the
     // new one, never a part, and a failed write leaves the old one whole.

@@ -215,6 +215,7 @@ typedef struct _SECURITY_ATTRIBUTES {
 #define ERROR_DISK_FULL 112L
 #define ERROR_NEGATIVE_SEEK 131L
 #define ERROR_DIR_NOT_EMPTY 145L
+#define ERROR_READ_FAULT 30L
 
 extern "C" {
 DWORD WINAPI GetLastError();
