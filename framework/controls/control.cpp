@@ -290,6 +290,19 @@ void TWinControl::BuildWindow() {
     controlInCreation = outer;
     if (!window_) RaiseLastWin32Error();
     if (Font()) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+    // Windows may have placed or sized the window otherwise (default
+    // placement, tracking limits).
+    ReadBoundsFromWindow();
+}
+
+void TWinControl::ReadBoundsFromWindow() {
+    if (!window_ || IsIconic(window_)) return;
+    RECT rect{};
+    GetWindowRect(window_, &rect);
+    POINT topLeft{rect.left, rect.top};
+    if ((GetWindowLongA(window_, GWL_STYLE) & WS_CHILD) && GetParent(window_))
+        ScreenToClient(GetParent(window_), &topLeft);
+    TControl::SetBounds(topLeft.x, topLeft.y, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 void TWinControl::OpenWindowHandle(const TWindowParams& params) {
@@ -326,6 +339,7 @@ void TWinControl::HandleMessage(TMessage& message) {
     if (!window_) return;
     HWND window = window_;
     DefaultHandler(message);
+    if (message.Msg == WM_WINDOWPOSCHANGED) ReadBoundsFromWindow();
     if (message.Msg == WM_NCDESTROY) {
         ControlWindows().erase(window);
         window_ = nullptr;

@@ -223,6 +223,9 @@ protected:
     void AdoptWindow(HWND window);
     // Forgets the window (after it was destroyed by other means).
     void ForgetWindow();
+    // Takes the window's place and size as the control's bounds (after
+    // Windows moved or sized it); a minimised window keeps the bounds.
+    void ReadBoundsFromWindow();
     HWND Window() const { return window_; }
 
 private:

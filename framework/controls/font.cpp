@@ -22,35 +22,17 @@ constinit const TTypeInfo TypeFontStyles = SetType("TFontStyles", &TypeFontStyle
 constinit const TClass TFont::ClassInfo = MakeClass<TFont>("TFont", &TPersistent::ClassInfo, fontProperties);
 constinit const TTypeInfo TypeFontObject = ObjectType("TFont", &TFont::ClassInfo);
 
-void TFont::SetCharset(TFontCharset charset) {
-    if (charset == charset_) return;
-    charset_ = charset;
+template <class T> void TFont::Update(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
     Changed();
 }
 
-void TFont::SetColor(TColor color) {
-    if (color == color_) return;
-    color_ = color;
-    Changed();
-}
-
-void TFont::SetHeight(int32_t height) {
-    if (height == height_) return;
-    height_ = height;
-    Changed();
-}
-
-void TFont::SetName(const std::string& name) {
-    if (name == name_) return;
-    name_ = name;
-    Changed();
-}
-
-void TFont::SetStyle(TFontStyles style) {
-    if (style == style_) return;
-    style_ = style;
-    Changed();
-}
+void TFont::SetCharset(TFontCharset charset) { Update(charset_, charset); }
+void TFont::SetColor(TColor color) { Update(color_, color); }
+void TFont::SetHeight(int32_t height) { Update(height_, height); }
+void TFont::SetName(const std::string& name) { Update(name_, name); }
+void TFont::SetStyle(TFontStyles style) { Update(style_, style); }
 
 void TFont::Assign(const TFont& other) {
     if (&other == this) return;

@@ -49,6 +49,8 @@ public:
     void Destroy() override;
 
 private:
+    // Sets a value and notifies, when it differs.
+    template <class T> void Update(T& field, const T& value);
     void Changed();
     void ReleaseHandle();
 

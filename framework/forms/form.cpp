@@ -334,22 +334,21 @@ void TCustomForm::SetScaled(bool scaled) {
     FPixelsPerInch = scaled ? TScreen::ScreenPixelsPerInch() : 0;
 }
 
-void TCustomForm::SetClientWidth(int value) {
+void TCustomForm::SetClientExtent(int value, int32_t& pending, TRescaleMark mark, void (TControl::*size)(int)) {
     if (ControlFlags() & cfReadingDescription) {
-        FPendingClientWidth = value;
-        IncludeRescaleMarks(rmWidth);
+        pending = value;
+        IncludeRescaleMarks(mark);
         return;
     }
-    SizeClientWidth(value);
+    (this->*size)(value);
+}
+
+void TCustomForm::SetClientWidth(int value) {
+    SetClientExtent(value, FPendingClientWidth, rmWidth, &TControl::SizeClientWidth);
 }
 
 void TCustomForm::SetClientHeight(int value) {
-    if (ControlFlags() & cfReadingDescription) {
-        FPendingClientHeight = value;
-        IncludeRescaleMarks(rmHeight);
-        return;
-    }
-    SizeClientHeight(value);
+    SetClientExtent(value, FPendingClientHeight, rmHeight, &TControl::SizeClientHeight);
 }
 
 void TCustomForm::SetIcon(TIcon* icon) {

@@ -190,6 +190,9 @@ private:
     bool ApplyFrame(TWindowParams& params) const;
     void FireCaptured(const TNotifyEvent& event);
     void IconChanged(TObject* sender);
+    // While the description is read, keeps the value for the rescaling and
+    // marks it; otherwise sizes the client area at once.
+    void SetClientExtent(int value, int32_t& pending, TRescaleMark mark, void (TControl::*size)(int));
     void Activate();
     void Deactivate();
     void PlaceByPosition();

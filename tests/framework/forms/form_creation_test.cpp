@@ -16,12 +16,8 @@ namespace {
 TEST_F(FormsTest, AFormWithoutDescriptionFailsWithItsClassNameAndNeverRunsTheHandler) {
     ScopedResourceModule tests("forms_test.dll");
     TNoDescriptionForm* form = nullptr;
-    try {
-        app->InstantiateForm(&TNoDescriptionForm::ClassInfo, form);
-        ADD_FAILURE() << "no exception";
-    } catch (const EResNotFound& error) {
-        EXPECT_EQ(error.Message(), FormatResString(SResNotFound, {"TNoDescriptionForm"}));
-    }
+    EXPECT_EQ(MessageOf<EResNotFound>([&] { app->InstantiateForm(&TNoDescriptionForm::ClassInfo, form); }),
+              FormatResString(SResNotFound, {"TNoDescriptionForm"}));
     EXPECT_EQ(form, nullptr);
     EXPECT_EQ(app->PrimaryForm(), nullptr);
     EXPECT_EQ(TheScreen->CustomFormCount(), 0);
@@ -260,13 +256,8 @@ TEST_F(FormsTest, DescriptionsOfTheClassChainApplyFromTheAncestorDown) {
 TEST_F(FormsTest, AMalformedDescriptionFailsTheConstructionAndReleasesTheLock) {
     ScopedResourceModule tests("forms_test.dll");
     TBrokenForm* form = nullptr;
-    try {
-        app->InstantiateForm(&TBrokenForm::ClassInfo, form);
-        ADD_FAILURE() << "no exception";
-    } catch (const EReadError& error) {
-        EXPECT_EQ(error.Message(), FormatResString(SPropertyReadError, {"Broken", ".", "NoSuchProperty",
-                                                                         LoadResString(SUnknownProperty)}));
-    }
+    EXPECT_EQ(MessageOf<EReadError>([&] { app->InstantiateForm(&TBrokenForm::ClassInfo, form); }),
+              FormatResString(SPropertyReadError, {"Broken", ".", "NoSuchProperty", LoadResString(SUnknownProperty)}));
     EXPECT_EQ(form, nullptr);
     EXPECT_EQ(TheScreen->CustomFormCount(), 0);
     EXPECT_FALSE(NameSpaceLock().HeldForWriting());
@@ -280,22 +271,13 @@ TEST_F(FormsTest, AResourceStreamReadsItsResourceAndRefusesWriting) {
     char signature[4] = {};
     stream->ReadBuffer(signature, 4);
     EXPECT_EQ(std::string(signature, 4), "TPF0");
-    try {
-        stream->Write("x", 1);
-        ADD_FAILURE() << "no exception";
-    } catch (const EStreamError& error) {
-        EXPECT_EQ(error.Message(), LoadResString(SCantWriteResourceStream));
-    }
+    EXPECT_EQ(MessageOf<EStreamError>([&] { stream->Write("x", 1); }), LoadResString(SCantWriteResourceStream));
     EXPECT_EQ(stream->Position(), 4);
     EXPECT_EQ(stream->Size(), 274);
 
     TOwned<TResourceStream> missing(new TResourceStream());
-    try {
-        missing->Open(nullptr, "NOSUCHFORM", RT_RCDATA);
-        ADD_FAILURE() << "no exception";
-    } catch (const EResNotFound& error) {
-        EXPECT_EQ(error.Message(), FormatResString(SResNotFound, {"NOSUCHFORM"}));
-    }
+    EXPECT_EQ(MessageOf<EResNotFound>([&] { missing->Open(nullptr, "NOSUCHFORM", RT_RCDATA); }),
+              FormatResString(SResNotFound, {"NOSUCHFORM"}));
     TComponent* root = nullptr;
     EXPECT_FALSE(ReadDescriptionResource("NOSUCHFORM", nullptr, root));
 }
@@ -310,14 +292,10 @@ TEST_F(FormsTest, ALanguageResourceModuleSuppliesTheDescriptionsAndTheProgramIsN
     }
     ScopedResourceModule bare("language_bare.dll");
     TFormMain* form = nullptr;
-    try {
-        app->InstantiateForm(&TFormMain::ClassInfo, form);
-        ADD_FAILURE() << "no exception";
-    } catch (const EResNotFound& error) {
-        // The language file has no string table: the program's text serves.
-        EXPECT_EQ(error.Message(), FormatResString(SResNotFound, {"TFormMain"}));
-        EXPECT_FALSE(error.Message().empty());
-    }
+    // The language file has no string table: the program's text serves.
+    EXPECT_EQ(MessageOf<EResNotFound>([&] { app->InstantiateForm(&TFormMain::ClassInfo, form); }),
+              FormatResString(SResNotFound, {"TFormMain"}));
+    EXPECT_NE(LoadResString(SResNotFound), "");
     EXPECT_EQ(form, nullptr);
 }
 

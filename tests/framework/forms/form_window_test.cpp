@@ -8,6 +8,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 
+#include <source_location>
 #include <unistd.h>
 
 namespace {
@@ -43,6 +44,20 @@ TBlankForm* SecondaryForm(TApplication* app) {
     TBlankForm* form = nullptr;
     app->InstantiateForm(&TBlankForm::ClassInfo, form);
     return form;
+}
+
+// Shows a form of the given bounds placed by the position; the caller's line
+// is named when the place differs from the expected one.
+void ExpectShownAt(TCustomForm* form, RECT bounds, TPosition position, POINT expected,
+                   std::source_location where = std::source_location::current()) {
+    ::testing::ScopedTrace trace(where.file_name(), static_cast<int>(where.line()), "");
+    form->SetBounds(bounds.left, bounds.top, bounds.right, bounds.bottom);
+    form->SetPosition(position);
+    form->SetVisible(true);
+    EXPECT_EQ(form->Left(), expected.x);
+    EXPECT_EQ(form->Top(), expected.y);
+    EXPECT_EQ(RectOf(form->Handle()).left, expected.x);
+    EXPECT_EQ(form->Position(), poDesigned);
 }
 
 TEST_F(FormsTest, TheLaunchersFormWindowIsMadeHiddenFromItsDescription) {
@@ -83,46 +98,36 @@ TEST_F(FormsTest, ScreenCentringPlacesTheFormOnceAndClampsAtTheEdge) {
     ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
     ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
     TBlankForm* form = SecondaryForm(app);
-    form->SetBounds(5, 6, 190, 129);
-    form->SetPosition(poScreenCenter);
-    form->SetVisible(true);
-    EXPECT_EQ(form->Left(), 417);
-    EXPECT_EQ(form->Top(), 319);
-    EXPECT_EQ(RectOf(form->Handle()).left, 417);
-    EXPECT_EQ(form->Position(), poDesigned);
+    ExpectShownAt(form, {5, 6, 190, 129}, poScreenCenter, {417, 319});
     // Placed once: showing again keeps where it is.
     form->SetVisible(false);
     form->SetBounds(1, 2, 190, 129);
     form->SetVisible(true);
     EXPECT_EQ(form->Left(), 1);
-
-    TBlankForm* wide = SecondaryForm(app);
-    wide->SetBounds(0, 0, 1100, 100);
-    wide->SetPosition(poScreenCenter);
-    wide->SetVisible(true);
-    EXPECT_EQ(wide->Left(), 0);
-    EXPECT_EQ(wide->Top(), 334);
+    ExpectShownAt(SecondaryForm(app), {0, 0, 1100, 100}, poScreenCenter, {0, 334});
 }
 
 TEST_F(FormsTest, MainFormCentringWithoutAPrimaryFormCentresOnTheScreen) {
     TBlankForm* form = NewBlankForm<TBlankForm>(app);
     ASSERT_EQ(app->PrimaryForm(), nullptr);
-    form->SetBounds(0, 0, 200, 100);
-    form->SetPosition(poMainFormCenter);
-    form->SetVisible(true);
-    EXPECT_EQ(form->Left(), 412);
-    EXPECT_EQ(form->Top(), 334);
+    ExpectShownAt(form, {0, 0, 200, 100}, poMainFormCenter, {412, 334});
+    ExpectShownAt(NewBlankForm<TBlankForm>(app), {0, 0, 200, 100}, poDesktopCenter, {412, 334});
 
-    // With a primary form, the form is centred on it.
+    // With a primary form, the form is centred on it; so is one whose owner is no form.
     TBlankForm* primary = nullptr;
     app->InstantiateForm(&TBlankForm::ClassInfo, primary);
     primary->SetBounds(100, 100, 400, 300);
-    TBlankForm* second = SecondaryForm(app);
-    second->SetBounds(0, 0, 200, 100);
-    second->SetPosition(poMainFormCenter);
-    second->SetVisible(true);
-    EXPECT_EQ(second->Left(), 200);
-    EXPECT_EQ(second->Top(), 200);
+    ExpectShownAt(SecondaryForm(app), {0, 0, 200, 100}, poMainFormCenter, {200, 200});
+    ExpectShownAt(SecondaryForm(app), {0, 0, 200, 100}, poOwnerFormCenter, {200, 200});
+    // An owner form is the reference of poOwnerFormCenter.
+    TBlankForm* owner = SecondaryForm(app);
+    owner->SetBounds(500, 400, 300, 300);
+    ExpectShownAt(NewBlankForm<TBlankForm>(owner), {0, 0, 200, 100}, poOwnerFormCenter, {550, 500});
+    // Default placements place nothing here; Windows chose the size when the window was made.
+    TBlankForm* sized = SecondaryForm(app);
+    ExpectShownAt(sized, {7, 8, 200, 100}, poDefaultSizeOnly, {7, 8});
+    EXPECT_EQ(sized->Width(), RectOf(sized->Handle()).right - 7);
+    EXPECT_NE(sized->Width(), 200);
 }
 
 TEST_F(FormsTest, DialogFormsHaveNoMinimiseOrMaximiseBoxAndShowNormally) {
@@ -267,12 +272,7 @@ TEST_F(FormsTest, FormStylesMakeTopmostAndMultipleDocumentWindows) {
     // Without a multiple-document primary form a child has nowhere to go.
     TBlankForm* orphan = SecondaryForm(app);
     orphan->SetFormStyle(fsMDIChild);
-    try {
-        orphan->HandleNeeded();
-        ADD_FAILURE() << "no exception";
-    } catch (const EInvalidOperation& error) {
-        EXPECT_EQ(error.Message(), LoadResString(SNoMDIForm));
-    }
+    EXPECT_EQ(MessageOf<EInvalidOperation>([&] { orphan->HandleNeeded(); }), LoadResString(SNoMDIForm));
     EXPECT_FALSE(orphan->HandleAllocated());
     FreeObject(orphan);
 }

@@ -86,6 +86,18 @@ private:
     ModuleRecord record_;
 };
 
+// The message of the exception of class E that the call raises; a failure
+// (and "<none>") when it raises none.
+template <class E, class F> std::string MessageOf(F&& call) {
+    try {
+        call();
+    } catch (const E& error) {
+        return error.Message();
+    }
+    ADD_FAILURE() << "no exception";
+    return "<none>";
+}
+
 // A message box as the host journals it.
 struct ShownBox {
     std::string text;
