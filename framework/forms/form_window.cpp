@@ -290,7 +290,7 @@ void TCustomForm::MoveToDefaultMonitor() {
     case dmActiveForm:
         if (TheScreen && TheScreen->ActiveCustomForm()) target = MonitorOfForm(TheScreen->ActiveCustomForm());
         break;
-    case dmPrimary: target = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); break;
+    case dmPrimary: target = TScreen::PrimaryMonitor(); break;
     default: break;
     }
     HMONITOR current = MonitorOfForm(this);

@@ -32,7 +32,7 @@ void TScreen::Create(TComponent* owner) {
 
 int TScreen::ScreenPixelsPerInch() { return TheScreen ? TheScreen->PixelsPerInch() : DevicePixelsPerInch(); }
 
-HMONITOR TScreen::PrimaryMonitor() const { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
+HMONITOR TScreen::PrimaryMonitor() { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
 
 void TScreen::SetActive(TCustomForm* form, TWinControl* control) {
     activeCustomForm_ = form;

@@ -23,13 +23,8 @@ public:
     // The screen object's pixels per inch, or the device's when there is no
     // screen object.
     static int ScreenPixelsPerInch();
-    // The primary screen's size and the whole desktop's (all monitors).
-    int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
-    int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-    int DesktopWidth() const { return GetSystemMetrics(SM_CXVIRTUALSCREEN); }
-    int DesktopHeight() const { return GetSystemMetrics(SM_CYVIRTUALSCREEN); }
-    // The primary monitor (the screen's first).
-    HMONITOR PrimaryMonitor() const;
+    // The primary monitor, the first of the screen's monitors.
+    static HMONITOR PrimaryMonitor();
 
     // Every live form (TCustomForm), in creation order.
     int CustomFormCount() const { return static_cast<int>(FAllForms.size()); }

@@ -301,7 +301,7 @@ TEST_F(FormsTest, MultipleDocumentChildrenLiveInThePrimaryFormsClient) {
 
 // Monitors are read once per process: the checks run in a process of its own
 // with two monitors side by side.
-TEST_F(FormsTest, AFormMovesOntoTheMonitorOfTheMainForm) {
+TEST_F(FormsTest, AFormMovesOntoTheMonitorItsDefaultMonitorChooses) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     setenv("HOSTWIN_MONITORS", "0,0,1024x768;1024,0,800x600", 1);
     EXPECT_EXIT(
@@ -326,6 +326,11 @@ TEST_F(FormsTest, AFormMovesOntoTheMonitorOfTheMainForm) {
             desktop->SetBounds(10, 10, 200, 100);
             desktop->SetVisible(true);
             good = good && desktop->Left() == 10;
+            TBlankForm* back = SecondaryForm(app);
+            back->SetDefaultMonitor(dmPrimary);
+            back->SetBounds(1200, 100, 200, 100);
+            back->SetVisible(true);
+            good = good && back->Left() == 1200 - 1024 && back->Top() == 100;
             std::fprintf(stderr, "moved %d,%d centred %d,%d\n", form->Left(), form->Top(), centred->Left(),
                          centred->Top());
             std::fflush(stderr);
