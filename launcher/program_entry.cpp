@@ -5,6 +5,7 @@
 #include "framework/controls/graphics.h"
 #include "framework/streaming/streaming_module.h"
 #include "platform/win32.h"
+#include "runtime/module_registry.h"
 #include "runtime/modules.h"
 #include "system/doublebyte.h"
 
@@ -15,7 +16,9 @@ namespace {
 // after it and stops before it, so that the forms go before the application.
 const TModuleStep programModules[] = {
     {"doublebyte", StartDoubleByteModule, nullptr},
-    {"runtime", nullptr, nullptr},
+    // Registers the program with the module its resources are read from (a
+    // language resource file beside it, when there is one).
+    {"runtime", StartModuleRegistry, StopModuleRegistry},
     // Stops last of the framework: drops references still waiting for a root.
     {"streaming", nullptr, StopStreamingModule},
     ControlsModule,
