@@ -49,8 +49,27 @@ std::string ShiftJis(const std::string& utf8) {
     return out;
 }
 
-std::string WindowsPath(const std::string& posixPath) {
-    std::string path = "Z:" + posixPath;
+std::string RegString(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '\\' || c == '"') quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string EarlierCopyLines(const std::string& applicationName, const std::string& commandData) {
+    std::string lines = "[" + ProductKey(applicationName) + "]\r\n\r\n[" +
+                        UninstallEntry(applicationName) + "]\r\n";
+    if (!commandData.empty()) lines += "\"UninstallString\"=" + commandData + "\r\n";
+    return lines + "\r\n";
+}
+
+std::string WindowsPath(const std::string& prefix, const std::string& posixPath) {
+    const std::string driveC = prefix + "/drive_c/";
+    std::string path = posixPath.rfind(driveC, 0) == 0
+                           ? "C:\\" + posixPath.substr(driveC.size())
+                           : "Z:" + posixPath;
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;

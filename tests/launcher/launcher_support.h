@@ -17,11 +17,19 @@ std::string UninstallEntry(const std::string& applicationName);
 // The per-user data key, below HKCU.
 inline constexpr char UserDataKey[] = "HKEY_CURRENT_USER\\Software\\QUORVANTIX\\SOLVENTRA\\Data";
 
+// A text as a .reg file writes it: in quotes, with backslashes and quotes escaped.
+std::string RegString(const std::string& text);
+// The .reg lines of an earlier installed copy: its product key and its
+// uninstall entry, with "UninstallString" set to `commandData` (the data as a
+// .reg file writes it, such as RegString(...) or dword:...; empty: no value).
+std::string EarlierCopyLines(const std::string& applicationName, const std::string& commandData);
+
 // The bytes of UTF-8 text in code page 932 (converted by iconv, not by the host).
 std::string ShiftJis(const std::string& utf8);
 
-// The Windows name of a POSIX path (drive Z: is the POSIX root).
-std::string WindowsPath(const std::string& posixPath);
+// The Windows name of a POSIX path on the machine at `prefix`: below its
+// drive_c on drive C:, anywhere else on drive Z: (the POSIX root).
+std::string WindowsPath(const std::string& prefix, const std::string& posixPath);
 
 // Writes a file whole: the bytes go to a temporary file that is renamed over
 // the name, so that a reader never sees a part. Directories are created.

@@ -71,21 +71,12 @@ protected:
 
     // The uninstaller's command as registered: its Windows path in quotes.
     std::string UninstallerCommand(const std::string& arguments = " /SILENT") const {
-        std::string path = uninstaller.substr(prefix.size() + std::string("/drive_c").size());
-        for (char& c : path)
-            if (c == '/') c = '\\';
-        return "\"C:" + path + "\"" + arguments;
+        return "\"" + WindowsPath(prefix, uninstaller) + "\"" + arguments;
     }
 
     // Both keys of an earlier copy, with the command as a REG_SZ value.
     void InstallEarlierCopy(const std::string& product, const std::string& command) {
-        std::string escaped;
-        for (char c : command) {
-            if (c == '\\' || c == '"') escaped += '\\';
-            escaped += c;
-        }
-        ImportRegistry(prefix, "[" + ProductKey(product) + "]\r\n\r\n[" + UninstallEntry(product) +
-                                   "]\r\n\"UninstallString\"=\"" + escaped + "\"\r\n");
+        ImportRegistry(prefix, EarlierCopyLines(product, RegString(command)));
     }
 
     std::vector<JournalLine> Events(const std::string& event) const {
@@ -234,8 +225,7 @@ TEST_F(LauncherStages, CommandsFillingTheBufferRunAndLongerOnesAreRefused) {
 }
 
 TEST_F(LauncherStages, ANonTextUninstallStringRaisesTheDataTypeErrorAndRunsNothing) {
-    ImportRegistry(prefix, "[" + ProductKey(EnglishName) + "]\r\n\r\n[" + UninstallEntry(EnglishName) +
-                               "]\r\n\"UninstallString\"=dword:0000002a\r\n");
+    ImportRegistry(prefix, EarlierCopyLines(EnglishName, "dword:0000002a"));
     try {
         TFormMain::ResolvePreviousInstall(1033);
         ADD_FAILURE() << "no exception";
