@@ -54,10 +54,12 @@ void Scenario::AddStandInSetup(TInstallLanguage language) {
 
 std::string Scenario::StandInSetupRecord(TInstallLanguage language) const {
     const std::string record = medium + "/" + LanguageDirectory(language) + "/started";
-    // The launcher journals every start it makes; without one there is nothing to wait for.
+    // The launcher journals every start it makes; without one of this
+    // language's program there is nothing to wait for.
     bool started = false;
     for (const JournalLine& start : LauncherEvents("process_start"))
-        started |= start.Raw("api") == "\"WinExec\"" && start.Number("result") >= 32;
+        started |= start.Bytes("command_line") == SetupCommandOf(language) &&
+                   start.Number("result") >= 32;
     for (int waited = 0; started && !Exists(record) && waited < 10000; waited += 10)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return ReadFile(record);

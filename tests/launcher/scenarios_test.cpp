@@ -313,7 +313,7 @@ TEST(LauncherScenario, AMediumWhoseShiftJisNameHasABackslashTrailByteIsFound) {
     ExpectSetupStarted(scenario, "Inst_Japanese\\Setup.exe");
     auto starts = scenario.LauncherEvents("process_start");
     EXPECT_EQ(starts.back().Bytes("image"),
-              WindowsPath(scenario.machine, scenario.root) + "\\\x83\x5CInst_Japanese\\Setup.exe");
+              WindowsPath(scenario.machine, scenario.root) + "\\\x83\x5C\\Inst_Japanese\\Setup.exe");
     EXPECT_NE(scenario.StandInSetupRecord(ilJapanese), "");
 }
 
