@@ -11,3 +11,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# The release builds are stripped: the size of the shipped Setup.exe is the
+# stripped size, and nothing reads symbols from it.
+set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT "-s")
