@@ -4,6 +4,7 @@
 #include "framework/application/program_entry.h"
 #include "framework/controls/graphics.h"
 #include "framework/streaming/streaming_module.h"
+#include "launcher/unitmain.h"
 #include "platform/win32.h"
 #include "runtime/modules.h"
 #include "system/doublebyte.h"
@@ -23,14 +24,11 @@ const TModuleStep programModules[] = {
     // the controls module and before the forms module.
     {"graphics", StartGraphicsModule, StopGraphicsModule},
     FormsModule,
+    // The launcher's message texts.
+    UnitmainModule,
 };
 
-// The launcher's main form and its class; until the launcher's module
-// provides TFormMain there is no main form and the loop returns at once.
-const TClass* const mainFormClass = nullptr;
-TForm* FormMain = nullptr;
-
-int ProgramEntry() { return ProgramEntry(mainFormClass, FormMain); }
+int ProgramEntry() { return ProgramEntry(&TFormMain::ClassInfo, FormMain); }
 
 }  // namespace
 

@@ -42,6 +42,18 @@ bool HasExtension(std::string_view name) {
     return dot;
 }
 
+// True when the name's last character is a separator; the trail byte of a
+// double-byte character (0x5C of "\x83\x5C") is not one.
+bool EndsWithSeparator(std::string_view name) {
+    bool separator = false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const bool lead = IsLeadByte(CP_ACP, static_cast<BYTE>(name[i]));
+        separator = !lead && IsSeparator(name[i]);
+        if (lead) ++i;  // the trail byte belongs to the character
+    }
+    return separator;
+}
+
 std::string ExistingFile(const std::string& windowsPath) {
     auto posix = WindowsToPosix(windowsPath);
     return posix && PosixFileExists(*posix) ? *posix : std::string();
@@ -91,7 +103,7 @@ std::string SearchProgram(std::string_view ansiName) {
     if (IsExplicitPath(name)) return FileWithExtension(name, appendExe);
     for (std::string directory : SearchDirectories()) {
         if (directory.empty()) continue;
-        if (!IsSeparator(directory.back())) directory += '\\';
+        if (!EndsWithSeparator(directory)) directory += '\\';
         std::string found = FileWithExtension(directory + name, appendExe);
         if (!found.empty()) return found;
     }
