@@ -104,14 +104,15 @@ reg_import() { # reg_import LANGUAGE TEXT
 
 make_prefix() {
   local language=$1
+  mkdir -p "$WORK/prefix-$language"
+  # A server that stays between the suite's wine runs (ended on the way out).
+  in_prefix "$language" "$WINESERVER" -p 600
   wine_in "$language" 240 wineboot --init >/dev/null 2>&1
   # No window manager runs under Xvfb: windows are unmanaged, Wine draws their
   # frames itself and never waits for a manager to map or withdraw them.
   reg_import "$language" '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 "Decorated"="N"'
-  # Keep the prefix's server running between the suite's wine runs.
-  in_prefix "$language" "$WINESERVER" -p 300
 }
 
 echo "making the English and Japanese Wine prefixes"

@@ -24,6 +24,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
+#include <io.h>
 #include <cstring>
 #include <set>
 #include <string>
@@ -149,6 +151,8 @@ void Answer(HWND window, const std::string& answerDirectory, int number) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Lines end in a bare line feed, as the suite's shell reads them.
+    _setmode(_fileno(stdout), _O_BINARY);
     std::string answerDirectory;
     DWORD timeoutMs = 60000;
     for (int i = 1; i + 1 < argc; i += 2) {
