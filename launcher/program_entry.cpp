@@ -6,6 +6,7 @@
 #include "framework/streaming/streaming_module.h"
 #include "launcher/unitmain.h"
 #include "platform/win32.h"
+#include "runtime/module_registry.h"
 #include "runtime/modules.h"
 #include "system/doublebyte.h"
 
@@ -16,7 +17,9 @@ namespace {
 // after it and stops before it, so that the forms go before the application.
 const TModuleStep programModules[] = {
     {"doublebyte", StartDoubleByteModule, nullptr},
-    {"runtime", nullptr, nullptr},
+    // Registers the program with the module its resources are read from (a
+    // language resource file beside it, when there is one).
+    {"runtime", StartModuleRegistry, StopModuleRegistry},
     // Stops last of the framework: drops references still waiting for a root.
     {"streaming", nullptr, StopStreamingModule},
     ControlsModule,

@@ -17,7 +17,7 @@ enum : unsigned {
     SAncestorNotFound = 65511,      // "'%s' の継承元が存在しません"
     SWriteError = 65522,            // "ストリームへの書き込みエラー"
     SReadError = 65523,             // "ストリームからの読み込みエラー"
-    SCantWriteResourceStream = 65526,
+    SCantWriteResourceStream = 65526,  // "読み込み専用リソース ストリームには書き込めません"
     SClassNotFound = 65527,          // "クラス %s が見つかりません"
     SInvalidStreamFormat = 65528,    // "不正なストリーム フォーマット"
     SResNotFound = 65529,            // "%s リソースが見つかりません"
@@ -27,6 +27,7 @@ enum : unsigned {
     SWindowDCError = 65491,          // "デバイス コンテキストの作成に失敗しました"
     SWindowClass = 65492,            // "ウィンドウクラスの作成でエラーが発生しました"
     SVisibleChanged = 65496,         // "OnShow/OnHide イベントの処理中は表示状態の変更はできません"
+    SNoMDIForm = 65502,              // "フォームが作成できません。有効な MDI フォームがありません"
     SExceptionInModule = 65434,      // "%sがモジュール %s の %p で発生しました。\n%s%s"
     SExceptionTitle = 65435,         // "アプリケーション エラー"
     SOperationAborted = 65430,
@@ -43,12 +44,10 @@ enum : unsigned {
 };
 
 // The message text of a string-table entry in the ANSI code page, read from
-// the resource module; empty when the entry does not exist.
+// the program's resource module (a language resource module when one was
+// chosen at start-up), else from the program itself; empty when neither has
+// the entry.
 std::string LoadResString(unsigned id);
 
 // LoadResString, then Format with the arguments.
 std::string FormatResString(unsigned id, std::initializer_list<FormatArg> args);
-
-// The module whose string table LoadResString reads (the program itself
-// until a language resource module is chosen at start-up).
-void SetResourceStringModule(void* module);

@@ -106,7 +106,7 @@ public:
     // --- The application window's messages --------------------------------
     void HandleAppMessage(TMessage& message);
     void ApplySettingChange(TMessage& message);
-    HWND FirstUsableWindow(HWND excepted) const;
+    HWND FirstUsableWindow(HWND excepted) const override;
     void AddMessageHook(const TMessageHook& hook);
     void RemoveMessageHook(const TMessageHook& hook);
     void Iconify();

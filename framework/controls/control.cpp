@@ -1,15 +1,33 @@
 #include "framework/controls/control.h"
 
 #include "framework/controls/application_link.h"
+#include "framework/controls/bound_method.h"
+#include "framework/streaming/reader.h"
+#include "framework/streaming/writer.h"
 #include "runtime/exceptions.h"
 
+#include <algorithm>
 #include <unordered_map>
 
-constinit const TClass TControl::ClassInfo = MakeClass<TControl>("TControl", &TComponent::ClassInfo);
+namespace {
+
+constexpr TPropInfo controlProperties[] = {
+    Property<&TControl::Left, &TControl::SetLeft>("Left", &TypeInteger),
+    Property<&TControl::Top, &TControl::SetTop>("Top", &TypeInteger),
+    Property<&TControl::Width, &TControl::SetWidth>("Width", &TypeInteger),
+    Property<&TControl::Height, &TControl::SetHeight>("Height", &TypeInteger),
+};
+
+}  // namespace
+
+constinit const TClass TControl::ClassInfo =
+    MakeClass<TControl>("TControl", &TComponent::ClassInfo, controlProperties);
 constinit const TClass TWinControl::ClassInfo =
     MakeClass<TWinControl>("TWinControl", &TControl::ClassInfo);
 constinit const TClass TScrollingWinControl::ClassInfo =
     MakeClass<TScrollingWinControl>("TScrollingWinControl", &TWinControl::ClassInfo);
+constinit const TTypeInfo TypeControlObject = ObjectType("TControl", &TControl::ClassInfo);
+constinit const TTypeInfo TypeWinControlObject = ObjectType("TWinControl", &TWinControl::ClassInfo);
 
 bool FocusNotificationsEnabled = true;
 
@@ -29,7 +47,40 @@ TWinControl* controlInCreation = nullptr;
 
 // --- TControl ------------------------------------------------------------------
 
-void TControl::SetParent(TWinControl* parent) { parent_ = parent; }
+void TControl::Create(TComponent* owner) {
+    TComponent::Create(owner);
+    font_ = new TFont();
+    fontHeightSeen_ = font_->Height();
+    font_->OnChange = BindEvent<&TControl::FontNotification, TNotifyEvent>(this);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (parent == parent_) return;
+    if (parent_) parent_->RemoveControl(this);
+    parent_ = parent;
+    if (parent_) parent_->InsertControl(this);
+    FollowParentFont();
+}
+
+void TControl::SetLeft(int value) {
+    IncludeRescaleMarks(rmLeft);
+    SetBounds(value, top_, width_, height_);
+}
+
+void TControl::SetTop(int value) {
+    IncludeRescaleMarks(rmTop);
+    SetBounds(left_, value, width_, height_);
+}
+
+void TControl::SetWidth(int value) {
+    IncludeRescaleMarks(rmWidth);
+    SetBounds(left_, top_, value, height_);
+}
+
+void TControl::SetHeight(int value) {
+    IncludeRescaleMarks(rmHeight);
+    SetBounds(left_, top_, width_, value);
+}
 
 void TControl::SetBounds(int left, int top, int width, int height) {
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
@@ -39,6 +90,10 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     height_ = height;
     BoundsChanged();
 }
+
+void TControl::SizeClientWidth(int width) { SetBounds(left_, top_, width_ - ClientWidth() + width, height_); }
+
+void TControl::SizeClientHeight(int height) { SetBounds(left_, top_, width_, height_ - ClientHeight() + height); }
 
 void TControl::SetVisible(bool visible) {
     if (visible == visible_) return;
@@ -50,6 +105,53 @@ void TControl::SetEnabled(bool enabled) { enabled_ = enabled; }
 
 void TControl::SetCaption(const std::string& caption) { caption_ = caption; }
 
+void TControl::SetFont(TFont* font) {
+    if (font && font_) font_->Assign(*font);
+}
+
+void TControl::SetParentFont(bool parentFont) {
+    if (parentFont == parentFont_) return;
+    parentFont_ = parentFont;
+    FollowParentFont();
+}
+
+void TControl::FollowParentFont() {
+    if (!parentFont_ || !parent_ || !font_ || !parent_->Font()) return;
+    // Taking the parent's font is no font of the control's own.
+    adoptingFont_ = true;
+    try {
+        font_->Assign(*parent_->Font());
+    } catch (...) {
+        adoptingFont_ = false;
+        throw;
+    }
+    adoptingFont_ = false;
+}
+
+void TControl::FontNotification(TObject*) {
+    if (font_->Height() != fontHeightSeen_) {
+        fontHeightSeen_ = font_->Height();
+        IncludeRescaleMarks(rmFont);
+    }
+    if (!adoptingFont_) parentFont_ = false;
+    FontChanged();
+}
+
+void TControl::ChangeScale(int multiplier, int divisor) {
+    int left = left_, top = top_, width = width_, height = height_;
+    if (rescaleMarks_ & rmLeft) left = MulDiv(left, multiplier, divisor);
+    if (rescaleMarks_ & rmTop) top = MulDiv(top, multiplier, divisor);
+    if (rescaleMarks_ & rmWidth) width = MulDiv(width, multiplier, divisor);
+    if (rescaleMarks_ & rmHeight) height = MulDiv(height, multiplier, divisor);
+    bool scaleFont = (rescaleMarks_ & rmFont) && !parentFont_ && font_;
+    rescaleMarks_ = 0;
+    SetBounds(left, top, width, height);
+    if (scaleFont) {
+        font_->SetHeight(MulDiv(font_->Height(), multiplier, divisor));
+        rescaleMarks_ = 0;  // the font's own change is the scaling itself
+    }
+}
+
 LRESULT TControl::Perform(UINT message, WPARAM wParam, LPARAM lParam) {
     TMessage record{message, wParam, lParam, 0};
     HandleMessage(record);
@@ -58,9 +160,31 @@ LRESULT TControl::Perform(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TControl::HandleMessage(TMessage&) {}
 
+void TControl::ApplyDescription(TReader& reader) {
+    IncludeControlFlags(cfReadingDescription);
+    try {
+        TComponent::ApplyDescription(reader);
+    } catch (...) {
+        ExcludeControlFlags(cfReadingDescription);
+        throw;
+    }
+    ExcludeControlFlags(cfReadingDescription);
+}
+
+void TControl::AttachToParent(TComponent* parent) { SetParent(As<TWinControl>(parent)); }
+
+void TControl::DeclareExtraProperties(TFiler& filer) {
+    TComponent::DeclareExtraProperties(filer);
+    filer.AcceptCustomProperty(
+        "IsControl", [this](TReader& reader) { isControl_ = reader.ReadFlagValue(); },
+        [this](TWriter& writer) { writer.WriteBoolean(isControl_); }, isControl_);
+}
+
 void TControl::Destroy() {
     if (TControlApplicationLink* application = ControlApplication()) application->ForgetControl(this);
-    parent_ = nullptr;
+    SetParent(nullptr);
+    FreeObject(font_);
+    font_ = nullptr;
     TComponent::Destroy();
 }
 
@@ -84,6 +208,21 @@ void TWinControl::DestroyHandle() {
     if (window_) DropWindowHandle();
 }
 
+void TWinControl::InsertControl(TControl* control) {
+    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) controls_.push_back(control);
+}
+
+void TWinControl::RemoveControl(TControl* control) { std::erase(controls_, control); }
+
+void TWinControl::ScaleControls(int multiplier, int divisor) {
+    for (TControl* control : controls_) control->ChangeScale(multiplier, divisor);
+}
+
+void TWinControl::ChangeScale(int multiplier, int divisor) {
+    TControl::ChangeScale(multiplier, divisor);
+    ScaleControls(multiplier, divisor);
+}
+
 void TWinControl::FillWindowParams(TWindowParams& params) {
     params.Caption = Caption();
     params.Style = WS_CHILD | WS_CLIPSIBLINGS;
@@ -101,6 +240,33 @@ void TWinControl::FillWindowParams(TWindowParams& params) {
     params.WindowClass.hInstance = GetModuleHandleA(nullptr);
     params.ClassName = ClassName();
 }
+
+void TWinControl::FrameStyles(DWORD& style, DWORD& exStyle) {
+    TWindowParams params;
+    FillWindowParams(params);
+    style = params.Style;
+    exStyle = params.ExStyle;
+}
+
+SIZE TWinControl::FrameExtent() {
+    if (window_) {
+        RECT window{}, client{};
+        GetWindowRect(window_, &window);
+        GetClientRect(window_, &client);
+        return SIZE{(window.right - window.left) - client.right, (window.bottom - window.top) - client.bottom};
+    }
+    DWORD style = 0, exStyle = 0;
+    FrameStyles(style, exStyle);
+    // A window that is neither a popup nor a child always has a caption.
+    if (!(style & (WS_POPUP | WS_CHILD))) style |= WS_CAPTION;
+    RECT rect{0, 0, 0, 0};
+    AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+int TWinControl::ClientWidth() { return Width() - FrameExtent().cx; }
+
+int TWinControl::ClientHeight() { return Height() - FrameExtent().cy; }
 
 void TWinControl::BuildWindow() {
     TWindowParams params;
@@ -123,6 +289,7 @@ void TWinControl::BuildWindow() {
     }
     controlInCreation = outer;
     if (!window_) RaiseLastWin32Error();
+    if (Font()) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
 }
 
 void TWinControl::OpenWindowHandle(const TWindowParams& params) {
@@ -135,6 +302,11 @@ void TWinControl::OpenWindowHandle(const TWindowParams& params) {
 void TWinControl::AdoptWindow(HWND window) {
     window_ = window;
     ControlWindows()[window] = this;
+}
+
+void TWinControl::ForgetWindow() {
+    if (window_) ControlWindows().erase(window_);
+    window_ = nullptr;
 }
 
 void TWinControl::DropWindowHandle() {
@@ -164,6 +336,12 @@ void TWinControl::VisibleChanged() {
     if (window_) ShowWindow(window_, Visible() ? SW_SHOW : SW_HIDE);
 }
 
+void TWinControl::FontChanged() {
+    if (window_) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
+    // Controls that show their parent's font follow it.
+    for (TControl* control : controls_) control->FollowParentFont();
+}
+
 void TWinControl::SetBounds(int left, int top, int width, int height) {
     TControl::SetBounds(left, top, width, height);
     if (window_)
@@ -181,14 +359,15 @@ void TWinControl::SetCaption(const std::string& caption) {
 }
 
 void TWinControl::Destroy() {
+    // The controls placed here stay with their owner; they lose their parent.
+    while (!controls_.empty()) controls_.back()->SetParent(nullptr);
     if (window_) {
         try {
             DropWindowHandle();
         } catch (...) {
             // The control goes either way; a window that cannot be destroyed
             // is forgotten so that no message reaches freed memory.
-            ControlWindows().erase(window_);
-            window_ = nullptr;
+            ForgetWindow();
         }
     }
     TControl::Destroy();

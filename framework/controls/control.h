@@ -1,13 +1,17 @@
 // TControl: a component with a place on a parent window, a size, a caption,
-// a hint and a visibility; TWinControl adds a window of its own, made on
-// first need; TScrollingWinControl is the base of forms.
+// a colour, a font, a hint and a visibility; TWinControl adds a window of its
+// own, made on first need, and the controls placed on it;
+// TScrollingWinControl is the base of forms.
 #pragma once
 
 #include "framework/classes/component.h"
+#include "framework/controls/font.h"
+#include "framework/controls/graphics.h"
 #include "framework/controls/messages.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TWinControl;
 
@@ -17,23 +21,46 @@ enum TControlFlag : uint16_t {
 };
 using TControlFlags = uint16_t;
 
+// Members of the rescale marks, as bit values: which of the control's values
+// were set (by a description) and follow a change of scale.
+enum TRescaleMark : uint8_t {
+    rmLeft = 1u << 0,
+    rmTop = 1u << 1,
+    rmWidth = 1u << 2,
+    rmHeight = 1u << 3,
+    rmFont = 1u << 4,
+};
+using TRescaleMarks = uint8_t;
+
 class TControl : public TComponent {
 public:
     DECLARE_CLASS_INFO()
 
+    // Makes the control's font.
+    void Create(TComponent* owner) override;
+
     TWinControl* Parent() const { return parent_; }
+    // Moves the control onto another parent's list of controls.
     virtual void SetParent(TWinControl* parent);
 
     int Left() const { return left_; }
     int Top() const { return top_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    void SetLeft(int value) { SetBounds(value, top_, width_, height_); }
-    void SetTop(int value) { SetBounds(left_, value, width_, height_); }
-    void SetWidth(int value) { SetBounds(left_, top_, value, height_); }
-    void SetHeight(int value) { SetBounds(left_, top_, width_, value); }
+    // The property setters: each marks its value for rescaling.
+    void SetLeft(int value);
+    void SetTop(int value);
+    void SetWidth(int value);
+    void SetHeight(int value);
     // Moves and sizes the control (and its window, when it has one).
     virtual void SetBounds(int left, int top, int width, int height);
+
+    // The client area's size: the control's own size unless it has a frame.
+    virtual int ClientWidth() { return width_; }
+    virtual int ClientHeight() { return height_; }
+    // Sizes the control so that its client area gets the width / the height.
+    void SizeClientWidth(int width);
+    void SizeClientHeight(int height);
 
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool visible);
@@ -43,6 +70,19 @@ public:
     virtual void SetCaption(const std::string& caption);
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
+    TColor Color() const { return color_; }
+    void SetColor(TColor color) { color_ = color; }
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool ctl3D) { ctl3D_ = ctl3D; }
+
+    TFont* Font() const { return font_; }
+    // Takes the values of another font (the "Font" property's setter).
+    void SetFont(TFont* font);
+    // True: the control shows its parent's font (and follows it).
+    bool ParentFont() const { return parentFont_; }
+    void SetParentFont(bool parentFont);
+    // With ParentFont, takes the parent's font again (after it changed).
+    void FollowParentFont();
 
     TControlFlags ControlFlags() const { return controlFlags_; }
     void IncludeControlFlags(TControlFlags flags) { controlFlags_ |= flags; }
@@ -50,12 +90,31 @@ public:
         controlFlags_ &= static_cast<TControlFlags>(~flags);
     }
     bool IsDesigning() const { return HasState(lsDesignTime); }
+    // True for a control that stands in a description as a plain control
+    // (the custom value "IsControl"); forms then store no form values.
+    bool IsControl() const { return isControl_; }
+    void SetIsControl(bool isControl) { isControl_ = isControl; }
+
+    TRescaleMarks RescaleMarks() const { return rescaleMarks_; }
+    void IncludeRescaleMarks(TRescaleMarks marks) { rescaleMarks_ |= marks; }
+    void ClearRescaleMarks() { rescaleMarks_ = 0; }
+    // Scales the marked values (position, size, a font of its own) by
+    // multiplier / divisor, rounded to nearest, and clears the marks.
+    virtual void ChangeScale(int multiplier, int divisor);
 
     // Hands the control a message as its window procedure would, and returns
     // the result.
     LRESULT Perform(UINT message, WPARAM wParam, LPARAM lParam);
     // The control's message handling; the default handles nothing (result 0).
     virtual void HandleMessage(TMessage& message);
+
+    // The reader applies the control's own properties with
+    // cfReadingDescription set for that span.
+    void ApplyDescription(TReader& reader) override;
+    // A control read as a child joins the parent the reader gives it.
+    void AttachToParent(TComponent* parent) override;
+    // "IsControl", after the component's own values.
+    void DeclareExtraProperties(TFiler& filer) override;
 
     // Leaves the parent before the owned components go.
     void Destroy() override;
@@ -65,15 +124,29 @@ protected:
     virtual void VisibleChanged() {}
     // Called after the bounds changed.
     virtual void BoundsChanged() {}
+    // Called after the font changed.
+    virtual void FontChanged() {}
+    // Sets the visibility field alone (to undo a refused change).
+    void RestoreVisibleField(bool visible) { visible_ = visible; }
 
 private:
+    void FontNotification(TObject* sender);
+
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
     bool enabled_ = true;
+    bool ctl3D_ = true;
+    bool parentFont_ = true;
+    bool adoptingFont_ = false;
+    bool isControl_ = false;
     std::string caption_;
     std::string hint_;
+    TColor color_ = static_cast<TColor>(0x80000005);  // clWindow
+    TFont* font_ = nullptr;
+    int32_t fontHeightSeen_ = TFont::DefaultHeight;
     TControlFlags controlFlags_ = 0;
+    TRescaleMarks rescaleMarks_ = 0;
 };
 
 // The long part of a hint: the text after the first "|", or the whole hint.
@@ -107,6 +180,18 @@ public:
     HWND ParentWindow() const { return parentWindow_; }
     void SetParentWindow(HWND window) { parentWindow_ = window; }
 
+    // The controls placed on this one, in the order they were placed.
+    // A control joins and leaves the list through its SetParent.
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    TControl* Controls(int index) const { return controls_[static_cast<size_t>(index)]; }
+
+    // Scales the controls placed on this one (their marked values).
+    void ScaleControls(int multiplier, int divisor);
+    void ChangeScale(int multiplier, int divisor) override;
+
+    int ClientWidth() override;
+    int ClientHeight() override;
+
     void SetBounds(int left, int top, int width, int height) override;
     void SetEnabled(bool enabled) override;
     void SetCaption(const std::string& caption) override;
@@ -118,9 +203,12 @@ protected:
     // child window with the control's caption and bounds and a class named
     // after the control's class.
     virtual void FillWindowParams(TWindowParams& params);
+    // The style and extended style the window has or would have, for the
+    // size of its frame; by default those FillWindowParams gives.
+    virtual void FrameStyles(DWORD& style, DWORD& exStyle);
     // Makes the window: fills the record, registers the class with the
-    // framework's window procedure, OpenWindowHandle, and raises the last
-    // Win32 error when no window was made.
+    // framework's window procedure, OpenWindowHandle, raises the last Win32
+    // error when no window was made, and gives the window the control's font.
     virtual void BuildWindow();
     // Creates the window from the record (CreateWindowExA).
     virtual void OpenWindowHandle(const TWindowParams& params);
@@ -129,16 +217,26 @@ protected:
     // What the window procedure does with a message no handler took.
     virtual void DefaultHandler(TMessage& message);
     void VisibleChanged() override;
+    void FontChanged() override;
 
     // The window of this control, set while the window is made.
     void AdoptWindow(HWND window);
+    // Forgets the window (after it was destroyed by other means).
+    void ForgetWindow();
     HWND Window() const { return window_; }
 
 private:
+    friend class TControl;
     friend LRESULT CALLBACK ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+    // The width and height the frame adds to the client area.
+    SIZE FrameExtent();
+
     HWND window_ = nullptr;
     HWND parentWindow_ = nullptr;
     WNDPROC defaultProc_ = &DefWindowProcA;
+    std::vector<TControl*> controls_;
 };
 
 // The window procedure of every framework control's window class: hands the
@@ -165,3 +263,6 @@ class TScrollingWinControl : public TWinControl {
 public:
     DECLARE_CLASS_INFO()
 };
+
+extern const TTypeInfo TypeControlObject;
+extern const TTypeInfo TypeWinControlObject;

@@ -14,10 +14,6 @@ public:
 
     void Create(TComponent* owner) override;
 
-    // The popup's background colour (a colour value, system colours included).
-    TColor Color() const { return color_; }
-    void SetColor(TColor color) { color_ = color; }
-
     // True when the message ends a hint that is showing: a key, mouse or
     // activation message while the popup is visible.
     bool IsHintMsg(const MSG& message) const;
@@ -26,9 +22,6 @@ public:
 
 protected:
     void FillWindowParams(TWindowParams& params) override;
-
-private:
-    TColor color_ = 0;
 };
 
 // The class of the hint popup the application object makes.

@@ -15,6 +15,14 @@ public:
     // one (LoadIconA's) is only forgotten.
     void SetHandle(HICON handle, bool owned = false);
 
+    // The size the icon is wanted in (a form's icon: the small-icon metrics).
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetSize(int width, int height) {
+        width_ = width;
+        height_ = height;
+    }
+
     // Called with the icon as sender after the handle changed.
     TNotifyEvent OnChange;
 
@@ -24,4 +32,5 @@ private:
     void Release();
     HICON handle_ = nullptr;
     bool owned_ = false;
+    int width_ = 0, height_ = 0;
 };

@@ -18,6 +18,10 @@ public:
     virtual void ReleaseHintWindow() = 0;
     // Whether the message loop shows the primary form however it was described.
     virtual bool RevealsPrimaryForm() const = 0;
+    // The first visible, enabled top-level window of the thread other than
+    // the excepted one and the application window (one outside the topmost
+    // band preferred), or null: the window that takes over from a hidden form.
+    virtual HWND FirstUsableWindow(HWND excepted) const = 0;
 
 protected:
     ~TFormApplicationLink() = default;

@@ -16,12 +16,23 @@ template <class T> void Forget(std::vector<T*>& list, T* item) {
 }
 }  // namespace
 
+namespace {
+int DevicePixelsPerInch() {
+    HDC dc = GetDC(nullptr);
+    int pixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return pixelsPerInch;
+}
+}  // namespace
+
 void TScreen::Create(TComponent* owner) {
     TComponent::Create(owner);
-    HDC dc = GetDC(nullptr);
-    pixelsPerInch_ = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    pixelsPerInch_ = DevicePixelsPerInch();
 }
+
+int TScreen::ScreenPixelsPerInch() { return TheScreen ? TheScreen->PixelsPerInch() : DevicePixelsPerInch(); }
+
+HMONITOR TScreen::PrimaryMonitor() const { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
 
 void TScreen::SetActive(TCustomForm* form, TWinControl* control) {
     activeCustomForm_ = form;
@@ -36,7 +47,8 @@ void TScreen::SetActive(TCustomForm* form, TWinControl* control) {
 
 void TScreen::RegisterForm(TCustomForm* form) {
     FAllForms.push_back(form);
-    if (As<TForm>(form)) FPlainForms.push_back(form);
+    if (!As<TForm>(form)) return;
+    FPlainForms.push_back(form);
     if (TFormApplicationLink* application = FormApplication()) application->FollowFormVisibility();
 }
 
@@ -57,9 +69,7 @@ void TScreen::UnregisterForm(TCustomForm* form) {
 void TScreen::ForgetFocus(TCustomForm* form) { Forget(FFocusHistory, form); }
 
 void TScreen::RefreshMetrics() {
-    HDC dc = GetDC(nullptr);
-    pixelsPerInch_ = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    pixelsPerInch_ = DevicePixelsPerInch();
     fontsKnown_ = false;
 }
 

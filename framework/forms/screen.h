@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/classes/component.h"
+#include "platform/win32.h"
 
 #include <string_view>
 #include <vector>
@@ -19,6 +20,16 @@ public:
     void Create(TComponent* owner) override;
 
     int PixelsPerInch() const { return pixelsPerInch_; }
+    // The screen object's pixels per inch, or the device's when there is no
+    // screen object.
+    static int ScreenPixelsPerInch();
+    // The primary screen's size and the whole desktop's (all monitors).
+    int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+    int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+    int DesktopWidth() const { return GetSystemMetrics(SM_CXVIRTUALSCREEN); }
+    int DesktopHeight() const { return GetSystemMetrics(SM_CYVIRTUALSCREEN); }
+    // The primary monitor (the screen's first).
+    HMONITOR PrimaryMonitor() const;
 
     // Every live form (TCustomForm), in creation order.
     int CustomFormCount() const { return static_cast<int>(FAllForms.size()); }
@@ -36,7 +47,8 @@ public:
     // Records the form that became active and its active control.
     void SetActive(TCustomForm* form, TWinControl* control);
 
-    // Adds a form to the lists; a form leaves them on UnregisterForm.
+    // Adds a form to the lists (a TForm also to the plain forms', and the
+    // application window follows); a form leaves them on UnregisterForm.
     void RegisterForm(TCustomForm* form);
     void UnregisterForm(TCustomForm* form);
     // Forgets a form in the focus history (when it is destroyed).

@@ -115,6 +115,12 @@ HMODULE SystemLibraryHandle(const char* name) {
     return nullptr;
 }
 
+bool IsSystemLibraryHandle(HMODULE module) {
+    for (SystemLibrary& library : systemLibraries)
+        if (module == reinterpret_cast<HMODULE>(&library.anchor)) return true;
+    return false;
+}
+
 }  // namespace hostwin
 
 using namespace hostwin;

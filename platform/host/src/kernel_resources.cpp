@@ -62,6 +62,13 @@ const ResourceRecord* ResourceModule::Find(const ResourceKey& type, const Resour
     return nullptr;
 }
 
+DWORD ResourceModule::MissingError(const ResourceKey& type) const {
+    if (records_.empty()) return ERROR_RESOURCE_DATA_NOT_FOUND;
+    for (const ResourceRecord& record : records_)
+        if (record.type == type) return ERROR_RESOURCE_NAME_NOT_FOUND;
+    return ERROR_RESOURCE_TYPE_NOT_FOUND;
+}
+
 const ResourceModule* ResourcesOf(HMODULE module) {
     if (!module || module == ProgramModule()) return &ProgramResources();
     std::lock_guard<std::mutex> lock(RegistryMutex());
@@ -95,9 +102,10 @@ HRSRC WINAPI FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return nullptr;
     }
-    const ResourceRecord* record = resources->Find(ResourceKey::From(type), ResourceKey::From(name));
+    ResourceKey typeKey = ResourceKey::From(type);
+    const ResourceRecord* record = resources->Find(typeKey, ResourceKey::From(name));
     if (!record) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        SetLastError(resources->MissingError(typeKey));
         return nullptr;
     }
     return reinterpret_cast<HRSRC>(const_cast<ResourceRecord*>(record));

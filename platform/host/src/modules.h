@@ -23,5 +23,7 @@ std::optional<std::string> ModuleFileName(HMODULE module);
 // Handles of the system libraries the program may look up (user32.dll, ...),
 // or null for any other name.
 HMODULE SystemLibraryHandle(const char* name);
+// True for the handle of one of those system libraries.
+bool IsSystemLibraryHandle(HMODULE module);
 
 }  // namespace hostwin

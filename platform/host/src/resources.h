@@ -35,6 +35,9 @@ public:
     virtual ~ResourceModule() = default;
     // The first resource of that type and name, whatever its language.
     const ResourceRecord* Find(const ResourceKey& type, const ResourceKey& name) const;
+    // The error Windows gives when a resource of the type is not found, as it
+    // tells the cases apart: no resources at all, none of the type, not that name.
+    DWORD MissingError(const ResourceKey& type) const;
     std::vector<ResourceRecord>& Records() { return records_; }
     const std::vector<ResourceRecord>& Records() const { return records_; }
 

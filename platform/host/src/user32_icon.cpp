@@ -72,12 +72,7 @@ HICON LoadShared(HINSTANCE instance, LPCSTR name, bool cursor) {
     ResourceKey type = ResourceKey::From(cursor ? RT_GROUP_CURSOR : RT_GROUP_ICON);
     const ResourceRecord* group = resources->Find(type, ResourceKey::From(name));
     if (!group) {
-        // As Windows tells them apart: no resources at all, none of the type, not that name.
-        bool anyOfType = false;
-        for (const ResourceRecord& record : resources->Records()) anyOfType = anyOfType || record.type == type;
-        SetLastError(resources->Records().empty() ? ERROR_RESOURCE_DATA_NOT_FOUND
-                     : anyOfType                  ? ERROR_RESOURCE_NAME_NOT_FOUND
-                                                  : ERROR_RESOURCE_TYPE_NOT_FOUND);
+        SetLastError(resources->MissingError(type));
         return nullptr;
     }
     std::lock_guard<std::mutex> lock(table.mutex);

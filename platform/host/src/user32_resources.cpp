@@ -26,7 +26,7 @@ extern "C" int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int
     ResourceKey name{static_cast<WORD>((id >> 4) + 1), {}};
     const ResourceRecord* block = resources->Find(type, name);
     if (!block) {
-        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        SetLastError(resources->MissingError(type));
         return 0;
     }
     const BYTE* p = block->data;

@@ -8,13 +8,13 @@
 
 constinit const TClass TTestForm::ClassInfo = MakeClass<TTestForm>("TTestForm", &TForm::ClassInfo);
 constinit const TClass TFailingForm::ClassInfo =
-    MakeClass<TFailingForm>("TFailingForm", &TForm::ClassInfo);
+    MakeClass<TFailingForm>("TFailingForm", &TTestForm::ClassInfo);
 constinit const TClass TAbortingForm::ClassInfo =
-    MakeClass<TAbortingForm>("TAbortingForm", &TForm::ClassInfo);
+    MakeClass<TAbortingForm>("TAbortingForm", &TTestForm::ClassInfo);
 constinit const TClass TPlainComponent::ClassInfo =
     MakeClass<TPlainComponent>("TPlainComponent", &TComponent::ClassInfo);
 constinit const TClass TRecordingForm::ClassInfo =
-    MakeClass<TRecordingForm>("TRecordingForm", &TForm::ClassInfo);
+    MakeClass<TRecordingForm>("TRecordingForm", &TTestForm::ClassInfo);
 constinit const TClass TCountingHintWindow::ClassInfo =
     MakeClass<TCountingHintWindow>("TCountingHintWindow", &THintWindow::ClassInfo);
 int TCountingHintWindow::made = 0;
@@ -26,19 +26,21 @@ void TCountingHintWindow::Create(TComponent* owner) {
 
 void TRecordingForm::HandleMessage(TMessage& message) {
     received.push_back(message.Msg);
-    TForm::HandleMessage(message);
+    TTestForm::HandleMessage(message);
 }
 
 constinit const TClass TRecordingControl::ClassInfo =
     MakeClass<TRecordingControl>("TRecordingControl", &TWinControl::ClassInfo);
 
+void TTestForm::Create(TComponent* owner) { CreateBlank(owner, 0); }
+
 void TFailingForm::Create(TComponent* owner) {
-    TForm::Create(owner);
+    TTestForm::Create(owner);
     throw EReadError("broken description");
 }
 
 void TAbortingForm::Create(TComponent* owner) {
-    TForm::Create(owner);
+    TTestForm::Create(owner);
     throw EAbort("construction abandoned");
 }
 

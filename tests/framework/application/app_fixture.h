@@ -13,20 +13,22 @@
 #include <string>
 #include <vector>
 
+// A form built with its defaults, without a description.
 class TTestForm : public TForm {
 public:
     DECLARE_CLASS_INFO()
+    void Create(TComponent* owner) override;
 };
 
 // A form whose construction fails after the form was built with its defaults.
-class TFailingForm : public TForm {
+class TFailingForm : public TTestForm {
 public:
     DECLARE_CLASS_INFO()
     void Create(TComponent* owner) override;
 };
 
 // A form whose construction is abandoned with EAbort.
-class TAbortingForm : public TForm {
+class TAbortingForm : public TTestForm {
 public:
     DECLARE_CLASS_INFO()
     void Create(TComponent* owner) override;
@@ -38,7 +40,7 @@ public:
 };
 
 // A form that records the messages it handles.
-class TRecordingForm : public TForm {
+class TRecordingForm : public TTestForm {
 public:
     DECLARE_CLASS_INFO()
     std::vector<UINT> received;

@@ -80,6 +80,22 @@ TEST_F(ApplicationTest, TopmostWindowsStaySuspendedUntilTheLastResume) {
     EXPECT_EQ(app->TopmostDepth(), 0);
 }
 
+TEST_F(ApplicationTest, TopmostWindowsLeaveTheBandWhenNoOrdinaryOwnedWindowLiesBelowThem) {
+    HWND first = MakeWindow(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, appWindow);
+    HWND second = MakeWindow(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, appWindow);
+    // A window of no owner right above the application window becomes the anchor.
+    HWND foreign = MakeWindow(WS_POPUP | WS_VISIBLE);
+    ASSERT_EQ(GetWindow(appWindow, GW_HWNDPREV), foreign);
+    app->SuspendTopmosts();
+    EXPECT_FALSE(IsTopmost(first));
+    EXPECT_FALSE(IsTopmost(second));
+    EXPECT_FALSE(IsTopmost(foreign));
+    app->ResumeTopmosts();
+    EXPECT_TRUE(IsTopmost(first));
+    EXPECT_TRUE(IsTopmost(second));
+    EXPECT_EQ(GetWindow(first, GW_HWNDPREV), second);
+}
+
 TEST_F(ApplicationTest, DialogMessageQueriesOrSetsTheActiveDialog) {
     HWND dialog = MakeWindow(WS_POPUP);
     SendMessageA(appWindow, AM_DIALOG, 0, reinterpret_cast<LPARAM>(dialog));

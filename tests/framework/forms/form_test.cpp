@@ -35,7 +35,7 @@ struct CloseWatcher : TObject {
 TEST_F(FormTest, TheScreenListsLiveFormsInCreationOrder) {
     EXPECT_EQ(TheScreen->PixelsPerInch(), GetDeviceCaps(GetDC(nullptr), LOGPIXELSY));
     TForm* first = NewComponent<TForm>(nullptr);
-    TCustomForm* custom = NewComponent<TCustomForm>(nullptr);
+    TCustomForm* custom = NewBlankForm<TCustomForm>(nullptr);
     TForm* second = NewComponent<TForm>(nullptr);
     ASSERT_EQ(TheScreen->CustomFormCount(), 3);
     EXPECT_EQ(TheScreen->CustomForms(1), custom);

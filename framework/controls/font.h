@@ -1,0 +1,63 @@
+// TFont: the font of a control, as a description gives it (character set,
+// colour, height, face name, styles), with the GDI font made on first need
+// and a change notification to the control that owns it.
+#pragma once
+
+#include "framework/classes/persistent.h"
+#include "framework/controls/graphics.h"
+#include "platform/win32.h"
+
+#include <cstdint>
+#include <string>
+
+enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+// A set of TFontStyle: bit 1 << member.
+using TFontStyles = uint8_t;
+
+extern const TTypeInfo TypeFontStyle;
+extern const TTypeInfo TypeFontStyles;
+
+class TFont : public TPersistent {
+public:
+    DECLARE_CLASS_INFO()
+
+    // The font a control starts with.
+    static constexpr int DefaultHeight = -11;
+    static constexpr const char* DefaultName = "MS Sans Serif";
+
+    TFontCharset Charset() const { return charset_; }
+    void SetCharset(TFontCharset charset);
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+    // Negative: the character height in pixels; positive: the cell height.
+    int32_t Height() const { return height_; }
+    void SetHeight(int32_t height);
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name);
+    TFontStyles Style() const { return style_; }
+    void SetStyle(TFontStyles style);
+
+    // Takes every value of another font, with one change notification.
+    void Assign(const TFont& other);
+
+    // The GDI font of these values, made on first need and remade after a change.
+    HFONT Handle();
+
+    // Called with the font as sender after any value changed.
+    TNotifyEvent OnChange;
+
+    void Destroy() override;
+
+private:
+    void Changed();
+    void ReleaseHandle();
+
+    TFontCharset charset_ = DEFAULT_CHARSET;
+    TColor color_ = static_cast<TColor>(0x80000008);  // clWindowText
+    int32_t height_ = DefaultHeight;
+    std::string name_ = DefaultName;
+    TFontStyles style_ = 0;
+    HFONT handle_ = nullptr;
+};
+
+extern const TTypeInfo TypeFontObject;
