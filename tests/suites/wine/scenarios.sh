@@ -341,7 +341,7 @@ reg_import ja "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")
 run_launcher ja
 expect_unseen
 check "the uninstaller ran" test -n "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
-got=$(marker "$MEDIUM/Inst_Japanese/setup.ran" | sed -n 2p | od -An -tx1 -v | tr -d ' \n')
+got=$(marker "$MEDIUM/Inst_Japanese/setup.ran" | sed -n 2p | tr -d "\n" | od -An -tx1 -v | tr -d ' \n')
 check "the setup program ran in the Shift-JIS directory" \
   test "$got" = "$(printf 'cwd=%s' "$(winpath "$MEDIUM")" | iconv -f UTF-8 -t CP932 | od -An -tx1 -v | tr -d ' \n')"
 
