@@ -143,5 +143,11 @@ done
 
 source "$ROOT/tests/suites/wine/scenarios.sh"
 
+if [[ ${UPDATE_SCREENSHOTS:-} == 1 ]]; then
+  mkdir -p "$ROOT/docs/screenshots"
+  cp "$SHOTS"/*.png "$ROOT/docs/screenshots/"
+  echo "screenshots copied to docs/screenshots"
+fi
+
 echo "wine suite: $PASSED passed, $FAILED failed"
 ((FAILED == 0))
