@@ -65,16 +65,21 @@ japanese_locale() {
   localedef -i ja_JP -f UTF-8 "$LOCALES/ja_JP.UTF-8" 2>/dev/null || [[ -d $LOCALES/ja_JP.UTF-8 ]]
 }
 
-# Runs a command with the prefix and locale of a language (en or ja).
-in_prefix() {
-  local language=$1
-  shift
-  if [[ $language == ja ]]; then
-    env -u LC_ALL -u LC_CTYPE -u LC_MESSAGES LANG=ja_JP.UTF-8 LOCPATH="$LOCALES" \
-      WINEPREFIX="$WORK/prefix-ja" "$@"
+# The environment of a language's prefix and locale (en or ja), as env(1)
+# arguments in PREFIX_ENV.
+prefix_env() {
+  PREFIX_ENV=(-u LC_ALL -u LC_CTYPE -u LC_MESSAGES)
+  if [[ $1 == ja ]]; then
+    PREFIX_ENV+=(LANG=ja_JP.UTF-8 LOCPATH="$LOCALES" WINEPREFIX="$WORK/prefix-ja")
   else
-    env -u LC_ALL -u LC_CTYPE -u LC_MESSAGES LANG=C.UTF-8 WINEPREFIX="$WORK/prefix-en" "$@"
+    PREFIX_ENV+=(LANG=C.UTF-8 WINEPREFIX="$WORK/prefix-en")
   fi
+}
+# Runs a command with the prefix and locale of a language.
+in_prefix() {
+  prefix_env "$1"
+  shift
+  env "${PREFIX_ENV[@]}" "$@"
 }
 wine_in() { # wine_in LANGUAGE SECONDS PROGRAM ARGS...
   local language=$1 seconds=$2

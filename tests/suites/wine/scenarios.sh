@@ -116,8 +116,10 @@ run_launcher() { # run_launcher LANGUAGE [CWD] [SHOT...]
   local answers=$WORK/answers/$SLUG
   rm -rf "$answers"
   mkdir -p "$answers"
-  wine_in "$language" 120 "$PROGRAMS/window_watch.exe" --answer-dir "$(winpath "$answers")" \
-    --timeout 90 >"$WATCH" 2>/dev/null &
+  # exec: $! is then the time-out's process, and killing it ends the watcher.
+  prefix_env "$language"
+  (exec env "${PREFIX_ENV[@]}" timeout 120 "$WINE" "$PROGRAMS/window_watch.exe" \
+    --answer-dir "$(winpath "$answers")" --timeout 90 >"$WATCH" 2>/dev/null) &
   local watcher=$!
   if ! wait_for_line "$WATCH" '^ready' 60; then
     fail "the window watcher did not start"
@@ -145,8 +147,9 @@ run_launcher() { # run_launcher LANGUAGE [CWD] [SHOT...]
     sleep 0.1
   done
   if wait "$launcher"; then STATUS=0; else STATUS=$?; fi
-  # The watcher ends by itself once it has seen the launcher's process end.
-  local tries=100
+  # The watcher ends by itself once it has seen the launcher's process end
+  # (on a loaded machine its window events may come seconds late).
+  local tries=600
   while kill -0 "$watcher" 2>/dev/null && ((tries-- > 0)); do sleep 0.1; done
   kill "$watcher" 2>/dev/null || true
   wait "$watcher" 2>/dev/null || true
