@@ -11,13 +11,17 @@ Inputs:
   --strings FILE      "identifier<TAB>text" lines (UTF-8; "\\n" is a line feed)
   --rcdata NAME=FILE  an RCDATA resource
   --icon NAME=FILE    an icon group from a .ico file
+  --manifest FILE     the application manifest (RT_MANIFEST, id 1: the one
+                      Windows reads when it starts the program)
 """
 import argparse
 import os
 import struct
 import sys
 
-RT_ICON, RT_STRING, RT_RCDATA, RT_GROUP_ICON = 3, 6, 10, 14
+RT_ICON, RT_STRING, RT_RCDATA, RT_GROUP_ICON, RT_MANIFEST = 3, 6, 10, 14, 24
+# The manifest id Windows looks for in a program (CREATEPROCESS_MANIFEST_RESOURCE_ID).
+PROCESS_MANIFEST_ID = 1
 
 
 def read_strings(path):
@@ -88,6 +92,7 @@ def main():
     parser.add_argument("--strings")
     parser.add_argument("--rcdata", action="append", default=[])
     parser.add_argument("--icon", action="append", default=[])
+    parser.add_argument("--manifest")
     parser.add_argument("--rc")
     parser.add_argument("--cpp")
     args = parser.parse_args()
@@ -102,6 +107,8 @@ def main():
             lines.append(f'{name} RCDATA "{os.path.abspath(path)}"')
         for name, path in icons:
             lines.append(f'{name} ICON "{os.path.abspath(path)}"')
+        if args.manifest:
+            lines.append(f'{PROCESS_MANIFEST_ID} {RT_MANIFEST} "{os.path.abspath(args.manifest)}"')
         if strings:
             lines += ["", "STRINGTABLE", "BEGIN"]
             for ident in sorted(strings):
@@ -130,6 +137,9 @@ def main():
                 directory += struct.pack("<BBBBHHIH", w, h, colors, res, planes, bits, size, next_icon)
                 next_icon += 1
             add(RT_GROUP_ICON, name, directory)
+        if args.manifest:
+            # Carried as on Windows; the host reads no manifest.
+            add(RT_MANIFEST, PROCESS_MANIFEST_ID, open(args.manifest, "rb").read())
         for block, data in sorted(string_blocks(strings).items()):
             add(RT_STRING, block, data)
 

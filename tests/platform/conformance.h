@@ -63,6 +63,18 @@ inline std::string ReadBytes(const std::string& name) {
 // A scoped trace naming the caller's line, for helpers that check on its behalf.
 #define CONFORMANCE_TRACE(where) ::testing::ScopedTrace trace__((where).file_name(), static_cast<int>((where).line()), "")
 
+// True when the tests run under Wine (its ntdll exports wine_get_version);
+// false on Windows and on the host.
+inline bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Skips a case where Wine itself departs from Windows, naming how; the case
+// still runs on Windows and on the host.
+#define SKIP_WHERE_WINE_DIFFERS(how)                                                               \
+    if (::conformance::RunningUnderWine()) GTEST_SKIP() << "Wine differs from Windows: " << how
+
 // Fills a buffer with a sentinel byte so that writes past the promised end show.
 constexpr char kSentinel = '\xA5';
 

@@ -1,0 +1,49 @@
+// Stands for the uninstaller that an installed product registers. It records
+// how it was started (marker "uninstall.ran" beside it) and then acts on its
+// arguments:
+//   uninstall remove NAME [DELAY_MS]  waits DELAY_MS (default 0), then deletes
+//                                     the product key and the uninstall entry
+//                                     of NAME under HKEY_LOCAL_MACHINE
+//   uninstall keep                    leaves everything as it is (a user who
+//                                     cancelled the removal)
+// The delay shows whether the launcher waits for the uninstaller to end.
+#include "marker.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The words of the command line after the program's own name (no quoting
+// beyond what the suite's fixtures use: words separated by spaces).
+std::vector<std::string> Arguments() {
+    std::string line = GetCommandLineA();
+    size_t at = 0;
+    if (!line.empty() && line[0] == '"') at = line.find('"', 1) + 1;
+    else at = line.find(' ');
+    std::vector<std::string> words;
+    while (at != std::string::npos && at < line.size()) {
+        size_t start = line.find_first_not_of(' ', at);
+        if (start == std::string::npos) break;
+        size_t end = line.find(' ', start);
+        words.push_back(line.substr(start, end == std::string::npos ? end : end - start));
+        at = end;
+    }
+    return words;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    stand_in::WriteMarker("uninstall");
+    std::vector<std::string> words = Arguments();
+    if (words.size() >= 2 && words[0] == "remove") {
+        if (words.size() >= 3) Sleep(static_cast<DWORD>(std::atoi(words[2].c_str())));
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\QUORVANTIX\\" + words[1]).c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                      ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + words[1]).c_str());
+    }
+    // The launcher does not look at the exit code; a non-zero one shows that.
+    return 3;
+}

@@ -1,0 +1,139 @@
+#!/usr/bin/env python3
+"""Inspects a Windows program file (PE) as it would ship.
+
+  inspect_pe.py FILE [--check]
+
+Prints the file's size, machine, subsystem, whether it still carries symbols,
+the DLLs it imports, its resources (type/name) and the execution level its
+manifest asks for. With --check it fails (status 1) unless the program:
+imports only system DLLs, carries no symbol table, has exactly one manifest
+(RT_MANIFEST id 1, so no toolchain default manifest was linked beside ours)
+asking for requireAdministrator, and has the resources TFORMMAIN and MAINICON.
+"""
+import re
+import struct
+import sys
+
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
+RESOURCE_TYPES = {3: "ICON", 6: "STRING", 10: "RCDATA", 14: "GROUP_ICON", 16: "VERSION", 24: "MANIFEST"}
+MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
+SUBSYSTEMS = {2: "windows (GUI)", 3: "console"}
+
+
+class Image:
+    def __init__(self, data):
+        self.data = data
+        if data[:2] != b"MZ":
+            raise ValueError("not a program file (no MZ header)")
+        pe = struct.unpack_from("<I", data, 0x3C)[0]
+        if data[pe:pe + 4] != b"PE\0\0":
+            raise ValueError("not a PE file")
+        (self.machine, sections, _, self.symbol_table, self.symbol_count, optional_size,
+         _) = struct.unpack_from("<HHIIIHH", data, pe + 4)
+        optional = pe + 24
+        magic = struct.unpack_from("<H", data, optional)[0]
+        wide = magic == 0x20B
+        self.subsystem = struct.unpack_from("<H", data, optional + 68)[0]
+        directories = optional + (112 if wide else 96)
+        self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
+        self.sections = []
+        table = optional + optional_size
+        for i in range(sections):
+            name, vsize, vaddr, rsize, raddr = struct.unpack_from("<8sIIII", data, table + 40 * i)
+            self.sections.append((name.rstrip(b"\0").decode(), vaddr, max(vsize, rsize), raddr))
+
+    def offset(self, rva):
+        for _, vaddr, size, raddr in self.sections:
+            if vaddr <= rva < vaddr + size:
+                return rva - vaddr + raddr
+        raise ValueError(f"address {rva:#x} is in no section")
+
+    def text(self, rva):
+        start = self.offset(rva)
+        return self.data[start:self.data.index(b"\0", start)].decode("latin-1")
+
+    def imports(self):
+        rva, size = self.directory[1]
+        names = []
+        at = self.offset(rva) if size else None
+        while at is not None:
+            lookup, _, _, name, first = struct.unpack_from("<IIIII", self.data, at)
+            if not name and not first:
+                break
+            names.append(self.text(name))
+            at += 20
+        return names
+
+    def resources(self):
+        """(type, name, bytes) of every resource, names as numbers or texts."""
+        rva, size = self.directory[2]
+        if not size:
+            return []
+        base = self.offset(rva)
+
+        def entries(at):
+            named, numbered = struct.unpack_from("<HH", self.data, at + 12)
+            for i in range(named + numbered):
+                ident, target = struct.unpack_from("<II", self.data, at + 16 + 8 * i)
+                if ident & 0x80000000:
+                    length = struct.unpack_from("<H", self.data, base + (ident & 0x7FFFFFFF))[0]
+                    start = base + (ident & 0x7FFFFFFF) + 2
+                    ident = self.data[start:start + 2 * length].decode("utf-16-le")
+                yield ident, target
+
+        found = []
+        for kind, types in entries(base):
+            for name, names in entries(base + (types & 0x7FFFFFFF)):
+                for _, leaf in entries(base + (names & 0x7FFFFFFF)):
+                    data_rva, data_size = struct.unpack_from("<II", self.data, base + leaf)
+                    start = self.offset(data_rva)
+                    found.append((kind, name, self.data[start:start + data_size]))
+        return found
+
+
+def execution_level(manifest):
+    match = re.search(rb'requestedExecutionLevel\s+level="([^"]+)"', manifest)
+    return match.group(1).decode() if match else None
+
+
+def main():
+    if len(sys.argv) < 2:
+        sys.exit(__doc__)
+    path, check = sys.argv[1], "--check" in sys.argv[2:]
+    data = open(path, "rb").read()
+    image = Image(data)
+    imports = image.imports()
+    resources = image.resources()
+    manifests = [(name, body) for kind, name, body in resources if kind == 24]
+    print(f"{path}: {len(data)} bytes ({len(data) / 1024:.0f} KiB), "
+          f"{MACHINES.get(image.machine, hex(image.machine))}, "
+          f"subsystem {SUBSYSTEMS.get(image.subsystem, image.subsystem)}, "
+          f"{'stripped' if not image.symbol_count else f'{image.symbol_count} symbols'}")
+    print("imports: " + " ".join(imports))
+    print("resources: " + " ".join(f"{RESOURCE_TYPES.get(k, k)}/{n}" for k, n, _ in resources))
+    for name, body in manifests:
+        print(f"manifest {name}: requestedExecutionLevel {execution_level(body)}, "
+              f"{body.count(b'supportedOS')} supportedOS entries")
+    if not check:
+        return
+    problems = []
+    foreign = [name for name in imports if name.lower() not in SYSTEM_DLLS]
+    if foreign:
+        problems.append("imports non-system libraries: " + " ".join(foreign))
+    if image.symbol_count:
+        problems.append("not stripped")
+    if [name for name, _ in manifests] != [1]:
+        problems.append(f"expected one manifest with id 1, found {[name for name, _ in manifests]}")
+    elif execution_level(manifests[0][1]) != "requireAdministrator":
+        problems.append("the manifest does not ask for requireAdministrator")
+    names = {(kind, name) for kind, name, _ in resources}
+    for wanted in ((10, "TFORMMAIN"), (14, "MAINICON")):
+        if wanted not in names:
+            problems.append(f"resource {RESOURCE_TYPES[wanted[0]]}/{wanted[1]} missing")
+    for problem in problems:
+        print(f"{path}: {problem}", file=sys.stderr)
+    sys.exit(1 if problems else 0)
+
+
+if __name__ == "__main__":
+    main()
