@@ -338,12 +338,33 @@ void TWinControl::DefaultHandler(TMessage& message) {
 void TWinControl::HandleMessage(TMessage& message) {
     if (!window_) return;
     HWND window = window_;
+    if (message.Msg == WM_ERASEBKGND) {
+        EraseBackground(reinterpret_cast<HDC>(message.WParam));
+        message.Result = 1;
+        return;
+    }
     DefaultHandler(message);
     if (message.Msg == WM_WINDOWPOSCHANGED) ReadBoundsFromWindow();
     if (message.Msg == WM_NCDESTROY) {
         ControlWindows().erase(window);
         window_ = nullptr;
     }
+}
+
+void TWinControl::EraseBackground(HDC dc) {
+    RECT client{};
+    GetClientRect(window_, &client);
+    // The window class has no background brush: the control paints its own
+    // colour. A system colour (0x80000000 plus the index) has a brush of the
+    // system's that is never deleted; any other colour gets one for the fill.
+    const auto color = static_cast<uint32_t>(Color());
+    if (color & 0x80000000u) {
+        FillRect(dc, &client, GetSysColorBrush(static_cast<int>(color & 0xFF)));
+        return;
+    }
+    HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(color & 0x00FFFFFF));
+    FillRect(dc, &client, brush);
+    DeleteObject(brush);
 }
 
 void TWinControl::VisibleChanged() {

@@ -210,6 +210,8 @@ protected:
     // framework's window procedure, OpenWindowHandle, raises the last Win32
     // error when no window was made, and gives the window the control's font.
     virtual void BuildWindow();
+    // Fills the client area with the control's colour (WM_ERASEBKGND).
+    void EraseBackground(HDC dc);
     // Creates the window from the record (CreateWindowExA).
     virtual void OpenWindowHandle(const TWindowParams& params);
     // Removes the window (DestroyWindow), raising the last Win32 error when it fails.

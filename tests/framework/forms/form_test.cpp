@@ -113,3 +113,22 @@ TEST_F(FormTest, ACreationHandlerThatRaisesDoesNotStopTheConstruction) {
 }
 
 }  // namespace
+
+namespace {
+
+// The window class has no background brush, so a form that did not paint its
+// own colour would leave its client area unpainted.
+TEST_F(FormTest, AFormErasesItsBackgroundInItsOwnColour) {
+    TOwned<TForm> form(NewComponent<TForm>(nullptr));
+    form->SetVisible(true);
+    HDC dc = GetDC(form->Handle());
+    ASSERT_NE(dc, nullptr);
+    for (TColor color : {static_cast<TColor>(0x8000000F), static_cast<TColor>(0x00336699)}) {
+        form->SetColor(color);
+        EXPECT_EQ(SendMessageA(form->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0), 1)
+            << std::hex << static_cast<uint32_t>(color);
+    }
+    ReleaseDC(form->Handle(), dc);
+}
+
+}  // namespace
