@@ -124,10 +124,13 @@ void FuzzProfileInput(const uint8_t* data, size_t size) {
     }
 
     for (const auto& [s, k, v] : before) {
-        bool sameSection = hostwin::SameProfileName(s, section);
+        // Names are looked up without their surrounding blanks. A listed name
+        // may keep some: a name with a zero inside lists as its part before
+        // the zero ("[Startup \0]" lists as "Startup ").
+        bool sameSection = hostwin::SameProfileName(hostwin::TrimBlanks(s), section);
         // Removing the first section or key of a name may uncover a second one.
-        bool touched =
-            sameSection && (edit == TEdit::RemoveSection || hostwin::SameProfileName(k, key));
+        bool touched = sameSection && (edit == TEdit::RemoveSection ||
+                                       hostwin::SameProfileName(hostwin::TrimBlanks(k), key));
         if (touched) continue;
         Check(Read(s.c_str(), k.c_str(), "", large) == v,
               "the entry [" + s + "] " + k + " changed");

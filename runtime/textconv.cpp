@@ -5,7 +5,8 @@
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 
-#include <charconv>
+#include <cerrno>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -171,9 +172,14 @@ bool TryStrToFloat(std::string_view text, double& value) {
         if (exponentDigits == 0) return false;
     }
     if (i != text.size()) return false;
-    double result = 0;
-    auto [end, error] = std::from_chars(normal.data(), normal.data() + normal.size(), result);
-    if (error != std::errc() || end != normal.data() + normal.size() || !std::isfinite(result))
+    // The text is now in the C library's own syntax ("." as the separator;
+    // the program never changes the C locale). strtod rather than
+    // std::from_chars: the C runtime already carries it, where from_chars
+    // would link a second float parser into the Windows programs.
+    errno = 0;
+    char* end = nullptr;
+    const double result = std::strtod(normal.c_str(), &end);
+    if (end != normal.c_str() + normal.size() || !std::isfinite(result) || (errno == ERANGE && result == 0))
         return false;
     value = result;
     return true;
