@@ -78,7 +78,7 @@ TEST(Formdump, DumpThenCompileGivesBackTheSameBytes) {
     EXPECT_EQ(RoundTrip(FormMainBytes), FormMainBytes);
     std::vector<uint8_t> every = EveryTag();
     EXPECT_EQ(RoundTrip(every), every);
-    for (const char* seed : {"sink.dfm", "children.dfm"}) {
+    for (const char* seed : {"sink.form", "children.form"}) {
         std::string text = ReadText(std::string(SETUP_SOURCE_DIR) + "/fuzz/corpus/reader/" + seed);
         std::vector<uint8_t> bytes(text.begin(), text.end());
         ASSERT_FALSE(bytes.empty()) << seed;
@@ -238,8 +238,8 @@ std::pair<int, std::string> RunFormdump(const std::string& arguments) {
 
 TEST(Formdump, ProgramReportsTheReadersMessageInUtf8WithStatus1) {
     std::string prefix = testing::TempDir() + "formdump-" + std::to_string(getpid());
-    std::ofstream(prefix + ".dfm", std::ios::binary) << "TPF0";
-    auto [status, message] = RunFormdump(prefix + ".dfm");
+    std::ofstream(prefix + ".form", std::ios::binary) << "TPF0";
+    auto [status, message] = RunFormdump(prefix + ".form");
     EXPECT_EQ(status, 1);
     EXPECT_EQ(message, "\xE3\x82\xB9\xE3\x83\x88\xE3\x83\xAA\xE3\x83\xBC\xE3\x83\xA0\xE3\x81\x8B\xE3\x82\x89"
                        "\xE3\x81\xAE\xE8\xAA\xAD\xE3\x81\xBF\xE8\xBE\xBC\xE3\x81\xBF\xE3\x82\xA8\xE3\x83\xA9\xE3\x83\xBC\n");
@@ -247,7 +247,7 @@ TEST(Formdump, ProgramReportsTheReadersMessageInUtf8WithStatus1) {
     auto [jsonStatus, jsonMessage] = RunFormdump("--compile " + prefix + ".json");
     EXPECT_EQ(jsonStatus, 1);
     EXPECT_NE(jsonMessage.find("unexpected end of the document"), std::string::npos);
-    std::remove((prefix + ".dfm").c_str());
+    std::remove((prefix + ".form").c_str());
     std::remove((prefix + ".json").c_str());
 }
 

@@ -1,5 +1,5 @@
 // Reading the resource directory of a PE file. The layout is the one the
-// PE/COFF specification gives: the MS-DOS header's e_lfanew leads to "PE\0\0",
+// PE/COFF format defines: the MS-DOS header's e_lfanew leads to "PE\0\0",
 // the COFF file header and the optional header (PE32 or PE32+), whose third
 // data directory locates the resources; relative virtual addresses map to
 // file offsets through the section table. The resource tree has three levels
