@@ -98,6 +98,11 @@ bool TryStrToInt(std::string_view text, int32_t& value) {
     return ReadDecimal(text, value);
 }
 
+bool TryDecimalToInt(std::string_view text, int32_t& value) {
+    if (!text.empty() && text.front() == '+') return false;
+    return ReadDecimal(text, value);
+}
+
 int32_t StrToInt(std::string_view text) {
     int32_t value = 0;
     if (!TryStrToInt(text, value))

@@ -23,6 +23,9 @@ std::string IntToStr(int64_t value);
 // consumed. False for anything else, the empty text included.
 bool TryStrToInt(std::string_view text, int32_t& value);
 int32_t StrToInt(std::string_view text);  // raises EConvertError
+// Reads exactly a decimal integer: an optional "-", then one or more digits,
+// in the signed 32-bit range; nothing before or after (no spaces, no "+").
+bool TryDecimalToInt(std::string_view text, int32_t& value);
 int32_t StrToIntDef(std::string_view text, int32_t defaultValue);
 
 // --- Locale settings ----------------------------------------------------------

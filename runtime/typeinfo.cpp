@@ -3,8 +3,7 @@
 #include "platform/win32.h"
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
-
-#include <cstdlib>
+#include "runtime/textconv.h"
 
 namespace {
 
@@ -28,13 +27,12 @@ int TTypeInfo::MemberOrdinal(std::string_view name) const {
             if (SameName(Members[i], name)) return static_cast<int>(i);
         return -1;
     }
-    // Integer element types: the name is a decimal number.
-    std::string text(name);
-    char* end = nullptr;
-    long value = text.empty() ? 0 : std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || !end || *end != 0)
-        throw EConvertError(FormatResString(SInvalidInteger, {text}));
-    return static_cast<int>(value);
+    // Integer element types: the name is a decimal number, read the same way
+    // in every build (no platform-sized long in between).
+    int32_t value = 0;
+    if (!TryDecimalToInt(name, value))
+        throw EConvertError(FormatResString(SInvalidInteger, {std::string(name)}));
+    return value;
 }
 
 bool TClass::InheritsFrom(const TClass* other) const {
@@ -51,10 +49,15 @@ const TPropInfo* TClass::FindProperty(std::string_view name) const {
 }
 
 TCodePointer TClass::FindMethod(std::string_view name) const {
+    const TMethodEntry* method = FindMethodEntry(name);
+    return method ? method->Code : nullptr;
+}
+
+const TMethodEntry* TClass::FindMethodEntry(std::string_view name) const {
     if (name.size() > 255) name = name.substr(0, 255);
     for (const TClass* cls = this; cls; cls = cls->Parent)
         for (const TMethodEntry& method : cls->Methods)
-            if (SameName(method.Name, name)) return method.Code;
+            if (SameName(method.Name, name)) return &method;
     return nullptr;
 }
 
@@ -105,5 +108,5 @@ constinit const TTypeInfo TypeCurrency{"Currency", pkReal, osSLong, fkCurrency};
 constinit const TTypeInfo TypeDateTime{"TDateTime", pkReal, osSLong, fkDouble};
 constinit const TTypeInfo TypeInt64{"Int64", pkOrdinal64};
 constinit const TTypeInfo TypeVariant{"Variant", pkVariantData};
-constinit const TTypeInfo TypeNotifyEvent{"TNotifyEvent", pkHandler};
+constinit const TTypeInfo TypeNotifyEvent = EventType<TNotifyEvent>("TNotifyEvent");
 constinit const TTypeInfo TypeObject = ObjectType("TObject", &TObject::ClassInfo);
