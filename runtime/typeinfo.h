@@ -53,8 +53,17 @@ struct TMethod {
     friend bool operator==(const TMethod&, const TMethod&) = default;
 };
 
+// The identity of a handler's parameter list. Published methods and event
+// types with the same parameters share one record, so that a method is bound
+// only to an event whose code it can be called as.
+struct TSignature {
+    const TSignature* Self; // distinct contents keep every record distinct
+};
+template <class... Args> inline constexpr TSignature SignatureOf{&SignatureOf<Args...>};
+
 // A typed event slot: a bound method whose code takes the object first.
 template <class... Args> struct TEvent {
+    static constexpr const TSignature* Signature = &SignatureOf<Args...>;
     TMethod Method;
     bool Assigned() const { return Method.Assigned(); }
     void operator()(Args... args) const {
@@ -76,6 +85,7 @@ struct TTypeInfo {
     int MinValue = 0, MaxValue = 0;              // integer element types of sets
     int MaxLength = 0;                           // length-limited strings
     const TClass* ObjectClass = nullptr;         // object references: the class held
+    const TSignature* Signature = nullptr;       // handlers: the parameters of the event
 
     // Member ordinal by name: enumerations search their names ASCII
     // case-insensitively (-1 when absent or empty); integer element types
@@ -105,6 +115,7 @@ struct TPropInfo {
 struct TMethodEntry {
     const char* Name;
     TCodePointer Code;
+    const TSignature* Signature = nullptr; // its parameters (after the object)
 };
 
 // A class record.
@@ -123,6 +134,8 @@ struct TClass {
     // Published method by name (ASCII case-insensitive, at most 255 bytes
     // compared), searching the class and then its ancestors.
     TCodePointer FindMethod(std::string_view name) const;
+    // The same search, giving the method's whole entry; null when none.
+    const TMethodEntry* FindMethodEntry(std::string_view name) const;
 };
 
 // ASCII case-insensitive equality, the rule for every name of the class model.
@@ -226,6 +239,7 @@ template <auto Setter> void Set(TObject* object, const TPropValue& value) {
 template <auto Method> struct Trampoline;
 template <class C, class... A, void (C::*Method)(A...)> struct Trampoline<Method> {
     static void Call(TObject* self, A... args) { (static_cast<C*>(self)->*Method)(args...); }
+    static constexpr const TSignature* Signature = &SignatureOf<A...>;
 };
 
 }  // namespace typeinfo_detail
@@ -254,7 +268,8 @@ constexpr TPropInfo FieldProperty(const char* name, const TTypeInfo* type,
 // A published method: name and a code address that calls Method on the object.
 template <auto Method> constexpr TMethodEntry PublishedMethod(const char* name) {
     return TMethodEntry{name,
-                        reinterpret_cast<TCodePointer>(&typeinfo_detail::Trampoline<Method>::Call)};
+                        reinterpret_cast<TCodePointer>(&typeinfo_detail::Trampoline<Method>::Call),
+                        typeinfo_detail::Trampoline<Method>::Signature};
 }
 
 // The class record of T, derived from Base.
@@ -291,6 +306,13 @@ constexpr TTypeInfo SetType(const char* name, const TTypeInfo* element,
 // An integer type with an identity of its own (colours, character sets, cursors).
 constexpr TTypeInfo NamedIntegerType(const char* name, TOrdinalStorage storage = osSLong) {
     return TTypeInfo{name, pkOrdinal, storage};
+}
+
+// The type of an event property of the slot type Event (a TEvent).
+template <class Event> constexpr TTypeInfo EventType(const char* name) {
+    TTypeInfo info{name, pkHandler};
+    info.Signature = Event::Signature;
+    return info;
 }
 
 // The type of a property that holds an object of the class.

@@ -36,10 +36,10 @@ constinit const TTypeInfo TypePosition = EnumType("TPosition", positionNames);
 constinit const TTypeInfo TypeFormStyle = EnumType("TFormStyle", formStyleNames);
 constinit const TTypeInfo TypePrintScale = EnumType("TPrintScale", printScaleNames);
 constinit const TTypeInfo TypeIconObject = ObjectType("TIcon", &TIcon::ClassInfo);
-constinit const TTypeInfo TypeCloseEvent{"TCloseEvent", pkHandler};
-constinit const TTypeInfo TypeCloseQueryEvent{"TCloseQueryEvent", pkHandler};
-constinit const TTypeInfo TypeShortCutEvent{"TShortCutEvent", pkHandler};
-constinit const TTypeInfo TypeHelpEvent{"THelpEvent", pkHandler};
+constinit const TTypeInfo TypeCloseEvent = EventType<TCloseEvent>("TCloseEvent");
+constinit const TTypeInfo TypeCloseQueryEvent = EventType<TCloseQueryEvent>("TCloseQueryEvent");
+constinit const TTypeInfo TypeShortCutEvent = EventType<TShortCutEvent>("TShortCutEvent");
+constinit const TTypeInfo TypeHelpEvent = EventType<THelpEvent>("THelpEvent");
 
 constexpr TBorderIcons DefaultBorderIcons = BorderIconSet({biSystemMenu, biMinimize, biMaximize});
 
