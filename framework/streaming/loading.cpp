@@ -13,6 +13,8 @@ struct TLoadBatch {
 };
 
 thread_local TLoadBatch loadBatch;
+// The own lists of the reads running on this thread without a batch.
+thread_local std::vector<TLoadedList*> readerLists;
 
 bool OwnedBy(const TComponent* component, const TComponent* owner) {
     for (const TComponent* c = component; c; c = c->Owner())
@@ -56,4 +58,14 @@ void ForgetLoadedComponent(TComponent* component) {
     };
     forget(loadBatch.current.get());
     for (auto& list : loadBatch.suspended) forget(list.get());
+    for (TLoadedList* list : readerLists)
+        forget(list);
+}
+
+TActiveLoadedList::TActiveLoadedList(TLoadedList& list) : list_(list) {
+    readerLists.push_back(&list_);
+}
+
+TActiveLoadedList::~TActiveLoadedList() {
+    std::erase(readerLists, &list_);
 }

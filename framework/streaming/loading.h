@@ -28,6 +28,20 @@ void CloseLoadBatch();
 TLoadedList* CurrentLoadBatch();
 
 // Removes the component and every component it owns, directly or not, from
-// the load lists of the thread, so that none of them is called after it is
-// destroyed.
+// the load lists of the thread (the batches and the lists of the reads that
+// run without one), so that none of them is called after it is destroyed.
+// Every component calls it when it is destroyed.
 void ForgetLoadedComponent(TComponent* component);
+
+// Makes a reader's own load list (a read without an open batch) known to
+// ForgetLoadedComponent while it exists.
+class TActiveLoadedList {
+public:
+    explicit TActiveLoadedList(TLoadedList& list);
+    ~TActiveLoadedList();
+    TActiveLoadedList(const TActiveLoadedList&) = delete;
+    TActiveLoadedList& operator=(const TActiveLoadedList&) = delete;
+
+private:
+    TLoadedList& list_;
+};

@@ -1,6 +1,7 @@
 // The reader's side of the component classes: their default description
 // hooks and the custom properties every component declares.
 #include "framework/classes/component.h"
+#include "framework/streaming/loading.h"
 #include "framework/streaming/reader.h"
 #include "framework/streaming/references.h"
 #include "framework/streaming/writer.h"
@@ -9,6 +10,9 @@ void TPersistent::DeclareExtraProperties(TFiler&) {}
 
 void TPersistent::Destroy() {
     DropRefsOf(this);
+    // A component destroyed while a read runs (by a property setter, say)
+    // must not receive its after-loading call.
+    if (auto* component = As<TComponent>(this)) ForgetLoadedComponent(component);
     TObject::Destroy();
 }
 

@@ -138,6 +138,8 @@ public:
     int32_t StreamOffset();
 
     // --- Value readers (also for custom property procedures) -----------------
+    // A value whose tag the reader cannot use is skipped whole, then 65506 is
+    // raised (the variant reader raises the stream read error).
     std::string ReadShortText();
     int32_t ReadIntValue();
     int64_t ReadInt64Value();
@@ -196,8 +198,14 @@ private:
     void StepBack() { --FChunkPos; }
     void SkipBytes(int64_t count);
     [[noreturn]] void RaiseInvalidValue();
+    // Raises 65506 for a value whose tag (just taken) the reader cannot use,
+    // after skipping the whole value.
+    [[noreturn]] void RaiseWrongTag();
     [[noreturn]] void RaisePropertyMissing();
     void ReadBody(TComponent* component);
+    // Runs read with a pending reference list of its own and resolves the
+    // references it collected (the outermost body of a read).
+    void CollectReferences(const std::function<void()>& read);
     void AssignValue(TPersistent* object, const TPropInfo* property);
     void AssignObjectRef(TPersistent* object, const TPropInfo* property);
     const TClass* ResolveComponentClass(std::string_view className);

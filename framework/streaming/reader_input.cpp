@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 constinit const TClass TFiler::ClassInfo = MakeClass<TFiler>("TFiler", &TObject::ClassInfo);
 constinit const TClass TReader::ClassInfo = MakeClass<TReader>("TReader", &TFiler::ClassInfo);
@@ -123,11 +124,16 @@ uint8_t TReader::PeekTag() {
 
 void TReader::RaiseInvalidValue() { throw EReadError(LoadResString(SInvalidPropertyValue)); }
 
-void TReader::ExpectTag(uint8_t tag) {
-    if (TakeTag() == tag) return;
+void TReader::RaiseWrongTag() {
+    // The tag was just taken: step back over it and skip the whole value, so
+    // that an error OnReadError accepts leaves the reader at the next record.
     StepBack();
     SkipAnyValue();
     RaiseInvalidValue();
+}
+
+void TReader::ExpectTag(uint8_t tag) {
+    if (TakeTag() != tag) RaiseWrongTag();
 }
 
 bool TReader::AtListEnd() { return PeekTag() == tgEnd; }
@@ -175,7 +181,7 @@ int32_t TReader::ReadIntValue() {
         TakeBytes(bytes, 4);
         return LittleEndian<int32_t>(bytes);
     default:
-        RaiseInvalidValue();
+        RaiseWrongTag();
     }
 }
 
@@ -247,12 +253,12 @@ std::string TReader::ReadTextValue() {
     case tgLongText:
         return ReadBytes(ReadLength());
     default:
-        RaiseInvalidValue();
+        RaiseWrongTag();
     }
 }
 
 std::u16string TReader::ReadWideTextValue() {
-    if (TakeTag() != tgWideText) RaiseInvalidValue();
+    if (TakeTag() != tgWideText) RaiseWrongTag();
     std::string bytes = ReadBytes(2 * static_cast<int64_t>(ReadLength()));
     std::u16string text(bytes.size() / 2, u'\0');
     for (size_t i = 0; i < text.size(); ++i)
@@ -275,13 +281,14 @@ std::string TReader::ReadNameValue() {
     case tgEnd:
         return "Null";
     default:
-        RaiseInvalidValue();
+        RaiseWrongTag();
     }
 }
 
 uint32_t TReader::ReadSetValue(const TTypeInfo* elementType) {
+    // A value of another kind is skipped whole; its payload holds no names.
+    if (TakeTag() != tgNameSet) RaiseWrongTag();
     try {
-        if (TakeTag() != tgNameSet) RaiseInvalidValue();
         uint32_t mask = 0;
         for (std::string name = ReadShortText(); !name.empty(); name = ReadShortText()) {
             int ordinal = elementType ? elementType->MemberOrdinal(name) : -1;
@@ -346,6 +353,8 @@ TVariant TReader::ReadVariantValue() {
         value.Wide = ReadWideTextValue();
         break;
     default:
+        // Skipped first, so that a handled error goes on at the next record.
+        SkipAnyValue();
         RaiseReadError();
     }
     return value;
@@ -424,7 +433,10 @@ void TReader::SkipPropertyRecord() {
 }
 
 void TReader::SkipComponentRecord(bool withHeader) {
-    TNesting nesting(*this);
+    // Without its header this is the rest of a record whose level LoadChild
+    // already counts; only a record of its own goes one level deeper.
+    std::optional<TNesting> nesting;
+    if (withHeader) nesting.emplace(*this);
     if (withHeader) {
         TPrefixFlags flags;
         int32_t position = 0;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -84,6 +85,7 @@ TComponent* TReader::LoadRoot(TComponent* root) {
     TComponent* const given = root;
     TComponent* created = nullptr;
     std::unique_ptr<TLoadedList> ownList;
+    std::optional<TActiveLoadedList> activeList;
     try {
         TPrefixFlags flags;
         int32_t position = 0;
@@ -106,6 +108,7 @@ TComponent* TReader::LoadRoot(TComponent* root) {
         FLoadedList = CurrentLoadBatch();
         if (!FLoadedList) {
             ownList = std::make_unique<TLoadedList>();
+            activeList.emplace(*ownList);
             FLoadedList = ownList.get();
         }
         if (std::find(FLoadedList->begin(), FLoadedList->end(), root) == FLoadedList->end())
@@ -212,6 +215,10 @@ void TReader::LoadBody(TComponent* component) {
     }
     // The outermost body collects the references of the whole read and
     // resolves them at its end.
+    CollectReferences([&] { ReadBody(component); });
+}
+
+void TReader::CollectReferences(const std::function<void()>& read) {
     TFixupList references;
     TActiveFixupList active(references);
     FPendingRefs = &references;
@@ -219,7 +226,7 @@ void TReader::LoadBody(TComponent* component) {
         TFixupList*& field;
         ~TClear() { field = nullptr; }
     } clear{FPendingRefs};
-    ReadBody(component);
+    read();
     ApplyPendingRefs(*this);
 }
 
@@ -333,8 +340,17 @@ void TReader::AssignValue(TPersistent* object, const TPropInfo* property) {
             TakeTag();
             SetProperty(object, property, TMethod{});
         } else {
-            TCodePointer code = LookupMethod(FRootComponent, ReadNameValue());
-            if (code) SetProperty(object, property, TMethod{code, FRootComponent});
+            std::string name = ReadNameValue();
+            TCodePointer code = LookupMethod(FRootComponent, name);
+            if (!code) break;
+            // A published method is bound only to an event of its own
+            // parameters: the event calls the code as the event's type.
+            // Code that OnMethodLookup supplies is the hook's to vouch for.
+            const TMethodEntry* method =
+                FRootComponent ? FRootComponent->ClassType()->FindMethodEntry(name) : nullptr;
+            if (method && method->Code == code && method->Signature != type->Signature)
+                RaiseInvalidValue();
+            SetProperty(object, property, TMethod{code, FRootComponent});
         }
         break;
     case pkVariantData:
@@ -368,14 +384,19 @@ void TReader::AssignObjectRef(TPersistent* object, const TPropInfo* property) {
         return;
     }
     default: {
-        std::string name = ReadNameValue();
-        if (!FPendingRefs) return;  // references are resolved by the outermost body only
         TOwned<TPropFixup> fixup(new TPropFixup());
         fixup->FTarget = object;
         fixup->FTargetRoot = FRootComponent;
         fixup->FTargetProp = property;
-        fixup->FPathText = std::move(name);
-        FPendingRefs->push_back(std::move(fixup));
+        fixup->FPathText = ReadNameValue();
+        if (FPendingRefs) {
+            FPendingRefs->push_back(std::move(fixup));
+            return;
+        }
+        // A property record read outside a whole body (a user of the reader
+        // calling LoadProperty): its reference is resolved at once, as the
+        // end of a body would.
+        CollectReferences([&] { FPendingRefs->push_back(std::move(fixup)); });
         return;
     }
     }

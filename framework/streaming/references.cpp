@@ -4,6 +4,8 @@
 #include "framework/streaming/loading.h"
 #include "framework/streaming/reader.h"
 #include "framework/streaming/registries.h"
+#include "runtime/exceptions.h"
+#include "runtime/resstrings.h"
 
 #include <algorithm>
 #include <mutex>
@@ -27,6 +29,23 @@ TPendingGlobalRefs& PendingGlobalRefs() {
 // The pending lists of the reads running on this thread.
 thread_local std::vector<TFixupList*> activeLists;
 
+// Whether the property can hold the component: a property typed with a class
+// holds only components of that class or one derived from it.
+bool Fits(const TPropFixup& fixup, const TComponent* target) {
+    const TClass* held = fixup.FTargetProp->Type ? fixup.FTargetProp->Type->ObjectClass : nullptr;
+    return !target || !held || target->ClassType()->InheritsFrom(held);
+}
+
+// The property-value error for a reference to a component of the wrong
+// class, named as an error in the property's record is.
+std::string WrongClassMessage(const TPropFixup& fixup) {
+    auto* component = As<TComponent>(fixup.FTarget);
+    std::string owner =
+        component && !component->Name().empty() ? component->Name() : fixup.FTarget->ClassName();
+    return FormatResString(SPropertyReadError, {owner, ".", fixup.FTargetProp->Name,
+                                                LoadResString(SInvalidPropertyValue)});
+}
+
 void SetReference(TPropFixup& fixup, TComponent* target) {
     fixup.FTargetProp->Set(fixup.FTarget, TPropValue(static_cast<TObject*>(target)));
 }
@@ -41,10 +60,17 @@ bool PropertyHoldsObject(const TPropFixup& fixup) {
 // Removes, from the last entry to the first, the entries the predicate selects.
 template <class Predicate> void DropFromLast(TFixupList& list, Predicate selects) {
     for (size_t i = list.size(); i-- > 0;)
-        if (i < list.size() && selects(*list[i])) {
+        if (i < list.size() && list[i] && selects(*list[i])) {
             TOwned<TPropFixup> dropped = std::move(list[i]);
             list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
         }
+}
+
+// Destroys the entries the predicate selects but keeps their places, so that
+// a walk of the list by index (ApplyPendingRefs) stays in step.
+template <class Predicate> void DropInPlace(TFixupList& list, Predicate selects) {
+    for (TOwned<TPropFixup>& entry : list)
+        if (entry && selects(*entry)) entry.reset();
 }
 
 }  // namespace
@@ -74,29 +100,36 @@ void ApplyPendingRefs(TReader& reader) {
     TFixupList* pending = reader.PendingRefs();
     if (!pending) return;
     TPendingGlobalRefs& global = PendingGlobalRefs();
-    for (size_t i = 0; i < pending->size();) {
-        TPropFixup& fixup = *(*pending)[i];
-        std::string name = fixup.FPathText;
+    // A setter may destroy objects whose references wait further on in the
+    // list; those entries are emptied in place (DropRefsOf), never erased, and
+    // each entry is out of the list while its own property is set.
+    for (size_t i = 0; i < pending->size(); ++i) {
+        TOwned<TPropFixup> fixup = std::move((*pending)[i]);
+        if (!fixup) continue;
+        std::string name = fixup->FPathText;
         reader.AdjustReference(name);
-        TComponent* target = FindByPath(fixup.FTargetRoot, name);
+        TComponent* target = FindByPath(fixup->FTargetRoot, name);
         {
             // The last reference read for a property wins.
             std::lock_guard guard(global.lock);
             DropFromLast(global.entries, [&](const TPropFixup& entry) {
-                return entry.FTarget == fixup.FTarget && entry.FTargetProp == fixup.FTargetProp;
+                return entry.FTarget == fixup->FTarget && entry.FTargetProp == fixup->FTargetProp;
             });
         }
         size_t dot = name.find('.');
         if (target || dot == std::string::npos) {
-            SetReference(fixup, target);
-            ++i;
+            if (!Fits(*fixup, target)) {
+                std::string message = WrongClassMessage(*fixup);
+                if (!reader.ReportError(message)) throw EReadError(message);
+                continue;
+            }
+            SetReference(*fixup, target);
             continue;
         }
-        fixup.FRootText = name.substr(0, dot);
-        fixup.FPathText = name.substr(dot + 1);
+        fixup->FRootText = name.substr(0, dot);
+        fixup->FPathText = name.substr(dot + 1);
         std::lock_guard guard(global.lock);
-        global.entries.push_back(std::move((*pending)[i]));
-        pending->erase(pending->begin() + static_cast<std::ptrdiff_t>(i));
+        global.entries.push_back(std::move(fixup));
     }
 }
 
@@ -105,6 +138,9 @@ void ApplyGlobalRefs() {
     TWriteGuard nameSpace(NameSpaceLock());
     TPendingGlobalRefs& global = PendingGlobalRefs();
     std::lock_guard guard(global.lock);
+    // A reference to a component of the wrong class is reported once every
+    // entry has had its turn, so that one bad entry does not hold up the rest.
+    std::string wrongClass;
     for (size_t i = 0; i < global.entries.size();) {
         TPropFixup& fixup = *global.entries[i];
         TComponent* root = GlobalComponentLookup(fixup.FRootText);
@@ -116,8 +152,14 @@ void ApplyGlobalRefs() {
         // does cannot reach this entry.
         TOwned<TPropFixup> entry = std::move(global.entries[i]);
         global.entries.erase(global.entries.begin() + static_cast<std::ptrdiff_t>(i));
-        if (root) SetReference(*entry, FindByPath(root, entry->FPathText));
+        if (!root) continue;
+        TComponent* target = FindByPath(root, entry->FPathText);
+        if (Fits(*entry, target))
+            SetReference(*entry, target);
+        else if (wrongClass.empty())
+            wrongClass = WrongClassMessage(*entry);
     }
+    if (!wrongClass.empty()) throw EReadError(wrongClass);
 }
 
 void DropGlobalRefs(TComponent* root, std::string_view rootName) {
@@ -130,7 +172,8 @@ void DropGlobalRefs(TComponent* root, std::string_view rootName) {
 
 void DropRefsOf(const TPersistent* object) {
     auto targets = [&](const TPropFixup& entry) { return entry.FTarget == object; };
-    for (TFixupList* list : activeLists) DropFromLast(*list, targets);
+    for (TFixupList* list : activeLists)
+        DropInPlace(*list, targets);
     TPendingGlobalRefs& global = PendingGlobalRefs();
     std::lock_guard guard(global.lock);
     DropFromLast(global.entries, targets);

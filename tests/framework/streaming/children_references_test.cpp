@@ -4,6 +4,40 @@
 
 namespace {
 
+// A component whose "Reap" setter destroys the component it is given.
+class TSampleReaper : public TComponent {
+public:
+    DECLARE_CLASS_INFO()
+    TComponent* Reaped() const { return nullptr; }
+    void SetReap(TComponent* victim) { FreeObject(victim); }
+};
+
+constinit const TTypeInfo TypeReapTarget = ObjectType("TComponent", &TComponent::ClassInfo);
+constexpr TPropInfo reaperProperties[] = {
+    Property<&TSampleReaper::Reaped, &TSampleReaper::SetReap>("Reap", &TypeReapTarget),
+};
+
+} // namespace
+
+constinit const TClass TSampleReaper::ClassInfo =
+    MakeClass<TSampleReaper>("TSampleReaper", &TComponent::ClassInfo, reaperProperties);
+
+namespace {
+
+// Reads bytes into root with a reader whose OnReadError accepts every error;
+// returns the messages offered.
+std::vector<std::string> ReadAccepting(const std::vector<uint8_t>& bytes, TComponent* root) {
+    std::vector<std::string> messages;
+    TMemoryStream stream(bytes);
+    TReader reader(stream, TReader::DefaultChunkSize);
+    reader.OnReadError = [&](TReader&, const std::string& message, bool& handled) {
+        messages.push_back(message);
+        handled = true;
+    };
+    reader.LoadRoot(root);
+    return messages;
+}
+
 class ChildrenAndReferences : public StreamingTest {
 protected:
     void SetUp() override {
@@ -15,6 +49,14 @@ protected:
         d->WriteHeader(cls, name);
         if (properties) properties(d);
         d.End().End();
+    }
+    // The description of a root "Second" with one child "Target".
+    static std::vector<uint8_t> SecondRoot() {
+        TDescription d;
+        d.Root("TSampleForm", "Second").End();
+        Child(d, "TSampleChild", "Target");
+        d.End();
+        return d.Bytes();
     }
 };
 
@@ -162,11 +204,7 @@ TEST_F(ChildrenAndReferences, ReferencesToAnotherRootWaitForIt) {
     // Forms are listed before they are read, still without a name.
     TOwned<TSampleForm> second(NewComponent<TSampleForm>(nullptr));
     roots.push_back(second.get());
-    TDescription other;
-    other.Root("TSampleForm", "Second").End();
-    Child(other, "TSampleChild", "Target");
-    other.End();
-    ReadInto(other.Bytes(), second.get());
+    ReadInto(SecondRoot(), second.get());
     EXPECT_EQ(second->Name(), "Second");
     EXPECT_EQ(a->Partner, second->FindComponent("Target"));
     EXPECT_EQ(PendingGlobalRefCount(), 0u);
@@ -219,4 +257,128 @@ TEST_F(ChildrenAndReferences, FindByPathFollowsOwnedComponents) {
         EXPECT_EQ(FindByPath(form.get(), path), nullptr) << path;
 }
 
-}  // namespace
+} // namespace
+
+namespace {
+
+TEST_F(ChildrenAndReferences, AChildErrorAtTheDeepestLevelIsStillOfferedToTheHandler) {
+    TOwned<TSampleForm> form(NewComponent<TSampleForm>(nullptr));
+    TDescription d;
+    d.Root("TSampleForm", "Main").End();
+    // Children nested as deep as the reader allows; the deepest one's class is unknown.
+    for (int level = 1; level < TReader::MaxNesting; ++level) {
+        d->WriteHeader("TSampleChild", "C" + std::to_string(level));
+        d.End();
+    }
+    d->WriteHeader("TUnknown", "Deepest");
+    d.Path("Tag")->WriteInteger(1);
+    d.End().End();
+    for (int level = 1; level < TReader::MaxNesting; ++level)
+        d.End();
+    d.End();
+    std::vector<std::string> messages = ReadAccepting(d.Bytes(), form.get());
+    EXPECT_EQ(messages, std::vector<std::string>{FormatResString(SClassNotFound, {"TUnknown"})});
+    EXPECT_EQ(form->ComponentCount(), TReader::MaxNesting - 1);
+
+    // One level more is a malformed description.
+    TDescription deeper;
+    deeper.Root("TSampleForm", "Main").End();
+    for (int level = 1; level <= TReader::MaxNesting + 1; ++level) {
+        deeper->WriteHeader("TSampleChild", "D" + std::to_string(level));
+        deeper.End();
+    }
+    TOwned<TSampleForm> other(NewComponent<TSampleForm>(nullptr));
+    EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(deeper.Bytes(), other.get()); }),
+              Text(SInvalidStreamFormat));
+}
+
+TEST_F(ChildrenAndReferences, AReferenceToAComponentOfTheWrongClassIsAPropertyValueError) {
+    auto description = [](std::string_view peer) {
+        TDescription d;
+        d.Root("TSampleForm", "Main").End();
+        Child(d, "TSampleChild", "Kid", [&](TDescription& c) { c.Path("Peer")->WriteName(peer); });
+        Child(d, "TSampleSink", "Sink");
+        d.End();
+        return d.Bytes();
+    };
+    TOwned<TSampleForm> form(NewComponent<TSampleForm>(nullptr));
+    ReadInto(description("Sink"), form.get());
+    auto* kid = As<TSampleChild>(form->FindComponent("Kid"));
+    ASSERT_NE(kid, nullptr);
+    EXPECT_EQ(kid->Peer, form->FindComponent("Sink"));
+
+    const std::string wrongClass = PropertyError("Kid", "Peer", Text(SInvalidPropertyValue));
+    TOwned<TSampleForm> second(NewComponent<TSampleForm>(nullptr));
+    EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(description("Kid"), second.get()); }),
+              wrongClass);
+
+    // Accepted by the handler, the property is left as it was and the read goes on.
+    TOwned<TSampleForm> third(NewComponent<TSampleForm>(nullptr));
+    EXPECT_EQ(ReadAccepting(description("kid"), third.get()), std::vector<std::string>{wrongClass});
+    auto* thirdKid = As<TSampleChild>(third->FindComponent("Kid"));
+    ASSERT_NE(thirdKid, nullptr);
+    EXPECT_EQ(thirdKid->Peer, nullptr);
+}
+
+TEST_F(ChildrenAndReferences, AWrongClassInAnotherRootIsReportedWhenThatRootIsRead) {
+    TOwned<TSampleForm> first(NewComponent<TSampleForm>(nullptr));
+    TDescription d;
+    d.Root("TSampleForm", "First").End();
+    Child(d, "TSampleChild", "A", [](TDescription& c) {
+        c.Path("Peer")->WriteName("Second.Target");
+        c.Path("Partner")->WriteName("Second.Target");
+    });
+    d.End();
+    ReadInto(d.Bytes(), first.get());
+    roots.push_back(first.get());
+    EXPECT_EQ(PendingGlobalRefCount(), 2u);
+
+    TOwned<TSampleForm> second(NewComponent<TSampleForm>(nullptr));
+    roots.push_back(second.get());
+    EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(SecondRoot(), second.get()); }),
+              PropertyError("A", "Peer", Text(SInvalidPropertyValue)));
+    // The entry that fits was set all the same; none is left waiting.
+    auto* a = As<TSampleChild>(first->FindComponent("A"));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->Partner, second->FindComponent("Target"));
+    EXPECT_EQ(a->Peer, nullptr);
+    EXPECT_EQ(PendingGlobalRefCount(), 0u);
+    roots.clear();
+}
+
+TEST_F(ChildrenAndReferences, AReferenceReadOutsideAWholeBodyIsResolvedAtOnce) {
+    TOwned<TSampleForm> form(NewComponent<TSampleForm>(nullptr));
+    TSampleChild* kid = NewComponent<TSampleChild>(form.get());
+    kid->SetName("Kid");
+    TDescription d;
+    d.Path("Partner")->WriteName("Kid");
+    d.Path("Partner")->WriteName("Later.Thing");
+    TMemoryStream stream(d.Bytes());
+    TReader reader(stream, TReader::DefaultChunkSize);
+    reader.AssignRoot(form.get());
+    reader.LoadProperty(kid);
+    EXPECT_EQ(kid->Partner, kid);
+    EXPECT_EQ(reader.PendingRefs(), nullptr);
+    // A name in another root waits for it as a body's reference would.
+    reader.LoadProperty(kid);
+    EXPECT_EQ(PendingGlobalRefCount(), 1u);
+}
+
+TEST_F(ChildrenAndReferences, ASetterThatDestroysAComponentDoesNotMakeTheWalkSkipAReference) {
+    RegisterComponentClass(&TSampleReaper::ClassInfo);
+    TOwned<TSampleForm> form(NewComponent<TSampleForm>(nullptr));
+    TDescription d;
+    d.Root("TSampleForm", "Main").End();
+    // Pending in this order: B's, A's (which destroys B), C's.
+    Child(d, "TSampleChild", "B", [](TDescription& c) { c.Path("Partner")->WriteName("C"); });
+    Child(d, "TSampleReaper", "A", [](TDescription& c) { c.Path("Reap")->WriteName("B"); });
+    Child(d, "TSampleChild", "C", [](TDescription& c) { c.Path("Partner")->WriteName("A"); });
+    d.End();
+    ReadInto(d.Bytes(), form.get());
+    EXPECT_EQ(form->FindComponent("B"), nullptr);
+    auto* c = As<TSampleChild>(form->FindComponent("C"));
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Partner, form->FindComponent("A"));
+}
+
+} // namespace

@@ -106,6 +106,21 @@ TEST_F(PropertyValues, SetsTakeMemberNamesAndIgnoreOrdinalsAbove31) {
               PropertyError("Sink", "Styles", Text(SInvalidPropertyValue)));
 }
 
+TEST_F(PropertyValues, IntegerSetElementsAreExactlyDecimalIntegersInRange) {
+    ReadSink([](TDescription& d) {
+        std::vector<std::string> ranges{"-7", "0", "31", "2147483647"};
+        d.Path("Ranges")->WriteNameSet(ranges);
+    });
+    EXPECT_EQ(sink->Ranges, 0x80000001u);
+    // Beyond 32 bits, blanks, a line break, a plus sign, hexadecimal: not decimal integers.
+    for (const char* element : {"4294967299", "2147483648", " 3", "3\n", "+3", "0x3", "3 ", "-"}) {
+        std::vector<std::string> names{element};
+        EXPECT_EQ(ErrorOf([&](TDescription& d) { d.Path("Ranges")->WriteNameSet(names); }),
+                  PropertyError("Sink", "Ranges", FormatResString(SInvalidInteger, {element})))
+            << element;
+    }
+}
+
 TEST_F(PropertyValues, CollectionsKeepTheirItemsForAnEmptyListAndAreReplacedOtherwise) {
     ReadSink([](TDescription& d) {
         d.Path("Items")->WriteTag(tgItems);
@@ -152,6 +167,15 @@ TEST_F(PropertyValues, HandlersBindToPublishedMethodsOfTheRoot) {
     description.End().End();
     EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(description.Bytes(), form.get()); }),
               PropertyError("FormMain", "OnCreate", Text(SInvalidPropertyValue)));
+
+    // A published method of other parameters than the event's is not bound.
+    TOwned<TSampleForm> other(NewComponent<TSampleForm>(nullptr));
+    TDescription shape;
+    shape.Root("TFormMain", "FormMain").Path("OnCreate")->WriteName("formresize");
+    shape.End().End();
+    EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(shape.Bytes(), other.get()); }),
+              PropertyError("FormMain", "OnCreate", Text(SInvalidPropertyValue)));
+    EXPECT_FALSE(other->OnCreate.Assigned());
 }
 
 TEST_F(PropertyValues, VariantsFollowTheTagsOfTheirValues) {
@@ -223,6 +247,13 @@ TEST_F(PropertyValues, HandledErrorsLeaveTheReaderAtTheNextRecord) {
     description.Path("Styles")->WriteNameSet(bad);                  // the rest of the set is skipped
     description.Path("Opaque")->WriteInteger(99);                   // no conversion: skipped, nothing set
     description.Path("Data")->WriteInteger(5);                      // custom binary without a blob
+    // Values of the wrong kind are skipped whole, whichever reader met them.
+    description.Path("Number")->WriteText("seven");
+    description.Path("Text")->WriteInteger(300);
+    description.Path("Align")->WriteInteger(5);
+    description.Path("Ranges")->WriteText("3");
+    description.Path("Ratio")->WriteName("pi");
+    description.Path("Variant").Raw({tgValueList, tgSigned8, 1, tgEnd});
     description.Path("Text")->WriteText("last");
     description.End().End();
     TMemoryStream stream(description.Bytes());
@@ -241,6 +272,12 @@ TEST_F(PropertyValues, HandledErrorsLeaveTheReaderAtTheNextRecord) {
                             PropertyError("Sink", "ReadOnly", Text(SReadOnlyProperty)),
                             PropertyError("Sink", "Styles", Text(SInvalidPropertyValue)),
                             PropertyError("Sink", "Data", Text(SInvalidPropertyValue)),
+                            PropertyError("Sink", "Number", Text(SInvalidPropertyValue)),
+                            PropertyError("Sink", "Text", Text(SInvalidPropertyValue)),
+                            PropertyError("Sink", "Align", Text(SInvalidPropertyValue)),
+                            PropertyError("Sink", "Ranges", Text(SInvalidPropertyValue)),
+                            PropertyError("Sink", "Ratio", Text(SInvalidPropertyValue)),
+                            PropertyError("Sink", "Variant", Text(SReadError)),
                         }));
 }
 

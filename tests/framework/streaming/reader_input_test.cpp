@@ -64,29 +64,48 @@ TEST(ReaderInput, IntegerTagsStandInForFloatsCurrencyDatesAnd64Bits) {
     EXPECT_EQ(in->ReadInt64Value(), 9);
 }
 
-TEST(ReaderInput, WrongTagsConsumeWhatEachReaderIsDocumentedToConsume) {
+TEST(ReaderInput, AWrongTagSkipsTheWholeValue) {
     struct Case {
         const char* reader;
         std::function<void(TReader&)> read;
         std::vector<uint8_t> bytes;
         int32_t consumed;
     } cases[] = {
-        // Integer, float, text and name readers take the tag only.
-        {"ReadIntValue", [](TReader& r) { r.ReadIntValue(); }, {tgShortText, 2, 'a', 'b'}, 1},
-        {"ReadFloatValue", [](TReader& r) { r.ReadFloatValue(); }, {tgName, 1, 'a'}, 1},
-        {"ReadCurrencyValue", [](TReader& r) { r.ReadCurrencyValue(); }, {tgFloat80, 0, 0}, 1},
-        {"ReadTextValue", [](TReader& r) { r.ReadTextValue(); }, {tgName, 1, 'a'}, 1},
-        {"ReadWideTextValue", [](TReader& r) { r.ReadWideTextValue(); }, {tgLongText, 1, 0, 0, 0, 'a'}, 1},
-        {"ReadNameValue", [](TReader& r) { r.ReadNameValue(); }, {tgShortText, 1, 'a'}, 1},
-        // ExpectTag and the character reader skip the whole value.
+        {"ReadIntValue", [](TReader& r) { r.ReadIntValue(); }, {tgShortText, 2, 'a', 'b', 0x55}, 4},
+        {"ReadFloatValue", [](TReader& r) { r.ReadFloatValue(); }, {tgName, 1, 'a', 0x55}, 3},
+        {"ReadCurrencyValue",
+         [](TReader& r) { r.ReadCurrencyValue(); },
+         {tgFloat80, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F, 0x55},
+         11},
+        {"ReadInt64Value",
+         [](TReader& r) { r.ReadInt64Value(); },
+         {tgFloat32, 0, 0, 0x80, 0x3F, 0x55},
+         5},
+        {"ReadTextValue", [](TReader& r) { r.ReadTextValue(); }, {tgName, 1, 'a', 0x55}, 3},
+        {"ReadWideTextValue",
+         [](TReader& r) { r.ReadWideTextValue(); },
+         {tgLongText, 1, 0, 0, 0, 'a', 0x55},
+         6},
+        {"ReadNameValue", [](TReader& r) { r.ReadNameValue(); }, {tgShortText, 1, 'a', 0x55}, 3},
         {"ExpectTag", [](TReader& r) { r.ExpectTag(tgEnd); }, {tgShortText, 2, 'a', 'b', 0x55}, 4},
-        {"ReadCharValue tag", [](TReader& r) { r.ReadCharValue(); }, {tgName, 2, 'a', 'b', 0x55}, 4},
-        {"ReadCharValue length", [](TReader& r) { r.ReadCharValue(); }, {tgShortText, 2, 'a', 'b', 0x55}, 4},
-        // A set reads on to its closing empty name.
-        {"ReadSetValue tag", [](TReader& r) { r.ReadSetValue(TypeSampleFontStyles.ElementType); },
-         {tgName, 1, 'x', 0, 0x55}, 4},
-        {"ReadSetValue member", [](TReader& r) { r.ReadSetValue(TypeSampleFontStyles.ElementType); },
-         {tgNameSet, 1, 'x', 6, 'f', 's', 'B', 'o', 'l', 'd', 0, 0x55}, 11},
+        {"ReadCharValue tag",
+         [](TReader& r) { r.ReadCharValue(); },
+         {tgName, 2, 'a', 'b', 0x55},
+         4},
+        {"ReadCharValue length",
+         [](TReader& r) { r.ReadCharValue(); },
+         {tgShortText, 2, 'a', 'b', 0x55},
+         4},
+        // The payload of a value of another kind is not read as set names.
+        {"ReadSetValue tag",
+         [](TReader& r) { r.ReadSetValue(TypeSampleFontStyles.ElementType); },
+         {tgSigned8, 5, 0x55},
+         2},
+        // An unknown member: the set reads on to its closing empty name.
+        {"ReadSetValue member",
+         [](TReader& r) { r.ReadSetValue(TypeSampleFontStyles.ElementType); },
+         {tgNameSet, 1, 'x', 6, 'f', 's', 'B', 'o', 'l', 'd', 0, 0x55},
+         11},
     };
     for (const Case& c : cases) {
         Input in(c.bytes, 3);

@@ -15,6 +15,7 @@ constinit const TTypeInfo TypeFontObject = ObjectType("TSampleFont", &TSampleFon
 constinit const TTypeInfo TypeCollectionObject = ObjectType("TCollection", &TCollection::ClassInfo);
 constinit const TTypeInfo TypeComponentObject = ObjectType("TComponent", &TComponent::ClassInfo);
 constinit const TTypeInfo TypeOpaque{.Name = "TOpaque", .Kind = pkOther};
+constinit const TTypeInfo TypeSinkObject = ObjectType("TSampleSink", &TSampleSink::ClassInfo);
 
 constexpr TPropInfo fontProperties[] = {
     FieldProperty<&TSampleFont::Charset>("Charset", &TypeFontCharset),
@@ -40,6 +41,7 @@ constexpr TPropInfo formProperties[] = {
 const TMethodEntry formMethods[] = {
     PublishedMethod<&TSampleForm::FormCreate>("FormCreate"),
     PublishedMethod<&TSampleForm::FormClick>("FormClick"),
+    PublishedMethod<&TSampleForm::FormResize>("FormResize"),
 };
 constexpr const TClass* formFieldClasses[] = {&TSampleChild::ClassInfo};
 
@@ -84,6 +86,7 @@ const TMethodEntry sinkMethods[] = {PublishedMethod<&TSampleSink::Changed>("Chan
 constexpr TPropInfo childProperties[] = {
     FieldProperty<&TSampleChild::Tag>("Tag", &TypeInteger),
     FieldProperty<&TSampleChild::Partner>("Partner", &TypeComponentObject),
+    FieldProperty<&TSampleChild::Peer>("Peer", &TypeSinkObject),
 };
 
 }  // namespace
@@ -141,6 +144,11 @@ void TSampleForm::DescriptionLoaded() {
 
 void TSampleForm::FormCreate(TObject*) { ++CreateCalls; }
 void TSampleForm::FormClick(TObject*) {}
+void TSampleForm::FormResize(TObject*, int32_t) {}
+
+void TSampleForm::PlaceChild(TComponent* child, int position) {
+    Placed.emplace_back(child, position);
+}
 
 TSampleItem::TSampleItem() : nested_(new TCollection(&TSampleItem::ClassInfo)) {}
 

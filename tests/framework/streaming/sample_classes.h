@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum TSampleFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
@@ -45,6 +46,10 @@ public:
 
     void FormCreate(TObject* sender);
     void FormClick(TObject* sender);
+    // A published method of another shape than an event of TNotifyEvent.
+    void FormResize(TObject* sender, int32_t width);
+    // Records the positions the reader hands over.
+    void PlaceChild(TComponent* child, int position) override;
     TSampleFont* Font() const { return font_; }
     void SetFont(TSampleFont* font);
 
@@ -58,6 +63,7 @@ public:
     bool IgnoredFont = false;
     int CreateCalls = 0;
     int LoadedCalls = 0;
+    std::vector<std::pair<TComponent*, int>> Placed;
 
 private:
     TSampleFont* font_ = nullptr;
@@ -132,6 +138,7 @@ public:
     DECLARE_CLASS_INFO()
     int32_t Tag = 0;
     TComponent* Partner = nullptr;
+    TSampleSink* Peer = nullptr; // a reference that holds sinks only
 };
 
 // A class that is no component (for class resolution errors).
