@@ -36,6 +36,9 @@ void TWriter::WritePrefix(TPrefixFlags flags, int32_t position) {
 
 void TWriter::WriteHeader(std::string_view className, std::string_view name, TPrefixFlags flags,
                           int32_t position) {
+    // Without a prefix, the class name's length byte starts the record, and a
+    // length of 240 or more would be read as a prefix byte.
+    if (flags == 0 && className.size() >= 0xF0) throw EWriteError(LoadResString(SWriteError));
     WritePrefix(flags, position);
     WriteShortText(className);
     WriteShortText(name);

@@ -25,6 +25,8 @@ public:
     // with pfHasPosition, the position.
     void WritePrefix(TPrefixFlags flags, int32_t position = 0);
     // A record's header: prefix as above, class name and component name.
+    // EWriteError for a class name of 240 bytes or more without a prefix,
+    // which the format cannot carry.
     void WriteHeader(std::string_view className, std::string_view name, TPrefixFlags flags = 0,
                      int32_t position = 0);
     // A length byte and the bytes, without a tag; EWriteError beyond 255 bytes.

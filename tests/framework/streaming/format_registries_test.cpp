@@ -89,6 +89,17 @@ TEST(Writer, HeadersCarryAPrefixOnlyWhenTheyNeedOne) {
     EXPECT_EQ(d.Bytes(), (std::vector<uint8_t>{2, 'T', 'A', 1, 'a', 0xF3, tgSigned16, 0x2C, 0x01, 2, 'T', 'B', 0}));
 }
 
+TEST(Writer, AClassNameOf240BytesOrMoreNeedsAPrefix) {
+    // Its length byte would start the record and be read as a prefix byte.
+    const std::string longest(239, 'T'), tooLong(240, 'T');
+    TDescription d;
+    EXPECT_NO_THROW(d->WriteHeader(longest, "a"));
+    EXPECT_EQ(MessageOf<EWriteError>([&] { d->WriteHeader(tooLong, "b"); }), Text(SWriteError));
+    EXPECT_EQ(d.Bytes().size(), 1u + 239 + 2); // nothing of the refused header was written
+    EXPECT_NO_THROW(d->WriteHeader(tooLong, "c", pfFromAncestor));
+    EXPECT_EQ(d.Bytes().size(), 242u + 1 + 241 + 2);
+}
+
 using Registries = StreamingTest;
 
 TEST_F(Registries, ColourAndCharacterSetTablesInTableOrder) {
@@ -129,6 +140,26 @@ TEST_F(Registries, IdentifierMapsBelongToTheTypeNotItsName) {
     StopGraphicsModule();
     EXPECT_EQ(FindIdentMap(&TypeColor), nullptr);
     StartGraphicsModule();
+}
+
+TEST_F(Registries, OfTwoMapsForOneTypeTheFirstRegisteredServesTheReader) {
+    InstallLookup(); // the root keeps its name in the messages
+    static constexpr TIdentMapEntry extra[] = {{0x123456, "clRed"}, {0x654321, "clExtra"}};
+    RegisterIdentMap(
+        &TypeColor,
+        [](std::string_view ident, int32_t& value) { return IdentToIntFrom(extra, ident, value); },
+        nullptr);
+    TOwned<TSampleSink> sink(NewComponent<TSampleSink>(nullptr));
+    TDescription d;
+    d.Root("TSampleSink", "Sink").Path("Color")->WriteName("clRed");
+    d.End().End();
+    ReadInto(d.Bytes(), sink.get());
+    EXPECT_EQ(sink->Color, 0x000000FF);
+    TDescription second;
+    second.Root("TSampleSink", "Sink").Path("Color")->WriteName("clExtra");
+    second.End().End();
+    EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(second.Bytes(), sink.get()); }),
+              PropertyError("Sink", "Color", Text(SInvalidPropertyValue)));
 }
 
 TEST_F(Registries, ClassRegistrationCoversAncestorsAndRefusesNameClashes) {
