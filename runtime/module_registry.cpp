@@ -34,16 +34,17 @@ std::string HostPathLongForm() {
     return std::string(longPath, longLength);
 }
 
-// One registry value read into a buffer of LanguageBufferSize bytes; empty
+// One registry value read into a buffer of LanguageBufferSize bytes; false
 // when it cannot be read. The value's bytes count up to the first zero, so a
 // value without a terminating zero never reads past the buffer, and a failed
 // read (whose buffer Windows leaves undefined) gives nothing.
-std::string ReadOverrideValue(HKEY key, const char* name) {
+bool ReadOverrideValue(HKEY key, const char* name, std::string& value) {
     char buffer[LanguageBufferSize] = {};
     DWORD size = sizeof(buffer);
     if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
-        return {};
-    return BoundedText(buffer, size);
+        return false;
+    value = BoundedText(buffer, size);
+    return true;
 }
 
 // The per-user choice of the language file's extension, or empty.
@@ -51,8 +52,11 @@ std::string LocaleOverride() {
     for (const char* keyName : LocaleOverrideKeys) {
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) continue;
-        std::string value = ReadOverrideValue(key, HostPathLongForm().c_str());
-        if (value.empty()) value = ReadOverrideValue(key, nullptr);
+        // The key's default value serves only when the program has no value
+        // of its own; an empty value of its own means no override.
+        std::string value;
+        if (!ReadOverrideValue(key, HostPathLongForm().c_str(), value))
+            ReadOverrideValue(key, nullptr, value);
         RegCloseKey(key);
         return value;
     }

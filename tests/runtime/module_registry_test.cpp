@@ -145,6 +145,10 @@ TEST(ModuleRegistry, TheUsersOverrideChoosesTheExtensionByProgramOrByDefault) {
         ASSERT_NE(tooLong, nullptr);
         EXPECT_EQ(StringOf(tooLong, 65529), "");
         FreeLibrary(tooLong);
+        // An empty value of the program's own is read, so the default value
+        // is not: no override, and no Setup.ENU or Setup.EN beside it.
+        key.Set(ProgramLongPath().c_str(), "");
+        EXPECT_EQ(LoadLanguageResourceModule(program.c_str()), nullptr);
     }
     {
         // The second key is read only when the first does not exist.
