@@ -3,6 +3,7 @@
 #include "framework/application/framework_modules.h"
 #include "framework/application/program_entry.h"
 #include "framework/controls/graphics.h"
+#include "framework/controls/menus.h"
 #include "framework/streaming/streaming_module.h"
 #include "launcher/unitmain.h"
 #include "platform/win32.h"
@@ -26,6 +27,9 @@ const TModuleStep programModules[] = {
     // Identifier maps of colours, character sets and cursors; belongs after
     // the controls module and before the forms module.
     {"graphics", StartGraphicsModule, StopGraphicsModule},
+    // Registers the menu item class for creation by name; the streaming
+    // module empties the class registry at shutdown.
+    MenusModule,
     FormsModule,
     // The launcher's message texts.
     UnitmainModule,
