@@ -78,7 +78,9 @@ def show_bytes(value, code_page):
     except UnicodeDecodeError:
         pass
     hexed = " ".join(f"{b:02x}" for b in value)
-    if code_page == 932:
+    # Shift-JIS text is hardly ever valid UTF-8, while UTF-8 Japanese often
+    # decodes as Shift-JIS of other characters: UTF-8 is told first.
+    if code_page == 932 and not is_utf8(value):
         try:
             return f'"{value.decode("cp932")}"'
         except UnicodeDecodeError:

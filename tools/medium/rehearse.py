@@ -273,6 +273,13 @@ class Road:
         lines = []
         say = lines.append
         say(f"== {self.language} road: locale {self.lcid}, code page {self.code_page}")
+        name = os.path.basename(self.copy)
+        try:
+            name.encode(f"cp{self.code_page}")
+        except UnicodeEncodeError:
+            say(f"   note: the medium's folder name \"{name}\" cannot be written in code page "
+                f"{self.code_page}: such a system shows the launcher \"?\" in its place, and "
+                f"the launcher finds none of its files there")
         for note in self.notes:
             say(f"   note: {note}")
         state = {"app_name": None, "uninstaller_started": False, "setup": None, "boxes": [],
@@ -322,6 +329,9 @@ class Road:
                 else:
                     say(f"2. Read [{event['section']}] {event['key']} from "
                         f"{self.relative(event['file'])}: {shown}")
+                    problem = self.config_problem()
+                    if problem:
+                        say(f"   note: {self.folder}\\SETUP.INI {problem}")
             elif kind == "registry_open":
                 key, hive = event["key"], HIVES.get(event["root"], event["root"])
                 exists = event["result"] == 0
@@ -448,12 +458,23 @@ class Road:
             return "STOPPED: the uninstaller could not be run"
         return "STOPPED: Setup.exe ended without starting a setup program"
 
-    def config_hint(self):
-        config = find_entry(os.path.join(self.copy, self.folder), "SETUP.INI")
+    def config_bytes(self):
+        """The bytes of the road's SETUP.INI in the scratch copy, or None."""
+        folder = find_entry(self.copy, self.folder)
+        config = folder and find_entry(folder, "SETUP.INI")
         if not config:
-            return ""
+            return None
         with open(config, "rb") as file:
-            data = file.read()
+            return file.read()
+
+    def config_problem(self):
+        data = self.config_bytes()
+        return inifile.encoding_problem(data, self.language) if data is not None else None
+
+    def config_hint(self):
+        data = self.config_bytes()
+        if data is None:
+            return ""
         problem = inifile.encoding_problem(data, self.language)
         if problem:
             return f" (the file {problem})"
