@@ -133,7 +133,7 @@ def main(argv):
     own = find_entry(medium, "Setup.exe")
     source = args.program
     try:
-        layout = read_layout(own) if own and is_windows_program(own) else None
+        layout = read_layout(own) if own else None
         source = own if layout else source
     except (OSError, LayoutError):
         layout = None

@@ -68,11 +68,13 @@ class Machine:
     def __init__(self, directory, hostwin_reg):
         self.directory = directory
         self.hostwin_reg = hostwin_reg
+        self.locale = {}
         os.makedirs(directory)
 
     def environment(self, **extra):
         env = {k: v for k, v in os.environ.items() if not k.startswith("HOSTWIN_")}
         env["HOSTWIN_PREFIX"] = self.directory
+        env.update(self.locale)
         env.update(extra)
         return env
 
@@ -220,12 +222,15 @@ class Road:
     # --- the run ----------------------------------------------------------------------
     def run(self):
         self.copy_medium()
+        locale = {"HOSTWIN_LCID": str(self.lcid)}
+        if self.lcid in CODE_PAGES:
+            locale["HOSTWIN_ACP"] = str(CODE_PAGES[self.lcid])
+        # The machine is the road's: a REGEDIT4 fixture's text is read in its code page.
+        self.machine.locale = locale
         if self.args.registry:
             self.machine.import_fixture(self.args.registry)
         self.place_uninstallers()
-        extra = {"HOSTWIN_LCID": str(self.lcid), "HOSTWIN_JOURNAL": self.journal}
-        if self.lcid in CODE_PAGES:
-            extra["HOSTWIN_ACP"] = str(CODE_PAGES[self.lcid])
+        extra = {**locale, "HOSTWIN_JOURNAL": self.journal}
         try:
             done = subprocess.run([os.path.join(self.copy, "Setup.exe")], cwd=self.copy,
                                   env=self.machine.environment(**extra), stdin=subprocess.DEVNULL,
