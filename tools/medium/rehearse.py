@@ -367,6 +367,8 @@ class Road:
                     state[slot] = exists
                 step = "5. Re-check, " if again else "3. "
                 say(f"{step}{label} {hive}\\{key}: {outcome}")
+                if not again and not exists:
+                    say("   so there is no earlier copy to remove")
             elif kind == "registry_query" and event["value"] == "UninstallString":
                 if event["result"] == 0:
                     say(f"   UninstallString: {TYPES.get(event['type'], event['type'])}, "
@@ -431,13 +433,19 @@ class Road:
         if not name or state["product_key"] and state["entry"]:
             return
         text = name.decode("cp932" if self.code_page == 932 else "cp1252", errors="replace")
+        as_utf8 = name.decode("utf-8") if inifile.is_utf8(name) and name.decode("utf-8") != text else None
         for role, key in (("product key", "HKLM\\" + self.layout.product_key_prefix.rstrip("\\")),
                           ("uninstall entry", "HKLM\\" + UNINSTALL_PREFIX.rstrip("\\"))):
-            near = inifile.close_names(text, self.machine.subkeys(key))
-            for other in near:
+            subkeys = self.machine.subkeys(key)
+            for other in inifile.close_names(text, subkeys):
                 say(f"   note: the machine has the {role} {key}\\{other}, which is not the AppName "
                     f"\"{text}\": the launcher looks for the exact name, so it finds no earlier "
                     f"copy and never runs its uninstaller")
+            for other in subkeys:
+                if as_utf8 and other.lower() == as_utf8.lower():
+                    say(f"   note: the machine has the {role} {key}\\{other}: that is the AppName "
+                        f"read as UTF-8; the launcher reads the bytes in code page "
+                        f"{self.code_page} and never finds it")
         if state["product_key"] and state["entry"] is False:
             say("   note: the product key is there but its uninstall entry is not: the launcher "
                 "takes the earlier copy for absent and does not remove it")

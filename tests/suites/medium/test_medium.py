@@ -285,7 +285,9 @@ class RehearseTest(MediumCase):
         done = self.rehearse(medium, "--registry", fixture, "--locale", "ja")
         self.assertLines(done.stdout, f"which are UTF-8 for \"{JAPANESE_NAME}\"",
                          "note: Inst_Japanese\\SETUP.INI is UTF-8, not Shift-JIS",
-                         ": not there", "OK: Japanese setup program started")
+                         ": not there", "so there is no earlier copy to remove",
+                         f"note: the machine has the product key HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}: "
+                         "that is the AppName read as UTF-8", "OK: Japanese setup program started")
         self.assertNotIn("Started the uninstaller", done.stdout)
 
     def test_an_appname_one_letter_off_the_installed_copy_is_pointed_out(self):
