@@ -312,12 +312,13 @@ void JournalStart(const char* api, const char* commandLine, std::optional<WORD> 
     } else {
         entry.Text("image", image);
     }
+    entry.Number("result", result);
     if (currentDirectory) {
         entry.Text("directory", currentDirectory);
     } else {
         entry.Text("directory", PosixToWindows(PosixCurrentDirectory()));
     }
-    entry.Number("result", result).Number("error", error);
+    entry.Number("error", error);
     if (const char* reason = StartFailureReason(error)) {
         entry.Utf8("reason", reason);
     } else {
