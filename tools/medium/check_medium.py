@@ -123,7 +123,8 @@ def main(argv):
     args = parser.parse_args(argv)
     medium = os.path.realpath(args.medium)
     if not os.path.isdir(medium):
-        print(f"check-medium: {args.medium}: no such directory", file=sys.stderr)
+        what = "not a directory" if os.path.exists(args.medium) else "no such directory"
+        print(f"check-medium: {args.medium}: {what}", file=sys.stderr)
         return 2
     try:
         os.listdir(medium)

@@ -510,7 +510,8 @@ def main(argv):
     args.program = os.path.abspath(args.program)
     args.hostwin_reg = os.path.abspath(args.hostwin_reg)
     if not os.path.isdir(args.medium):
-        raise CannotRehearse(f"{args.medium}: no such directory")
+        what = "not a directory" if os.path.exists(args.medium) else "no such directory"
+        raise CannotRehearse(f"{args.medium}: {what}")
     args.medium = os.path.realpath(args.medium)
     try:
         os.listdir(args.medium)
