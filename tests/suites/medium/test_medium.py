@@ -17,6 +17,7 @@ BIN = os.path.join(ROOT, "build", "host", "bin")
 SETUP = os.path.join(BIN, "Setup.exe")
 OTHER_LAYOUT_SETUP = os.path.join(BIN, "other-layout", "Setup.exe")
 HOSTWIN_REG = os.path.join(BIN, "hostwin-reg")
+RELEASE_SETUP = os.path.join(ROOT, "build", "win32", "bin", "Setup.exe")
 TEST_PE_DIR = os.path.join(ROOT, "build", "host", "tests", "pe")
 TOOLS = os.path.join(ROOT, "tools", "medium")
 
@@ -205,6 +206,14 @@ class CheckMediumTest(MediumCase):
         self.assertLines(done.stdout, "folders Japanese, English",
                          f"HKLM\\SOFTWARE\\ACME\\{PRODUCT}", "HKCU\\Software\\ACME\\Widget\\Cache")
         self.assertNotIn("folder missing", done.stdout)
+
+    @unittest.skipUnless(os.path.exists(RELEASE_SETUP), "the win32 build is not there")
+    def test_the_release_program_carries_its_layout(self):
+        medium = make_medium(self.work, launcher=RELEASE_SETUP)
+        done = self.check(medium)
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertIn(f"Layout from {os.path.join(medium, 'Setup.exe')}: folders Inst_Japanese, "
+                      "Inst_English; product key prefix HKLM\\SOFTWARE\\QUORVANTIX\\", done.stdout)
 
     def test_what_cannot_be_checked(self):
         self.assertCannot(self.check(os.path.join(self.work, "no medium")), "no medium: no such directory")
