@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Checks an installation medium for the launcher without running anything.
 
-  check_medium.py MEDIUM --program SETUP_EXE
+  check_medium.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG [--registry FILE.reg]
 
 Lists each problem with the file it concerns, then per language the registry
-keys the launcher will look for on a user's machine. The layout (language
+keys the launcher will look for on a user's machine. With --registry, those
+keys are also looked for in that machine's registry (loaded into a scratch
+machine), and a copy installed under another name is a problem. The layout (language
 folders, product key prefix, per-user key) is read from the medium's own
 Setup.exe when it is a build of this launcher, else from SETUP_EXE.
 Exit status: 0 no problem, 1 problems, 2 the medium could not be checked.
@@ -12,13 +14,15 @@ Exit status: 0 no problem, 1 problems, 2 the medium could not be checked.
 import argparse
 import os
 import sys
+import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 import inifile  # noqa: E402
 from inspect_pe import Image  # noqa: E402
-from layout import LayoutError, read_layout  # noqa: E402
+from layout import UNINSTALL_PREFIX, LayoutError, read_layout  # noqa: E402
+from machine import Machine, MachineError  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
 
 LANGUAGES = (("Japanese", 932), ("English", 1252))
@@ -101,6 +105,29 @@ class Checker:
                 self.problem(path, "language resource file without the form description TFORMMAIN "
                                    "(RCDATA): Setup.exe stops with an error where it is chosen")
 
+    def check_registry(self, fixture, hostwin_reg):
+        """The installed copy's keys in the fixture's machine, per language:
+        absent under the AppName, or present under a near name."""
+        with tempfile.TemporaryDirectory(prefix="check-medium-") as scratch:
+            for language, (name, code_page) in self.app_names.items():
+                machine = Machine(os.path.join(scratch, language), hostwin_reg)
+                machine.locale = {"HOSTWIN_LCID": "1041" if code_page == 932 else "1033",
+                                  "HOSTWIN_ACP": str(code_page)}
+                machine.import_fixture(fixture)
+                text = name.decode(f"cp{code_page}", errors="replace")
+                config = os.path.join(find_entry(self.medium, self.layout.folder(language)),
+                                      "SETUP.INI")
+                for role, parent in (
+                        ("product key", "HKLM\\" + self.layout.product_key_prefix.rstrip("\\")),
+                        ("uninstall entry", "HKLM\\" + UNINSTALL_PREFIX.rstrip("\\"))):
+                    subkeys = machine.subkeys(parent)
+                    if any(key.lower() == text.lower() for key in subkeys):
+                        continue
+                    near = inifile.close_names(text, subkeys)
+                    also = f" (it has {', '.join(near)}: the names must be equal)" if near else ""
+                    self.problem(config, f"AppName \"{text}\": the {role} {parent}\\{text} is not "
+                                         f"in {os.path.basename(fixture)}{also}")
+
     def keys(self):
         lines = []
         for language, _ in LANGUAGES:
@@ -119,7 +146,9 @@ class Checker:
 def main(argv):
     parser = argparse.ArgumentParser(prog="check-medium", description=__doc__.splitlines()[0])
     parser.add_argument("medium")
+    parser.add_argument("--registry", help="a user's machine as regedit exports it (.reg)")
     parser.add_argument("--program", required=True, help="the host Setup.exe (for its layout)")
+    parser.add_argument("--hostwin-reg", required=True, help="the host's hostwin-reg")
     args = parser.parse_args(argv)
     medium = os.path.realpath(args.medium)
     if not os.path.isdir(medium):
@@ -150,6 +179,12 @@ def main(argv):
     for language, code_page in LANGUAGES:
         checker.check_language(language, code_page)
     checker.check_language_resources()
+    if args.registry:
+        try:
+            checker.check_registry(os.path.abspath(args.registry), os.path.abspath(args.hostwin_reg))
+        except MachineError as error:
+            print(f"check-medium: {error}", file=sys.stderr)
+            return 2
 
     print(f"Medium {medium}")
     print(f"Layout from {source}: folders {layout.japanese_folder}, {layout.english_folder}; "

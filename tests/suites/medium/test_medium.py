@@ -102,7 +102,7 @@ class MediumCase(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.work, True)
 
     def tool(self, name, *args, program=SETUP):
-        extra = ["--hostwin-reg", HOSTWIN_REG] if name == "rehearse" else []
+        extra = ["--hostwin-reg", HOSTWIN_REG]
         done = subprocess.run([sys.executable, os.path.join(TOOLS, name + ".py"), *args,
                                "--program", program, *extra],
                               capture_output=True, text=True, check=False, cwd=self.work)
@@ -185,6 +185,17 @@ class CheckMediumTest(MediumCase):
                 done = self.check(medium)
                 self.assertEqual(done.returncode, 1, done.stdout)
                 self.assertIn(expected, done.stdout)
+
+    def test_a_copy_installed_under_another_name_is_reported_against_a_fixture(self):
+        medium = make_medium(self.work)
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy("SOLVENTRA2"))
+        done = self.tool("check_medium", medium, "--registry", fixture)
+        self.assertEqual(done.returncode, 1, done.stdout)
+        self.assertIn(f"Inst_English\\SETUP.INI: AppName \"{PRODUCT}\": the product key "
+                      f"HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT} is not in machine.reg (it has SOLVENTRA2: "
+                      "the names must be equal)", done.stdout)
+        sound = write_fixture(os.path.join(self.work, "sound.reg"), earlier_copy())
+        self.assertEqual(self.tool("check_medium", medium, "--registry", sound).returncode, 0)
 
     @unittest.skipUnless(os.path.exists(os.path.join(TEST_PE_DIR, "language_bare.dll")),
                          "the test resource libraries are built with the MinGW tools")
