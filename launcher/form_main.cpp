@@ -1,8 +1,10 @@
 // TFormMain's class record and the launch sequence.
 #include "launcher/install_language.h"
+#include "launcher/medium_layout.h"
 #include "launcher/message_catalogue.h"
 #include "launcher/unitmain.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -23,8 +25,9 @@ void TFormMain::FormCreate(TObject*) {
     const LCID locale = GetUserDefaultLCID();
     ResolvePreviousInstall(locale);
     RemoveUserDataKey();
-    const char* setup = SetupCommandOf(InstallLanguageOf(locale));
-    std::memcpy(command.data(), setup, std::strlen(setup) + 1);
+    const std::string setup = SetupCommandOf(InstallLanguageOf(locale));
+    // The folder name is a build option of bounded size: it always fits.
+    std::memcpy(command.data(), setup.c_str(), std::min(setup.size() + 1, command.size() - 1));
     // The setup program runs on by itself; whether it could be started or
     // not, the launcher's work is done.
     WinExec(command.data(), SW_SHOWNORMAL);

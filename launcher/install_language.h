@@ -11,13 +11,3 @@ enum TInstallLanguage : uint8_t { ilJapanese, ilEnglish };
 constexpr TInstallLanguage InstallLanguageOf(LCID locale) {
     return locale == 1041 ? ilJapanese : ilEnglish;
 }
-
-// The language's setup configuration file, relative to the program's directory.
-constexpr const char* SetupConfigFileOf(TInstallLanguage language) {
-    return language == ilJapanese ? "Inst_Japanese\\SETUP.INI" : "Inst_English\\SETUP.INI";
-}
-
-// The language's setup program, as the command handed to the system.
-constexpr const char* SetupCommandOf(TInstallLanguage language) {
-    return language == ilJapanese ? "Inst_Japanese\\Setup.exe" : "Inst_English\\Setup.exe";
-}

@@ -2,6 +2,7 @@
 // preparation stage that removes it before the new copy is set up.
 #include "framework/application/application.h"
 #include "launcher/install_language.h"
+#include "launcher/medium_layout.h"
 #include "launcher/message_catalogue.h"
 #include "launcher/unitmain.h"
 #include "system/registry.h"
@@ -11,9 +12,9 @@
 
 namespace {
 
-// Both keys are the prefix followed directly by the application name, below
-// HKEY_LOCAL_MACHINE. The paths are relative: they do not begin with a backslash.
-constexpr char ProductKeyPrefix[] = "SOFTWARE\\QUORVANTIX\\";
+// Both keys are a prefix followed directly by the application name, below
+// HKEY_LOCAL_MACHINE (the product key's prefix is a build option). The paths
+// are relative: they do not begin with a backslash.
 constexpr char UninstallEntryPrefix[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr char UninstallCommandValue[] = "UninstallString";
 
@@ -59,7 +60,7 @@ void Inform(TLauncherMessage message, TInstallLanguage language) {
 
 bool TFormMain::IsPreviousInstallPresent(const std::string& applicationName) {
     TOwned<TRegistry> registry = MachineRegistry();
-    if (!registry->OpenForReading(ProductKeyPrefix + applicationName)) return false;
+    if (!registry->OpenForReading(ProductKeyPrefix() + applicationName)) return false;
     // Closed first, so that the second path starts from the hive again and
     // not from the product key.
     registry->CloseCurrent();

@@ -1,6 +1,7 @@
 // The product's name from the language's setup configuration file.
 #include "framework/application/application.h"
 #include "launcher/install_language.h"
+#include "launcher/medium_layout.h"
 #include "launcher/unitmain.h"
 #include "system/fileaccess.h"
 #include "system/inifile.h"

@@ -1,5 +1,7 @@
 #include "scenario.h"
 
+#include "launcher/medium_layout.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>

@@ -20,11 +20,16 @@ struct ToolRun {
     std::string out, err;
 };
 
-// Runs hostwin-reg with the arguments on this test's machine.
-ToolRun Tool(std::vector<std::string> arguments) {
+using Environment = std::vector<std::pair<std::string, std::string>>;
+
+// Runs hostwin-reg with the arguments on this test's machine, with the
+// variables given added to its environment.
+ToolRun Tool(std::vector<std::string> arguments, const Environment& environment = {}) {
     std::string out = Prefix() + "/tool.out", err = Prefix() + "/tool.err";
     pid_t pid = fork();
     if (pid == 0) {
+        for (const auto& [name, value] : environment)
+            setenv(name.c_str(), value.c_str(), 1);
         int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(outFd, 1);
@@ -219,6 +224,95 @@ TEST(HostwinReg, ExportAndImportKeepEveryValue) {
     EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr),
               ERROR_FILE_NOT_FOUND);
     RegCloseKey(key);
+}
+
+// UTF-16LE with its byte-order mark, as regedit writes a file.
+std::string Utf16File(const std::string& utf8) {
+    int units =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::vector<WCHAR> wide(static_cast<size_t>(units));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
+    std::string bytes = "\xff\xfe";
+    for (WCHAR unit : wide) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+// The lines "hostwin-reg query KEY" prints for the values.
+void ExpectQueryLines(Where where, const std::string& key, const std::vector<std::string>& lines,
+                      const Environment& environment = {}) {
+    ToolRun query = Tool({"query", key}, environment);
+    EXPECT_EQ(query.status, 0) << where.file << ":" << where.line << ": " << query.err;
+    for (const std::string& line : lines)
+        EXPECT_NE(query.out.find("\n    " + line + "\n"), std::string::npos)
+            << where.file << ":" << where.line << ": " << line << "\n"
+            << query.out;
+}
+
+TEST(HostwinReg, ImportReadsRegeditFilesInEveryEncoding) {
+    const std::string so = "\xe3\x82\xbd"; // ソ, whose Shift-JIS trail byte is a backslash
+    const std::string body = "\r\n[HKEY_CURRENT_USER\\Software\\Enc\\" + so +
+                             "]\r\n"
+                             "\"Name\"=\"" +
+                             so +
+                             "\"\r\n"
+                             // %TMP%\x, its hex data continued over two lines as regedit wraps it
+                             "\"Exp\"=hex(2):25,00,54,00,4d,00,50,00,25,00,\\\r\n"
+                             "  5c,00,78,00,00,00\r\n"
+                             "\"Multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+                             "\"Q\"=hex(b):01,00,00,00,01,00,00,00\r\n"
+                             "\"D\"=dword:0000002a\r\n";
+    const std::vector<std::string> expected = {
+        "Name    REG_SZ    " + so, "Exp    REG_EXPAND_SZ    %TMP%\\x",
+        "Multi    REG_MULTI_SZ    a\\0b", "Q    REG_QWORD    0x100000001",
+        "D    REG_DWORD    0x2a"};
+    const std::string key = "HKCU\\Software\\Enc\\" + so;
+    const std::string header = "Windows Registry Editor Version 5.00\r\n";
+    const struct {
+        const char* name;
+        std::string bytes;
+    } files[] = {
+        {"utf16.reg", Utf16File(header + body)},
+        {"utf8bom.reg", "\xef\xbb\xbf" + header + body},
+        {"utf8.reg", header + body},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        WriteFile(Prefix() + "/" + file.name, file.bytes);
+        EXPECT_TOOL(0, "import", Prefix() + "/" + file.name);
+        ExpectQueryLines(HERE, key, expected);
+        EXPECT_TOOL(0, "delete", "HKCU\\Software\\Enc");
+    }
+
+    // REGEDIT4: texts and the text types' hex data in the machine's code page.
+    const Environment japanese = {{"HOSTWIN_ACP", "932"}};
+    WriteFile(Prefix() + "/old.reg",
+              "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Old\x83\x5c]\r\n"
+              "\"Name\"=\"\x83\x5c\x83\x74\x83\x67\"\r\n"
+              "\"Exp\"=hex(2):25,54,4d,50,25,5c,83,5c,00\r\n"
+              "\"Multi\"=hex(7):61,00,83,5c,00,00\r\n"
+              "\"Q\"=hex(b):2a,00,00,00,00,00,00,00\r\n");
+    ToolRun old = Tool({"import", Prefix() + "/old.reg"}, japanese);
+    EXPECT_EQ(old.status, 0) << old.err;
+    ExpectQueryLines(HERE, "HKCU\\Software\\Old" + so,
+                     {"Name    REG_SZ    " + so + "\xe3\x83\x95\xe3\x83\x88",
+                      "Exp    REG_EXPAND_SZ    %TMP%\\" + so, "Multi    REG_MULTI_SZ    a\\0" + so,
+                      "Q    REG_QWORD    0x2a"},
+                     japanese);
+
+    // Errors name the file and the line, also in UTF-16.
+    WriteFile(Prefix() + "/bad16.reg",
+              Utf16File(header + "\r\n[HKEY_CURRENT_USER\\Software\\Bad]\r\n\"x\"=hex(2):zz\r\n"));
+    ToolRun bad = Tool({"import", Prefix() + "/bad16.reg"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find(Prefix() + "/bad16.reg:4: bad hex data"), std::string::npos) << bad.err;
+    ToolRun directory = Tool({"import", Prefix()});
+    EXPECT_EQ(directory.status, 1);
+    EXPECT_NE(directory.err.find(Prefix() + ": cannot read the file: Is a directory"),
+              std::string::npos)
+        << directory.err;
 }
 
 TEST(HostwinReg, ImportOfAMalformedFileChangesNothing) {

@@ -3,10 +3,13 @@
 #include "codepage.h"
 #include "registry_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
-#include <iterator>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace hostwin_reg {
 
@@ -131,11 +134,25 @@ LSTATUS DeleteTree(Root root, const std::string& path) {
     return DeleteKey(RootHandle(root), path, kCaller);
 }
 
-bool ReadFile(const std::string& name, std::string& bytes) {
-    std::ifstream file(name, std::ios::binary);
-    if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+// Reads a whole file; false with the reason (a directory is no file).
+bool ReadFile(const std::string& name, std::string& bytes, std::string& reason) {
+    int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+        errno = EISDIR;
+    else if (fd >= 0) {
+        char chunk[65536];
+        ssize_t got;
+        while ((got = read(fd, chunk, sizeof chunk)) > 0)
+            bytes.append(chunk, static_cast<size_t>(got));
+        if (got == 0) {
+            close(fd);
+            return true;
+        }
+    }
+    reason = std::strerror(errno);
+    if (fd >= 0) close(fd);
+    return false;
 }
 
 std::string JoinPath(const std::vector<std::string>& path) {
@@ -222,8 +239,9 @@ int Delete(const CommandLine& line) {
 int Import(const CommandLine& line) {
     if (line.positional.size() != 1) return Fail("Invalid syntax: hostwin-reg import FILE");
     const std::string& file = line.positional[0];
-    std::string bytes;
-    if (!ReadFile(file, bytes)) return Fail("Cannot read " + file + ".");
+    std::string bytes, reason;
+    if (!ReadFile(file, bytes, reason))
+        return Fail(file + ": cannot read the file: " + reason + ".");
     // The whole file is checked before anything is changed.
     std::vector<RegFileRecord> records;
     if (auto error = ParseRegFile(bytes, records))

@@ -5,6 +5,7 @@
 #include "hostwin/windows.h"
 
 #include "codepage.h"
+#include "journal.h"
 #include "registry.h"
 
 #include <cstring>
@@ -82,7 +83,10 @@ extern "C" {
 LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr; // also on failure, as Wine leaves it
-    return OpenKey(key, NameFromAnsi(subKey), access, result);
+    const std::string path = NameFromAnsi(subKey);
+    LSTATUS status = OpenKey(key, path, access, result);
+    JournalOpen(key, path, access, status);
+    return status;
 }
 
 LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access,
@@ -104,7 +108,13 @@ LSTATUS WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LP
                                 LPBYTE data, LPDWORD size) {
     if (reserved || (data && !size)) return ERROR_INVALID_PARAMETER;
     Value value;
-    LSTATUS status = QueryValue(key, NameFromAnsi(valueName), value);
+    const std::string name = NameFromAnsi(valueName);
+    LSTATUS status = QueryValue(key, name, value);
+    if (JournalEnabled()) {
+        const bool found = status == ERROR_SUCCESS;
+        JournalQuery(key, name, status, found ? &value : nullptr,
+                     found ? AnsiData(value).size() : 0);
+    }
     if (status == ERROR_FILE_NOT_FOUND) {
         // What Wine leaves for a missing value: no type, and no size when only the size was asked.
         if (type) *type = REG_NONE;

@@ -89,10 +89,21 @@ JournalEntry& JournalEntry::Number(const char* key, int64_t value) {
     return *this;
 }
 
+JournalEntry& JournalEntry::Bool(const char* key, bool value) {
+    Key(key);
+    line_ += value ? "true" : "false";
+    return *this;
+}
+
 JournalEntry& JournalEntry::Null(const char* key) {
     Key(key);
     line_ += "null";
     return *this;
+}
+
+bool JournalEnabled() {
+    const char* path = std::getenv("HOSTWIN_JOURNAL");
+    return path && *path;
 }
 
 JournalEntry::~JournalEntry() {

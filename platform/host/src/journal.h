@@ -24,12 +24,18 @@ public:
     // A text that is already UTF-8 (host paths, host messages).
     JournalEntry& Utf8(const char* key, std::string_view utf8);
     JournalEntry& Number(const char* key, int64_t value);
+    JournalEntry& Bool(const char* key, bool value);
     JournalEntry& Null(const char* key);
 
 private:
     void Key(const char* key);
     std::string line_;
 };
+
+// True when $HOSTWIN_JOURNAL names a journal. The events of what the program
+// looks at (reads, lookups) are only put together when it does, so that a run
+// without a journal pays nothing for them.
+bool JournalEnabled();
 
 // Appends text as a JSON string literal (quotes included).
 void AppendJsonString(std::string& out, std::string_view utf8);

@@ -4,6 +4,7 @@
 
 #include "codepage.h"
 #include "files.h"
+#include "journal.h"
 #include "paths.h"
 
 #include <cerrno>
@@ -71,10 +72,26 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR name) {
 
 DWORD WINAPI GetFileAttributesA(LPCSTR name) {
     auto path = ResolveFileName(name);
-    if (!path) return INVALID_FILE_ATTRIBUTES;
     struct stat info;
-    if (!StatExisting(*path, info)) return INVALID_FILE_ATTRIBUTES;
-    return AttributesOf(info);
+    DWORD attributes =
+        path && StatExisting(*path, info) ? AttributesOf(info) : INVALID_FILE_ATTRIBUTES;
+    if (JournalEnabled()) {
+        // What the program asked about, the host file it named, and the
+        // answer: the attributes, or null and the error.
+        JournalEntry entry("file_attributes");
+        entry.TextOrNull("name", name);
+        if (path) {
+            entry.Utf8("host_path", path->posix);
+        } else {
+            entry.Null("host_path");
+        }
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
+            entry.Null("attributes").Number("error", GetLastError());
+        } else {
+            entry.Number("attributes", attributes).Number("error", ERROR_SUCCESS);
+        }
+    }
+    return attributes;
 }
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer) {

@@ -7,6 +7,7 @@
 #include "codepage.h"
 #include "files.h"
 #include "handles.h"
+#include "journal.h"
 #include "machine.h"
 #include "paths.h"
 
@@ -129,6 +130,28 @@ std::vector<WIN32_FIND_DATAA> MatchingEntries(const std::string& directory,
     return entries;
 }
 
+// Records a search the program made: the pattern, the host directory it
+// looked in (null when the directory does not exist), the first name found
+// (null for none) with its attributes, and the Win32 error (0 when found).
+void JournalSearch(LPCSTR pattern, const std::optional<std::string>& directory,
+                   const WIN32_FIND_DATAA* first, DWORD error) {
+    if (!JournalEnabled()) return;
+    JournalEntry entry("file_find");
+    entry.Text("pattern", pattern);
+    if (directory) {
+        entry.Utf8("host_directory", *directory);
+    } else {
+        entry.Null("host_directory");
+    }
+    entry.TextOrNull("found", first ? first->cFileName : nullptr);
+    if (first) {
+        entry.Number("attributes", first->dwFileAttributes);
+    } else {
+        entry.Null("attributes");
+    }
+    entry.Number("error", error);
+}
+
 }  // namespace
 
 extern "C" {
@@ -138,11 +161,17 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
     if (!*pattern) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
     auto [directoryPart, namePattern] = SplitPattern(pattern);
     auto directory = WindowsToPosix(directoryPart.empty() ? "." : directoryPart);
-    if (!directory || !PosixDirectoryExists(*directory))
+    if (!directory || !PosixDirectoryExists(*directory)) {
+        JournalSearch(pattern, std::nullopt, nullptr, ERROR_PATH_NOT_FOUND);
         return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-    if (namePattern.empty()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    }
+    if (namePattern.empty()) {
+        JournalSearch(pattern, directory, nullptr, ERROR_FILE_NOT_FOUND);
+        return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+    }
     auto search = std::make_shared<SearchObject>(MatchingEntries(*directory, Folded(namePattern)));
     const WIN32_FIND_DATAA* first = search->Next();
+    JournalSearch(pattern, directory, first, first ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND);
     if (!first) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
     *data = *first;
     return AllocateHandle(search);

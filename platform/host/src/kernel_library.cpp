@@ -4,6 +4,7 @@
 #include "hostwin/windows.h"
 
 #include "files.h"
+#include "journal.h"
 #include "modules.h"
 #include "pe_resources.h"
 #include "resources.h"
@@ -53,6 +54,14 @@ std::optional<std::vector<BYTE>> ReadWholeFile(LPCSTR name, DWORD& error) {
     return bytes;
 }
 
+// Records a load of a file as a data module: the name as the program gave
+// it and the Win32 error (0 when loaded); returns the module.
+HMODULE JournalLoad(LPCSTR name, HMODULE module, DWORD error) {
+    if (JournalEnabled()) JournalEntry("library_load").Text("name", name).Number("error", error);
+    if (!module) SetLastError(error);
+    return module;
+}
+
 }  // namespace
 }  // namespace hostwin
 
@@ -66,14 +75,14 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE, DWORD flags) {
     if (!(flags & LOAD_LIBRARY_AS_DATAFILE)) return Fail(ERROR_MOD_NOT_FOUND, static_cast<HMODULE>(nullptr));
     DWORD error = ERROR_SUCCESS;
     auto bytes = ReadWholeFile(name, error);
-    if (!bytes) return Fail(error, static_cast<HMODULE>(nullptr));
+    if (!bytes) return JournalLoad(name, nullptr, error);
     std::unique_ptr<PeResourceModule> resources = ReadPeResources(std::move(*bytes));
-    if (!resources) return Fail(ERROR_BAD_EXE_FORMAT, static_cast<HMODULE>(nullptr));
+    if (!resources) return JournalLoad(name, nullptr, ERROR_BAD_EXE_FORMAT);
     // As on Windows, a module loaded as data is known by the address of its
     // image with the low bit set, which no loaded program module carries.
     auto handle = reinterpret_cast<HMODULE>(reinterpret_cast<uintptr_t>(resources->Image().data()) | 1);
     RegisterResourceModule(handle, std::move(resources));
-    return handle;
+    return JournalLoad(name, handle, ERROR_SUCCESS);
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {

@@ -275,8 +275,31 @@ std::shared_ptr<ProcessState> StartProcess(const StartRequest& request, std::str
     return state;
 }
 
+// Why a program could not be started, in words, for the journal.
+const char* StartFailureReason(DWORD error) {
+    switch (error) {
+    case ERROR_SUCCESS:
+        return nullptr;
+    case ERROR_FILE_NOT_FOUND:
+        return "no such file";
+    case ERROR_PATH_NOT_FOUND:
+        return "no such directory";
+    case ERROR_BAD_EXE_FORMAT:
+        return "not a program";
+    case ERROR_ACCESS_DENIED:
+        return "no execute permission";
+    case ERROR_DIRECTORY:
+        return "the current directory given does not exist";
+    case ERROR_INVALID_PARAMETER:
+        return "no command line";
+    default:
+        return "out of resources";
+    }
+}
+
 void JournalStart(const char* api, const char* commandLine, std::optional<WORD> show,
-                  const std::string& image, int64_t result) {
+                  const char* currentDirectory, const std::string& image, int64_t result,
+                  DWORD error) {
     JournalEntry entry("process_start");
     entry.Utf8("api", api).TextOrNull("command_line", commandLine);
     if (show) {
@@ -290,6 +313,17 @@ void JournalStart(const char* api, const char* commandLine, std::optional<WORD> 
         entry.Text("image", image);
     }
     entry.Number("result", result);
+    if (currentDirectory) {
+        entry.Text("directory", currentDirectory);
+    } else {
+        entry.Text("directory", PosixToWindows(PosixCurrentDirectory()));
+    }
+    entry.Number("error", error);
+    if (const char* reason = StartFailureReason(error)) {
+        entry.Utf8("reason", reason);
+    } else {
+        entry.Null("reason");
+    }
 }
 
 } // namespace
@@ -318,8 +352,10 @@ BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATT
         processInformation->dwProcessId = static_cast<DWORD>(state->pid);
         processInformation->dwThreadId = static_cast<DWORD>(state->pid);
     }
-    JournalStart("CreateProcessA", commandLine ? commandLine : application, request.show, image,
-                 state ? TRUE : FALSE);
+    const DWORD error = state ? ERROR_SUCCESS : GetLastError();
+    JournalStart("CreateProcessA", commandLine ? commandLine : application, request.show,
+                 currentDirectory, image, state ? TRUE : FALSE, error);
+    SetLastError(error);
     return state ? TRUE : FALSE;
 }
 
@@ -329,14 +365,15 @@ UINT WINAPI WinExec(LPCSTR commandLine, UINT showCommand) {
     request.show = static_cast<WORD>(showCommand);
     std::string image;
     UINT result = 33; // what Windows and Wine return on success: any value above 31
+    DWORD error = ERROR_SUCCESS;
     if (!StartProcess(request, image)) {
-        DWORD error = GetLastError();
+        error = GetLastError();
         if (error == ERROR_NOT_ENOUGH_MEMORY || error == ERROR_OUTOFMEMORY)
             result = 0; // out of resources
         else
             result = error < 32 ? error : ERROR_BAD_FORMAT;
     }
-    JournalStart("WinExec", commandLine, request.show, image, result);
+    JournalStart("WinExec", commandLine, request.show, nullptr, image, result, error);
     return result;
 }
 

@@ -5,6 +5,7 @@
 
 #include "codepage.h"
 #include "files.h"
+#include "journal.h"
 #include "profile_text.h"
 #include "replace_file.h"
 
@@ -100,6 +101,31 @@ std::string_view TrimmedDefault(LPCSTR defaultValue) {
     return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
+// Starts the journal's record of a profile read: the file as the program
+// named it, the host file it resolved to (null when the name maps to none)
+// and whether that file was there and read, and the entry asked for.
+void DescribeProfileRead(JournalEntry& entry, const char* api, LPCSTR fileName,
+                         const ProfileFile* file, LPCSTR section, LPCSTR key) {
+    entry.Utf8("api", api).TextOrNull("file", fileName);
+    if (file) {
+        entry.Utf8("host_path", file->posix);
+    } else {
+        entry.Null("host_path");
+    }
+    entry.Bool("found", file && file->exists).TextOrNull("section", section).TextOrNull("key", key);
+}
+
+// Records a GetPrivateProfileIntA read and returns its result.
+UINT JournalIntRead(LPCSTR fileName, const std::optional<ProfileFile>& file, LPCSTR section,
+                    LPCSTR key, INT defaultValue, UINT result) {
+    if (!JournalEnabled()) return result;
+    JournalEntry entry("profile_read");
+    DescribeProfileRead(entry, "GetPrivateProfileIntA", fileName, file ? &*file : nullptr, section,
+                        key);
+    entry.Number("default", defaultValue).Number("result", result);
+    return result;
+}
+
 }  // namespace
 
 extern "C" {
@@ -109,6 +135,7 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
     if (!buffer || size == 0) return 0;
     auto file = LoadProfile(fileName);
     DWORD missingError = file ? MissingNameError(file->posix) : ERROR_PATH_NOT_FOUND;
+    const bool mapped = file.has_value();
     if (!file) file.emplace();
     DWORD result;
     if (!section) {
@@ -123,7 +150,18 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
         result = CopyValue(value ? std::string_view(*value) : TrimmedDefault(defaultValue), buffer,
                            size);
     }
-    SetLastError(file->exists ? ERROR_SUCCESS : file->readFailed ? ERROR_READ_FAULT : missingError);
+    const DWORD error = file->exists       ? ERROR_SUCCESS
+                        : file->readFailed ? ERROR_READ_FAULT
+                                           : missingError;
+    if (JournalEnabled()) {
+        JournalEntry entry("profile_read");
+        DescribeProfileRead(entry, "GetPrivateProfileStringA", fileName, mapped ? &*file : nullptr,
+                            section, key);
+        entry.TextOrNull("default", defaultValue)
+            .Text("result", std::string_view(buffer, result))
+            .Number("error", error);
+    }
+    SetLastError(error);
     return result;
 }
 
@@ -131,7 +169,9 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
     if (!section || !key) return static_cast<UINT>(defaultValue);
     auto file = LoadProfile(fileName);
     auto value = file ? file->text.Value(TrimBlanks(section), TrimBlanks(key)) : std::nullopt;
-    if (!value || value->empty()) return static_cast<UINT>(defaultValue);
+    if (!value || value->empty())
+        return JournalIntRead(fileName, file, section, key, defaultValue,
+                              static_cast<UINT>(defaultValue));
     // An optional sign, then "0x" and hexadecimal digits or decimal digits, up
     // to the first other byte; the number wraps around at 32 bits.
     const char* p = value->c_str();
@@ -148,7 +188,8 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
         else break;
         number = number * base + digit;
     }
-    return negative ? 0u - number : number;
+    return JournalIntRead(fileName, file, section, key, defaultValue,
+                          negative ? 0u - number : number);
 }
 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {

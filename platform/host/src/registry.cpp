@@ -7,6 +7,7 @@
 #include "registry_store.h"
 
 #include <iterator>
+#include <optional>
 
 namespace hostwin::registry {
 namespace {
@@ -121,9 +122,13 @@ template <class Work> LSTATUS ChangeKey(HKEY handle, REGSAM needed, Work work) {
 
 } // namespace
 
-void JournalChange(const char* event, HKEY key, std::string_view subPath,
-                   std::string_view valueName, LSTATUS result, Caller caller) {
-    JournalEntry entry(event);
+namespace {
+
+// The fields every registry event carries: the hive, the key's path below it
+// (the handle's path and subPath, as the program named them) and the value
+// name (null for the default value and for keys).
+void DescribeKey(JournalEntry& entry, HKEY key, std::string_view subPath,
+                 std::optional<std::string_view> valueName, Caller caller) {
     std::optional<KeyRef> ref = Resolve(key);
     if (ref) {
         entry.Utf8("root", RootName(ref->root));
@@ -138,12 +143,40 @@ void JournalChange(const char* event, HKEY key, std::string_view subPath,
         path.emplace_back(subPath); // as given, when it is not a valid path
     }
     JournalText(entry, "key", JoinPath(path), caller);
-    if (valueName.empty()) {
+    if (!valueName || valueName->empty()) {
         entry.Null("value").Null("value_hex");
     } else {
-        JournalText(entry, "value", valueName, caller);
+        JournalText(entry, "value", *valueName, caller);
     }
+}
+
+} // namespace
+
+void JournalChange(const char* event, HKEY key, std::string_view subPath,
+                   std::string_view valueName, LSTATUS result, Caller caller) {
+    JournalEntry entry(event);
+    DescribeKey(entry, key, subPath, valueName, caller);
     entry.Number("result", result);
+}
+
+void JournalOpen(HKEY key, std::string_view subPath, REGSAM access, LSTATUS result) {
+    if (!JournalEnabled()) return;
+    JournalEntry entry("registry_open");
+    DescribeKey(entry, key, subPath, std::nullopt, Caller::Ansi);
+    entry.Number("access", access).Number("result", result);
+}
+
+void JournalQuery(HKEY key, std::string_view valueName, LSTATUS result, const Value* found,
+                  size_t reportedSize) {
+    if (!JournalEnabled()) return;
+    JournalEntry entry("registry_query");
+    DescribeKey(entry, key, "", valueName, Caller::Ansi);
+    entry.Number("result", result);
+    if (found) {
+        entry.Number("type", found->type).Number("size", static_cast<int64_t>(reportedSize));
+    } else {
+        entry.Null("type").Null("size");
+    }
 }
 
 LSTATUS OpenKey(HKEY base, std::string_view subPath, REGSAM access, HKEY* result) {

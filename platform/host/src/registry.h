@@ -49,6 +49,14 @@ LSTATUS DeleteKey(HKEY base, std::string_view subPath, Caller caller);
 void JournalChange(const char* event, HKEY key, std::string_view subPath,
                    std::string_view valueName, LSTATUS result, Caller caller);
 
+// Records what the program looked at: an open of subPath below key
+// (registry_open), or a query of a value of key (registry_query, with the
+// value's type and the size the caller is told, when it was found). Nothing
+// is done without a journal.
+void JournalOpen(HKEY key, std::string_view subPath, REGSAM access, LSTATUS result);
+void JournalQuery(HKEY key, std::string_view valueName, LSTATUS result, const Value* found,
+                  size_t reportedSize);
+
 struct SubkeyEntry {
     std::string name;
     FILETIME lastWrite{};

@@ -9,6 +9,9 @@ namespace hostwin::registry {
 namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
+// The header of the older format: texts in the machine's ANSI code page, and
+// the text types' hex data as ANSI bytes.
+constexpr std::string_view kAnsiHeader = "REGEDIT4";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -40,18 +43,43 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-// The file's text as UTF-8: byte-order marks removed, UTF-16LE converted.
-std::string DecodeFileText(std::string_view bytes) {
+// True when the text's first line is the REGEDIT4 header (blanks after it allowed).
+bool HasAnsiHeader(std::string_view text) {
+    if (text.substr(0, kAnsiHeader.size()) != kAnsiHeader) return false;
+    text.remove_prefix(kAnsiHeader.size());
+    size_t end = text.find('\n');
+    for (char c : text.substr(0, end))
+        if (!IsBlank(c) && c != '\r') return false;
+    return true;
+}
+
+// A registry file's text as UTF-8, and whether it is a REGEDIT4 file.
+struct FileText {
+    std::string utf8;
+    bool ansiFormat = false;
+};
+
+// Decodes a registry file: UTF-16LE after its byte-order mark, UTF-8 after
+// its byte-order mark, a REGEDIT4 file without a mark in the ANSI code page
+// (as regedit reads it), anything else as UTF-8.
+FileText DecodeFileText(std::string_view bytes, UINT ansiCodePage) {
+    FileText file;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
         std::u16string wide;
         for (size_t i = 2; i + 1 < bytes.size(); i += 2)
             wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                           static_cast<unsigned char>(bytes[i + 1]) << 8);
-        return Utf32ToUtf8(Utf16ToUtf32(wide));
+        file.utf8 = Utf32ToUtf8(Utf16ToUtf32(wide));
+    } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        file.utf8 = std::string(bytes.substr(3));
+    } else if (HasAnsiHeader(bytes)) {
+        file.utf8 = Utf32ToUtf8(DecodeCodePage(ansiCodePage, bytes));
+    } else {
+        file.utf8 = std::string(bytes);
     }
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    return std::string(bytes);
+    file.ansiFormat = HasAnsiHeader(file.utf8);
+    return file;
 }
 
 // UTF-16LE bytes of a UTF-8 text.
@@ -66,7 +94,8 @@ std::string Utf16Bytes(std::string_view utf8) {
 
 class Parser {
 public:
-    Parser(std::vector<RegFileRecord>& records) : records_(records) {}
+    Parser(std::vector<RegFileRecord>& records, bool ansiFormat, UINT ansiCodePage)
+        : records_(records), ansiFormat_(ansiFormat), ansiCodePage_(ansiCodePage) {}
 
     std::optional<RegFileError> Run(std::string_view text);
 
@@ -75,12 +104,18 @@ private:
         if (!error_) error_ = RegFileError{line_, std::move(message)};
         return false;
     }
+    bool MissingHeader() {
+        return Fail("missing the first line \"" + std::string(kHeader) + "\" (or \"" +
+                    std::string(kAnsiHeader) + "\")");
+    }
     bool KeyLine(std::string_view line);
     bool ValueLine(std::string_view line);
     bool QuotedText(std::string_view& rest, std::string& text);
     bool HexBytes(std::string_view rest, std::string& bytes);
 
     std::vector<RegFileRecord>& records_;
+    const bool ansiFormat_;   // REGEDIT4: text types' hex data is ANSI
+    const UINT ansiCodePage_; // the code page of that ANSI data
     std::optional<RegFileError> error_;
     int line_ = 0;
     bool inKey_ = false; // a key section is open (not a [-KEY] one)
@@ -113,7 +148,7 @@ std::optional<RegFileError> Parser::Run(std::string_view text) {
         }
         std::string_view line = TrimLeft(logical);
         if (line_ == 1) {
-            if (line != kHeader) Fail("missing the first line \"" + std::string(kHeader) + "\"");
+            if (line != kHeader && line != kAnsiHeader) MissingHeader();
         } else if (line.empty() || line[0] == ';') {
             // blank line or comment
         } else if (line[0] == '[') {
@@ -126,7 +161,7 @@ std::optional<RegFileError> Parser::Run(std::string_view text) {
     }
     if (physicalLine == 0) {
         line_ = 1;
-        Fail("missing the first line \"" + std::string(kHeader) + "\"");
+        MissingHeader();
     }
     return error_;
 }
@@ -272,6 +307,9 @@ bool Parser::ValueLine(std::string_view line) {
         if (type > 0xFFFFFFFFu) return Fail("bad value type in hex(...)");
         record.type = static_cast<DWORD>(type);
         if (!HexBytes(rest.substr(close + 2), record.data)) return false;
+        // REGEDIT4 writes the text types as ANSI bytes; the store holds UTF-16.
+        if (ansiFormat_ && (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ))
+            record.data = Utf16Bytes(Utf32ToUtf8(DecodeCodePage(ansiCodePage_, record.data)));
     } else {
         return Fail("unknown value data \"" + std::string(rest.substr(0, 20)) + "\"");
     }
@@ -356,9 +394,9 @@ void AppendValueLine(std::string& out, const Value& value) {
 } // namespace
 
 std::optional<RegFileError> ParseRegFile(std::string_view bytes,
-                                         std::vector<RegFileRecord>& records) {
-    std::string text = DecodeFileText(bytes);
-    return Parser(records).Run(text);
+                                         std::vector<RegFileRecord>& records, UINT ansiCodePage) {
+    FileText file = DecodeFileText(bytes, ansiCodePage);
+    return Parser(records, file.ansiFormat, ansiCodePage).Run(file.utf8);
 }
 
 void ApplyRegFileRecords(const std::vector<RegFileRecord>& records, Tree& tree) {

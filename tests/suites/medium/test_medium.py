@@ -1,0 +1,381 @@
+"""The medium tools on media built here: check_medium.py finds each mistake
+a release engineer makes, rehearse.py runs the host Setup.exe over a scratch
+copy and explains each road, neither changes the medium.
+
+Run by tests/suites/medium.sh after the host build (build/host)."""
+import hashlib
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", ".."))
+BIN = os.path.join(ROOT, "build", "host", "bin")
+SETUP = os.path.join(BIN, "Setup.exe")
+OTHER_LAYOUT_SETUP = os.path.join(BIN, "other-layout", "Setup.exe")
+HOSTWIN_REG = os.path.join(BIN, "hostwin-reg")
+RELEASE_SETUP = os.path.join(ROOT, "build", "win32", "bin", "Setup.exe")
+TEST_PE_DIR = os.path.join(ROOT, "build", "host", "tests", "pe")
+TOOLS = os.path.join(ROOT, "tools", "medium")
+
+PRODUCT = "SOLVENTRA 2"
+UNINSTALL = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+JAPANESE_NAME = "ソルベントラ"
+
+
+def windows_program():
+    """The smallest file the tools take for a Windows program: MZ, then PE."""
+    data = bytearray(0x100)
+    data[0:2] = b"MZ"
+    struct.pack_into("<I", data, 0x3C, 0x80)
+    data[0x80:0x84] = b"PE\0\0"
+    return bytes(data)
+
+
+def ini(name, key="AppName"):
+    return f"[Startup]\r\n{key}={name}\r\n".encode("ascii")
+
+
+def make_medium(parent, name="SOLVENTRA medium", folders=("Inst_Japanese", "Inst_English"),
+                configs=None, launcher=None):
+    """A medium: the launcher at its root (a Windows program, or the file
+    launcher), per folder a SETUP.INI naming the product and a setup program."""
+    medium = os.path.join(parent, name)
+    os.makedirs(medium)
+    if launcher:
+        shutil.copyfile(launcher, os.path.join(medium, "Setup.exe"))
+    else:
+        with open(os.path.join(medium, "Setup.exe"), "wb") as file:
+            file.write(windows_program())
+    for index, folder in enumerate(folders):
+        os.makedirs(os.path.join(medium, folder))
+        config = (configs or {}).get(index, ini(PRODUCT))
+        with open(os.path.join(medium, folder, "SETUP.INI"), "wb") as file:
+            file.write(config)
+        with open(os.path.join(medium, folder, "Setup.exe"), "wb") as file:
+            file.write(windows_program())
+    return medium
+
+
+def earlier_copy(name=PRODUCT, vendor="QUORVANTIX", user_key="Software\\QUORVANTIX\\SOLVENTRA\\Data"):
+    """Registry lines of a machine with an earlier copy and its per-user key."""
+    return [f"[HKEY_LOCAL_MACHINE\\SOFTWARE\\{vendor}\\{name}]", '"Version"="1.0"', "",
+            f"[HKEY_LOCAL_MACHINE\\{UNINSTALL}{name}]",
+            '"UninstallString"="\\"C:\\\\Program Files\\\\QUORVANTIX\\\\unins000.exe\\" /SILENT"', "",
+            f"[HKEY_CURRENT_USER\\{user_key}]", '@="cached settings"', ""]
+
+
+def write_fixture(path, lines, kind="regedit"):
+    """regedit's export (UTF-16LE with its mark), REGEDIT4 (ANSI) or UTF-8."""
+    if kind == "regedit":
+        data = ("\ufeffWindows Registry Editor Version 5.00\r\n\r\n" + "\r\n".join(lines)).encode("utf-16-le")
+    elif kind == "regedit4":
+        data = ("REGEDIT4\r\n\r\n" + "\r\n".join(lines)).encode("cp1252")
+    else:
+        data = ("Windows Registry Editor Version 5.00\n\n" + "\n".join(lines)).encode("utf-8")
+    with open(path, "wb") as file:
+        file.write(data)
+    return path
+
+
+def digest(tree):
+    """Names, modes and contents of everything under tree."""
+    result = hashlib.sha256()
+    for directory, subdirectories, files in sorted(os.walk(tree)):
+        subdirectories.sort()
+        for name in sorted(files) + subdirectories:
+            path = os.path.join(directory, name)
+            info = os.lstat(path)
+            result.update(f"{os.path.relpath(path, tree)}:{info.st_mode}:{info.st_mtime_ns}".encode())
+            if os.path.isfile(path) and not os.path.islink(path):
+                with open(path, "rb") as file:
+                    result.update(file.read())
+    return result.hexdigest()
+
+
+class MediumCase(unittest.TestCase):
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix="medium-test-")
+        self.addCleanup(shutil.rmtree, self.work, True)
+
+    def tool(self, name, *args, program=SETUP):
+        extra = ["--hostwin-reg", HOSTWIN_REG]
+        done = subprocess.run([sys.executable, os.path.join(TOOLS, name + ".py"), *args,
+                               "--program", program, *extra],
+                              capture_output=True, text=True, check=False, cwd=self.work)
+        self.assertNotIn("Traceback", done.stderr)
+        return done
+
+    def rehearse(self, medium, *args, program=SETUP):
+        """Rehearses and checks that the medium is left as it was."""
+        before = digest(medium)
+        done = self.tool("rehearse", medium, *args, program=program)
+        self.assertEqual(digest(medium), before, "the rehearsal changed the medium")
+        return done
+
+    def assertLines(self, output, *expected):
+        for text in expected:
+            self.assertIn(text, output)
+
+    def assertCannot(self, done, *expected):
+        """Status 2 and one line on standard error."""
+        self.assertEqual(done.returncode, 2, done.stdout + done.stderr)
+        self.assertEqual(len(done.stderr.strip().splitlines()), 1, done.stderr)
+        self.assertLines(done.stderr, *expected)
+
+
+class CheckMediumTest(MediumCase):
+    def check(self, medium):
+        return self.tool("check_medium", medium)
+
+    def test_a_sound_medium_has_no_problem_and_lists_the_keys_to_compare(self):
+        shift_jis = f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode("cp932")
+        medium = make_medium(self.work, configs={0: shift_jis})
+        # Names are compared as Windows compares them: without regard to case.
+        os.rename(os.path.join(medium, "Inst_English"), os.path.join(medium, "inst_english"))
+        os.rename(os.path.join(medium, "inst_english", "SETUP.INI"),
+                  os.path.join(medium, "inst_english", "setup.ini"))
+        done = self.check(medium)
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertLines(done.stdout, "No problem found.",
+                         f"Japanese (AppName \"{JAPANESE_NAME}\")",
+                         f"HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}",
+                         f"HKLM\\{UNINSTALL}{PRODUCT}    value UninstallString",
+                         "HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data")
+
+    def test_each_mistake_is_reported_with_the_file_it_concerns(self):
+        def remove(path):
+            return lambda medium: os.remove(os.path.join(medium, path))
+
+        def write(path, data):
+            def change(medium):
+                with open(os.path.join(medium, path), "wb") as file:
+                    file.write(data)
+            return change
+
+        japanese = f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n"
+        cases = [
+            ("SETUP.INI missing", remove("Inst_English/SETUP.INI"),
+             "Inst_English\\SETUP.INI: missing"),
+            ("AppName misspelt", write("Inst_English/SETUP.INI", ini(PRODUCT, key="AppNmae")),
+             "Inst_English\\SETUP.INI: no [Startup] AppName (found AppNmae"),
+            ("folder misspelt", lambda m: os.rename(os.path.join(m, "Inst_English"),
+                                                    os.path.join(m, "Inst_Englsh")),
+             "Inst_English: English folder missing (found Inst_Englsh"),
+            ("UTF-16", write("Inst_Japanese/SETUP.INI", japanese.encode("utf-16")),
+             "Inst_Japanese\\SETUP.INI: is UTF-16LE, not Shift-JIS"),
+            ("UTF-8", write("Inst_Japanese/SETUP.INI", japanese.encode("utf-8")),
+             "Inst_Japanese\\SETUP.INI: is UTF-8, not Shift-JIS"),
+            ("UTF-8 with its mark", write("Inst_Japanese/SETUP.INI", japanese.encode("utf-8-sig")),
+             "Inst_Japanese\\SETUP.INI: is UTF-8 with a byte-order mark"),
+            ("NoName", write("Inst_English/SETUP.INI", ini("NoName")), "AppName is \"NoName\""),
+            ("empty name", write("Inst_English/SETUP.INI", ini("")), "AppName is empty"),
+            ("setup program missing", remove("Inst_English/Setup.exe"),
+             "Inst_English\\Setup.exe: English setup program missing"),
+            ("not a program", write("Inst_Japanese/Setup.exe", b"#!/bin/sh\n"),
+             "Inst_Japanese\\Setup.exe: not a Windows program (no MZ/PE header)"),
+        ]
+        for index, (what, change, expected) in enumerate(cases):
+            with self.subTest(what):
+                medium = make_medium(self.work, name=f"medium {index}")
+                change(medium)
+                done = self.check(medium)
+                self.assertEqual(done.returncode, 1, done.stdout)
+                self.assertIn(expected, done.stdout)
+
+    def test_a_copy_installed_under_another_name_is_reported_against_a_fixture(self):
+        medium = make_medium(self.work)
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy("SOLVENTRA2"))
+        done = self.tool("check_medium", medium, "--registry", fixture)
+        self.assertEqual(done.returncode, 1, done.stdout)
+        self.assertIn(f"Inst_English\\SETUP.INI: AppName \"{PRODUCT}\": the product key "
+                      f"HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT} is not in machine.reg (it has SOLVENTRA2: "
+                      "the names must be equal)", done.stdout)
+        sound = write_fixture(os.path.join(self.work, "sound.reg"), earlier_copy())
+        self.assertEqual(self.tool("check_medium", medium, "--registry", sound).returncode, 0)
+
+    @unittest.skipUnless(os.path.exists(os.path.join(TEST_PE_DIR, "language_bare.dll")),
+                         "the test resource libraries are built with the MinGW tools")
+    def test_a_language_resource_file_needs_the_main_form(self):
+        medium = make_medium(self.work)
+        shutil.copyfile(os.path.join(TEST_PE_DIR, "language_bare.dll"), os.path.join(medium, "Setup.ENU"))
+        shutil.copyfile(os.path.join(TEST_PE_DIR, "language_full.dll"), os.path.join(medium, "Setup.JPN"))
+        done = self.check(medium)
+        self.assertEqual(done.returncode, 1, done.stdout)
+        self.assertIn("Setup.ENU: language resource file without the form description TFORMMAIN",
+                      done.stdout)
+        self.assertNotIn("Setup.JPN", done.stdout)
+
+    def test_the_layout_comes_from_the_mediums_own_launcher(self):
+        medium = make_medium(self.work, folders=("Japanese", "English"), launcher=OTHER_LAYOUT_SETUP)
+        done = self.check(medium)
+        # The host program is no Windows program, which is the one problem.
+        self.assertIn("Setup.exe: not a Windows program", done.stdout)
+        self.assertLines(done.stdout, "folders Japanese, English",
+                         f"HKLM\\SOFTWARE\\ACME\\{PRODUCT}", "HKCU\\Software\\ACME\\Widget\\Cache")
+        self.assertNotIn("folder missing", done.stdout)
+
+    @unittest.skipUnless(os.path.exists(RELEASE_SETUP), "the win32 build is not there")
+    def test_the_release_program_carries_its_layout(self):
+        medium = make_medium(self.work, launcher=RELEASE_SETUP)
+        done = self.check(medium)
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertIn(f"Layout from {os.path.join(medium, 'Setup.exe')}: folders Inst_Japanese, "
+                      "Inst_English; product key prefix HKLM\\SOFTWARE\\QUORVANTIX\\", done.stdout)
+
+    def test_what_cannot_be_checked(self):
+        self.assertCannot(self.check(os.path.join(self.work, "no medium")), "no medium: no such directory")
+
+
+class RehearseTest(MediumCase):
+    def test_a_japanese_folder_name_is_reachable_only_on_the_japanese_road(self):
+        medium = make_medium(self.work, name="メディア one")
+        done = self.rehearse(medium)
+        self.assertEqual(done.returncode, 1, done.stdout)
+        self.assertLines(done.stdout, "OK: Japanese setup program started",
+                         "note: the medium's folder name \"メディア one\" cannot be written in code page 1252",
+                         "STOPPED: Inst_English\\SETUP.INI not found beside Setup.exe")
+
+    def test_both_roads_over_a_regedit_export_remove_the_earlier_copy_and_start_setup(self):
+        medium = make_medium(self.work)  # a blank in the path
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy())
+        done = self.rehearse(medium, "--registry", fixture)
+        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        out = done.stdout
+        self.assertLines(out, "== Japanese road: locale 1041, code page 932",
+                         "== English road: locale 1033, code page 1252",
+                         "1. Looked for Inst_English\\SETUP.INI beside Setup.exe: found",
+                         f"2. Read [Startup] AppName from Inst_English\\SETUP.INI: \"{PRODUCT}\"",
+                         f"3. product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: exists",
+                         f"3. uninstall entry HKLM\\{UNINSTALL}{PRODUCT}: exists",
+                         "4. Started the uninstaller and waited for it: "
+                         "\"C:\\Program Files\\QUORVANTIX\\unins000.exe\" /SILENT",
+                         f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}",
+                         f"5. Re-check, product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: not there",
+                         "6. Per-user key HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data: deleted",
+                         "7. Started Inst_Japanese\\Setup.exe with show command 1",
+                         "the stand-in recorded: command line Inst_English\\Setup.exe, current "
+                         "directory the medium's root, show command 1",
+                         "OK: Japanese setup program started", "OK: English setup program started")
+        self.assertEqual(out.strip().splitlines()[-1], "OK: English setup program started")
+
+    def test_a_regedit4_fixture_is_read(self):
+        medium = make_medium(self.work)
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy(), "regedit4")
+        done = self.rehearse(medium, "--registry", fixture, "--locale", "en")
+        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        self.assertIn(f"3. product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: exists", done.stdout)
+        self.assertNotIn("Japanese road", done.stdout)
+
+    def test_each_configuration_mistake_is_explained(self):
+        japanese = f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n"
+        cases = [
+            ("SETUP.INI missing", "en", lambda m: os.remove(os.path.join(m, "Inst_English", "SETUP.INI")),
+             ["1. Looked for Inst_English\\SETUP.INI beside Setup.exe: not found",
+              "STOPPED: Inst_English\\SETUP.INI not found beside Setup.exe"]),
+            ("folder misspelt", "en", lambda m: os.rename(os.path.join(m, "Inst_English"),
+                                                          os.path.join(m, "Inst_Englsh")),
+             ["not found (there is no folder Inst_English)", "STOPPED: Inst_English\\SETUP.INI"]),
+            ("AppName misspelt", "en", self.writer("Inst_English/SETUP.INI", ini(PRODUCT, key="AppNmae")),
+             ["no such entry, the default \"NoName\" came back",
+              "STOPPED: no [Startup] AppName in Inst_English\\SETUP.INI (it has AppNmae"]),
+            ("UTF-16", "ja", self.writer("Inst_Japanese/SETUP.INI", japanese.encode("utf-16")),
+             ["STOPPED: no [Startup] AppName in Inst_Japanese\\SETUP.INI (the file is UTF-16LE"]),
+        ]
+        for index, (what, locale, change, expected) in enumerate(cases):
+            with self.subTest(what):
+                medium = make_medium(self.work, name=f"medium {index}")
+                change(medium)
+                done = self.rehearse(medium, "--locale", locale)
+                self.assertEqual(done.returncode, 1, done.stdout)
+                self.assertLines(done.stdout, "Setup.exe ended with exit status 0", *expected)
+
+    def writer(self, path, data):
+        def change(medium):
+            with open(os.path.join(medium, path), "wb") as file:
+                file.write(data)
+        return change
+
+    def test_a_utf8_japanese_name_is_shown_as_bytes_and_finds_no_earlier_copy(self):
+        medium = make_medium(self.work, configs={0: f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode()})
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy(JAPANESE_NAME))
+        done = self.rehearse(medium, "--registry", fixture, "--locale", "ja")
+        self.assertLines(done.stdout, f"which are UTF-8 for \"{JAPANESE_NAME}\"",
+                         "note: Inst_Japanese\\SETUP.INI is UTF-8, not Shift-JIS",
+                         ": not there", "so there is no earlier copy to remove",
+                         f"note: the machine has the product key HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}: "
+                         "that is the AppName read as UTF-8", "OK: Japanese setup program started")
+        self.assertNotIn("Started the uninstaller", done.stdout)
+
+    def test_an_appname_one_letter_off_the_installed_copy_is_pointed_out(self):
+        medium = make_medium(self.work)
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy("SOLVENTRA2"))
+        done = self.rehearse(medium, "--registry", fixture, "--locale", "en")
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertLines(done.stdout, f"3. product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: not there",
+                         "note: the machine has the product key HKLM\\SOFTWARE\\QUORVANTIX\\SOLVENTRA2, "
+                         f"which is not the AppName \"{PRODUCT}\"")
+
+    def test_an_uninstaller_that_leaves_the_copy_or_fails_stops_the_road_with_a_box(self):
+        medium = make_medium(self.work)
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy())
+        for mode in ("leaves", "fails"):
+            with self.subTest(mode):
+                done = self.rehearse(medium, "--registry", fixture, "--uninstaller", mode)
+                self.assertEqual(done.returncode, 1, done.stdout)
+                self.assertLines(done.stdout, f"told to: {mode}",
+                                 f"5. Re-check, product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: exists",
+                                 "caption \"Information\": \"Please uninstall old software.\"",
+                                 "STOPPED: the earlier copy was still installed after its uninstaller had run")
+                self.assertNotIn("OK:", done.stdout)
+
+    def test_a_setup_program_that_is_no_windows_program_cannot_be_started(self):
+        medium = make_medium(self.work)
+        self.writer("Inst_English/Setup.exe", b"@echo off\r\n")(medium)
+        done = self.rehearse(medium, "--locale", "1033")
+        self.assertEqual(done.returncode, 1, done.stdout)
+        self.assertLines(done.stdout, "7. Could not start Inst_English\\Setup.exe: not a program",
+                         "STOPPED: Inst_English\\Setup.exe could not be started: not a program")
+
+    def test_symbolic_links_to_the_medium_and_its_programs_are_followed(self):
+        medium = make_medium(self.work)
+        elsewhere = os.path.join(self.work, "real-setup.exe")
+        os.rename(os.path.join(medium, "Inst_English", "Setup.exe"), elsewhere)
+        os.symlink(elsewhere, os.path.join(medium, "Inst_English", "Setup.exe"))
+        link = os.path.join(self.work, "link to medium")
+        os.symlink(medium, link)
+        done = self.rehearse(link, "--locale", "en")
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertIn("OK: English setup program started", done.stdout)
+
+    def test_a_launcher_built_with_another_layout_looks_for_its_own_keys(self):
+        medium = make_medium(self.work, folders=("Japanese", "English"))
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"),
+                                earlier_copy(vendor="ACME", user_key="Software\\ACME\\Widget\\Cache"))
+        done = self.rehearse(medium, "--registry", fixture, program=OTHER_LAYOUT_SETUP)
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertLines(done.stdout, "1. Looked for English\\SETUP.INI beside Setup.exe: found",
+                         f"3. product key HKLM\\SOFTWARE\\ACME\\{PRODUCT}: exists",
+                         f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\ACME\\{PRODUCT}",
+                         "6. Per-user key HKCU\\Software\\ACME\\Widget\\Cache: deleted",
+                         "7. Started Japanese\\Setup.exe", "OK: English setup program started")
+
+    def test_what_cannot_be_rehearsed_is_said_in_one_line(self):
+        medium = make_medium(self.work)
+        bad_line = write_fixture(os.path.join(self.work, "bad line.reg"),
+                                 [f"[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]", '"Number"=dword:xyz'], "utf-8")
+        bad_root = write_fixture(os.path.join(self.work, "bad root.reg"),
+                                 ["[HKEY_NOWHERE\\Software\\X]", '"A"="b"'], "utf-8")
+        self.assertCannot(self.rehearse(os.path.join(self.work, "missing"), "--locale", "en"),
+                          "missing: no such directory")
+        self.assertCannot(self.rehearse(medium, "--registry", bad_line), "bad line.reg", "4")
+        self.assertCannot(self.rehearse(medium, "--registry", bad_root), "bad root.reg")
+        self.assertCannot(self.rehearse(medium, "--registry", self.work), "cannot be read")
+        self.assertCannot(self.rehearse(medium, "--locale", "fr"), "--locale fr")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,61 @@
+"""A scratch host machine (HOSTWIN_PREFIX) and the hostwin-reg that works on
+its registry: loaded from a fixture, asked for keys and uninstall commands."""
+import os
+import subprocess
+
+from layout import UNINSTALL_PREFIX
+
+
+class MachineError(Exception):
+    """The machine cannot be loaded: one line for standard error."""
+
+
+class Machine:
+    """A scratch host machine and the hostwin-reg that works on it."""
+
+    def __init__(self, directory, hostwin_reg):
+        self.directory = directory
+        self.hostwin_reg = hostwin_reg
+        self.locale = {}
+        os.makedirs(directory)
+
+    def environment(self, **extra):
+        env = {k: v for k, v in os.environ.items() if not k.startswith("HOSTWIN_")}
+        env["HOSTWIN_PREFIX"] = self.directory
+        env.update(self.locale)
+        env.update(extra)
+        return env
+
+    def reg(self, *args):
+        return subprocess.run([self.hostwin_reg, *args], env=self.environment(),
+                              capture_output=True, text=True, errors="replace",
+                              stdin=subprocess.DEVNULL, check=False)
+
+    def import_fixture(self, fixture):
+        done = self.reg("import", fixture)
+        if done.returncode != 0:
+            message = done.stderr.strip().splitlines()
+            reason = message[-1].removeprefix("ERROR: ") if message else "not imported"
+            raise MachineError(f"{fixture}: {reason}")
+
+    def subkeys(self, key):
+        """Names of the subkeys of key (HKLM\\... form); none when it is missing."""
+        done = self.reg("query", key)
+        full = key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\", 1).lower() + "\\"
+        return [line[len(full):] for line in done.stdout.splitlines()
+                if line.lower().startswith(full)]
+
+    def uninstall_commands(self):
+        """(entry name, UninstallString) of every uninstall entry."""
+        done = self.reg("query", "HKLM\\" + UNINSTALL_PREFIX.rstrip("\\"), "/s")
+        prefix = ("HKEY_LOCAL_MACHINE\\" + UNINSTALL_PREFIX).lower()
+        entry, found = None, []
+        for line in done.stdout.splitlines():
+            if line.lower().startswith(prefix):
+                entry = line[len(prefix):]
+            elif entry and line.startswith("    "):
+                parts = line[4:].split("    ", 2)
+                if len(parts) == 3 and parts[0].lower() == "uninstallstring" \
+                        and parts[1] in ("REG_SZ", "REG_EXPAND_SZ"):
+                    found.append((entry, parts[2]))
+        return found

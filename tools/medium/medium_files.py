@@ -1,0 +1,44 @@
+"""Names on a medium looked up as Windows looks them up: without regard to case."""
+import os
+
+
+def find_entry(directory, name):
+    """The path of the entry of directory named name in any case, or None.
+    An exact match wins; a dangling symbolic link counts as missing."""
+    try:
+        names = os.listdir(directory)
+    except OSError:
+        return None
+    if name in names and os.path.exists(os.path.join(directory, name)):
+        return os.path.join(directory, name)
+    for entry in sorted(names):
+        path = os.path.join(directory, entry)
+        if entry.lower() == name.lower() and os.path.exists(path):
+            return path
+    return None
+
+
+def is_windows_program(path):
+    """True when the file starts with an MS-DOS header pointing at a PE header."""
+    try:
+        with open(path, "rb") as file:
+            head = file.read(0x40)
+            if len(head) < 0x40 or head[:2] != b"MZ":
+                return False
+            file.seek(int.from_bytes(head[0x3C:0x40], "little"))
+            return file.read(4) == b"PE\0\0"
+    except OSError:
+        return False
+
+
+def language_resource_files(medium):
+    """Files beside Setup.exe named Setup.<extension> other than the program
+    itself: the framework loads one of them, by the user's language, as the
+    module the form descriptions are read from."""
+    found = []
+    for entry in sorted(os.listdir(medium)):
+        stem, dot, extension = entry.rpartition(".")
+        if dot and stem.lower() == "setup" and extension.lower() != "exe" and \
+                os.path.isfile(os.path.join(medium, entry)):
+            found.append(entry)
+    return found
