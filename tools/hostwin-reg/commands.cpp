@@ -379,7 +379,7 @@ int Import(const CommandLine& line) {
         return Fail(file + ": cannot read the file: " + reason + ".");
     // The whole file is checked before anything is changed.
     std::vector<RegFileRecord> records;
-    if (auto error = ParseRegFile(bytes, records))
+    if (auto error = ParseRegFile(bytes, records, CP_ACP))
         return Fail(file + ":" + std::to_string(error->line) + ": " + error->message);
     for (const RegFileRecord& record : records)
         if (LSTATUS status = ApplyRecord(record))
