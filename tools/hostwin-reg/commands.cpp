@@ -1,6 +1,7 @@
 #include "reg_tool.h"
 
 #include "codepage.h"
+#include "files.h"
 #include "registry_file.h"
 #include "replace_file.h"
 
@@ -231,27 +232,6 @@ LSTATUS DeleteTree(Root root, const std::string& path) {
     return DeleteKey(RootHandle(root), path, kCaller);
 }
 
-// Reads a whole file; false with the reason (a directory is no file).
-bool ReadFile(const std::string& name, std::string& bytes, std::string& reason) {
-    int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info;
-    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
-        errno = EISDIR;
-    else if (fd >= 0) {
-        char chunk[65536];
-        ssize_t got;
-        while ((got = read(fd, chunk, sizeof chunk)) > 0)
-            bytes.append(chunk, static_cast<size_t>(got));
-        if (got == 0) {
-            close(fd);
-            return true;
-        }
-    }
-    reason = std::strerror(errno);
-    if (fd >= 0) close(fd);
-    return false;
-}
-
 std::string JoinPath(const std::vector<std::string>& path) {
     std::string joined;
     for (const std::string& component : path)
@@ -375,7 +355,7 @@ int Delete(const CommandLine& line) {
 int Import(const CommandLine& line) {
     const std::string& file = line.positional[0];
     std::string bytes, reason;
-    if (!ReadFile(file, bytes, reason))
+    if (!hostwin::ReadWholeFile(file, bytes, reason))
         return Fail(file + ": cannot read the file: " + reason + ".");
     // The whole file is checked before anything is changed.
     std::vector<RegFileRecord> records;
