@@ -52,9 +52,8 @@ void FuzzFormdumpInput(const uint8_t* data, size_t size) {
     std::string dumped;
     try {
         dumped = DumpDescription(bytes).Write();
-    } catch (const Exception& error) {
-        FuzzFailure("formdump", "a compiled description does not dump: " +
-                                    Utf16ToUtf8(ShiftJisToUtf16(error.Message())));
+    } catch (const DumpError& error) {
+        FuzzFailure("formdump", std::string("a compiled description does not dump: ") + error.what());
     }
     try {
         Check(CompileDescription(ParseJson(dumped)) == bytes,

@@ -144,6 +144,39 @@ for language in en ja; do
   fi
 done
 
+# --- A file hostwin-reg exports, imported by regedit -----------------------------------------
+
+# The host's registry tool writes what regedit writes: Wine's regedit imports
+# its export to the same values, and Wine's reg exports them to the same bytes.
+CURRENT="hostwin-reg export"
+echo "a hostwin-reg export imported by Wine's regedit"
+HOSTWIN_REG=$ROOT/build/host/bin/hostwin-reg
+if [[ ! -x $HOSTWIN_REG ]]; then
+  fail "missing $HOSTWIN_REG: run ./dev build host first"
+else
+  export_key='HKEY_CURRENT_USER\Software\HostwinExport'
+  host_reg() { HOSTWIN_PREFIX=$WORK/hostwin "$HOSTWIN_REG" "$@" >/dev/null; }
+  host_reg add "$export_key" /ve /d 'the default'
+  host_reg add "$export_key" /v Text /d 'C:\Program Files\x "y".exe'
+  host_reg add "$export_key" /v Expand /t REG_EXPAND_SZ /d '%TEMP%\x'
+  host_reg add "$export_key" /v Multi /t REG_MULTI_SZ /d 'a\0b c'
+  host_reg add "$export_key" /v Number /t REG_DWORD /d 0x2a
+  host_reg add "$export_key" /v Big /t REG_QWORD /d 0x100000001
+  host_reg add "$export_key" /v Bytes /t REG_BINARY /d "$(printf '%02x' $(seq 1 60))"
+  host_reg add "$export_key\Sub\Deeper" /v None /t REG_NONE /d 00ff
+  host_reg export "$export_key" "$WORK/hostwin-export.reg" /y
+  wine_in en 60 regedit /S "$(winpath "$WORK/hostwin-export.reg")"
+  # Wine's reg shows no REG_QWORD data; the export below compares those too.
+  HOSTWIN_PREFIX=$WORK/hostwin "$HOSTWIN_REG" query "$export_key" /s | grep -v REG_QWORD \
+    >"$WORK/hostwin-query.txt"
+  wine_in en 60 reg query "$export_key" /s | tr -d '\r' | grep -v REG_QWORD >"$WORK/wine-query.txt" || true
+  check "Wine's reg query shows the values hostwin-reg shows" \
+    diff "$WORK/hostwin-query.txt" "$WORK/wine-query.txt"
+  wine_in en 60 reg export "$export_key" "$(winpath "$WORK/wine-export.reg")" >/dev/null || true
+  check "Wine's reg export of the imported key is the same file" \
+    cmp "$WORK/hostwin-export.reg" "$WORK/wine-export.reg"
+fi
+
 # --- The launcher's roads ---------------------------------------------------------------------
 
 source "$ROOT/tests/suites/wine/scenarios.sh"

@@ -7,6 +7,9 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,15 +26,23 @@ struct ToolRun {
 using Environment = std::vector<std::pair<std::string, std::string>>;
 
 // Runs hostwin-reg with the arguments on this test's machine, with the
-// variables given added to its environment.
-ToolRun Tool(std::vector<std::string> arguments, const Environment& environment = {}) {
+// variables given added to its environment. With `typed`, its standard input
+// is a terminal on which that text is typed.
+ToolRun RunTool(std::vector<std::string> arguments, const Environment& environment,
+                const std::optional<std::string>& typed) {
     std::string out = Prefix() + "/tool.out", err = Prefix() + "/tool.err";
+    int master = -1, slave = -1;
+    if (typed && openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return {};
     pid_t pid = fork();
     if (pid == 0) {
         for (const auto& [name, value] : environment)
             setenv(name.c_str(), value.c_str(), 1);
         int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (typed) {
+            dup2(slave, 0);
+            close(master);
+        }
         dup2(outFd, 1);
         dup2(errFd, 2);
         std::vector<char*> argv{const_cast<char*>(HOSTWIN_REG_PROGRAM)};
@@ -41,13 +52,26 @@ ToolRun Tool(std::vector<std::string> arguments, const Environment& environment 
         execv(HOSTWIN_REG_PROGRAM, argv.data());
         _exit(127);
     }
+    if (typed) {
+        close(slave);
+        EXPECT_EQ(write(master, typed->data(), typed->size()), static_cast<ssize_t>(typed->size()));
+    }
     ToolRun run;
     int status = 0;
     waitpid(pid, &status, 0);
+    if (typed) close(master);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.out = ReadFile(out);
     run.err = ReadFile(err);
     return run;
+}
+
+ToolRun Tool(std::vector<std::string> arguments, const Environment& environment = {}) {
+    return RunTool(std::move(arguments), environment, std::nullopt);
+}
+
+ToolRun ToolAtTerminal(std::vector<std::string> arguments, const std::string& typed) {
+    return RunTool(std::move(arguments), {}, typed);
 }
 
 #define EXPECT_TOOL(expectedStatus, ...)                                                           \
@@ -55,6 +79,20 @@ ToolRun Tool(std::vector<std::string> arguments, const Environment& environment 
         ToolRun run_ = Tool({__VA_ARGS__});                                                        \
         EXPECT_EQ(run_.status, expectedStatus) << run_.out << run_.err;                            \
     } while (0)
+
+// UTF-16LE with its byte-order mark, as regedit writes a file.
+std::string Utf16File(const std::string& utf8) {
+    int units =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::vector<WCHAR> wide(static_cast<size_t>(units));
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
+    std::string bytes = "\xff\xfe";
+    for (WCHAR unit : wide) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
 
 HKEY OpenKey(const char* path) {
     HKEY key = nullptr;
@@ -122,16 +160,115 @@ TEST(HostwinReg, AddsAndQueriesValuesOfEveryType) {
     EXPECT_TOOL(1, "query", "HKCU\\Software\\Missing");
 }
 
-TEST(HostwinReg, ReplacesAValueOnlyWithForce) {
+TEST(HostwinReg, AddAsksBeforeReplacingAValue) {
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Text", "/d", "first");
+    // Nobody at a terminal: refused, saying how to replace it.
     ToolRun refused = Tool({"add", "HKCU\\Software\\Tool", "/v", "Text", "/d", "second"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("/f"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("ERROR: The value Text exists already and there is no terminal to "
+                               "ask; add /f to overwrite it."),
+              std::string::npos)
+        << refused.err;
     HKEY key = OpenKey("Software\\Tool");
     ExpectValue(HERE, key, "Text", REG_SZ, Bytes("first", 6));
+    // A person at the terminal is asked; "no" keeps the value.
+    ToolRun no = ToolAtTerminal({"add", "HKCU\\Software\\Tool", "/v", "Text", "/d", "x"}, "n\n");
+    EXPECT_EQ(no.status, 1);
+    EXPECT_NE(no.out.find("Value Text exists, overwrite (Yes/No)? "), std::string::npos) << no.out;
+    EXPECT_NE(no.out.find("The operation was cancelled by the user."), std::string::npos) << no.out;
+    ExpectValue(HERE, key, "Text", REG_SZ, Bytes("first", 6));
+    ToolRun yes = ToolAtTerminal({"add", "HKCU\\Software\\Tool", "/v", "Text", "/d", "third"},
+                                 "maybe\nyes\n");
+    EXPECT_EQ(yes.status, 0) << yes.out << yes.err;
+    EXPECT_NE(yes.out.find("The operation completed successfully."), std::string::npos) << yes.out;
+    ExpectValue(HERE, key, "Text", REG_SZ, Bytes("third", 6));
     EXPECT_TOOL(0, "add", "HKCU\\Software\\Tool", "/v", "Text", "/t", "REG_DWORD", "/d", "7", "/f");
     ExpectValue(HERE, key, "Text", REG_DWORD, Bytes("\7\0\0\0", 4));
     RegCloseKey(key);
+    // delete asks too, at a terminal.
+    ToolRun keep = ToolAtTerminal({"delete", "HKCU\\Software\\Tool", "/v", "Text"}, "no\n");
+    EXPECT_EQ(keep.status, 1);
+    EXPECT_NE(keep.out.find("Delete the registry value Text (Yes/No)? "), std::string::npos)
+        << keep.out;
+    ToolRun gone = ToolAtTerminal({"delete", "HKCU\\Software\\Tool"}, "y\n");
+    EXPECT_EQ(gone.status, 0);
+    EXPECT_NE(
+        gone.out.find(
+            "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\Tool (Yes/No)? "),
+        std::string::npos)
+        << gone.out;
+    EXPECT_FALSE(KeyExists("Software\\Tool"));
+}
+
+TEST(HostwinReg, QueryFiltersByTypeAndSearches) {
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Find", "/v", "Greeting", "/d", "Hello world");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Find", "/v", "hello", "/t", "REG_DWORD", "/d", "1");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Find", "/v", "Other", "/d", "bye");
+    EXPECT_TOOL(0, "add", "HKCU\\Software\\Find\\HelloKey\\Deep", "/v", "x", "/d", "hello");
+
+    ToolRun dwords = Tool({"query", "HKCU\\Software\\Find", "/t", "REG_DWORD"});
+    EXPECT_EQ(dwords.status, 0);
+    EXPECT_EQ(dwords.out, "\nHKEY_CURRENT_USER\\Software\\Find\n    hello    REG_DWORD    0x1\n"
+                          "End of search: 1 match(es) found.\n");
+    ToolRun two = Tool({"query", "HKCU\\Software\\Find", "/t", "reg_sz,REG_DWORD"});
+    EXPECT_NE(two.out.find("End of search: 3 match(es) found."), std::string::npos) << two.out;
+
+    // /f: key names, value names and data, without regard to case, in part.
+    ToolRun found = Tool({"query", "HKCU\\Software\\Find", "/f", "hello"});
+    EXPECT_EQ(found.status, 0);
+    EXPECT_EQ(found.out, "\nHKEY_CURRENT_USER\\Software\\Find\n"
+                         "    Greeting    REG_SZ    Hello world\n"
+                         "    hello    REG_DWORD    0x1\n"
+                         "\nHKEY_CURRENT_USER\\Software\\Find\\HelloKey\n"
+                         "End of search: 3 match(es) found.\n");
+    const struct {
+        std::vector<std::string> options;
+        int matches;
+    } searches[] = {
+        {{"/f", "hello", "/k"}, 1},           {{"/f", "hello", "/d"}, 1},
+        {{"/f", "hello", "/c"}, 1},           {{"/f", "hello", "/e"}, 1},
+        {{"/f", "hello", "/s"}, 4},           {{"/f", "h*o w?rld", "/e", "/d"}, 1},
+        {{"/f", "hello", "/s", "/k"}, 1},     {{"/f", "nothing"}, 0},
+        {{"/f", "hello", "/t", "REG_SZ"}, 2},
+    };
+    for (const auto& search : searches) {
+        std::vector<std::string> arguments{"query", "HKCU\\Software\\Find"};
+        arguments.insert(arguments.end(), search.options.begin(), search.options.end());
+        ToolRun run = Tool(arguments);
+        std::string shown;
+        for (const std::string& part : search.options)
+            shown += part + " ";
+        EXPECT_EQ(run.status, search.matches ? 0 : 1) << shown;
+        EXPECT_NE(run.out.find("End of search: " + std::to_string(search.matches) + " match(es)"),
+                  std::string::npos)
+            << shown << run.out;
+    }
+}
+
+TEST(HostwinReg, RefusesWhatRegRefusesSayingWhy) {
+    const struct {
+        std::vector<std::string> line;
+        const char* message;
+    } cases[] = {
+        {{"query", "HKCU\\Software", "/f"}, "option /f needs a value"},
+        {{"query", "HKCU\\Software", "/k"}, "/k, /d, /c and /e go with /f PATTERN"},
+        {{"query", "HKCU\\Software", "/v", "x", "/f", "y"}, "excludes /v and /ve"},
+        {{"query", "HKCU\\Software", "/t", "REG_WHAT"}, "Invalid type \"REG_WHAT\" after /t"},
+        {{"delete", "HKCU\\Software\\X", "/t", "REG_SZ"}, "/t is not an option of DELETE"},
+        {{"delete", "HKCU\\Software\\X", "/d", "x"}, "/d is not an option of DELETE"},
+        {{"export", "HKCU\\Software", "x.reg", "/f"}, "/f is not an option of EXPORT"},
+        {{"add", "HKCU\\Software\\X", "/va"}, "/va is not an option of ADD"},
+        {{"import", "a.reg", "b.reg"}, "IMPORT takes a file name, 2 given"},
+        {{"query", "HKCU/Software/Test"},
+         "keys are separated by backslashes (\\), not forward slashes"},
+        {{"query", "HKU\\Software"}, "it must begin with HKLM, HKCU"},
+    };
+    for (const auto& test : cases) {
+        ToolRun run = Tool(test.line);
+        EXPECT_EQ(run.status, 1) << test.message;
+        EXPECT_NE(run.err.find(test.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.rfind("ERROR: ", 0), 0u) << run.err;
+    }
 }
 
 TEST(HostwinReg, DeletesValuesAndWholeKeys) {
@@ -195,14 +332,15 @@ TEST(HostwinReg, ExportAndImportKeepEveryValue) {
 
     std::string file = Prefix() + "/trip.reg";
     EXPECT_TOOL(0, "export", "HKCU\\software\\trip", file);
+    // What regedit writes: UTF-16LE with its byte-order mark, CR LF line ends.
     std::string exported = ReadFile(file);
-    EXPECT_EQ(
-        exported.rfind(
-            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Trip]\n", 0),
-        0u)
-        << exported;
-    EXPECT_NE(exported.find("\n[HKEY_CURRENT_USER\\Software\\Trip\\Empty]\n"), std::string::npos)
-        << exported;
+    EXPECT_EQ(exported.rfind(Utf16File("Windows Registry Editor Version 5.00\r\n\r\n"
+                                       "[HKEY_CURRENT_USER\\Software\\Trip]\r\n"),
+                             0),
+              0u);
+    EXPECT_NE(
+        exported.find(Utf16File("\r\n[HKEY_CURRENT_USER\\Software\\Trip\\Empty]\r\n").substr(2)),
+        std::string::npos);
     EXPECT_TOOL(1, "export", "HKCU\\Software\\Trip", file); // the file exists
     EXPECT_TOOL(0, "export", "HKCU\\Software\\Trip", file, "/y");
 
@@ -224,20 +362,6 @@ TEST(HostwinReg, ExportAndImportKeepEveryValue) {
     EXPECT_EQ(RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr),
               ERROR_FILE_NOT_FOUND);
     RegCloseKey(key);
-}
-
-// UTF-16LE with its byte-order mark, as regedit writes a file.
-std::string Utf16File(const std::string& utf8) {
-    int units =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::vector<WCHAR> wide(static_cast<size_t>(units));
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), units);
-    std::string bytes = "\xff\xfe";
-    for (WCHAR unit : wide) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
 }
 
 // The lines "hostwin-reg query KEY" prints for the values.
@@ -351,6 +475,33 @@ TEST(HostwinReg, RefusesBadCommandLines) {
     }
     EXPECT_FALSE(KeyExists("Software\\X"));
     EXPECT_EQ(Tool({"/?"}).status, 0);
+}
+
+TEST(HostwinReg, MachineSettingsAreReadAsUsersWriteThem) {
+    // A locale name gives its code page: this REGEDIT4 file's Shift-JIS is read as such.
+    WriteFile(Prefix() + "/sjis.reg",
+              "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Lcid]\n\"N\"=\"\x83\x5c\"\n");
+    ToolRun named = Tool({"import", Prefix() + "/sjis.reg"}, {{"HOSTWIN_LCID", "ja-JP"}});
+    EXPECT_EQ(named.status, 0);
+    EXPECT_EQ(named.err, "");
+    ExpectQueryLines(HERE, "HKCU\\Software\\Lcid", {"N    REG_SZ    \xe3\x82\xbd"});
+    // An unusable value is reported once, saying what the variable takes.
+    ToolRun bad = Tool({"query", "HKCU\\Software\\Lcid"}, {{"HOSTWIN_LCID", "Klingon"}});
+    EXPECT_EQ(bad.status, 0);
+    EXPECT_EQ(bad.err, "hostwin: ignoring HOSTWIN_LCID=Klingon: it takes a locale identifier in "
+                       "decimal or 0x hexadecimal (1041, 0x411) or a locale name (ja-JP, en-US)\n");
+    // Without HOSTWIN_PREFIX the default machine is made in $HOME/.hostwin, and said so once.
+    std::string home = Prefix() + "/home";
+    mkdir(home.c_str(), 0755);
+    const Environment unset = {{"HOME", home}, {"HOSTWIN_PREFIX", ""}};
+    ToolRun first = Tool({"add", "HKCU\\Software\\Home"}, unset);
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(first.err,
+              "hostwin: HOSTWIN_PREFIX is not set; created the machine in " + home + "/.hostwin\n");
+    ToolRun second = Tool({"query", "HKCU\\Software\\Home"}, unset);
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(second.err, "");
+    EXPECT_FALSE(KeyExists("Software\\Home")); // made on the other machine
 }
 
 TEST(HostwinReg, TextsAreUtf8) {

@@ -316,9 +316,20 @@ private:
         return true;
     }
 
+    // A value, remembering the line it starts on.
     Json Value(int depth) {
         if (depth > maxDepth) Fail("nesting too deep");
         SkipSpace();
+        for (size_t i = lineCountedTo_; i < at_; ++i)
+            if (text_[i] == '\n') ++lines_;
+        lineCountedTo_ = at_;
+        int line = 1 + lines_;
+        Json value = BareValue(depth);
+        value.line_ = line;
+        return value;
+    }
+
+    Json BareValue(int depth) {
         if (at_ >= text_.size()) Fail("unexpected end of the document");
         char c = text_[at_];
         if (c == '{') return ObjectValue(depth);
@@ -429,6 +440,8 @@ private:
 
     std::string_view text_;
     size_t at_ = 0;
+    size_t lineCountedTo_ = 0;  // the newlines before this offset are counted in lines_
+    int lines_ = 0;
 };
 
 Json ParseJson(std::string_view text) { return JsonParser(text).Document(); }

@@ -34,6 +34,8 @@ public:
     static Json MakeObject();
 
     Kind kind() const { return kind_; }
+    // The line of the document on which the value starts (0 when not parsed).
+    int Line() const { return line_; }
     bool IsNull() const { return kind_ == Null; }
 
     // Accessors raise JsonError naming what was expected.
@@ -60,6 +62,7 @@ private:
     void WritePretty(std::string& out, int indent) const;
 
     Kind kind_ = Null;
+    int line_ = 0;
     bool bool_ = false;
     std::string number_;
     std::u16string string_;

@@ -1,13 +1,16 @@
 #include "reg_tool.h"
 
 #include "codepage.h"
+#include "files.h"
 #include "registry_file.h"
+#include "replace_file.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,16 +58,14 @@ private:
     HKEY key_ = nullptr;
 };
 
-// The key named by the first positional argument, when there are exactly
-// `count` of them.
-std::optional<KeyName> KeyArgument(const CommandLine& line, size_t count) {
-    if (line.positional.size() != count) {
-        Fail("Invalid syntax. Type \"hostwin-reg /?\" for usage.");
+// The key named by the first positional argument.
+std::optional<KeyName> KeyArgument(const CommandLine& line) {
+    KeyName key;
+    std::string error;
+    if (!ParseKeyName(line.positional[0], key, error)) {
+        Fail(error);
         return std::nullopt;
     }
-    auto key = ParseKeyName(line.positional[0]);
-    if (!key)
-        Fail("Invalid key name \"" + line.positional[0] + "\": it must begin with HKLM or HKCU.");
     return key;
 }
 
@@ -72,9 +73,13 @@ std::string ValueNameOf(const CommandLine& line) {
     return line.valueName ? *line.valueName : "";
 }
 
+std::string ShownName(const std::string& name) {
+    return name.empty() ? "(Default)" : name;
+}
+
 void PrintValue(const Value& value) {
-    std::printf("    %s    %s    %s\n", value.name.empty() ? "(Default)" : value.name.c_str(),
-                TypeName(value.type).c_str(), DisplayData(value.type, value.data).c_str());
+    std::printf("    %s    %s    %s\n", ShownName(value.name).c_str(), TypeName(value.type).c_str(),
+                DisplayData(value.type, value.data).c_str());
 }
 
 std::vector<std::string> SubkeyNames(HKEY key) {
@@ -93,34 +98,127 @@ std::vector<Value> ValuesOf(HKEY key) {
     return values;
 }
 
-// Prints a key's values (or only the one asked for) and its subkeys, or the
-// subkeys' sections when recursive. Returns the number of values printed.
-int QueryKey(HKEY key, const std::string& fullName, const CommandLine& line) {
-    bool oneValue = line.valueName || line.defaultValue;
-    std::vector<Value> values = ValuesOf(key);
-    int matches = 0;
-    for (const Value& value : values) {
-        if (oneValue && !hostwin::EqualIgnoringCaseUtf8(value.name, ValueNameOf(line))) continue;
-        if (matches++ == 0) std::printf("\n%s\n", fullName.c_str());
-        PrintValue(value);
+char FoldAscii(char c, bool caseSensitive) {
+    return caseSensitive ? c : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+// Matches text against a pattern in which * stands for any run of bytes and
+// ? for any one byte.
+bool Wildcard(std::string_view pattern, std::string_view text, bool caseSensitive) {
+    size_t p = 0, t = 0, starP = std::string_view::npos, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = p++;
+            starT = t;
+        } else if (p < pattern.size() &&
+                   (pattern[p] == '?' ||
+                    FoldAscii(pattern[p], caseSensitive) == FoldAscii(text[t], caseSensitive))) {
+            ++p;
+            ++t;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
     }
-    if (!oneValue && matches == 0) std::printf("\n%s\n", fullName.c_str());
-    std::vector<std::string> subkeys = SubkeyNames(key);
-    if (!line.recursive) {
-        if (!oneValue) {
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+// A walk of reg query over a key (and, with /s, every key below it).
+class QueryWalk {
+public:
+    QueryWalk(const CommandLine& line, std::vector<DWORD> types)
+        : line_(line), types_(std::move(types)) {}
+
+    // Prints what the key and (with /s) its subkeys hold that the command asks for.
+    void Key(HKEY key, const std::string& fullName, bool headerShown) {
+        for (const Value& value : ValuesOf(key)) {
+            if (!ValueWanted(value)) continue;
+            if (!headerShown) std::printf("\n%s\n", fullName.c_str());
+            headerShown = true;
+            PrintValue(value);
+            ++matches_;
+        }
+        bool plain = !OneValue() && !Search();
+        if (plain && !headerShown) std::printf("\n%s\n", fullName.c_str());
+        std::vector<std::string> subkeys = SubkeyNames(key);
+        if (plain && !line_.recursive) {
             if (!subkeys.empty()) std::printf("\n");
             for (const std::string& name : subkeys)
                 std::printf("%s\\%s\n", fullName.c_str(), name.c_str());
+            return;
         }
-        return matches;
+        for (const std::string& name : subkeys) {
+            std::string subName = fullName + "\\" + name;
+            bool keyMatch = KeyWanted(name);
+            if (keyMatch) {
+                std::printf("\n%s\n", subName.c_str());
+                ++matches_;
+            }
+            if (!line_.recursive) continue;
+            HKEY subkey = nullptr;
+            if (OpenKey(key, name, KEY_ALL_ACCESS, &subkey) != ERROR_SUCCESS) continue;
+            Key(subkey, subName, keyMatch);
+            CloseKey(subkey);
+        }
     }
-    for (const std::string& name : subkeys) {
-        HKEY subkey = nullptr;
-        if (OpenKey(key, name, KEY_ALL_ACCESS, &subkey) != ERROR_SUCCESS) continue;
-        matches += QueryKey(subkey, fullName + "\\" + name, line);
-        CloseKey(subkey);
+
+    int Matches() const { return matches_; }
+    bool OneValue() const { return line_.valueName || line_.defaultValue; }
+    // /f and /t search, and report the number of matches.
+    bool Search() const { return line_.find || !types_.empty(); }
+
+private:
+    bool Matches(const std::string& text) const {
+        std::string pattern = line_.find.value_or("*");
+        if (!line_.exact) pattern = "*" + pattern + "*";
+        return Wildcard(pattern, text, line_.caseSensitive);
     }
-    return matches;
+
+    bool ValueWanted(const Value& value) const {
+        if (!types_.empty() && std::find(types_.begin(), types_.end(), value.type) == types_.end())
+            return false;
+        if (OneValue()) return hostwin::EqualIgnoringCaseUtf8(value.name, ValueNameOf(line_));
+        if (!line_.find || line_.findKeys) return !line_.findKeys;
+        if (!line_.findData && Matches(value.name)) return true;
+        return Matches(DisplayData(value.type, value.data));
+    }
+
+    // Key names are searched by /f (not with /d).
+    bool KeyWanted(const std::string& name) const {
+        return line_.find && !line_.findData && Matches(name);
+    }
+
+    const CommandLine& line_;
+    std::vector<DWORD> types_;
+    int matches_ = 0;
+};
+
+// Asks a yes-or-no question on the terminal. Nothing when standard input is
+// no terminal (nobody to ask); the end of input answers no.
+std::optional<bool> Ask(const std::string& question) {
+    if (!isatty(STDIN_FILENO)) return std::nullopt;
+    for (;;) {
+        std::printf("%s (Yes/No)? ", question.c_str());
+        std::fflush(stdout);
+        char answer[64];
+        if (!std::fgets(answer, sizeof answer, stdin)) return false;
+        std::string word(answer);
+        while (!word.empty() && std::isspace(static_cast<unsigned char>(word.back())))
+            word.pop_back();
+        for (char& c : word)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (word == "y" || word == "yes") return true;
+        if (word == "n" || word == "no") return false;
+    }
+}
+
+int Cancelled() {
+    std::puts("The operation was cancelled by the user.");
+    return 1;
 }
 
 // Deletes a key with everything below it, deepest keys first.
@@ -132,27 +230,6 @@ LSTATUS DeleteTree(Root root, const std::string& path) {
             if (LSTATUS status = DeleteTree(root, path + "\\" + name)) return status;
     }
     return DeleteKey(RootHandle(root), path, kCaller);
-}
-
-// Reads a whole file; false with the reason (a directory is no file).
-bool ReadFile(const std::string& name, std::string& bytes, std::string& reason) {
-    int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info;
-    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
-        errno = EISDIR;
-    else if (fd >= 0) {
-        char chunk[65536];
-        ssize_t got;
-        while ((got = read(fd, chunk, sizeof chunk)) > 0)
-            bytes.append(chunk, static_cast<size_t>(got));
-        if (got == 0) {
-            close(fd);
-            return true;
-        }
-    }
-    reason = std::strerror(errno);
-    if (fd >= 0) close(fd);
-    return false;
 }
 
 std::string JoinPath(const std::vector<std::string>& path) {
@@ -182,23 +259,39 @@ LSTATUS ApplyRecord(const RegFileRecord& record) {
 } // namespace
 
 int Query(const CommandLine& line) {
-    auto name = KeyArgument(line, 1);
+    auto name = KeyArgument(line);
     if (!name) return 1;
+    std::vector<DWORD> types;
+    if (line.type) {
+        std::string list = *line.type;
+        for (size_t start = 0; start <= list.size();) {
+            size_t end = std::min(list.find(',', start), list.size());
+            std::string typeName = list.substr(start, end - start);
+            std::optional<DWORD> type = TypeFromName(typeName);
+            if (!type) return Fail("Invalid type \"" + typeName + "\" after /t.");
+            types.push_back(*type);
+            start = end + 1;
+        }
+    }
     OpenedKey key;
     if (LSTATUS status = key.Open(name->root, name->path)) return Fail(status);
-    int matches = QueryKey(key.Handle(), name->Full(), line);
-    if ((line.valueName || line.defaultValue) && matches == 0) return Fail(ERROR_FILE_NOT_FOUND);
-    if (line.recursive && (line.valueName || line.defaultValue))
-        std::printf("End of search: %d match(es) found.\n", matches);
+    QueryWalk walk(line, types);
+    walk.Key(key.Handle(), name->Full(), false);
+    if (walk.OneValue() && !line.recursive && !walk.Search() && walk.Matches() == 0)
+        return Fail(ERROR_FILE_NOT_FOUND);
+    if (walk.Search() || (walk.OneValue() && line.recursive)) {
+        std::printf("End of search: %d match(es) found.\n", walk.Matches());
+        return walk.Matches() == 0 ? 1 : 0;
+    }
     std::printf("\n");
     return 0;
 }
 
 int Add(const CommandLine& line) {
-    auto name = KeyArgument(line, 1);
+    auto name = KeyArgument(line);
     if (!name) return 1;
     std::optional<DWORD> type = TypeFromName(line.type.value_or("REG_SZ"));
-    if (!type) return Fail("Invalid type \"" + *line.type + "\".");
+    if (!type) return Fail("Invalid type \"" + *line.type + "\" after /t.");
     std::string stored, error;
     if (!EncodeData(*type, line.data.value_or(""), line.separator.value_or("\\0"), stored, error))
         return Fail(error);
@@ -207,18 +300,34 @@ int Add(const CommandLine& line) {
     // Without /v, /ve, /t or /d only the key is made.
     if (!line.valueName && !line.defaultValue && !line.type && !line.data) return Done();
     Value existing;
-    if (!line.force && QueryValue(key.Handle(), ValueNameOf(line), existing) == ERROR_SUCCESS)
-        return Fail("The value exists already; add /f to overwrite it.");
+    if (!line.force && QueryValue(key.Handle(), ValueNameOf(line), existing) == ERROR_SUCCESS) {
+        std::string shown = ShownName(ValueNameOf(line));
+        std::optional<bool> overwrite = Ask("Value " + shown + " exists, overwrite");
+        if (!overwrite)
+            return Fail("The value " + shown +
+                        " exists already and there is no terminal to ask; add /f to overwrite it.");
+        if (!*overwrite) return Cancelled();
+    }
     if (LSTATUS status = SetValue(key.Handle(), ValueNameOf(line), *type, stored, kCaller))
         return Fail(status);
     return Done();
 }
 
 int Delete(const CommandLine& line) {
-    auto name = KeyArgument(line, 1);
+    auto name = KeyArgument(line);
     if (!name) return 1;
+    // Without /f a person at the terminal is asked; without a terminal the
+    // deletion goes ahead, as scripts and stand-in programs expect.
+    auto confirmed = [&](const std::string& question) {
+        return line.force || Ask(question).value_or(true);
+    };
     if (!line.valueName && !line.defaultValue && !line.allValues) {
         if (name->path.empty()) return Fail(ERROR_ACCESS_DENIED); // a hive
+        {
+            OpenedKey exists;
+            if (LSTATUS status = exists.Open(name->root, name->path)) return Fail(status);
+        }
+        if (!confirmed("Permanently delete the registry key " + name->Full())) return Cancelled();
         if (LSTATUS status = DeleteTree(name->root, name->path)) return Fail(status);
         return Done();
     }
@@ -226,9 +335,16 @@ int Delete(const CommandLine& line) {
     if (LSTATUS status = key.Open(name->root, name->path)) return Fail(status);
     std::vector<std::string> names;
     if (line.allValues) {
+        if (!confirmed("Delete all values under the registry key " + name->Full()))
+            return Cancelled();
         for (const Value& value : ValuesOf(key.Handle()))
             names.push_back(value.name);
     } else {
+        Value existing;
+        if (LSTATUS status = QueryValue(key.Handle(), ValueNameOf(line), existing))
+            return Fail(status);
+        if (!confirmed("Delete the registry value " + ShownName(ValueNameOf(line))))
+            return Cancelled();
         names.push_back(ValueNameOf(line));
     }
     for (const std::string& valueName : names)
@@ -237,14 +353,13 @@ int Delete(const CommandLine& line) {
 }
 
 int Import(const CommandLine& line) {
-    if (line.positional.size() != 1) return Fail("Invalid syntax: hostwin-reg import FILE");
     const std::string& file = line.positional[0];
     std::string bytes, reason;
-    if (!ReadFile(file, bytes, reason))
+    if (!hostwin::ReadWholeFile(file, bytes, reason))
         return Fail(file + ": cannot read the file: " + reason + ".");
     // The whole file is checked before anything is changed.
     std::vector<RegFileRecord> records;
-    if (auto error = ParseRegFile(bytes, records))
+    if (auto error = ParseRegFile(bytes, records, CP_ACP))
         return Fail(file + ":" + std::to_string(error->line) + ": " + error->message);
     for (const RegFileRecord& record : records)
         if (LSTATUS status = ApplyRecord(record))
@@ -252,21 +367,42 @@ int Import(const CommandLine& line) {
     return Done();
 }
 
+// A registry file as regedit writes it: UTF-16LE with its byte-order mark
+// and CR LF line ends.
+std::string RegeditFile(const std::string& utf8) {
+    std::string crlf;
+    for (char c : utf8) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : hostwin::Utf32ToUtf16(hostwin::Utf8ToUtf32(crlf))) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
 int Export(const CommandLine& line) {
-    auto name = KeyArgument(line, 2);
+    auto name = KeyArgument(line);
     if (!name) return 1;
     const std::string& file = line.positional[1];
-    struct stat info;
-    if (!line.force && stat(file.c_str(), &info) == 0)
-        return Fail(file + " exists already; add /y to overwrite it.");
     OpenedKey key;
     if (LSTATUS status = key.Open(name->root, name->path)) return Fail(status);
+    struct stat info;
+    if (!line.force && stat(file.c_str(), &info) == 0) {
+        std::optional<bool> overwrite = Ask("File " + file + " already exists. Overwrite");
+        if (!overwrite)
+            return Fail(file +
+                        " exists already and there is no terminal to ask; add /y to overwrite it.");
+        if (!*overwrite) return Cancelled();
+    }
     std::string text;
     if (LSTATUS status = ExportKey(key.Handle(), text)) return Fail(status);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) return Fail("Cannot write " + file + ".");
+    DWORD error = 0;
+    if (!hostwin::ReplaceFileContents(file, RegeditFile(text), error))
+        return Fail(file + ": cannot write the file (Windows error " + std::to_string(error) +
+                    ").");
     return Done();
 }
 

@@ -11,6 +11,113 @@ std::string Lower(std::string text) {
     return text;
 }
 
+std::string Upper(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Options are a slash (or a dash) and letters; anything else, a POSIX path
+// such as /tmp/x.reg included, is positional.
+bool IsOption(const std::string& argument) {
+    if (argument.size() < 2 || (argument[0] != '/' && argument[0] != '-')) return false;
+    for (size_t k = 1; k < argument.size(); ++k)
+        if (!std::isalpha(static_cast<unsigned char>(argument[k]))) return false;
+    return true;
+}
+
+// The options a command takes: its name and whether a value follows it.
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+};
+
+struct CommandSpec {
+    const char* command;
+    std::vector<OptionSpec> options;
+    size_t positionals; // how many positional arguments it takes
+};
+
+// The options of each command, as reg takes them (/d and /s mean different
+// things to query and add).
+const std::vector<CommandSpec>& Commands() {
+    static const std::vector<CommandSpec> commands = {
+        {"query",
+         {{"v", true},
+          {"ve", false},
+          {"s", false},
+          {"t", true},
+          {"f", true},
+          {"k", false},
+          {"d", false},
+          {"c", false},
+          {"e", false}},
+         1},
+        {"add",
+         {{"v", true}, {"ve", false}, {"t", true}, {"s", true}, {"d", true}, {"f", false}},
+         1},
+        {"delete", {{"v", true}, {"ve", false}, {"va", false}, {"f", false}}, 1},
+        {"import", {}, 1},
+        {"export", {{"y", false}}, 2},
+    };
+    return commands;
+}
+
+// Stores one option's value (or presence) in the command line.
+void Store(CommandLine& line, const std::string& name, const std::string& value) {
+    bool query = line.command == "query";
+    if (name == "v")
+        line.valueName = value;
+    else if (name == "ve")
+        line.defaultValue = true;
+    else if (name == "va")
+        line.allValues = true;
+    else if (name == "t")
+        line.type = value;
+    else if (name == "d" && query)
+        line.findData = true;
+    else if (name == "d")
+        line.data = value;
+    else if (name == "s" && query)
+        line.recursive = true;
+    else if (name == "s")
+        line.separator = value;
+    else if (name == "f" && query)
+        line.find = value;
+    else if (name == "f" || name == "y")
+        line.force = true;
+    else if (name == "k")
+        line.findKeys = true;
+    else if (name == "c")
+        line.caseSensitive = true;
+    else if (name == "e")
+        line.exact = true;
+}
+
+// The combinations reg refuses.
+bool CheckCombinations(const CommandLine& line, std::string& error) {
+    int valueOptions =
+        (line.valueName ? 1 : 0) + (line.defaultValue ? 1 : 0) + (line.allValues ? 1 : 0);
+    if (valueOptions > 1) {
+        error = "/v, /ve and /va exclude each other";
+        return false;
+    }
+    if (line.command != "query") return true;
+    if (!line.find && (line.findKeys || line.findData || line.caseSensitive || line.exact)) {
+        error = "/k, /d, /c and /e go with /f PATTERN";
+        return false;
+    }
+    if (line.find && valueOptions > 0) {
+        error = "/f searches every value: it excludes /v and /ve";
+        return false;
+    }
+    if (line.findKeys && line.findData) {
+        error = "/k (key names only) and /d (data only) exclude each other";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& line,
@@ -20,54 +127,53 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
         return false;
     }
     line.command = Lower(arguments[0]);
+    const CommandSpec* spec = nullptr;
+    for (const CommandSpec& candidate : Commands())
+        if (line.command == candidate.command) spec = &candidate;
+    if (!spec) {
+        error = "unknown command \"" + arguments[0] + "\"";
+        return false;
+    }
+    std::vector<std::string> seen;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        // Options are a slash (or a dash) and letters; anything else, a
-        // POSIX path such as /tmp/x.reg included, is positional.
-        bool option = argument.size() >= 2 && (argument[0] == '/' || argument[0] == '-');
-        for (size_t k = 1; option && k < argument.size(); ++k)
-            option = std::isalpha(static_cast<unsigned char>(argument[k]));
-        if (!option) {
+        if (!IsOption(argument)) {
             line.positional.push_back(argument);
             continue;
         }
         std::string name = Lower(argument.substr(1));
-        auto takeValue = [&](std::optional<std::string>& slot) {
+        const OptionSpec* option = nullptr;
+        for (const OptionSpec& candidate : spec->options)
+            if (name == candidate.name) option = &candidate;
+        if (!option) {
+            error = argument + " is not an option of " + Upper(line.command);
+            return false;
+        }
+        for (const std::string& earlier : seen)
+            if (earlier == name) {
+                error = "option " + argument + " is given twice";
+                return false;
+            }
+        seen.push_back(name);
+        std::string value;
+        if (option->takesValue) {
             if (i + 1 >= arguments.size()) {
                 error = "option " + argument + " needs a value";
                 return false;
             }
-            slot = arguments[++i];
-            return true;
-        };
-        if (name == "v") {
-            if (!takeValue(line.valueName)) return false;
-        } else if (name == "ve") {
-            line.defaultValue = true;
-        } else if (name == "va") {
-            line.allValues = true;
-        } else if (name == "t") {
-            if (!takeValue(line.type)) return false;
-        } else if (name == "d") {
-            if (!takeValue(line.data)) return false;
-        } else if (name == "s" && line.command == "add") {
-            if (!takeValue(line.separator)) return false;
-        } else if (name == "s") {
-            line.recursive = true;
-        } else if (name == "f" || name == "y") {
-            line.force = true;
-        } else {
-            error = "unknown option " + argument;
-            return false;
+            value = arguments[++i];
         }
+        Store(line, name, value);
     }
-    int valueOptions =
-        (line.valueName ? 1 : 0) + (line.defaultValue ? 1 : 0) + (line.allValues ? 1 : 0);
-    if (valueOptions > 1) {
-        error = "/v, /ve and /va exclude each other";
+    if (line.positional.size() != spec->positionals) {
+        error = Upper(line.command) + " takes " +
+                (spec->positionals == 1
+                     ? std::string(line.command == "import" ? "a file name" : "a key name")
+                     : std::string("a key name and a file name")) +
+                ", " + std::to_string(line.positional.size()) + " given";
         return false;
     }
-    return true;
+    return CheckCombinations(line, error);
 }
 
 std::string KeyName::Full() const {
@@ -76,15 +182,26 @@ std::string KeyName::Full() const {
     return full;
 }
 
-std::optional<KeyName> ParseKeyName(const std::string& text) {
+bool ParseKeyName(const std::string& text, KeyName& name, std::string& error) {
     size_t separator = text.find('\\');
-    auto root = hostwin::registry::RootFromName(text.substr(0, separator));
-    if (!root) return std::nullopt;
-    KeyName name{*root,
-                 separator == std::string::npos ? std::string() : text.substr(separator + 1)};
+    std::string rootText = text.substr(0, separator);
+    auto root = hostwin::registry::RootFromName(rootText);
+    if (!root) {
+        size_t slash = rootText.find('/');
+        if (slash != std::string::npos &&
+            hostwin::registry::RootFromName(rootText.substr(0, slash)))
+            error = "Invalid key name \"" + text +
+                    "\": keys are separated by backslashes (\\), not forward slashes.";
+        else
+            error = "Invalid key name \"" + text + "\": it must begin with HKLM, HKCU, " +
+                    "HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER (the hives of this machine).";
+        return false;
+    }
+    name.root = *root;
+    name.path = separator == std::string::npos ? std::string() : text.substr(separator + 1);
     while (!name.path.empty() && name.path.back() == '\\')
         name.path.pop_back();
-    return name;
+    return true;
 }
 
 } // namespace hostwin_reg

@@ -19,25 +19,32 @@ struct CommandLine {
     std::vector<std::string> positional;  // key name, file name
     std::optional<std::string> valueName; // /v NAME
     bool defaultValue = false;            // /ve
-    bool allValues = false;               // /va
-    std::optional<std::string> type;      // /t TYPE
-    std::optional<std::string> data;      // /d DATA
-    std::optional<std::string> separator; // /s SEPARATOR (add), or /s alone (query: recursive)
+    bool allValues = false;               // /va (delete)
+    std::optional<std::string> type;      // /t TYPE (add), /t TYPE[,TYPE...] (query: a filter)
+    std::optional<std::string> data;      // /d DATA (add)
+    std::optional<std::string> separator; // /s SEPARATOR (add)
     bool recursive = false;               // /s (query)
-    bool force = false;                   // /f, /y
+    std::optional<std::string> find;      // /f PATTERN (query)
+    bool findKeys = false;                // /k (query /f): key names only
+    bool findData = false;                // /d (query /f): data only
+    bool caseSensitive = false;           // /c (query /f)
+    bool exact = false;                   // /e (query /f)
+    bool force = false;                   // /f (add, delete), /y (export)
 };
 
-// Parses arguments after the program name; false (with a message) on bad syntax.
+// Parses arguments after the program name; false (with a message that names
+// the fault) on bad syntax, an option that the command does not take included.
 bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& line,
                       std::string& error);
 
 struct KeyName {
-    Root root;
+    Root root = Root::LocalMachine;
     std::string path; // below the root, backslashes between components
     std::string Full() const;
 };
-// "HKLM\Software\X" or "HKEY_LOCAL_MACHINE\Software\X" (also HKCU).
-std::optional<KeyName> ParseKeyName(const std::string& text);
+// "HKLM\Software\X" or "HKEY_LOCAL_MACHINE\Software\X" (also HKCU); false
+// with a message that says what is wrong with the name.
+bool ParseKeyName(const std::string& text, KeyName& name, std::string& error);
 
 // The type code of a type name (REG_SZ, ...), or nothing.
 std::optional<DWORD> TypeFromName(const std::string& name);

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace hostwin {
@@ -71,6 +73,19 @@ bool ReadWholeFile(int fd, std::string& bytes) {
         }
         size += static_cast<size_t>(count);
     }
+}
+
+bool ReadWholeFile(const std::string& posixPath, std::string& bytes, std::string& reason) {
+    int fd = open(posixPath.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    bool done = false;
+    if (fd >= 0 && fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+        errno = EISDIR; // open() takes directories
+    else if (fd >= 0)
+        done = ReadWholeFile(fd, bytes);
+    if (!done) reason = std::strerror(errno);
+    if (fd >= 0) close(fd);
+    return done;
 }
 
 DWORD ReturnText(const std::string& text, LPSTR buffer, DWORD size) {

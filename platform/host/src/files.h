@@ -33,6 +33,10 @@ DWORD ErrorFromErrno(int error, const std::string& posixPath);
 // far are then only a part of the file).
 bool ReadWholeFile(int fd, std::string& bytes);
 
+// Reads a whole file by its POSIX path (the host's tools read their inputs
+// so); false with the reason ("Is a directory", "No such file or directory").
+bool ReadWholeFile(const std::string& posixPath, std::string& bytes, std::string& reason);
+
 // Sets the last error and returns the value given, for one-line failure returns.
 template <class T> T Fail(DWORD error, T result) {
     SetLastError(error);

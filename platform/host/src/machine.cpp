@@ -34,7 +34,9 @@ bool PosixLocaleIsJapanese() {
     return locale && std::strncmp(locale, "ja_JP", 5) == 0;
 }
 
-UINT CodePageOfLocale(LCID lcid) { return (lcid & 0xFFFF) == 0x0411 ? 932 : 1252; }
+UINT CodePageOfLocale(LCID lcid) {
+    return (lcid & 0xFFFF) == 0x0411 ? 932 : 1252;
+}
 
 bool ParseSize(std::string_view text, LONG& width, LONG& height) {
     unsigned w = 0, h = 0;
@@ -46,8 +48,30 @@ bool ParseSize(std::string_view text, LONG& width, LONG& height) {
     return true;
 }
 
-void Warn(const char* variable, const char* value) {
-    std::fprintf(stderr, "hostwin: ignoring malformed %s=%s\n", variable, value);
+// Reports an unusable setting once: the variable is then dropped from the
+// environment, so that the programs this one starts take the same default
+// without repeating the report.
+void Warn(const char* variable, const char* value, const char* accepted) {
+    std::fprintf(stderr, "hostwin: ignoring %s=%s: it takes %s\n", variable, value, accepted);
+    unsetenv(variable);
+}
+
+// Locale names (as Windows names them, "ja-JP"; also "ja_JP") and their identifiers.
+bool ParseLocaleName(std::string_view text, unsigned long& lcid) {
+    static const struct {
+        const char* name;
+        unsigned long lcid;
+    } names[] = {{"ja-jp", 0x0411}, {"en-us", 0x0409}, {"en-gb", 0x0809}, {"de-de", 0x0407},
+                 {"fr-fr", 0x040C}, {"zh-cn", 0x0804}, {"zh-tw", 0x0404}, {"ko-kr", 0x0412}};
+    std::string folded;
+    for (char c : text)
+        folded += c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const auto& entry : names)
+        if (folded == entry.name) {
+            lcid = entry.lcid;
+            return true;
+        }
+    return false;
 }
 
 std::vector<RECT> ReadMonitors() {
@@ -64,7 +88,7 @@ std::vector<RECT> ReadMonitors() {
             char tail = 0;
             if (std::sscanf(item.c_str(), "%d,%d,%ux%u%c", &x, &y, &w, &h, &tail) != 4 || !w ||
                 !h) {
-                Warn("HOSTWIN_MONITORS", list);
+                Warn("HOSTWIN_MONITORS", list, "monitors X,Y,WIDTHxHEIGHT separated by ;");
                 monitors.clear();
                 break;
             }
@@ -75,7 +99,7 @@ std::vector<RECT> ReadMonitors() {
         LONG width = 1024, height = 768;
         if (const char* screen = Env("HOSTWIN_SCREEN")) {
             if (!ParseSize(screen, width, height)) {
-                Warn("HOSTWIN_SCREEN", screen);
+                Warn("HOSTWIN_SCREEN", screen, "WIDTHxHEIGHT, such as 1024x768");
                 width = 1024;
                 height = 768;
             }
@@ -87,31 +111,42 @@ std::vector<RECT> ReadMonitors() {
 
 Machine LoadMachine() {
     Machine machine;
-    if (const char* prefix = Env("HOSTWIN_PREFIX")) {
+    const char* prefix = Env("HOSTWIN_PREFIX");
+    if (prefix) {
         machine.prefix = prefix;
     } else {
         const char* home = Env("HOME");
         machine.prefix = std::string(home ? home : "/tmp") + "/.hostwin";
     }
-    while (machine.prefix.size() > 1 && machine.prefix.back() == '/') machine.prefix.pop_back();
+    while (machine.prefix.size() > 1 && machine.prefix.back() == '/')
+        machine.prefix.pop_back();
+    struct stat info;
+    bool created = stat(machine.prefix.c_str(), &info) != 0;
     MakeDirectories(machine.prefix + "/drive_c/windows/system32");
+    // A default machine appears without being asked for: say where.
+    if (created && !prefix)
+        std::fprintf(stderr, "hostwin: HOSTWIN_PREFIX is not set; created the machine in %s\n",
+                     machine.prefix.c_str());
 
     bool japanese = PosixLocaleIsJapanese();
     machine.userLcid = japanese ? 1041 : 1033;
     unsigned long number = 0;
     const char* lcid = Env("HOSTWIN_LCID");
     if (lcid) {
-        if (ParseMachineNumber(lcid, number) && number <= 0xFFFFFFFFul)
+        if ((ParseMachineNumber(lcid, number) && number <= 0xFFFFFFFFul) ||
+            ParseLocaleName(lcid, number))
             machine.userLcid = static_cast<LCID>(number);
         else
-            Warn("HOSTWIN_LCID", lcid);
+            Warn("HOSTWIN_LCID", lcid,
+                 "a locale identifier in decimal or 0x hexadecimal (1041, 0x411) or a locale "
+                 "name (ja-JP, en-US)");
     }
     machine.ansiCodePage = lcid ? CodePageOfLocale(machine.userLcid) : (japanese ? 932 : 1252);
     if (const char* acp = Env("HOSTWIN_ACP")) {
         if (ParseMachineNumber(acp, number) && (number == 932 || number == 1252))
             machine.ansiCodePage = static_cast<UINT>(number);
         else
-            Warn("HOSTWIN_ACP", acp);
+            Warn("HOSTWIN_ACP", acp, "932 or 1252");
     }
     machine.oemCodePage = machine.ansiCodePage == 932 ? 932 : 437;
 
@@ -119,13 +154,13 @@ Machine LoadMachine() {
         if (ParseMachineNumber(dpi, number) && number >= 1 && number <= 1000)
             machine.dpi = static_cast<int>(number);
         else
-            Warn("HOSTWIN_DPI", dpi);
+            Warn("HOSTWIN_DPI", dpi, "a number of pixels per inch from 1 to 1000");
     }
     machine.monitors = ReadMonitors();
     return machine;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseMachineNumber(const char* text, unsigned long& value) {
     if (!text || !*text) return false;
@@ -149,6 +184,8 @@ const Machine& TheMachine() {
     return machine;
 }
 
-std::string DriveCPath() { return TheMachine().prefix + "/drive_c"; }
+std::string DriveCPath() {
+    return TheMachine().prefix + "/drive_c";
+}
 
-}  // namespace hostwin
+} // namespace hostwin

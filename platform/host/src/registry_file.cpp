@@ -61,8 +61,8 @@ struct FileText {
 
 // Decodes a registry file: UTF-16LE after its byte-order mark, UTF-8 after
 // its byte-order mark, a REGEDIT4 file without a mark in the ANSI code page
-// (as regedit reads it), anything else as UTF-8.
-FileText DecodeFileText(std::string_view bytes, UINT ansiCodePage) {
+// given for such files (as regedit reads it), anything else as UTF-8.
+FileText DecodeFileText(std::string_view bytes, std::optional<UINT> ansiCodePage) {
     FileText file;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
@@ -73,12 +73,12 @@ FileText DecodeFileText(std::string_view bytes, UINT ansiCodePage) {
         file.utf8 = Utf32ToUtf8(Utf16ToUtf32(wide));
     } else if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         file.utf8 = std::string(bytes.substr(3));
-    } else if (HasAnsiHeader(bytes)) {
-        file.utf8 = Utf32ToUtf8(DecodeCodePage(ansiCodePage, bytes));
+    } else if (ansiCodePage && HasAnsiHeader(bytes)) {
+        file.utf8 = Utf32ToUtf8(DecodeCodePage(*ansiCodePage, bytes));
     } else {
         file.utf8 = std::string(bytes);
     }
-    file.ansiFormat = HasAnsiHeader(file.utf8);
+    file.ansiFormat = ansiCodePage && HasAnsiHeader(file.utf8);
     return file;
 }
 
@@ -94,8 +94,9 @@ std::string Utf16Bytes(std::string_view utf8) {
 
 class Parser {
 public:
-    Parser(std::vector<RegFileRecord>& records, bool ansiFormat, UINT ansiCodePage)
-        : records_(records), ansiFormat_(ansiFormat), ansiCodePage_(ansiCodePage) {}
+    Parser(std::vector<RegFileRecord>& records, bool ansiFormat, std::optional<UINT> ansiCodePage)
+        : records_(records), ansiFormat_(ansiFormat), ansiCodePage_(ansiCodePage.value_or(CP_ACP)),
+          ansiAllowed_(ansiCodePage.has_value()) {}
 
     std::optional<RegFileError> Run(std::string_view text);
 
@@ -105,8 +106,9 @@ private:
         return false;
     }
     bool MissingHeader() {
-        return Fail("missing the first line \"" + std::string(kHeader) + "\" (or \"" +
-                    std::string(kAnsiHeader) + "\")");
+        std::string expected = "missing the first line \"" + std::string(kHeader) + "\"";
+        if (ansiAllowed_) expected += " (or \"" + std::string(kAnsiHeader) + "\")";
+        return Fail(expected);
     }
     bool KeyLine(std::string_view line);
     bool ValueLine(std::string_view line);
@@ -116,6 +118,7 @@ private:
     std::vector<RegFileRecord>& records_;
     const bool ansiFormat_;   // REGEDIT4: text types' hex data is ANSI
     const UINT ansiCodePage_; // the code page of that ANSI data
+    const bool ansiAllowed_;  // REGEDIT4 files are read (imports, not the store)
     std::optional<RegFileError> error_;
     int line_ = 0;
     bool inKey_ = false; // a key section is open (not a [-KEY] one)
@@ -148,7 +151,7 @@ std::optional<RegFileError> Parser::Run(std::string_view text) {
         }
         std::string_view line = TrimLeft(logical);
         if (line_ == 1) {
-            if (line != kHeader && line != kAnsiHeader) MissingHeader();
+            if (line != kHeader && !(ansiAllowed_ && line == kAnsiHeader)) MissingHeader();
         } else if (line.empty() || line[0] == ';') {
             // blank line or comment
         } else if (line[0] == '[') {
@@ -393,8 +396,8 @@ void AppendValueLine(std::string& out, const Value& value) {
 
 } // namespace
 
-std::optional<RegFileError> ParseRegFile(std::string_view bytes,
-                                         std::vector<RegFileRecord>& records, UINT ansiCodePage) {
+std::optional<RegFileError> ParseRegFile(std::string_view bytes, std::vector<RegFileRecord>& records,
+                                         std::optional<UINT> ansiCodePage) {
     FileText file = DecodeFileText(bytes, ansiCodePage);
     return Parser(records, file.ansiFormat, ansiCodePage).Run(file.utf8);
 }

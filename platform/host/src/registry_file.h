@@ -42,14 +42,14 @@ struct RegFileError {
 
 // Parses a registry file: UTF-8 with or without a byte-order mark, or
 // UTF-16LE with its byte-order mark as regedit writes it, headed
-// "Windows Registry Editor Version 5.00"; or a "REGEDIT4" file, whose text
-// (without a byte-order mark) and whose hex(1), hex(2) and hex(7) data are in
-// the ANSI code page given. Lines end in LF or CR LF; a line ending in a
+// "Windows Registry Editor Version 5.00". With an ANSI code page given (an
+// import file) also a "REGEDIT4" file, whose text (without a byte-order mark)
+// and whose hex(1), hex(2) and hex(7) data are in that code page; the store
+// itself is always version 5. Lines end in LF or CR LF; a line ending in a
 // backslash continues on the next (hex data). Returns the records in file
 // order, or the first error.
-std::optional<RegFileError> ParseRegFile(std::string_view bytes,
-                                         std::vector<RegFileRecord>& records,
-                                         UINT ansiCodePage = CP_ACP);
+std::optional<RegFileError> ParseRegFile(std::string_view bytes, std::vector<RegFileRecord>& records,
+                                         std::optional<UINT> ansiCodePage = std::nullopt);
 
 // Applies parsed records to a tree (a key section creates its key).
 void ApplyRegFileRecords(const std::vector<RegFileRecord>& records, Tree& tree);
