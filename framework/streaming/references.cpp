@@ -4,6 +4,7 @@
 #include "framework/streaming/loading.h"
 #include "framework/streaming/reader.h"
 #include "framework/streaming/registries.h"
+#include "runtime/locks.h"
 
 #include <algorithm>
 #include <mutex>
@@ -15,7 +16,7 @@ namespace {
 // References waiting for another root. The lock is re-entrant because setting
 // a property may destroy objects, which drop their own references.
 struct TPendingGlobalRefs {
-    std::recursive_mutex lock;
+    TRecursiveLock lock;
     TFixupList entries;
 };
 
