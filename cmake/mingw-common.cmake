@@ -1,12 +1,15 @@
-# Shared settings for the MinGW-w64 cross toolchains. The "-win32" compiler
-# variants (the Windows thread model) are used: the C++ runtime then works on
-# Windows' own threads and thread-local storage, where the "-posix" variants
-# link a 32 KB emulation of POSIX threads into every program. The program's
-# locks are Windows' own (platform/sync.h). Everything is linked statically
-# so that no MinGW runtime DLL is needed.
+# Shared settings for the MinGW-w64 cross toolchains. The toolchain file sets
+# MINGW_THREAD_MODEL:
+# - "win32" (the Windows thread model) for the release artifact: the C++
+#   runtime works on Windows' own threads and thread-local storage, where the
+#   "posix" model links a 32 KB emulation of POSIX threads into every program;
+# - "posix" for the win64 build, whose Wine suite programs use GoogleTest,
+#   which needs std::mutex (the Windows model's C++ library has none).
+# The program's own locks are Windows' in both (platform/sync.h). Everything
+# is linked statically so that no MinGW runtime DLL is needed.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-win32)
+set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-${MINGW_THREAD_MODEL})
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-${MINGW_THREAD_MODEL})
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
