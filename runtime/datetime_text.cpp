@@ -7,7 +7,6 @@
 #include "runtime/resstrings.h"
 
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -21,10 +20,12 @@ int64_t DaysFromEpoch(int year, int month, int day) {
     int64_t yearOfEra = y - era * 400;
     int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
     int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 693899;  // 693899: the same count for 1899-12-30
+    return era * 146097 + dayOfEra - 693899; // 693899: the same count for 1899-12-30
 }
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -49,14 +50,18 @@ std::string_view TrimSpaces(std::string_view text) {
 // Counts a run of the same letter at position i of a picture.
 size_t RunLength(const std::string& picture, size_t i) {
     size_t n = 1;
-    while (i + n < picture.size() && picture[i + n] == picture[i]) ++n;
+    while (i + n < picture.size() && picture[i + n] == picture[i])
+        ++n;
     return n;
 }
 
+// The value in decimal, zero-padded to at least `width` characters (sign
+// included), as printf's "%0*d" writes it.
 std::string Padded(int value, size_t width) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof(buffer), "%0*d", static_cast<int>(width), value);
-    return buffer;
+    std::string digits = std::to_string(value < 0 ? -static_cast<long long>(value) : value);
+    const size_t sign = value < 0 ? 1 : 0;
+    if (digits.size() + sign < width) digits.insert(0, width - digits.size() - sign, '0');
+    return value < 0 ? "-" + digits : digits;
 }
 
 // Formats with a Windows date or time picture: d dd M MM y yy yyyy h hh H HH
@@ -71,13 +76,27 @@ std::string FormatPicture(const std::string& picture, TDateTime value) {
         char c = picture[i];
         size_t n = RunLength(picture, i);
         switch (c) {
-        case 'd': out += Padded(day, n >= 2 ? 2 : 1); break;
-        case 'M': out += Padded(month, n >= 2 ? 2 : 1); break;
-        case 'y': out += n <= 2 ? Padded(year % 100, n) : Padded(year, 4); break;
-        case 'h': out += Padded(hour % 12 == 0 ? 12 : hour % 12, std::min<size_t>(n, 2)); break;
-        case 'H': out += Padded(hour, std::min<size_t>(n, 2)); break;
-        case 'm': out += Padded(minute, std::min<size_t>(n, 2)); break;
-        case 's': out += Padded(second, std::min<size_t>(n, 2)); break;
+        case 'd':
+            out += Padded(day, n >= 2 ? 2 : 1);
+            break;
+        case 'M':
+            out += Padded(month, n >= 2 ? 2 : 1);
+            break;
+        case 'y':
+            out += n <= 2 ? Padded(year % 100, n) : Padded(year, 4);
+            break;
+        case 'h':
+            out += Padded(hour % 12 == 0 ? 12 : hour % 12, std::min<size_t>(n, 2));
+            break;
+        case 'H':
+            out += Padded(hour, std::min<size_t>(n, 2));
+            break;
+        case 'm':
+            out += Padded(minute, std::min<size_t>(n, 2));
+            break;
+        case 's':
+            out += Padded(second, std::min<size_t>(n, 2));
+            break;
         case 't': {
             const std::string& marker = hour < 12 ? settings.TimeAMString : settings.TimePMString;
             out += n == 1 ? marker.substr(0, 1) : marker;
@@ -90,9 +109,15 @@ std::string FormatPicture(const std::string& picture, TDateTime value) {
             n = close - i + 1;
             break;
         }
-        case '/': out.append(n, settings.DateSeparator); break;
-        case ':': out.append(n, settings.TimeSeparator); break;
-        default: out.append(n, c); break;
+        case '/':
+            out.append(n, settings.DateSeparator);
+            break;
+        case ':':
+            out.append(n, settings.TimeSeparator);
+            break;
+        default:
+            out.append(n, c);
+            break;
         }
         i += n;
     }
@@ -108,7 +133,8 @@ bool SplitNumbers(std::string_view text, char separator, std::vector<int>& numbe
     size_t start = 0;
     while (true) {
         size_t end = text.find(separator, start);
-        std::string_view part = text.substr(start, end == std::string_view::npos ? end : end - start);
+        std::string_view part =
+            text.substr(start, end == std::string_view::npos ? end : end - start);
         if (part.empty() || part.size() > 4) return false;
         int number = 0;
         for (char c : part) {
@@ -178,7 +204,7 @@ int TakeMarker(std::string_view& text) {
     throw EConvertError(FormatResString(message, {std::string(text)}));
 }
 
-}  // namespace
+} // namespace
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& value) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
@@ -219,9 +245,13 @@ void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& milli
     millisecond = static_cast<int>(milliseconds % 1000);
 }
 
-std::string DateToStr(TDateTime value) { return FormatPicture(FormatSettings().ShortDateFormat, value); }
+std::string DateToStr(TDateTime value) {
+    return FormatPicture(FormatSettings().ShortDateFormat, value);
+}
 
-std::string TimeToStr(TDateTime value) { return FormatPicture(FormatSettings().LongTimeFormat, value); }
+std::string TimeToStr(TDateTime value) {
+    return FormatPicture(FormatSettings().LongTimeFormat, value);
+}
 
 std::string DateTimeToStr(TDateTime value) {
     int64_t days, milliseconds;
@@ -277,7 +307,8 @@ bool TryStrToTime(std::string_view text, TDateTime& value) {
             if (c < '0' || c > '9') return false;
             millisecond = millisecond * 10 + (c - '0');
         }
-        for (size_t n = digits.size(); n < 3; ++n) millisecond *= 10;
+        for (size_t n = digits.size(); n < 3; ++n)
+            millisecond *= 10;
         rest = rest.substr(0, fraction);
     }
     std::vector<int> numbers;

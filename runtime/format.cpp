@@ -1,16 +1,20 @@
 #include "runtime/format.h"
 
-#include <cstdio>
 #include <vector>
-
 
 namespace {
 
+// The value in upper-case hexadecimal, zero-padded to at least
+// `minimumDigits` digits (printf's "%0*llX").
 std::string Hex(uint64_t value, int minimumDigits) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof(buffer), "%0*llX", minimumDigits,
-                  static_cast<unsigned long long>(value));
-    return buffer;
+    std::string digits;
+    do {
+        digits.insert(digits.begin(), "0123456789ABCDEF"[value & 15]);
+        value >>= 4;
+    } while (value);
+    if (minimumDigits > 0 && digits.size() < static_cast<size_t>(minimumDigits))
+        digits.insert(0, static_cast<size_t>(minimumDigits) - digits.size(), '0');
+    return digits;
 }
 
 // Formats one argument by type; false when the argument does not fit the type.
@@ -23,7 +27,8 @@ bool Convert(char type, int precision, const FormatArg& arg, std::string& out) {
         bool negative = false;
         if (auto* i = std::get_if<int64_t>(&value)) {
             negative = *i < 0;
-            uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(*i) : static_cast<uint64_t>(*i);
+            uint64_t magnitude =
+                negative ? 0 - static_cast<uint64_t>(*i) : static_cast<uint64_t>(*i);
             if (type == 'u' && negative) {
                 negative = false;
                 magnitude = static_cast<uint32_t>(*i);
@@ -43,7 +48,7 @@ bool Convert(char type, int precision, const FormatArg& arg, std::string& out) {
         uint64_t bits;
         if (auto* i = std::get_if<int64_t>(&value))
             bits = (*i >= INT32_MIN && *i <= INT32_MAX) ? static_cast<uint32_t>(*i)
-                                                         : static_cast<uint64_t>(*i);
+                                                        : static_cast<uint64_t>(*i);
         else if (auto* u = std::get_if<uint64_t>(&value))
             bits = *u;
         else
@@ -72,15 +77,17 @@ bool Convert(char type, int precision, const FormatArg& arg, std::string& out) {
                   : *s;
         return true;
     }
-    default: return false;
+    default:
+        return false;
     }
 }
 
-}  // namespace
+} // namespace
 
 std::string Format(std::string_view format, std::initializer_list<FormatArg> args) {
     std::vector<const FormatArg*> list;
-    for (const FormatArg& arg : args) list.push_back(&arg);
+    for (const FormatArg& arg : args)
+        list.push_back(&arg);
     std::string out;
     size_t next = 0;
     size_t i = 0;
@@ -129,7 +136,7 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
             out.append(format.substr(start - 1));
             break;
         }
-        char type = static_cast<char>(format[i++] | 0x20);  // types are case-insensitive
+        char type = static_cast<char>(format[i++] | 0x20); // types are case-insensitive
         std::string text;
         if (next >= list.size() || !Convert(type, precision, *list[next], text)) text = "<?>";
         ++next;
@@ -141,5 +148,3 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
     }
     return out;
 }
-
-

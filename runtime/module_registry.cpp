@@ -1,12 +1,14 @@
 #include "runtime/module_registry.h"
 
+#include "runtime/locks.h"
+
 #include <cstring>
 #include <mutex>
 #include <string>
 
 namespace {
 
-std::mutex registryMutex;
+TLock registryMutex;
 ModuleRecord* firstModule = nullptr;
 
 // Sizes the Win32 calls are given: a path buffer, and the language buffer
@@ -78,13 +80,13 @@ ModuleRecord programRecord;
 }  // namespace
 
 void RegisterModule(ModuleRecord& record) {
-    std::lock_guard<std::mutex> lock(registryMutex);
+    std::lock_guard<TLock> lock(registryMutex);
     record.NextModule = firstModule;
     firstModule = &record;
 }
 
 void UnregisterModule(ModuleRecord& record) {
-    std::lock_guard<std::mutex> lock(registryMutex);
+    std::lock_guard<TLock> lock(registryMutex);
     for (ModuleRecord** link = &firstModule; *link; link = &(*link)->NextModule)
         if (*link == &record) {
             *link = record.NextModule;
@@ -100,7 +102,7 @@ HINSTANCE ModuleOfAddress(const void* address) {
 }
 
 HINSTANCE ResourceModuleOf(HINSTANCE module) {
-    std::lock_guard<std::mutex> lock(registryMutex);
+    std::lock_guard<TLock> lock(registryMutex);
     for (ModuleRecord* record = firstModule; record; record = record->NextModule)
         if (module == record->ModuleHandle || module == record->CodeHandle || module == record->DataHandle)
             return record->ResourceHandle;

@@ -1,44 +1,48 @@
 #include "runtime/rwlock.h"
 
+#include <mutex>
+
 void TMultiReadExclusiveWriteSynchronizer::AcquireRead() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (writeDepth_ > 0 && writer_ == std::this_thread::get_id()) {
-        ++writeDepth_;  // the writer reads under its own hold
+    std::lock_guard<TLock> lock(mutex_);
+    if (writeDepth_ > 0 && writer_ == CurrentThreadTag()) {
+        ++writeDepth_; // the writer reads under its own hold
         return;
     }
-    changed_.wait(lock, [&] { return writeDepth_ == 0; });
+    while (writeDepth_ != 0)
+        changed_.Wait(mutex_);
     ++readers_;
 }
 
 void TMultiReadExclusiveWriteSynchronizer::ReleaseRead() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (writeDepth_ > 0 && writer_ == std::this_thread::get_id()) {
-        if (--writeDepth_ == 0) writer_ = std::thread::id();
+    std::lock_guard<TLock> lock(mutex_);
+    if (writeDepth_ > 0 && writer_ == CurrentThreadTag()) {
+        if (--writeDepth_ == 0) writer_ = 0;
     } else if (readers_ > 0) {
         --readers_;
     }
-    changed_.notify_all();
+    changed_.WakeAll();
 }
 
 void TMultiReadExclusiveWriteSynchronizer::AcquireWrite() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (writeDepth_ > 0 && writer_ == std::this_thread::get_id()) {
+    std::lock_guard<TLock> lock(mutex_);
+    if (writeDepth_ > 0 && writer_ == CurrentThreadTag()) {
         ++writeDepth_;
         return;
     }
-    changed_.wait(lock, [&] { return writeDepth_ == 0 && readers_ == 0; });
-    writer_ = std::this_thread::get_id();
+    while (writeDepth_ != 0 || readers_ != 0)
+        changed_.Wait(mutex_);
+    writer_ = CurrentThreadTag();
     writeDepth_ = 1;
 }
 
 void TMultiReadExclusiveWriteSynchronizer::ReleaseWrite() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (writeDepth_ == 0 || writer_ != std::this_thread::get_id()) return;
-    if (--writeDepth_ == 0) writer_ = std::thread::id();
-    changed_.notify_all();
+    std::lock_guard<TLock> lock(mutex_);
+    if (writeDepth_ == 0 || writer_ != CurrentThreadTag()) return;
+    if (--writeDepth_ == 0) writer_ = 0;
+    changed_.WakeAll();
 }
 
 bool TMultiReadExclusiveWriteSynchronizer::HeldForWriting() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return writeDepth_ > 0 && writer_ == std::this_thread::get_id();
+    std::lock_guard<TLock> lock(mutex_);
+    return writeDepth_ > 0 && writer_ == CurrentThreadTag();
 }

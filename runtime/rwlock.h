@@ -3,9 +3,9 @@
 // and releases it as often as it took it.
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
+#include "runtime/locks.h"
+
+#include <cstdint>
 
 class TMultiReadExclusiveWriteSynchronizer {
 public:
@@ -17,11 +17,11 @@ public:
     bool HeldForWriting() const;
 
 private:
-    mutable std::mutex mutex_;
-    std::condition_variable changed_;
-    std::thread::id writer_;
-    int writeDepth_ = 0;  // nested holds of the writer (reads taken by it included)
-    int readers_ = 0;     // holds of other threads' readers
+    mutable TLock mutex_;
+    TPlatformCondition changed_;
+    uintptr_t writer_ = 0; // the writing thread's tag
+    int writeDepth_ = 0;   // nested holds of the writer (reads taken by it included)
+    int readers_ = 0;      // holds of other threads' readers
 };
 
 // Holds the writing side for a scope.

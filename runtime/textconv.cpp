@@ -1,14 +1,16 @@
 // Integer and floating-point text, and the locale settings.
 #include "runtime/textconv.h"
 
+#include "platform/crt_numbers.h"
 #include "platform/win32.h"
 #include "runtime/exceptions.h"
+#include "runtime/locks.h"
 #include "runtime/resstrings.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 
 namespace {
@@ -76,7 +78,7 @@ TFormatSettings ReadLocaleSettings() {
 }
 
 struct SettingsStore {
-    std::mutex mutex;
+    TLock mutex;
     bool loaded = false;
     TFormatSettings settings;
 };
@@ -86,12 +88,15 @@ SettingsStore& Store() {
     return store;
 }
 
-}  // namespace
+} // namespace
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+    return std::to_string(value);
+}
 
 bool TryStrToInt(std::string_view text, int32_t& value) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
     if (text.starts_with("0x") || text.starts_with("0X")) return ReadHex(text.substr(2), value);
     if (!text.empty() && (text.front() == '$' || text.front() == 'x' || text.front() == 'X'))
         return ReadHex(text.substr(1), value);
@@ -117,7 +122,7 @@ int32_t StrToIntDef(std::string_view text, int32_t defaultValue) {
 
 const TFormatSettings& FormatSettings() {
     SettingsStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
+    std::lock_guard<TLock> lock(store.mutex);
     if (!store.loaded) {
         store.settings = ReadLocaleSettings();
         store.loaded = true;
@@ -125,11 +130,13 @@ const TFormatSettings& FormatSettings() {
     return store.settings;
 }
 
-void LoadFormatSettings() { SetFormatSettings(ReadLocaleSettings()); }
+void LoadFormatSettings() {
+    SetFormatSettings(ReadLocaleSettings());
+}
 
 void SetFormatSettings(const TFormatSettings& settings) {
     SettingsStore& store = Store();
-    std::lock_guard<std::mutex> lock(store.mutex);
+    std::lock_guard<TLock> lock(store.mutex);
     store.settings = settings;
     store.loaded = true;
 }
@@ -138,7 +145,7 @@ std::string FloatToStr(double value) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%.15G", value);
+    CrtDoubleToText(buffer, sizeof(buffer), 15, value);
     std::string text = buffer;
     // "1.5E+20" is written "1.5E20", "1E-07" is written "1E-7".
     size_t exponent = text.find('E');
@@ -159,12 +166,15 @@ bool TryStrToFloat(std::string_view text, double& value) {
     char decimal = FormatSettings().DecimalSeparator;
     std::string normal;
     size_t i = 0;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) normal += text[i++] == '-' ? "-" : "";
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        normal += text[i++] == '-' ? "-" : "";
     size_t digits = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) normal += text[i];
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
+        normal += text[i];
     if (i < text.size() && text[i] == decimal) {
         normal += '.';
-        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) normal += text[i];
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits)
+            normal += text[i];
     }
     if (digits == 0) return false;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
@@ -178,13 +188,14 @@ bool TryStrToFloat(std::string_view text, double& value) {
     }
     if (i != text.size()) return false;
     // The text is now in the C library's own syntax ("." as the separator;
-    // the program never changes the C locale). strtod rather than
-    // std::from_chars: the C runtime already carries it, where from_chars
-    // would link a second float parser into the Windows programs.
+    // the program never changes the C locale). The C runtime's strtod rather
+    // than std::from_chars: the system's runtime already carries it, where
+    // from_chars would link a second float parser into the Windows programs.
     errno = 0;
     char* end = nullptr;
-    const double result = std::strtod(normal.c_str(), &end);
-    if (end != normal.c_str() + normal.size() || !std::isfinite(result) || (errno == ERANGE && result == 0))
+    const double result = CrtTextToDouble(normal.c_str(), &end);
+    if (end != normal.c_str() + normal.size() || !std::isfinite(result) ||
+        (errno == ERANGE && result == 0))
         return false;
     value = result;
     return true;

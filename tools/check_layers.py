@@ -5,7 +5,8 @@ Layers, top to bottom: launcher, framework/application, framework/forms,
 framework/controls, framework/streaming, framework/classes, system, runtime,
 platform. A file may include headers of its own layer and of the layers below,
 never above. Only platform/ may include operating-system headers: the other
-layers include nothing in angle brackets but the C++ standard library.
+layers include nothing in angle brackets but the C++ standard library, and of
+platform/ only its public headers (win32.h, sync.h, crt_numbers.h).
 Exits with status 1 and lists the offending lines when the rules are broken.
 """
 import os
@@ -32,6 +33,10 @@ limits list map memory mutex new numeric optional ostream queue random ranges ra
 sstream stack stdexcept streambuf string string_view system_error thread tuple type_traits typeindex
 typeinfo unordered_map unordered_set utility variant vector version cxxabi.h
 """.split())
+
+# The platform layer's headers that other layers may include: the Win32
+# subset, the program's locks, and the C runtime's float conversions.
+PUBLIC_PLATFORM_HEADERS = {"platform/win32.h", "platform/sync.h", "platform/crt_numbers.h"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
@@ -64,8 +69,9 @@ def main():
                         if header not in STANDARD_HEADERS:
                             problems.append(f"{path}:{number}: system header <{header}> outside platform/")
                         continue
-                    if header.startswith("platform/") and header != "platform/win32.h":
-                        problems.append(f"{path}:{number}: {header}: only platform/win32.h is public")
+                    if header.startswith("platform/") and header not in PUBLIC_PLATFORM_HEADERS:
+                        problems.append(f"{path}:{number}: {header}: only "
+                                        f"{', '.join(sorted(PUBLIC_PLATFORM_HEADERS))} are public")
                     target = layer_of(header)
                     if target is None:
                         problems.append(f"{path}:{number}: {header}: not a header of a layer")

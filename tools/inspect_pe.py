@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
 """Inspects a Windows program file (PE) as it would ship.
 
-  inspect_pe.py FILE [--check]
+  inspect_pe.py FILE [--check] [--max-size BYTES]
 
 Prints the file's size, machine, subsystem, whether it still carries symbols,
-the DLLs it imports, its resources (type/name) and the execution level its
-manifest asks for. With --check it fails (status 1) unless the program:
-imports only system DLLs, carries no symbol table, has exactly one manifest
-(RT_MANIFEST id 1, so no toolchain default manifest was linked beside ours)
-asking for requireAdministrator, and has the resources TFORMMAIN and MAINICON.
+the size of each section, the DLLs it imports, its resources (type/name) and
+the execution level its manifest asks for. With --check it fails (status 1)
+unless the program: imports only system DLLs, carries no symbol table, has
+exactly one manifest (RT_MANIFEST id 1, so no toolchain default manifest was
+linked beside ours) asking for requireAdministrator, and has the resources
+TFORMMAIN and MAINICON. With --max-size it also fails when the file is larger
+than BYTES.
 """
 import re
 import struct
@@ -37,10 +39,12 @@ class Image:
         directories = optional + (112 if wide else 96)
         self.directory = [struct.unpack_from("<II", data, directories + 8 * i) for i in range(16)]
         self.sections = []
+        self.file_sizes = []  # bytes each section takes in the file
         table = optional + optional_size
         for i in range(sections):
             name, vsize, vaddr, rsize, raddr = struct.unpack_from("<8sIIII", data, table + 40 * i)
             self.sections.append((name.rstrip(b"\0").decode(), vaddr, max(vsize, rsize), raddr))
+            self.file_sizes.append(rsize)
 
     def offset(self, rva):
         for _, vaddr, size, raddr in self.sections:
@@ -99,7 +103,14 @@ def execution_level(manifest):
 def main():
     if len(sys.argv) < 2:
         sys.exit(__doc__)
-    path, check = sys.argv[1], "--check" in sys.argv[2:]
+    path, options = sys.argv[1], sys.argv[2:]
+    check = "--check" in options
+    max_size = None
+    if "--max-size" in options:
+        at = options.index("--max-size") + 1
+        if at == len(options) or not options[at].isdigit():
+            sys.exit("--max-size needs a number of bytes")
+        max_size = int(options[at])
     data = open(path, "rb").read()
     image = Image(data)
     imports = image.imports()
@@ -109,13 +120,25 @@ def main():
           f"{MACHINES.get(image.machine, hex(image.machine))}, "
           f"subsystem {SUBSYSTEMS.get(image.subsystem, image.subsystem)}, "
           f"{'stripped' if not image.symbol_count else f'{image.symbol_count} symbols'}")
+    print("sections: " + ", ".join(f"{name} {size}" for (name, _, _, _), size
+                                   in zip(image.sections, image.file_sizes)))
     print("imports: " + " ".join(imports))
     print("resources: " + " ".join(f"{RESOURCE_TYPES.get(k, k)}/{n}" for k, n, _ in resources))
     for name, body in manifests:
         print(f"manifest {name}: requestedExecutionLevel {execution_level(body)}, "
               f"{body.count(b'supportedOS')} supportedOS entries")
-    if not check:
-        return
+    problems = []
+    if max_size is not None and len(data) > max_size:
+        problems.append(f"{len(data)} bytes, more than the limit of {max_size}")
+    if check:
+        problems += release_problems(image, imports, resources, manifests)
+    for problem in problems:
+        print(f"{path}: {problem}", file=sys.stderr)
+    sys.exit(1 if problems else 0)
+
+
+def release_problems(image, imports, resources, manifests):
+    """What keeps the program from shipping as it is (see --check)."""
     problems = []
     foreign = [name for name in imports if name.lower() not in SYSTEM_DLLS]
     if foreign:
@@ -130,9 +153,7 @@ def main():
     for wanted in ((10, "TFORMMAIN"), (14, "MAINICON")):
         if wanted not in names:
             problems.append(f"resource {RESOURCE_TYPES[wanted[0]]}/{wanted[1]} missing")
-    for problem in problems:
-        print(f"{path}: {problem}", file=sys.stderr)
-    sys.exit(1 if problems else 0)
+    return problems
 
 
 if __name__ == "__main__":

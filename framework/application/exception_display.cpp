@@ -5,12 +5,11 @@
 #include "runtime/exceptions.h"
 #include "runtime/format.h"
 #include "runtime/resstrings.h"
+#include "runtime/type_names.h"
 #include "system/pathparts.h"
 
 #include <cxxabi.h>
-#include <cstdlib>
 #include <exception>
-#include <memory>
 #include <typeinfo>
 
 namespace {
@@ -19,10 +18,7 @@ namespace {
 std::string CurrentExceptionTypeName() {
     const std::type_info* type = abi::__cxa_current_exception_type();
     if (!type) return "Exception";
-    int status = 0;
-    std::unique_ptr<char, void (*)(void*)> readable(
-        abi::__cxa_demangle(type->name(), nullptr, nullptr, &status), &std::free);
-    return status == 0 && readable ? readable.get() : type->name();
+    return ReadableTypeName(type->name());
 }
 
 // The file name of the program's module, without its directory.
@@ -32,7 +28,7 @@ std::string ProgramModuleName() {
     return NamePart(std::string(buffer, length));
 }
 
-}  // namespace
+} // namespace
 
 void TApplication::RouteException(TObject* sender) {
     if (!std::current_exception()) return;

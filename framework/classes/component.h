@@ -2,6 +2,7 @@
 // life-state set, and the operations the form description reader relies on.
 #pragma once
 
+#include "framework/classes/name_index.h"
 #include "framework/classes/persistent.h"
 
 #include <cstdint>
@@ -13,12 +14,12 @@ class TReader;
 
 // Members of the life-state set TLifeState, as bit values.
 enum TLifeStateFlag : uint16_t {
-    lsLoading = 1u << 0,     // being read from a description; cleared by DescriptionLoaded
-    lsReading = 1u << 1,     // its own body is being applied
+    lsLoading = 1u << 0, // being read from a description; cleared by DescriptionLoaded
+    lsReading = 1u << 1, // its own body is being applied
     lsWriting = 1u << 2,
-    lsDestroying = 1u << 3,  // destruction has started
-    lsDesignTime = 1u << 4,  // never set in this program
-    lsEmbedded = 1u << 9,    // an embedded sub-root
+    lsDestroying = 1u << 3, // destruction has started
+    lsDesignTime = 1u << 4, // never set in this program
+    lsEmbedded = 1u << 9,   // an embedded sub-root
 };
 using TLifeState = uint16_t;
 
@@ -78,9 +79,14 @@ public:
     void SetDesignOffset(int32_t offset) { designOffset_ = offset; }
 
 private:
+    // Owners of this many components or more keep an index of their names.
+    static constexpr size_t IndexedFrom = 16;
+    void IndexNames();
+
     TComponent* owner_ = nullptr;
     std::string name_;
     std::vector<TComponent*> components_;
+    TComponentNameIndex nameIndex_; // the named components_, once they are many
     TLifeState lifeState_ = 0;
     int32_t designOffset_ = 0;
 };

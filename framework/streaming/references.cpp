@@ -5,6 +5,7 @@
 #include "framework/streaming/reader.h"
 #include "framework/streaming/registries.h"
 #include "runtime/exceptions.h"
+#include "runtime/locks.h"
 #include "runtime/resstrings.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ namespace {
 // References waiting for another root. The lock is re-entrant because setting
 // a property may destroy objects, which drop their own references.
 struct TPendingGlobalRefs {
-    std::recursive_mutex lock;
+    TRecursiveLock lock;
     TFixupList entries;
 };
 

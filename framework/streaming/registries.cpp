@@ -2,6 +2,7 @@
 
 #include "framework/classes/persistent.h"
 #include "runtime/exceptions.h"
+#include "runtime/locks.h"
 #include "runtime/resstrings.h"
 
 #include <mutex>
@@ -17,7 +18,7 @@ struct TClassAlias {
 };
 
 struct TClassRegistry {
-    std::recursive_mutex lock;
+    TRecursiveLock lock;
     std::vector<const TClass*> classes;
     std::vector<TClassAlias> aliases;
 };
@@ -34,7 +35,7 @@ struct TIdentMapRecord {
 };
 
 struct TIdentMapRegistry {
-    std::mutex lock;
+    TLock lock;
     std::vector<TIdentMapRecord> entries;
 };
 
