@@ -28,6 +28,8 @@ enum : unsigned {
     SWindowClass = 65492,            // "ウィンドウクラスの作成でエラーが発生しました"
     SVisibleChanged = 65496,         // "OnShow/OnHide イベントの処理中は表示状態の変更はできません"
     SNoMDIForm = 65502,              // "フォームが作成できません。有効な MDI フォームがありません"
+    SExceptionAtUnknownAddress =
+        65433, // "%sがモジュール %s の不明なアドレスで発生しました。\n%s%s"
     SExceptionInModule = 65434,      // "%sがモジュール %s の %p で発生しました。\n%s%s"
     SExceptionTitle = 65435,         // "アプリケーション エラー"
     SOperationAborted = 65430,

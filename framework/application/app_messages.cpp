@@ -5,9 +5,27 @@
 
 #include "framework/controls/mouse.h"
 #include "framework/forms/screen.h"
+#include "runtime/textconv.h"
 #include "system/doublebyte.h"
 
 #include <algorithm>
+
+namespace {
+
+// The object lParam points to, for the messages that carry a pointer: only a
+// message sent by this thread can carry one of this process (another
+// thread's or process's pointer, or none, is refused: null). Posted ones
+// never reach here (DispatchNextMessage drops them).
+template <class T> T* OwnThreadPointer(const TMessage& message) {
+    if (!message.LParam || InSendMessage()) return nullptr;
+    return reinterpret_cast<T*>(message.LParam);
+}
+
+} // namespace
+
+bool CarriesOwnThreadPointer(UINT message) {
+    return message == AM_SHORTCUT || message == AM_HOOK;
+}
 
 void TApplication::HandleAppMessage(TMessage& message) {
     message.Result = 0;
@@ -96,7 +114,8 @@ void TApplication::HandleAppMessage(TMessage& message) {
             if (LeaveHook.Assigned()) LeaveHook(this);
             break;
         case AM_SHORTCUT:
-            message.Result = TryShortcut(*reinterpret_cast<TMessage*>(message.LParam)) ? 1 : 0;
+            if (auto* keyMessage = OwnThreadPointer<TMessage>(message))
+                message.Result = TryShortcut(*keyMessage) ? 1 : 0;
             break;
         case AM_SYSCOMMAND:
             CarryOutPrimarySystemCommand(message);
@@ -109,10 +128,12 @@ void TApplication::HandleAppMessage(TMessage& message) {
             ShowHelp(static_cast<WORD>(message.WParam), message.LParam);
             break;
         case AM_HOOK:
-            if (message.WParam == 0)
-                AddMessageHook(*reinterpret_cast<const TMessageHook*>(message.LParam));
-            else
-                RemoveMessageHook(*reinterpret_cast<const TMessageHook*>(message.LParam));
+            if (const auto* hook = OwnThreadPointer<const TMessageHook>(message)) {
+                if (message.WParam == 0)
+                    AddMessageHook(*hook);
+                else
+                    RemoveMessageHook(*hook);
+            }
             break;
         case AM_DIALOG:
             if (message.WParam == 1)
@@ -135,10 +156,12 @@ void TApplication::HandleAppMessage(TMessage& message) {
 
 void TApplication::ApplySettingChange(TMessage& message) {
     if (message.Msg != WM_WININICHANGE) return;
-    // The thread follows the user's locale again, and the lead-byte set takes
-    // in what the code page now reports (it only grows).
+    // The thread follows the user's locale again, the number, date and time
+    // formats are read from it anew, and the lead-byte set takes in what the
+    // code page now reports (it only grows).
     if (FTrackLocaleChanges) {
         SetThreadLocale(LOCALE_USER_DEFAULT);
+        LoadFormatSettings();
         StartDoubleByteModule();
     }
     if (FTrackMetricChanges) {
@@ -198,7 +221,8 @@ struct UsableSearch {
     HWND topmost = nullptr;
 };
 
-BOOL CALLBACK ConsiderUsable(HWND window, LPARAM param) {
+// Like every callback handed to the system, it lets no exception out.
+BOOL CALLBACK ConsiderUsable(HWND window, LPARAM param) try {
     auto* search = reinterpret_cast<UsableSearch*>(param);
     if (window == search->excepted || window == search->appWindow || !IsWindowVisible(window) ||
         !IsWindowEnabled(window))
@@ -208,6 +232,8 @@ BOOL CALLBACK ConsiderUsable(HWND window, LPARAM param) {
         return TRUE;
     }
     search->plain = window;
+    return FALSE;
+} catch (...) {
     return FALSE;
 }
 

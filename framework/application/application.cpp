@@ -29,12 +29,17 @@ HINSTANCE ProgramInstance() { return GetModuleHandleA(nullptr); }
 
 // The application window's procedure: hands each message to the object that
 // owns the window (kept in the window's user data).
-LRESULT CALLBACK AppWindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// No exception may leave it: on 32-bit Windows one cannot unwind through the
+// system's frames and would end the process (HandleAppMessage routes its
+// own; this catches what routing itself raised).
+LRESULT CALLBACK AppWindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
     auto* application = reinterpret_cast<TApplication*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!application) return DefWindowProcA(window, message, wParam, lParam);
     TMessage record{message, wParam, lParam, 0};
     application->HandleAppMessage(record);
     return record.Result;
+} catch (...) {
+    return 0;
 }
 
 void ReleaseAppFormsStep() { ReleaseAppForms(); }
@@ -172,6 +177,10 @@ void TApplication::Destroy() {
 HICON TApplication::CurrentIcon() {
     if (FAppIcon && !FAppIcon->Empty()) return FAppIcon->Handle();
     return LoadIconA(nullptr, IDI_APPLICATION);
+}
+
+HICON TApplication::AppIconHandle() const {
+    return FAppIcon ? FAppIcon->Handle() : nullptr;
 }
 
 void TApplication::ForgetControl(TObject* control) {
@@ -322,6 +331,9 @@ bool TApplication::DispatchNextMessage(MSG& message) {
         FQuitRequested = true;
         return true;
     }
+    // The messages whose lParam points into this thread are only ever sent;
+    // a posted one came from elsewhere and its pointer means nothing here.
+    if (message.hwnd == FAppWindow && CarriesOwnThreadPointer(message.message)) return true;
     bool handled = false;
     if (MessageHook.Assigned()) MessageHook(&message, &handled);
     // The hint preview never consumes the message.
@@ -341,7 +353,10 @@ bool TApplication::PreviewMdiAccelerator(MSG& message) {
 }
 
 bool TApplication::PreviewKey(MSG& message) {
-    if (message.message < WM_KEYDOWN || message.message > WM_KEYLAST) return false;
+    // WM_KEYDOWN to WM_SYSDEADCHAR and the one number after it: newer headers
+    // make WM_KEYLAST 0x109 (WM_UNICHAR), which the preview leaves alone.
+    constexpr UINT LastPreviewedKeyMessage = 0x108;
+    if (message.message < WM_KEYDOWN || message.message > LastPreviewedKeyMessage) return false;
     HWND target;
     if (HWND capture = GetCapture()) {
         // Only a window of this program is offered the key.

@@ -94,6 +94,7 @@ public:
     void TrackMouse();
     void UpdateFormActions();
     HICON CurrentIcon() override;
+    HICON AppIconHandle() const override;
     void FollowFormVisibility() override;
     void ReleaseHintWindow() override;
     bool RevealsPrimaryForm() const override { return FRevealPrimaryForm; }
@@ -242,6 +243,10 @@ extern TTerminateGuard* TerminateGuards;
 // Adds a guard at the end of the list / takes it out.
 void AddTerminateGuard(TTerminateGuard& guard);
 void RemoveTerminateGuard(TTerminateGuard& guard);
+
+// True for the application messages whose lParam points to an object of
+// the sending thread (AM_SHORTCUT, AM_HOOK): they are only ever sent.
+bool CarriesOwnThreadPointer(UINT message);
 
 // Reads StartupShowCommand, NewShellUI and MiddleEastLocale from the system.
 void ReadStartupSettings();

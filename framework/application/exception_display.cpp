@@ -49,12 +49,14 @@ void TApplication::RouteException(TObject* sender) {
 
 // The runtime's report of an exception that is not an Exception: a task-modal
 // stop box without an owner. A C++ exception carries no fault address, so
-// the address shown is that of the module itself.
+// the text says the address is unknown rather than show a made-up one; the
+// module is the program's, which holds all of the program's code (it is
+// linked statically).
 void TApplication::ShowForeignException() {
     std::string title = LoadResString(SExceptionTitle);
     std::string text = FormatResString(
-        SExceptionInModule, {CurrentExceptionTypeName(), ProgramModuleName(),
-                             static_cast<const void*>(nullptr), std::string(), std::string()});
+        SExceptionAtUnknownAddress,
+        {CurrentExceptionTypeName(), ProgramModuleName(), std::string(), std::string()});
     MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
 }
 

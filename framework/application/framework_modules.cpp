@@ -37,9 +37,10 @@ void StartControlsModule() {
 
 void StopControlsModule() {
     if (controlsStarted == 0 || --controlsStarted != 0) return;
-    TApplication* application = TheApplication;
+    // The application object is still reachable while it is destroyed: the
+    // forms and controls it destroys may ask for it.
+    FreeObject(TheApplication);
     TheApplication = nullptr;
-    FreeObject(application);
     TScreen* screen = TheScreen;
     TheScreen = nullptr;
     FreeObject(screen);
@@ -66,7 +67,11 @@ void ReleaseAppForms() {
     if (!application) return;
     if (application->AppWindow()) ShowOwnedPopups(application->AppWindow(), FALSE);
     application->SetHintsOn(false);
+    // Every form knows from the start that they all go, not only the one
+    // being destroyed.
     application->IncludeState(lsDestroying);
+    for (int i = 0; i < application->ComponentCount(); ++i)
+        application->Component(i)->IncludeState(lsDestroying);
     while (application->ComponentCount() > 0) {
         TComponent* last = application->Component(application->ComponentCount() - 1);
         FreeObject(last);

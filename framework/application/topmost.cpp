@@ -15,7 +15,9 @@ bool IsTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_E
 
 // Walks the top-level windows in z-order; the owned topmost windows above the
 // first owned ordinary window (or the excluded primary form) are listed.
-BOOL CALLBACK CollectTopmost(HWND window, LPARAM param) {
+// No exception may cross the system's enumeration: a window that cannot be
+// listed (no memory) ends the walk with what was listed so far.
+BOOL CALLBACK CollectTopmost(HWND window, LPARAM param) try {
     auto* search = reinterpret_cast<TopmostSearch*>(param);
     if (GetWindow(window, GW_OWNER) != search->appWindow) return TRUE;
     if (IsTopmost(window) && window != search->excluded) {
@@ -23,6 +25,8 @@ BOOL CALLBACK CollectTopmost(HWND window, LPARAM param) {
         return TRUE;
     }
     search->anchor = window;
+    return FALSE;
+} catch (...) {
     return FALSE;
 }
 
@@ -41,6 +45,11 @@ void TApplication::SuspendTopmostsOf(bool includePrimaryForm) {
         TopmostSearch search{FAppWindow, excluded, &FTopmostWindows, FAppWindow};
         EnumWindows(&CollectTopmost, reinterpret_cast<LPARAM>(&search));
         if (!FTopmostWindows.empty()) {
+            // The windows go just below the window above the anchor; when that
+            // one is itself topmost they leave the band (HWND_NOTOPMOST). With
+            // no window above (the anchor is the application window, first in
+            // the z-order) they leave it too: null would be HWND_TOP, which
+            // keeps a topmost window in the band and so suspends nothing.
             HWND anchor = GetWindow(search.anchor, GW_HWNDPREV);
             if (!anchor || IsTopmost(anchor)) anchor = HWND_NOTOPMOST;
             for (auto it = FTopmostWindows.rbegin(); it != FTopmostWindows.rend(); ++it)

@@ -11,20 +11,18 @@ struct DisableState {
     std::exception_ptr failure;
 };
 
-BOOL CALLBACK DisableWindow(HWND window, LPARAM param) {
+// No exception may cross the system's enumeration: it is kept and raised
+// again once the enumeration has returned.
+BOOL CALLBACK DisableWindow(HWND window, LPARAM param) try {
     auto* state = reinterpret_cast<DisableState*>(param);
-    // No exception may cross the system's enumeration: it is kept and raised
-    // again once the enumeration has returned.
-    try {
-        if (window != state->excepted && IsWindowVisible(window) && IsWindowEnabled(window)) {
-            state->list = new TWindowList{state->list, window};
-            EnableWindow(window, FALSE);
-        }
-    } catch (...) {
-        state->failure = std::current_exception();
-        return FALSE;
+    if (window != state->excepted && IsWindowVisible(window) && IsWindowEnabled(window)) {
+        state->list = new TWindowList{state->list, window};
+        EnableWindow(window, FALSE);
     }
     return TRUE;
+} catch (...) {
+    reinterpret_cast<DisableState*>(param)->failure = std::current_exception();
+    return FALSE;
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ public:
     virtual void RouteException(TObject* sender) = 0;
     // The application icon, or the system's default application icon.
     virtual HICON CurrentIcon() = 0;
+    // The application object's own icon handle, null when it has none.
+    virtual HICON AppIconHandle() const = 0;
     // A control is being destroyed: the application forgets any reference to it.
     virtual void ForgetControl(TObject* control) = 0;
 

@@ -313,8 +313,10 @@ void TWinControl::OpenWindowHandle(const TWindowParams& params) {
 }
 
 void TWinControl::AdoptWindow(HWND window) {
-    window_ = window;
+    // Listed first: when listing fails (no memory) the control stays without
+    // a window and the next message may adopt it again.
     ControlWindows()[window] = this;
+    window_ = window;
 }
 
 void TWinControl::ForgetWindow() {
@@ -408,7 +410,12 @@ void TWinControl::Destroy() {
     TControl::Destroy();
 }
 
-LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+// No exception may leave it: on 32-bit Windows one cannot unwind through the
+// system's frames and would end the process. The control's own handling
+// goes to the application object; what fails around it (adopting the window
+// while it is being made) answers 0, which for WM_NCCREATE fails the
+// creation and so reaches BuildWindow as an error.
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
     TWinControl* control = FindControl(window);
     if (!control && controlInCreation && !controlInCreation->window_) {
         control = controlInCreation;
@@ -422,6 +429,8 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
         RouteBoundaryException(control);
     }
     return record.Result;
+} catch (...) {
+    return 0;
 }
 
 TWinControl* FindControl(HWND window) {
@@ -437,7 +446,23 @@ TWinControl* FindEnclosingControl(HWND window) {
 }
 
 TControl* FindControlAtPoint(POINT point) {
-    TWinControl* control = FindControl(WindowFromPoint(point));
+    // WindowFromPoint stops above a disabled child window: go on down through
+    // the visible children under the point, disabled ones included.
+    HWND window = WindowFromPoint(point);
+    while (window) {
+        POINT local = point;
+        ScreenToClient(window, &local);
+        HWND child = ChildWindowFromPointEx(window, local, CWP_SKIPINVISIBLE);
+        if (!child || child == window) break;
+        window = child;
+    }
+    // A window of another kind inside a control counts as the control; the
+    // climb stays within child windows (a popup's GetParent is its owner).
+    TWinControl* control = FindControl(window);
+    while (window && !control && (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)) {
+        window = GetParent(window);
+        control = FindControl(window);
+    }
     return control && !control->IsDesigning() ? control : nullptr;
 }
 

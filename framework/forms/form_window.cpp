@@ -144,9 +144,11 @@ void TCustomForm::BuildWindow() {
     if (NewStyleControls()) {
         HICON icon = nullptr;
         if (FBorderStyle != bsDialog) {
+            // A form without an icon of its own shows the application's,
+            // which may be none (then the window class's icon is used).
             icon = FIcon ? FIcon->Handle() : nullptr;
             if (!icon)
-                if (TFormApplicationLink* application = FormApplication()) icon = application->CurrentIcon();
+                if (TFormApplicationLink* application = FormApplication()) icon = application->AppIconHandle();
         }
         SendMessageA(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     }

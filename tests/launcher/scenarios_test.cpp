@@ -259,7 +259,68 @@ TEST(LauncherScenario, WithoutTheSetupProgramNothingIsStartedOrShown) {
     EXPECT_FALSE(scenario.KeyExists(UserDataKey));
 }
 
+// --- What the configuration names ------------------------------------------------------------
+
+TEST(LauncherScenario, ANameOtherThanExactlyTheSentinelGoesOnWithTheLaunch) {
+    // The sentinel test is exact: "noname" is a name. A name longer than the
+    // profile buffer is read cut to 2047 bytes and names no registered copy.
+    for (const std::string& name :
+         {std::string("noname"), std::string("NONAME"), std::string(3000, 'N')}) {
+        SCOPED_TRACE(name.substr(0, 8));
+        ReadyScenario scenario;
+        scenario.WriteAppName(ilEnglish, name);
+        RunOutcome outcome = scenario.Run(1033);
+        ExpectSilentEnd(scenario, outcome);
+        ExpectSetupStarted(scenario, "Inst_English\\Setup.exe");
+        EXPECT_EQ(
+            Deletions(scenario),
+            DefaultValueDeleted +
+                "registry_delete_key \"Software\\\\QUORVANTIX\\\\SOLVENTRA\\\\Data\" null 0\n");
+    }
+}
+
+TEST(LauncherScenario, AnEmptyNameLooksAtTheKeysThePrefixesNameThemselves) {
+    // Key paths ending in the prefix's backslash: the product key is
+    // SOFTWARE\QUORVANTIX itself, the uninstall entry is the Uninstall key.
+    {
+        ReadyScenario scenario;
+        scenario.WriteAppName(ilEnglish, "");
+        RunOutcome outcome = scenario.Run(1033);
+        ExpectSilentEnd(scenario, outcome);
+        ExpectSetupStarted(scenario, "Inst_English\\Setup.exe");
+    }
+    {
+        ReadyScenario scenario;
+        scenario.WriteAppName(ilEnglish, "");
+        scenario.Import(
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QUORVANTIX]\r\n\r\n"
+            "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall]"
+            "\r\n\r\n");
+        RunOutcome outcome = scenario.Run(1033);
+        // Both are there: an earlier copy counts as present, and the Uninstall
+        // key has no "UninstallString" of its own, so nothing can be run.
+        EXPECT_EQ(outcome.status, 0) << outcome.output;
+        auto boxes = scenario.LauncherEvents("message_box");
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].Bytes("text"), "This software failed to uninstall.");
+        ExpectNothingStarted(scenario);
+    }
+}
+
 // --- The per-user key ---------------------------------------------------------------------------
+
+TEST(LauncherScenario, WithoutTheUserKeyOnlyTheKeysDeletionIsTriedAndTheLaunchGoesOn) {
+    Scenario scenario;
+    scenario.WriteAppName(ilEnglish, Product);
+    scenario.AddStandInSetup(ilEnglish);
+    RunOutcome outcome = scenario.Run(1033);
+    ExpectSilentEnd(scenario, outcome);
+    EXPECT_EQ(
+        Deletions(scenario),
+        std::string("registry_delete_key \"Software\\\\QUORVANTIX\\\\SOLVENTRA\\\\Data\" null ") +
+            std::to_string(ERROR_FILE_NOT_FOUND) + "\n");
+    ExpectSetupStarted(scenario, "Inst_English\\Setup.exe");
+}
 
 TEST(LauncherScenario, TheUserKeyGoesWithItsValuesButNotWithASubkey) {
     struct Case {
@@ -315,6 +376,20 @@ TEST(LauncherScenario, AMediumWhoseShiftJisNameHasABackslashTrailByteIsFound) {
     EXPECT_EQ(starts.back().Bytes("image"),
               WindowsPath(scenario.machine, scenario.root) + "\\\x83\x5C\\Inst_Japanese\\Setup.exe");
     EXPECT_NE(scenario.StandInSetupRecord(ilJapanese), "");
+}
+
+TEST(LauncherScenario, AtTheRootOfADriveOnAJapaneseSystemTheConfigurationIsFound) {
+    // The medium is drive C: itself, so the program is C:\Setup.exe and its
+    // directory part is "C:\".
+    ReadyScenario scenario("machine/drive_c");
+    scenario.InstallEarlierCopy(Product, true);
+    RunOutcome outcome = scenario.Run(1041, 932);
+
+    ExpectSilentEnd(scenario, outcome);
+    EXPECT_EQ(scenario.UninstallerRecord(), "/SILENT\n");
+    ExpectSetupStarted(scenario, "Inst_Japanese\\Setup.exe");
+    EXPECT_EQ(scenario.LauncherEvents("process_start").back().Bytes("image"),
+              "C:\\Inst_Japanese\\Setup.exe");
 }
 
 TEST(LauncherScenario, FromAnotherDirectoryTheConfigurationIsReadBesideTheProgram) {

@@ -55,6 +55,26 @@ TEST_F(Registry, TextWithoutTerminatorGetsOneWhenTheBufferHasRoom) {
     EXPECT_TRUE(roomy.UntouchedFrom(4));
 }
 
+TEST_F(Registry, TextWithoutTerminatorKeepsTheZeroThatFollowsIt) {
+    // Three bytes of "abc": the byte after them is its terminating zero,
+    // and Windows stores it too.
+    const char text[] = "abc";
+    for (DWORD type : {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ}) {
+        ASSERT_EQ(
+            RegSetValueExA(Key(), "Terminated", 0, type, reinterpret_cast<const BYTE*>(text), 3),
+            ERROR_SUCCESS);
+        ExpectValue(HERE, Key(), "Terminated", type, Bytes("abc", 4));
+    }
+    // Text that already ends in a zero, and bytes that are no text, stay as given.
+    ASSERT_EQ(RegSetValueExA(Key(), "Ends", 0, REG_SZ, reinterpret_cast<const BYTE*>("ab\0"), 3),
+              ERROR_SUCCESS);
+    ExpectValue(HERE, Key(), "Ends", REG_SZ, Bytes("ab", 3));
+    ASSERT_EQ(
+        RegSetValueExA(Key(), "Binary", 0, REG_BINARY, reinterpret_cast<const BYTE*>(text), 3),
+        ERROR_SUCCESS);
+    ExpectValue(HERE, Key(), "Binary", REG_BINARY, "abc");
+}
+
 TEST_F(Registry, TextInTheAnsiCodePage) {
     // A name and a text outside ASCII in the machine's code page: what the A
     // functions report are sizes in that code page; the key's information
@@ -156,6 +176,26 @@ TEST_F(Registry, KeyNameComponentsAreAtMost255Characters) {
     RegCloseKey(opened);
     EXPECT_EQ(MakeKey(Key(), tooLong), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(RegOpenKeyExA(Key(), tooLong.c_str(), 0, KEY_READ, &opened), ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(Registry, KeyPathsOfTheAFunctionsEndAt260Characters) {
+    // The path goes through a buffer of MAX_PATH characters: a longer one
+    // fails before any key is looked at, whether it exists or not.
+    std::string longest(100, 'p');
+    longest += '\\' + std::string(100, 'q') + '\\' + std::string(58, 'r');
+    ASSERT_EQ(longest.size(), 260u);
+    std::string tooLong = longest + "s";
+    EXPECT_EQ(MakeKey(Key(), longest), ERROR_SUCCESS);
+    HKEY opened = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(Key(), longest.c_str(), 0, KEY_READ, &opened), ERROR_SUCCESS);
+    RegCloseKey(opened);
+    EXPECT_EQ(RegOpenKeyExA(Key(), tooLong.c_str(), 0, KEY_READ, &opened), ERROR_MORE_DATA);
+    EXPECT_EQ(MakeKey(Key(), tooLong), ERROR_MORE_DATA);
+    EXPECT_EQ(RegDeleteKeyA(Key(), tooLong.c_str()), ERROR_MORE_DATA);
+    // A missing first key does not make a long path any shorter.
+    EXPECT_EQ(RegOpenKeyExA(Key(), ("missing\\" + tooLong).c_str(), 0, KEY_READ, &opened),
+              ERROR_MORE_DATA);
+    EXPECT_EQ(RegDeleteKeyA(Key(), longest.c_str()), ERROR_SUCCESS);
 }
 
 TEST_F(Registry, CreateReportsWhetherTheKeyIsNew) {

@@ -16,12 +16,13 @@ protected:
     std::string file_;
 };
 
-TEST_F(ProfileHost, CutListEndsWithTwoZeros) {
+TEST_F(ProfileHost, CutListEndsWithOneZeroAndLeavesTheLastByte) {
     WriteBytes(file_, "[aa]\r\n[bb]\r\n[cc]\r\n");
     char buffer[6 + 4];
     std::memset(buffer, kSentinel, sizeof(buffer));
     EXPECT_EQ(GetPrivateProfileStringA(nullptr, nullptr, nullptr, buffer, 6, file_.c_str()), 4u);
-    EXPECT_EQ(std::string_view(buffer, 6), std::string_view("aa\0b\0\0", 6));
+    EXPECT_EQ(std::string_view(buffer, 5), std::string_view("aa\0b\0", 5));
+    EXPECT_EQ(buffer[5], kSentinel);
     EXPECT_EQ(buffer[6], kSentinel);
 }
 

@@ -32,7 +32,8 @@ protected:
         ExpectRead(section, key, "<default>", 64, expected, where);
     }
 
-    // A listing cut short: size - 2 bytes of names and a zero after them.
+    // A listing cut short: size - 2 bytes of names and a zero after them;
+    // the buffer's last byte is left as it was.
     void ExpectCutList(LPCSTR section, DWORD size, std::string_view expected,
                        std::source_location where = std::source_location::current()) {
         CONFORMANCE_TRACE(where);
@@ -42,6 +43,7 @@ protected:
         ASSERT_EQ(result, size - 2);
         EXPECT_EQ(std::string_view(buffer.data(), result), expected);
         EXPECT_EQ(buffer[size - 2], '\0');
+        EXPECT_EQ(buffer[size - 1], kSentinel);
         for (size_t i = size; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], kSentinel) << "byte " << i;
     }
 

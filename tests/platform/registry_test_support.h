@@ -115,7 +115,10 @@ inline LSTATUS MakeKey(HKEY base, const std::string& path) {
 }
 
 inline LSTATUS SetBytes(HKEY key, const char* name, DWORD type, const std::string& bytes) {
-    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+    // Followed in memory by a byte that is not zero: Windows takes a zero
+    // right after a text's bytes for its terminator and stores it too.
+    const std::string guarded = bytes + '\x01';
+    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
                           static_cast<DWORD>(bytes.size()));
 }
 

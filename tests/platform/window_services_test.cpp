@@ -23,6 +23,23 @@ TEST_F(WindowServicesTest, WindowsAreFoundByPointAndByName) {
     EXPECT_EQ(FindWindowA("WindowTest", "No such title"), nullptr);
 }
 
+TEST_F(WindowServicesTest, ChildrenAreFoundByPointOfTheParentsClientArea) {
+    HWND popup = MakeWindow(WS_POPUP | WS_VISIBLE, nullptr, "", 100, 100, 200, 100);
+    HWND disabled = MakeWindow(WS_CHILD | WS_VISIBLE | WS_DISABLED, popup, "", 10, 10, 40, 40);
+    HWND hidden = MakeWindow(WS_CHILD, popup, "", 60, 10, 40, 40);
+    HWND inner = MakeWindow(WS_CHILD | WS_VISIBLE, disabled, "", 5, 5, 10, 10);
+    EXPECT_EQ(ChildWindowFromPointEx(popup, POINT{20, 20}, CWP_ALL), disabled);
+    EXPECT_EQ(ChildWindowFromPointEx(popup, POINT{20, 20}, CWP_SKIPDISABLED), popup);
+    EXPECT_EQ(ChildWindowFromPointEx(popup, POINT{70, 20}, CWP_ALL), hidden);
+    EXPECT_EQ(ChildWindowFromPointEx(popup, POINT{70, 20}, CWP_SKIPINVISIBLE), popup);
+    // Only the parent's own children: a grandchild is not looked at.
+    EXPECT_EQ(ChildWindowFromPointEx(popup, POINT{17, 17}, CWP_ALL), disabled);
+    EXPECT_EQ(ChildWindowFromPointEx(disabled, POINT{7, 7}, CWP_ALL), inner);
+    EXPECT_EQ(ChildWindowFromPointEx(popup, POINT{150, 50}, CWP_ALL), popup);
+    EXPECT_EQ(ChildWindowFromPointEx(popup, POINT{250, 50}, CWP_ALL), nullptr);
+    EXPECT_EQ(ChildWindowFromPointEx(popup, POINT{-1, 5}, CWP_ALL), nullptr);
+}
+
 TEST_F(WindowServicesTest, TheFirstActivationTellsEveryWindowOfTheProcess) {
     ASSERT_EQ(GetActiveWindow(), nullptr);  // the fixture destroyed every window
     HWND hidden = MakeWindow(WS_POPUP);

@@ -19,6 +19,13 @@ std::string NameFromAnsi(LPCSTR name) {
     return name ? AnsiToUtf8(name) : std::string();
 }
 
+// The A functions convert a key path through a buffer of MAX_PATH + 1 wide
+// characters: a longer path fails with ERROR_MORE_DATA before any key is
+// looked at.
+bool AnsiKeyPathTooLong(LPCSTR subKey) {
+    return subKey && AnsiToUtf16(subKey).size() > MAX_PATH;
+}
+
 // The data of a value as the A functions see it: text types in the ANSI code
 // page (a trailing odd byte of the stored UTF-16 is dropped), others as stored.
 std::string AnsiData(const Value& value) {
@@ -84,7 +91,7 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKE
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr; // also on failure, as Wine leaves it
     const std::string path = NameFromAnsi(subKey);
-    LSTATUS status = OpenKey(key, path, access, result);
+    LSTATUS status = AnsiKeyPathTooLong(subKey) ? ERROR_MORE_DATA : OpenKey(key, path, access, result);
     JournalOpen(key, path, access, status);
     return status;
 }
@@ -93,6 +100,7 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REG
                                LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition) {
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
+    if (AnsiKeyPathTooLong(subKey)) return ERROR_MORE_DATA;
     return CreateKey(key, NameFromAnsi(subKey), access, result, disposition);
 }
 
@@ -132,6 +140,10 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, con
         JournalChange("registry_set_value", key, "", name, ERROR_NOACCESS, Caller::Ansi);
         return ERROR_NOACCESS;
     }
+    // A text given without its terminating zero keeps the zero that follows
+    // it in the caller's memory, as Windows does: Windows reads the byte
+    // after the count to see whether one is there.
+    if (data && size && IsStringType(type) && data[size - 1] != 0 && data[size] == 0) ++size;
     return SetValue(key, name, type, StoredData(type, data, size), Caller::Ansi);
 }
 
@@ -143,6 +155,10 @@ LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
     if (!subKey) {
         JournalChange("registry_delete_key", key, "", "", ERROR_INVALID_PARAMETER, Caller::Ansi);
         return ERROR_INVALID_PARAMETER;
+    }
+    if (AnsiKeyPathTooLong(subKey)) {
+        JournalChange("registry_delete_key", key, "", "", ERROR_MORE_DATA, Caller::Ansi);
+        return ERROR_MORE_DATA;
     }
     return DeleteKey(key, NameFromAnsi(subKey), Caller::Ansi);
 }

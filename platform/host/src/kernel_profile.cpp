@@ -75,7 +75,8 @@ DWORD CopyValue(std::string_view value, LPSTR buffer, DWORD size) {
 
 // Copies a list of names, each ended by a zero, and an empty name after them.
 // A list that does not fit in size - 1 bytes is cut to size - 2 bytes and
-// ended with two zeros; the result is then size - 2.
+// ended with a zero; the result is then size - 2 and the buffer's last byte
+// is left as it was.
 DWORD CopyList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) {
     std::string list;
     for (const std::string& name : names) list.append(name).push_back('\0');
@@ -90,7 +91,6 @@ DWORD CopyList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) 
     }
     std::memcpy(buffer, list.data(), size - 2);
     buffer[size - 2] = 0;
-    buffer[size - 1] = 0;
     return size - 2;
 }
 

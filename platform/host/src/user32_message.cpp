@@ -307,6 +307,12 @@ BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPAR
     return TRUE;
 }
 
+BOOL WINAPI InSendMessage() {
+    // Other threads only post to a thread's windows (window_manager.h); a
+    // sent message is always handled on the sending thread.
+    return FALSE;
+}
+
 void WINAPI PostQuitMessage(int exitCode) {
     MessageQueue& queue = CurrentQueue();
     {

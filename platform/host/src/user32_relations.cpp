@@ -179,6 +179,24 @@ HWND WINAPI WindowFromPoint(POINT point) {
     return found ? found->handle : nullptr;
 }
 
+HWND WINAPI ChildWindowFromPointEx(HWND parent, POINT point, UINT flags) {
+    WindowPtr window = RequireWindow(parent);
+    if (!window) return nullptr;
+    RECT client{};
+    GetClientRect(parent, &client);
+    if (!Contains(client, point)) return nullptr;
+    POINT screen = point;
+    ClientToScreen(parent, &screen);
+    // Only the parent's own children, top of the z-order first.
+    for (const WindowPtr& child : ChildrenOf(*window)) {
+        if ((flags & CWP_SKIPINVISIBLE) && !(child->style & WS_VISIBLE)) continue;
+        if ((flags & CWP_SKIPDISABLED) && (child->style & WS_DISABLED)) continue;
+        if ((flags & CWP_SKIPTRANSPARENT) && (child->exStyle & WS_EX_TRANSPARENT)) continue;
+        if (Contains(ScreenRect(*child), screen)) return child->handle;
+    }
+    return parent;
+}
+
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
     for (const WindowPtr& window : TopLevelWindows()) {
         if (className) {

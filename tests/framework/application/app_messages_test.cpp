@@ -50,6 +50,76 @@ TEST_F(ApplicationTest, SystemCommandsMinimiseAndRestoreWhateverTheirLowBits) {
     EXPECT_EQ(rect.right - rect.left, 0);
 }
 
+TEST_F(ApplicationTest, TopmostWindowsLeaveTheBandAlsoWithNoWindowAboveTheAnchor) {
+    HWND owned = MakeWindow(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, appWindow);
+    // The application window first in the z-order, its owned window below it.
+    SetWindowPos(appWindow, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    ASSERT_EQ(GetWindow(appWindow, GW_HWNDPREV), nullptr);
+    app->SuspendTopmosts();
+    EXPECT_FALSE(IsTopmost(owned));
+    app->ResumeTopmosts();
+    EXPECT_TRUE(IsTopmost(owned));
+}
+
+TEST_F(ApplicationTest, PointerMessagesWithoutAPointerOrFromElsewhereAreRefused) {
+    // Sent without a pointer: refused, nothing happens.
+    EXPECT_EQ(SendMessageA(appWindow, AM_SHORTCUT, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(appWindow, AM_HOOK, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(appWindow, AM_HOOK, 1, 0), 0);
+    EXPECT_EQ(app->MessageHookCount(), 0);
+    // Posted (as another process would): the pointer means nothing here and
+    // the loop drops the message.
+    PostMessageA(appWindow, AM_SHORTCUT, 0, 0x10);
+    PostMessageA(appWindow, AM_HOOK, 0, 0x10);
+    app->DrainMessageQueue();
+    EXPECT_EQ(app->MessageHookCount(), 0);
+    // Sent with a pointer by this thread: handled.
+    struct Hooked : TObject {
+        bool See(TMessage*) { return false; }
+    } hooked;
+    TMessageHook hook{BindMethod<&Hooked::See>(&hooked)};
+    SendMessageA(appWindow, AM_HOOK, 0, reinterpret_cast<LPARAM>(&hook));
+    EXPECT_EQ(app->MessageHookCount(), 1);
+    SendMessageA(appWindow, AM_HOOK, 1, reinterpret_cast<LPARAM>(&hook));
+    EXPECT_EQ(app->MessageHookCount(), 0);
+    TMessage key{WM_KEYDOWN, 'A', 0, 0};
+    EXPECT_EQ(SendMessageA(appWindow, AM_SHORTCUT, 0, reinterpret_cast<LPARAM>(&key)), 0);
+}
+
+TEST_F(ApplicationTest, OtherSystemCommandsReachDefWindowProc) {
+    // SC_CLOSE goes to DefWindowProcA, which sends WM_CLOSE: the primary form
+    // is asked to close, and closing the primary form ends the loop.
+    TTestForm* form = nullptr;
+    app->InstantiateForm(&TTestForm::ClassInfo, form);
+    SendMessageA(appWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    MSG message{};
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_TRUE(IsWindow(appWindow));
+}
+
+TEST_F(ApplicationTest, SuspendTopmostsLeavesThePrimaryFormAndSuspendAllTopmostsTakesIt) {
+    TTestForm* form = nullptr;
+    app->InstantiateForm(&TTestForm::ClassInfo, form);
+    HWND formWindow = form->Handle();
+    SetWindowPos(formWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    HWND other = MakeWindow(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, appWindow);
+    SetWindowPos(formWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(GetWindow(other, GW_HWNDPREV), formWindow); // the form first, the other below
+    // The primary form ends the walk: nothing below it is listed.
+    app->SuspendTopmosts();
+    EXPECT_TRUE(IsTopmost(formWindow));
+    EXPECT_TRUE(app->TopmostWindows().empty());
+    app->ResumeTopmosts();
+    app->SuspendAllTopmosts();
+    EXPECT_FALSE(IsTopmost(formWindow));
+    EXPECT_FALSE(IsTopmost(other));
+    EXPECT_EQ(app->TopmostWindows().size(), 2u);
+    app->ResumeTopmosts();
+    EXPECT_TRUE(IsTopmost(formWindow));
+    EXPECT_TRUE(IsTopmost(other));
+}
+
 TEST_F(ApplicationTest, EraseBackgroundIsPassedOnAsIconEraseBackground) {
     TMessage message{WM_ERASEBKGND, 0, 0, 0};
     app->HandleAppMessage(message);

@@ -72,8 +72,12 @@ TEST_F(ApplicationTest, ShutdownDestroysTheFormsAndThenTheWindow) {
 }
 
 TEST_F(ApplicationTest, PresentExceptionShowsTheMessageWithItsPeriodUnderTheTitle) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"Abc", "Abc."}, {"Abc.", "Abc."}, {"Abc!", "Abc!"}, {"", ""}};
+    // "\x81\x42" is the Japanese full stop: a double-byte character, above ".".
+    const std::pair<const char*, const char*> cases[] = {{"Abc", "Abc."},
+                                                         {"Abc.", "Abc."},
+                                                         {"Abc!", "Abc!"},
+                                                         {"", ""},
+                                                         {"Abc\x81\x42", "Abc\x81\x42."}};
     for (const auto& [message, shown] : cases) app->PresentException(Exception(message));
     std::vector<ShownBox> boxes = ShownBoxes();
     ASSERT_EQ(boxes.size(), std::size(cases));
@@ -131,6 +135,58 @@ TEST_F(ApplicationTest, RouteExceptionReportsForeignExceptionsInATaskModalBox) {
     EXPECT_EQ(boxes[0].caption, LoadResString(SExceptionTitle));
     EXPECT_EQ(boxes[0].flags, 0x2010);
     EXPECT_EQ(boxes[0].text.rfind("std::runtime_error", 0), 0u) << boxes[0].text;
+    // No fault address is known for a C++ exception: the text says so.
+    char path[261];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string program(path, length);
+    std::string module = program.substr(program.find_last_of('\\') + 1);
+    std::string rest = FormatResString(SExceptionAtUnknownAddress,
+                                       {std::string(), module, std::string(), std::string()});
+    EXPECT_TRUE(boxes[0].text.ends_with(rest)) << boxes[0].text;
+}
+
+TEST_F(ApplicationTest, ShutdownMarksEveryFormBeforeDestroyingAndKeepsTheApplicationReachable) {
+    // What a component sees of the shutdown while it is destroyed.
+    struct Seen {
+        bool applicationReachable = false;
+        bool siblingMarked = false;
+        bool destroyed = false;
+    };
+    static Seen first, second;
+    first = second = Seen{};
+    struct TWitness : TPlainComponent {
+        Seen* seen = nullptr;
+        TComponent* sibling = nullptr;
+        void Destroy() override {
+            seen->destroyed = true;
+            seen->applicationReachable = TheApplication != nullptr;
+            seen->siblingMarked = !sibling || sibling->HasState(lsDestroying);
+            TPlainComponent::Destroy();
+        }
+    };
+    auto* a = new TWitness();
+    a->Create(app);
+    auto* b = new TWitness();
+    b->Create(app);
+    a->seen = &first;
+    b->seen = &second;
+    // The forms module's shutdown destroys the last first: b sees a marked.
+    b->sibling = a;
+    ReleaseAppForms();
+    EXPECT_TRUE(second.destroyed);
+    EXPECT_TRUE(second.siblingMarked);
+    EXPECT_TRUE(app->HasState(lsDestroying));
+
+    auto* late = new TWitness();
+    late->Create(app);
+    late->seen = &first;
+    first = Seen{};
+    // The controls module destroys the application object and, with it, what
+    // it still owns.
+    StopControlsModule();
+    EXPECT_TRUE(first.destroyed);
+    EXPECT_TRUE(first.applicationReachable);
+    EXPECT_EQ(TheApplication, nullptr);
 }
 
 TEST_F(ApplicationTest, InstantiateFormThatRaisesClearsTheVariableAndKeepsNoForm) {
@@ -141,6 +197,36 @@ TEST_F(ApplicationTest, InstantiateFormThatRaisesClearsTheVariableAndKeepsNoForm
     EXPECT_EQ(app->PrimaryForm(), nullptr);
     EXPECT_EQ(app->ComponentCount(), ownedBefore);
     EXPECT_EQ(TheScreen->CustomFormCount(), 0);
+}
+
+TEST_F(ApplicationTest, InstantiateFormThatRaisesKeepsThePrimaryFormThere) {
+    TTestForm* primary = nullptr;
+    app->InstantiateForm(&TTestForm::ClassInfo, primary);
+    ASSERT_EQ(app->PrimaryForm(), primary);
+    TForm* failed = primary;
+    EXPECT_THROW(app->InstantiateForm(&TFailingForm::ClassInfo, failed), EReadError);
+    EXPECT_EQ(failed, nullptr);
+    EXPECT_EQ(app->PrimaryForm(), primary);
+    EXPECT_EQ(TheScreen->CustomFormCount(), 1);
+}
+
+TEST_F(ApplicationTest, AnExceptionOfTheIdleHookIsShownAndTheIdleStepEnds) {
+    struct Raiser : TObject {
+        int calls = 0;
+        void Idle(TObject*, bool*) {
+            ++calls;
+            throw EReadError("idle failed");
+        }
+    } raiser;
+    app->IdleHook = BindEvent<&Raiser::Idle, TIdleEvent>(&raiser);
+    PostMessageA(appWindow, WM_NULL, 0, 0); // WaitMessage returns at once
+    app->IdleStep();
+    EXPECT_EQ(raiser.calls, 1);
+    std::vector<ShownBox> boxes = ShownBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "idle failed.");
+    EXPECT_EQ(boxes[0].flags, 0x10);
+    app->IdleHook = TIdleEvent{};
 }
 
 TEST_F(ApplicationTest, OnlyTheFirstFormBecomesThePrimaryForm) {

@@ -2,6 +2,8 @@
 // application's answers to icon and setting changes and to restoring.
 #include "app_fixture.h"
 
+#include "runtime/textconv.h"
+
 #include <algorithm>
 
 namespace {
@@ -25,6 +27,35 @@ TEST_F(ApplicationTest, KeysAreOfferedToTheirControlBeforeDispatch) {
     app->DrainMessageQueue();
     EXPECT_TRUE(Contains(control->received, WM_KEYDOWN + NotifyOffset));
     EXPECT_FALSE(Contains(control->received, WM_KEYDOWN));
+}
+
+TEST_F(ApplicationTest, KeyPreviewEndsAt0x108) {
+    TRecordingControl* control = NewComponent<TRecordingControl>(app);
+    PostMessageA(control->Handle(), 0x108, 0, 0);
+    PostMessageA(control->Handle(), 0x109, 'A', 0); // WM_UNICHAR
+    app->DrainMessageQueue();
+    EXPECT_TRUE(Contains(control->received, 0x108 + NotifyOffset));
+    EXPECT_FALSE(Contains(control->received, 0x109 + NotifyOffset));
+    EXPECT_TRUE(Contains(control->received, 0x109));
+}
+
+TEST_F(ApplicationTest, ASettingChangeReadsTheLocaleFormatsAgainWhenTheLocaleIsTracked) {
+    TFormatSettings odd = FormatSettings();
+    odd.DecimalSeparator = '#';
+    odd.ShortDateFormat = "yy#M#d";
+    SetFormatSettings(odd);
+    app->SetTrackLocaleChanges(false);
+    SendMessageA(appWindow, WM_WININICHANGE, 0, 0);
+    EXPECT_EQ(FormatSettings().DecimalSeparator, '#');
+    app->SetTrackLocaleChanges(true);
+    SendMessageA(appWindow, WM_WININICHANGE, 0, 0);
+    char decimal[8] = {};
+    char shortDate[80] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, sizeof(decimal));
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, shortDate, sizeof(shortDate));
+    EXPECT_EQ(FormatSettings().DecimalSeparator, decimal[0]);
+    EXPECT_EQ(FormatSettings().ShortDateFormat, shortDate);
+    EXPECT_EQ(GetThreadLocale(), GetUserDefaultLCID());
 }
 
 TEST_F(ApplicationTest, TheMessageHookSlotCanKeepAMessageFromDispatch) {

@@ -42,6 +42,7 @@ struct RecordingApplication : TControlApplicationLink {
         }
     }
     HICON CurrentIcon() override { return nullptr; }
+    HICON AppIconHandle() const override { return nullptr; }
     void ForgetControl(TObject* control) override { forgotten.push_back(control); }
 };
 

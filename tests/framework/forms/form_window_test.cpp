@@ -130,6 +130,48 @@ TEST_F(FormsTest, MainFormCentringWithoutAPrimaryFormCentresOnTheScreen) {
     EXPECT_NE(sized->Width(), 200);
 }
 
+TEST_F(FormsTest, DefaultPositionsLeaveThePlaceAndTheSizeToWindows) {
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    // Windows places an overlapped window with a default position at the
+    // top left of the work area, and gives it three quarters of the work
+    // area when the size is left to it too.
+    TBlankForm* placed = SecondaryForm(app);
+    ExpectShownAt(placed, {7, 8, 200, 100}, poDefaultPosOnly, {work.left, work.top});
+    EXPECT_EQ(placed->Width(), 200);
+    EXPECT_EQ(placed->Height(), 100);
+    TBlankForm* sized = SecondaryForm(app);
+    ExpectShownAt(sized, {7, 8, 200, 100}, poDefault, {work.left, work.top});
+    EXPECT_EQ(sized->Width(), (work.right - work.left) * 3 / 4);
+    EXPECT_EQ(sized->Height(), (work.bottom - work.top) * 3 / 4);
+}
+
+TEST_F(FormsTest, AnOnHideThatRaisesIsShownAndTheFormHidesAnyway) {
+    struct Raiser : TObject {
+        void Hide(TObject*) { throw EReadError("hide failed"); }
+    } raiser;
+    TBlankForm* form = SecondaryForm(app);
+    form->OnHide = BindEvent<&Raiser::Hide, TNotifyEvent>(&raiser);
+    form->SetVisible(true);
+    form->SetVisible(false);
+    std::vector<ShownBox> boxes = ShownBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "hide failed.");
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+    EXPECT_EQ(form->BuildFlags() & bfShowInProgress, 0);
+}
+
+TEST_F(FormsTest, AWindowThatCannotBeMadeRaisesTheSystemsErrorAndLeavesNoWindow) {
+    TBlankForm* form = SecondaryForm(app);
+    // A parent window that does not exist: CreateWindowExA fails.
+    form->SetParentWindow(reinterpret_cast<HWND>(static_cast<uintptr_t>(0x7FFF0)));
+    EXPECT_THROW(form->HandleNeeded(), EWin32Error);
+    EXPECT_FALSE(form->HandleAllocated());
+    form->SetParentWindow(nullptr);
+    form->HandleNeeded();
+    EXPECT_TRUE(form->HandleAllocated());
+}
+
 TEST_F(FormsTest, DialogFormsHaveNoMinimiseOrMaximiseBoxAndShowNormally) {
     TBlankForm* form = SecondaryForm(app);
     form->SetBorderStyle(bsDialog);
@@ -145,6 +187,17 @@ TEST_F(FormsTest, DialogFormsHaveNoMinimiseOrMaximiseBoxAndShowNormally) {
     EXPECT_EQ(form->WindowState(), wsNormal);
     // A dialog carries no large icon of its own.
     EXPECT_EQ(SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
+}
+
+TEST_F(FormsTest, AFormWithoutAnIconShowsTheApplicationsOwnIconOrNone) {
+    HICON hand = LoadIconA(nullptr, IDI_HAND);
+    app->AppIcon()->SetHandle(hand);
+    EXPECT_EQ(SendMessageA(SecondaryForm(app)->Handle(), WM_GETICON, ICON_BIG, 0),
+              reinterpret_cast<LRESULT>(hand));
+    // An application without an icon gives none, not the system's default.
+    app->AppIcon()->SetHandle(nullptr);
+    ASSERT_NE(app->CurrentIcon(), nullptr);
+    EXPECT_EQ(SendMessageA(SecondaryForm(app)->Handle(), WM_GETICON, ICON_BIG, 0), 0);
 }
 
 TEST_F(FormsTest, BorderStylesAndIconsGiveTheWindowStyles) {

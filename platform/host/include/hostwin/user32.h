@@ -635,6 +635,14 @@ BOOL WINAPI EnumWindows(WNDENUMPROC callback, LPARAM param);
 BOOL WINAPI EnumThreadWindows(DWORD threadId, WNDENUMPROC callback, LPARAM param);
 BOOL WINAPI EnumChildWindows(HWND parent, WNDENUMPROC callback, LPARAM param);
 HWND WINAPI WindowFromPoint(POINT point);
+// The child of the parent under a point of its client area (disabled and
+// hidden children too, unless the flags skip them); the parent itself when
+// no child is there; null when the point is outside the client area.
+HWND WINAPI ChildWindowFromPointEx(HWND parent, POINT point, UINT flags);
+#define CWP_ALL 0x0000
+#define CWP_SKIPINVISIBLE 0x0001
+#define CWP_SKIPDISABLED 0x0002
+#define CWP_SKIPTRANSPARENT 0x0004
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
 BOOL WINAPI ShowOwnedPopups(HWND owner, BOOL show);
 HWND WINAPI GetLastActivePopup(HWND owner);
@@ -671,6 +679,8 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT first, UINT last);
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Whether the message being handled was sent by another thread.
+BOOL WINAPI InSendMessage();
 void WINAPI PostQuitMessage(int exitCode);
 BOOL WINAPI WaitMessage();
 BOOL WINAPI TranslateMessage(const MSG* message);
