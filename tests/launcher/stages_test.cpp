@@ -108,6 +108,29 @@ TEST_F(LauncherStages, AnEarlierCopyIsPresentOnlyWithBothKeys) {
     }
 }
 
+// The keys are looked at in order, and the uninstall entry only when the
+// product key is there.
+TEST_F(LauncherStages, TheUninstallEntryIsOpenedOnlyAfterTheProductKeyWasFound) {
+    const std::string root = "HKEY_LOCAL_MACHINE\\";
+    const std::string product = ProductKey(EnglishName).substr(root.size());
+    const std::string entry = UninstallEntry(EnglishName).substr(root.size());
+    for (bool productPresent : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "product key " << productPresent);
+        Reg(prefix, {"delete", ProductKey(EnglishName)});
+        Reg(prefix, {"add", UninstallEntry(EnglishName)});
+        if (productPresent) Reg(prefix, {"add", ProductKey(EnglishName)});
+        std::remove(journal.c_str());
+
+        EXPECT_EQ(TFormMain::IsPreviousInstallPresent(EnglishName), productPresent);
+
+        std::vector<std::string> opened;
+        for (const JournalLine& open : Events("registry_open")) opened.push_back(open.Bytes("key"));
+        std::vector<std::string> expected{product};
+        if (productPresent) expected.push_back(entry);
+        EXPECT_EQ(opened, expected);
+    }
+}
+
 TEST_F(LauncherStages, AnUninstallerThatRemovesTheCopyLetsTheLaunchGoOn) {
     WriteStandInUninstaller(uninstaller, marker, EnglishName, true);
     InstallEarlierCopy(EnglishName, UninstallerCommand());
