@@ -3,13 +3,20 @@
 # time with its seed corpus. Fails when a target finds a crash, a sanitizer
 # report or a broken invariant (the input is left in build/fuzz/artifacts/).
 #
-#   tests/suites/fuzz.sh [SECONDS]   seconds per target (default 60)
+#   tests/suites/fuzz.sh [SECONDS [TARGET...]]
+#     seconds per target (default 60); every target unless some are named
+#   FUZZ_RUNS=N tests/suites/fuzz.sh SECONDS TARGET...
+#     a campaign: each target stops after N executions, or after SECONDS
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 # Seconds per target; a target not listed gets the default.
 DEFAULT_SECONDS=${1:-60}
 declare -A SECONDS_FOR=()
+shift $(($# > 0 ? 1 : 0))
+only=("$@")
+runs_limit=()
+[[ -n ${FUZZ_RUNS:-} ]] && runs_limit=(-runs="$FUZZ_RUNS")
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
@@ -28,6 +35,7 @@ mkdir -p "$artifacts"
 summary=()
 for corpus in fuzz/corpus/*/; do
   name=$(basename "$corpus")
+  if ((${#only[@]})) && [[ " ${only[*]} " != *" $name "* ]]; then continue; fi
   target=build/fuzz/fuzz/${name}_fuzz
   [[ -x $target ]] || { echo "no fuzz target for corpus $name" >&2; exit 1; }
   seconds=${SECONDS_FOR[$name]:-$DEFAULT_SECONDS}
@@ -35,8 +43,8 @@ for corpus in fuzz/corpus/*/; do
   scratch=build/fuzz/corpus/$name
   mkdir -p "$scratch" "$machines/$name"
   echo "fuzzing $name for ${seconds}s"
-  log=build/fuzz/$name.log
-  if ! HOSTWIN_PREFIX=$machines/$name "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  log=${FUZZ_LOG_DIR:-build/fuzz}/$name.log
+  if ! HOSTWIN_PREFIX=$machines/$name "$target" -max_total_time="$seconds" "${runs_limit[@]}" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$artifacts/$name-" "$scratch" "$corpus" >"$log" 2>&1; then
     tail -n 60 "$log" >&2
     echo "fuzz: $name failed; the input is in $artifacts/" >&2

@@ -98,16 +98,18 @@ std::optional<DrivePath> ParseWindowsPath(std::string_view path) {
     if (path.empty()) return std::nullopt;
     if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
         return std::nullopt;  // UNC and device paths are not mapped
-    auto current = CurrentDrivePath();
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
         char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
         std::string_view rest = path.substr(2);
+        // A full path does not depend on the current directory: no need to ask for it.
         if (!rest.empty() && IsSeparator(rest[0])) return DrivePath{drive, SplitComponents(rest, {})};
         // Drive-relative: relative to the current directory when it is on that drive.
+        auto current = CurrentDrivePath();
         std::vector<std::string> base;
         if (current && current->drive == drive) base = current->components;
         return DrivePath{drive, SplitComponents(rest, base)};
     }
+    auto current = CurrentDrivePath();
     if (!current) return std::nullopt;
     if (IsSeparator(path[0])) return DrivePath{current->drive, SplitComponents(path, {})};
     return DrivePath{current->drive, SplitComponents(path, current->components)};
