@@ -168,10 +168,13 @@ TEST_F(Registry, SubPathsOfOpen) {
     EXPECT_EQ(RegOpenKeyExA(nullptr, "Sub", 0, KEY_READ, &opened), ERROR_INVALID_HANDLE);
 }
 
-TEST_F(Registry, KeyNameComponentsAreAtMost255Characters) {
-    std::string longest(255, 'x'), tooLong(257, 'y');
-    EXPECT_EQ(MakeKey(Key(), longest), ERROR_SUCCESS);
+TEST_F(Registry, KeyNameComponentsAreAtMost256Characters) {
+    // Windows documents 255 characters; its registry takes one more.
+    std::string longest(256, 'x'), tooLong(257, 'y');
     HKEY opened = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(Key(), longest.c_str(), 0, KEY_READ, &opened), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(MakeKey(Key(), longest), ERROR_SUCCESS);
+    EXPECT_EQ(MakeKey(Key(), longest.substr(1)), ERROR_SUCCESS);
     EXPECT_EQ(RegOpenKeyExA(Key(), longest.c_str(), 0, KEY_READ, &opened), ERROR_SUCCESS);
     RegCloseKey(opened);
     EXPECT_EQ(MakeKey(Key(), tooLong), ERROR_INVALID_PARAMETER);

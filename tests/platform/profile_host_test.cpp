@@ -1,6 +1,7 @@
 // Host-only checks of the profile functions: where the host follows Windows'
 // documented behaviour and Wine differs, and how writes reach the disk.
 #include "conformance.h"
+#include "host_test_support.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -97,6 +98,12 @@ TEST(ProfileHostShiftJis, TrailByteIsNoDirectorySeparator) {
             std::exit(written && inWindows == "[s]\r\nk=v\r\n" ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST(ProfileHostShiftJis, ConformanceTestsPassUnderCodePage932) {
+    // Values converted from Unicode files, names compared without case and
+    // buffer cuts, all again on a Japanese machine.
+    EXPECT_TRUE(host_test::PassOnAJapaneseMachine("Profile.*"));
 }
 
 }  // namespace

@@ -257,6 +257,70 @@ TEST_F(Profile, ReadsIntegers) {
     EXPECT_EQ(read("missing"), 42);
 }
 
+// A profile file with a byte-order mark is Unicode: read converted to the
+// ANSI code page, written back in its own encoding.
+namespace unicode_files {
+
+// The text as UTF-16 code units, each stored in the given byte order.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+// A character the machine's code page has, as UTF-16 and UTF-8 and in the code page.
+struct TCharacter {
+    std::u16string utf16;
+    std::string utf8, ansi;
+};
+TCharacter CharacterOfTheCodePage() {
+    if (GetACP() == 932) return {u"\u30A2", "\xE3\x82\xA2", "\x83\x41"};  // katakana A
+    return {u"\u00E9", "\xC3\xA9", "\xE9"};                              // e acute
+}
+
+} // namespace unicode_files
+
+TEST_F(Profile, ReadsFilesWithAByteOrderMarkAsUnicode) {
+    using namespace unicode_files;
+    const TCharacter c = CharacterOfTheCodePage();
+    const std::u16string text = u"[Startup]\r\nAppName=" + c.utf16 + u" 2\r\nOther=\U0001F600x\r\n";
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "UTF-16 big-endian" : "UTF-16 little-endian");
+        WriteBytes(file_, Utf16Bytes(u"\uFEFF" + text, bigEndian));
+        ExpectValue("Startup", "AppName", c.ansi + " 2");
+        // A character the code page lacks becomes "?" once for each code unit.
+        ExpectValue("startup", "other", "??x");
+        ExpectCutList(nullptr, 9, "Startup");
+    }
+    WriteBytes(file_, "\xEF\xBB\xBF[Startup]\r\nAppName=" + c.utf8 + " 2\r\nBad=\xFF\xFEz\r\n");
+    ExpectValue("Startup", "AppName", c.ansi + " 2");
+    ExpectValue("Startup", "Bad", "??z");
+    // Without a mark, UTF-16 is bytes like any others: no such section.
+    WriteBytes(file_, Utf16Bytes(text, false));
+    ExpectValue("Startup", "AppName", "<default>");
+}
+
+TEST_F(Profile, WritesKeepTheEncodingOfTheFile) {
+    using namespace unicode_files;
+    const TCharacter c = CharacterOfTheCodePage();
+    for (bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "UTF-16 big-endian" : "UTF-16 little-endian");
+        WriteBytes(file_, Utf16Bytes(u"\uFEFF[S]\r\nA=x\r\n", bigEndian));
+        EXPECT_TRUE(Write("S", "N", ("v" + c.ansi).c_str()));
+        EXPECT_EQ(ReadBytes(file_), Utf16Bytes(u"\uFEFF[S]\r\nA=x\r\nN=v" + c.utf16 + u"\r\n", bigEndian));
+        ExpectValue("S", "N", "v" + c.ansi);
+        EXPECT_TRUE(Write("S", nullptr, nullptr));
+        EXPECT_EQ(ReadBytes(file_), Utf16Bytes(u"\uFEFF", bigEndian));
+    }
+    WriteBytes(file_, "\xEF\xBB\xBF[S]\r\nA=x\r\n");
+    EXPECT_TRUE(Write("S", "N", ("v" + c.ansi).c_str()));
+    EXPECT_EQ(ReadBytes(file_), "\xEF\xBB\xBF[S]\r\nA=x\r\nN=v" + c.utf8 + "\r\n");
+}
+
 TEST_F(Profile, MalformedFilesNeverBreakTheReader) {
     // Deterministic noise with brackets, equals signs, zeros and line ends.
     const char alphabet[] = "[]=;\"' \t\r\nab\0\xff\x83\x5c";

@@ -1,6 +1,7 @@
 #include "profile_text.h"
 
 #include "codepage.h"
+#include "profile_encoding.h"
 
 #include <algorithm>
 
@@ -8,7 +9,6 @@ namespace hostwin {
 namespace {
 
 constexpr std::string_view kBlanks = " \t\v\f";
-constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // The name of a section header line ("[name]", text after the last "]"
 // ignored), or none.
@@ -49,12 +49,11 @@ bool SameProfileName(std::string_view a, std::string_view b) {
     return a == b || EqualIgnoringCaseUtf8(AnsiToUtf8(a), AnsiToUtf8(b));
 }
 
-ProfileText ProfileText::Parse(std::string_view bytes) {
+ProfileText ProfileText::Parse(std::string_view fileBytes) {
     ProfileText profile;
-    if (bytes.starts_with(kUtf8ByteOrderMark)) {
-        profile.byteOrderMark_ = kUtf8ByteOrderMark;
-        bytes.remove_prefix(kUtf8ByteOrderMark.size());
-    }
+    profile.encoding_ = DetectProfileEncoding(fileBytes);
+    const std::string text = ProfileBytesToAnsi(fileBytes, profile.encoding_);
+    std::string_view bytes = text;
     // One line for every line end, and one for a last line without one.
     profile.lines_.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     size_t i = 0;
@@ -74,9 +73,9 @@ ProfileText ProfileText::Parse(std::string_view bytes) {
 }
 
 std::string ProfileText::Serialize() const {
-    std::string out = byteOrderMark_;
-    for (const Line& line : lines_) out += line.text + line.ending;
-    return out;
+    std::string text;
+    for (const Line& line : lines_) text += line.text + line.ending;
+    return AnsiToProfileBytes(text, encoding_);
 }
 
 std::vector<ProfileText::Span> ProfileText::Spans() const {

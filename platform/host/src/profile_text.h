@@ -4,6 +4,8 @@
 // line that is not changed keeps its bytes and its line end.
 #pragma once
 
+#include "profile_encoding.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,8 +15,10 @@ namespace hostwin {
 
 class ProfileText {
 public:
-    // Reads any bytes; malformed lines are kept and never entries.
-    static ProfileText Parse(std::string_view bytes);
+    // Reads any bytes; malformed lines are kept and never entries. A file
+    // with a byte-order mark is read as Unicode (see profile_encoding.h).
+    static ProfileText Parse(std::string_view fileBytes);
+    // The file's bytes, in the encoding it was read in.
     std::string Serialize() const;
 
     // The value of the key in the first section of that name, with blanks
@@ -51,7 +55,7 @@ private:
     std::string LineEnding() const;
     void InsertLine(size_t index, std::string text);
 
-    std::string byteOrderMark_;
+    ProfileEncoding encoding_ = ProfileEncoding::Ansi;
     std::vector<Line> lines_;
 };
 

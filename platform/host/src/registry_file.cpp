@@ -183,7 +183,7 @@ bool Parser::KeyLine(std::string_view line) {
     std::vector<std::string> path;
     LSTATUS status = SplitKeyPath(below, path);
     if (status == ERROR_BAD_PATHNAME) return Fail("empty key name after the root key");
-    if (status != ERROR_SUCCESS) return Fail("key name longer than 255 characters");
+    if (status != ERROR_SUCCESS) return Fail("key name longer than 256 characters");
     for (const std::string& component : path)
         if (component.find_first_of("\r\n") != std::string::npos)
             return Fail("key name with a line break");

@@ -28,8 +28,10 @@ std::optional<Root> RootFromName(std::string_view name);
 std::optional<Root> RootFromHandle(HKEY key);
 HKEY RootHandle(Root root);
 
-// Longest key name component, in UTF-16 units, as Windows limits it.
-constexpr size_t kMaxKeyNameLength = 255;
+// Longest key name component, in UTF-16 units. Windows documents 255
+// characters but its registry takes one more: a component of 256 opens and is
+// created; 257 fails with ERROR_INVALID_PARAMETER.
+constexpr size_t kMaxKeyNameLength = 256;
 
 // Splits a sub-path ("A\B\C") into its components. Empty components (doubled
 // or trailing backslashes) are skipped, as Windows skips them; a leading
