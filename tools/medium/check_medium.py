@@ -29,11 +29,19 @@ LANGUAGES = (("Japanese", 932), ("English", 1252))
 
 
 class Checker:
-    def __init__(self, medium, layout):
+    def __init__(self, medium, layout, hostwin_reg, scratch):
         self.medium = medium
         self.layout = layout
+        self.hostwin_reg = hostwin_reg
+        self.scratch = scratch
         self.problems = []
         self.app_names = {}
+
+    def machine(self, name, code_page):
+        """A fresh scratch host machine in the code page."""
+        machine = Machine(os.path.join(self.scratch, name), self.hostwin_reg)
+        machine.use_code_page(code_page)
+        return machine
 
     def problem(self, path, text):
         shown = os.path.relpath(path, self.medium) if path != self.medium else "."
@@ -77,10 +85,11 @@ class Checker:
             return
         encoding = inifile.encoding_problem(data, language)
         if encoding:
-            self.problem(config, encoding + " (the launcher reads the bytes as they are)")
-        name = inifile.app_name(data)
+            self.problem(config, encoding)
+        machine = self.machine(f"{language}-profile", code_page)
+        name = inifile.app_name(machine, config)
         if name is None:
-            keys = [k.decode("latin-1") for k in inifile.startup_keys(data)]
+            keys = [k.decode("latin-1") for k in inifile.startup_keys(machine, config)]
             hint = inifile.close_names("AppName", keys)
             also = f" (found {', '.join(hint)}: the key must be AppName)" if hint else ""
             self.problem(config, f"no [Startup] AppName{also}: the launcher ends without a word")
@@ -105,28 +114,25 @@ class Checker:
                 self.problem(path, "language resource file without the form description TFORMMAIN "
                                    "(RCDATA): Setup.exe stops with an error where it is chosen")
 
-    def check_registry(self, fixture, hostwin_reg):
+    def check_registry(self, fixture):
         """The installed copy's keys in the fixture's machine, per language:
         absent under the AppName, or present under a near name."""
-        with tempfile.TemporaryDirectory(prefix="check-medium-") as scratch:
-            for language, (name, code_page) in self.app_names.items():
-                machine = Machine(os.path.join(scratch, language), hostwin_reg)
-                machine.locale = {"HOSTWIN_LCID": "1041" if code_page == 932 else "1033",
-                                  "HOSTWIN_ACP": str(code_page)}
-                machine.import_fixture(fixture)
-                text = name.decode(f"cp{code_page}", errors="replace")
-                config = os.path.join(find_entry(self.medium, self.layout.folder(language)),
-                                      "SETUP.INI")
-                for role, parent in (
-                        ("product key", "HKLM\\" + self.layout.product_key_prefix.rstrip("\\")),
-                        ("uninstall entry", "HKLM\\" + UNINSTALL_PREFIX.rstrip("\\"))):
-                    subkeys = machine.subkeys(parent)
-                    if any(key.lower() == text.lower() for key in subkeys):
-                        continue
-                    near = inifile.close_names(text, subkeys)
-                    also = f" (it has {', '.join(near)}: the names must be equal)" if near else ""
-                    self.problem(config, f"AppName \"{text}\": the {role} {parent}\\{text} is not "
-                                         f"in {os.path.basename(fixture)}{also}")
+        for language, (name, code_page) in self.app_names.items():
+            machine = self.machine(language, code_page)
+            machine.import_fixture(fixture)
+            text = name.decode(f"cp{code_page}", errors="replace")
+            config = os.path.join(find_entry(self.medium, self.layout.folder(language)),
+                                  "SETUP.INI")
+            for role, parent in (
+                    ("product key", "HKLM\\" + self.layout.product_key_prefix.rstrip("\\")),
+                    ("uninstall entry", "HKLM\\" + UNINSTALL_PREFIX.rstrip("\\"))):
+                subkeys = machine.subkeys(parent)
+                if any(key.lower() == text.lower() for key in subkeys):
+                    continue
+                near = inifile.close_names(text, subkeys)
+                also = f" (it has {', '.join(near)}: the names must be equal)" if near else ""
+                self.problem(config, f"AppName \"{text}\": the {role} {parent}\\{text} is not "
+                                     f"in {os.path.basename(fixture)}{also}")
 
     def keys(self):
         lines = []
@@ -174,14 +180,15 @@ def main(argv):
             print(f"check-medium: {args.program}: {getattr(error, 'strerror', None) or error}",
                   file=sys.stderr)
             return 2
-    checker = Checker(medium, layout)
-    checker.check_launcher()
-    for language, code_page in LANGUAGES:
-        checker.check_language(language, code_page)
-    checker.check_language_resources()
-    if args.registry:
+    with tempfile.TemporaryDirectory(prefix="check-medium-") as scratch:
+        checker = Checker(medium, layout, os.path.abspath(args.hostwin_reg), scratch)
         try:
-            checker.check_registry(os.path.abspath(args.registry), os.path.abspath(args.hostwin_reg))
+            checker.check_launcher()
+            for language, code_page in LANGUAGES:
+                checker.check_language(language, code_page)
+            checker.check_language_resources()
+            if args.registry:
+                checker.check_registry(os.path.abspath(args.registry))
         except MachineError as error:
             print(f"check-medium: {error}", file=sys.stderr)
             return 2

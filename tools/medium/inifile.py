@@ -1,20 +1,35 @@
-"""What a SETUP.INI holds, as the launcher would find it: its encoding and the
-[Startup] AppName entry, read by the rules of the profile functions (names
-without regard to case and without surrounding blanks, the first match wins,
-a value loses its blanks and one pair of surrounding quotes)."""
+"""What a SETUP.INI holds, as the launcher would find it: its encoding, and
+its [Startup] entries read through the host's own profile functions
+(hostwin-ini, see machine.py), so that names, values and odd lines are read
+by the same rules as the launcher's."""
 
 BOM_UTF8 = b"\xef\xbb\xbf"
+BOM_UTF16LE = b"\xff\xfe"
+BOM_UTF16BE = b"\xfe\xff"
 
 
 def encoding_problem(data, language):
-    """None, or why the bytes are not what the launcher reads: ANSI text,
-    Shift-JIS (code page 932) on the Japanese road."""
-    if data.startswith((b"\xff\xfe", b"\xfe\xff")) or (len(data) > 3 and data[1:2] == b"\0"):
-        kind = "UTF-16LE" if data.startswith(b"\xff\xfe") or data[1:2] == b"\0" else "UTF-16BE"
-        return f"is {kind}, not {'Shift-JIS' if language == 'Japanese' else 'ANSI'} text"
+    """None, or why the bytes are not what the launcher reads on Windows:
+    text in the road's code page (Shift-JIS, code page 932, on the Japanese
+    road), or UTF-16LE with its byte-order mark, which Windows' profile
+    functions read as Unicode converted to that code page."""
+    ansi = "Shift-JIS" if language == "Japanese" else "ANSI text"
+    codec = "cp932" if language == "Japanese" else "cp1252"
+    if data.startswith(BOM_UTF16LE):
+        try:
+            data[2:].decode("utf-16-le").encode(codec)
+        except UnicodeError:
+            return (f"is UTF-16LE with characters that code page {codec[2:]} does not have "
+                    "(each reads as \"?\")")
+        return None
+    if data.startswith(BOM_UTF16BE):
+        return (f"is UTF-16BE: Windows documents Unicode profile files as UTF-16LE; "
+                f"save it as {ansi} or UTF-16LE")
+    if len(data) > 3 and b"\0" in (data[0:1], data[1:2]):
+        return f"is UTF-16 without a byte-order mark, which reads as {ansi} bytes"
     if data.startswith(BOM_UTF8):
-        return "is UTF-8 with a byte-order mark, not " + (
-            "Shift-JIS" if language == "Japanese" else "ANSI text")
+        return ("is UTF-8 with a byte-order mark: the host and Wine read it as Unicode, "
+                f"but Windows documents profile files as ANSI or UTF-16LE; save it as {ansi}")
     if language == "Japanese" and any(b >= 0x80 for b in data):
         if is_utf8(data):
             return "is UTF-8, not Shift-JIS"
@@ -33,40 +48,17 @@ def is_utf8(data):
         return False
 
 
-def _blank_trimmed(text):
-    return text.strip(b" \t")
+def startup_keys(machine, path):
+    """The key names of the [Startup] section, as bytes, in file order."""
+    listing = machine.profile(path, "Startup")
+    return [name for name in listing.split(b"\0") if name] if listing else []
 
 
-def entries(data):
-    """(section, key, value) byte triples in file order."""
-    if data.startswith(BOM_UTF8):
-        data = data[len(BOM_UTF8):]
-    section = b""
-    for line in data.replace(b"\r\n", b"\n").replace(b"\r", b"\n").split(b"\n"):
-        stripped = _blank_trimmed(line)
-        if stripped.startswith(b"["):
-            end = stripped.find(b"]")
-            section = _blank_trimmed(stripped[1:end if end >= 0 else len(stripped)])
-            continue
-        if b"=" not in line:
-            continue
-        key, value = line.split(b"=", 1)
-        value = _blank_trimmed(value)
-        if len(value) >= 2 and value[:1] == value[-1:] and value[:1] in (b'"', b"'"):
-            value = value[1:-1]
-        yield section, _blank_trimmed(key), value
-
-
-def app_name(data):
+def app_name(machine, path):
     """The [Startup] AppName value as bytes, or None when there is none."""
-    for section, key, value in entries(data):
-        if section.lower() == b"startup" and key.lower() == b"appname":
-            return value
-    return None
-
-
-def startup_keys(data):
-    return [key for section, key, _ in entries(data) if section.lower() == b"startup"]
+    if not any(key.lower() == b"appname" for key in startup_keys(machine, path)):
+        return None
+    return machine.profile(path, "Startup", "AppName")
 
 
 def show_bytes(value, code_page):

@@ -1,5 +1,7 @@
-"""A scratch host machine (HOSTWIN_PREFIX) and the hostwin-reg that works on
-its registry: loaded from a fixture, asked for keys and uninstall commands."""
+"""A scratch host machine (HOSTWIN_PREFIX) and the host tools that work on it:
+hostwin-reg on its registry (loaded from a fixture, asked for keys and
+uninstall commands) and hostwin-ini, which reads profile files through the
+machine's profile functions in its code page."""
 import os
 import subprocess
 
@@ -16,8 +18,15 @@ class Machine:
     def __init__(self, directory, hostwin_reg):
         self.directory = directory
         self.hostwin_reg = hostwin_reg
+        # Built beside hostwin-reg.
+        self.hostwin_ini = os.path.join(os.path.dirname(hostwin_reg), "hostwin-ini")
         self.locale = {}
         os.makedirs(directory)
+
+    def use_code_page(self, code_page):
+        """A Japanese machine (locale 1041) for 932, else an English one (1033)."""
+        self.locale = {"HOSTWIN_LCID": "1041" if code_page == 932 else "1033",
+                       "HOSTWIN_ACP": str(code_page)}
 
     def environment(self, **extra):
         env = {k: v for k, v in os.environ.items() if not k.startswith("HOSTWIN_")}
@@ -30,6 +39,17 @@ class Machine:
         return subprocess.run([self.hostwin_reg, *args], env=self.environment(),
                               capture_output=True, text=True, errors="replace",
                               stdin=subprocess.DEVNULL, check=False)
+
+    def profile(self, path, section, key=None):
+        """What GetPrivateProfileStringA gives for the file (a path of this
+        system): the key's value, or the section's key names each ended by a
+        zero byte. Bytes in the machine's code page (set locale first)."""
+        done = subprocess.run([self.hostwin_ini, path, section, *([key] if key else [])],
+                              env=self.environment(), capture_output=True,
+                              stdin=subprocess.DEVNULL, check=False)
+        if done.returncode != 0:
+            raise MachineError(f"{path}: " + done.stderr.decode(errors="replace").strip())
+        return done.stdout
 
     def import_fixture(self, fixture):
         done = self.reg("import", fixture)

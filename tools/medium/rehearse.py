@@ -421,10 +421,14 @@ class Road:
             return "STOPPED: the uninstaller could not be run"
         return "STOPPED: Setup.exe ended without starting a setup program"
 
+    def config_path(self):
+        """The road's SETUP.INI in the scratch copy, or None."""
+        folder = find_entry(self.copy, self.folder)
+        return (folder and find_entry(folder, "SETUP.INI")) or None
+
     def config_bytes(self):
         """The bytes of the road's SETUP.INI in the scratch copy, or None."""
-        folder = find_entry(self.copy, self.folder)
-        config = folder and find_entry(folder, "SETUP.INI")
+        config = self.config_path()
         if not config:
             return None
         with open(config, "rb") as file:
@@ -441,7 +445,7 @@ class Road:
         problem = inifile.encoding_problem(data, self.language)
         if problem:
             return f" (the file {problem})"
-        keys = [k.decode("latin-1") for k in inifile.startup_keys(data)]
+        keys = [k.decode("latin-1") for k in inifile.startup_keys(self.machine, self.config_path())]
         near = inifile.close_names("AppName", keys)
         return f" (it has {', '.join(near)}: the key must be AppName)" if near else ""
 

@@ -132,19 +132,22 @@ class CheckMediumTest(MediumCase):
         return self.tool("check_medium", medium)
 
     def test_a_sound_medium_has_no_problem_and_lists_the_keys_to_compare(self):
-        shift_jis = f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode("cp932")
-        medium = make_medium(self.work, configs={0: shift_jis})
-        # Names are compared as Windows compares them: without regard to case.
-        os.rename(os.path.join(medium, "Inst_English"), os.path.join(medium, "inst_english"))
-        os.rename(os.path.join(medium, "inst_english", "SETUP.INI"),
-                  os.path.join(medium, "inst_english", "setup.ini"))
-        done = self.check(medium)
-        self.assertEqual(done.returncode, 0, done.stdout)
-        self.assertLines(done.stdout, "No problem found.",
-                         f"Japanese (AppName \"{JAPANESE_NAME}\")",
-                         f"HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}",
-                         f"HKLM\\{UNINSTALL}{PRODUCT}    value UninstallString",
-                         "HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data")
+        # Windows reads a UTF-16LE profile file with its mark as Unicode.
+        for index, encoding in enumerate(("cp932", "utf-16")):
+            with self.subTest(encoding):
+                config = f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode(encoding)
+                medium = make_medium(self.work, name=f"medium {index}", configs={0: config})
+                # Names are compared as Windows compares them: without regard to case.
+                os.rename(os.path.join(medium, "Inst_English"), os.path.join(medium, "inst_english"))
+                os.rename(os.path.join(medium, "inst_english", "SETUP.INI"),
+                          os.path.join(medium, "inst_english", "setup.ini"))
+                done = self.check(medium)
+                self.assertEqual(done.returncode, 0, done.stdout)
+                self.assertLines(done.stdout, "No problem found.",
+                                 f"Japanese (AppName \"{JAPANESE_NAME}\")",
+                                 f"HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}",
+                                 f"HKLM\\{UNINSTALL}{PRODUCT}    value UninstallString",
+                                 "HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data")
 
     def test_each_mistake_is_reported_with_the_file_it_concerns(self):
         def remove(path):
@@ -165,8 +168,13 @@ class CheckMediumTest(MediumCase):
             ("folder misspelt", lambda m: os.rename(os.path.join(m, "Inst_English"),
                                                     os.path.join(m, "Inst_Englsh")),
              "Inst_English: English folder missing (found Inst_Englsh"),
-            ("UTF-16", write("Inst_Japanese/SETUP.INI", japanese.encode("utf-16")),
-             "Inst_Japanese\\SETUP.INI: is UTF-16LE, not Shift-JIS"),
+            ("UTF-16BE", write("Inst_Japanese/SETUP.INI", japanese.encode("utf-16-be")),
+             "Inst_Japanese\\SETUP.INI: is UTF-16 without a byte-order mark"),
+            ("UTF-16BE with its mark", write("Inst_Japanese/SETUP.INI", "\ufeff".join(["", japanese]).encode("utf-16-be")),
+             "Inst_Japanese\\SETUP.INI: is UTF-16BE: Windows documents Unicode profile files as UTF-16LE"),
+            ("UTF-16LE with a character Shift-JIS lacks",
+             write("Inst_Japanese/SETUP.INI", japanese.replace("AppName=", "AppName=\u00e9").encode("utf-16")),
+             "Inst_Japanese\\SETUP.INI: is UTF-16LE with characters that code page 932 does not have"),
             ("UTF-8", write("Inst_Japanese/SETUP.INI", japanese.encode("utf-8")),
              "Inst_Japanese\\SETUP.INI: is UTF-8, not Shift-JIS"),
             ("UTF-8 with its mark", write("Inst_Japanese/SETUP.INI", japanese.encode("utf-8-sig")),
@@ -282,8 +290,9 @@ class RehearseTest(MediumCase):
             ("AppName misspelt", "en", self.writer("Inst_English/SETUP.INI", ini(PRODUCT, key="AppNmae")),
              ["no such entry, the default \"NoName\" came back",
               "STOPPED: no [Startup] AppName in Inst_English\\SETUP.INI (it has AppNmae"]),
-            ("UTF-16", "ja", self.writer("Inst_Japanese/SETUP.INI", japanese.encode("utf-16")),
-             ["STOPPED: no [Startup] AppName in Inst_Japanese\\SETUP.INI (the file is UTF-16LE"]),
+            ("UTF-16 without its mark", "ja", self.writer("Inst_Japanese/SETUP.INI", japanese.encode("utf-16-le")),
+             ["STOPPED: no [Startup] AppName in Inst_Japanese\\SETUP.INI (the file is UTF-16 without a "
+              "byte-order mark"]),
         ]
         for index, (what, locale, change, expected) in enumerate(cases):
             with self.subTest(what):
@@ -298,6 +307,15 @@ class RehearseTest(MediumCase):
             with open(os.path.join(medium, path), "wb") as file:
                 file.write(data)
         return change
+
+    def test_a_utf16_japanese_name_is_read_as_shift_jis_and_finds_the_earlier_copy(self):
+        medium = make_medium(self.work, configs={0: f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode("utf-16")})
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy(JAPANESE_NAME))
+        done = self.rehearse(medium, "--registry", fixture, "--locale", "ja")
+        self.assertLines(done.stdout, f"Read [Startup] AppName from Inst_Japanese\\SETUP.INI: \"{JAPANESE_NAME}\"",
+                         f"3. product key HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}: exists",
+                         "OK: Japanese setup program started")
+        self.assertNotIn("note: Inst_Japanese\\SETUP.INI", done.stdout)
 
     def test_a_utf8_japanese_name_is_shown_as_bytes_and_finds_no_earlier_copy(self):
         medium = make_medium(self.work, configs={0: f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode()})
