@@ -18,8 +18,12 @@ struct ClassTable {
     std::mutex mutex;
     std::vector<std::shared_ptr<WindowClass>> classes;
     std::map<std::string, ATOM> atoms;  // upper-cased name -> atom, kept across unregistering
-    ATOM nextAtom = 0xC000;
+    unsigned nextAtom = 0xC000;
 };
+
+// Class atoms are string atoms, 0xC000 to 0xFFFF; when they are all taken a
+// new name gets none and RegisterClassA fails, as it does on Windows.
+constexpr unsigned kLastAtom = 0xFFFF;
 
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -30,7 +34,8 @@ ATOM AtomFor(ClassTable& table, const std::string& name) {
     std::string key = Upper(name);
     auto it = table.atoms.find(key);
     if (it != table.atoms.end()) return it->second;
-    return table.atoms[key] = table.nextAtom++;
+    if (table.nextAtom > kLastAtom) return 0;
+    return table.atoms[key] = static_cast<ATOM>(table.nextAtom++);
 }
 
 ClassTable& Classes() {
@@ -188,6 +193,10 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
     }
     created->extra.assign(static_cast<size_t>(wndClass->cbClsExtra), 0);
     created->atom = AtomFor(table, created->name);
+    if (!created->atom) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     table.classes.push_back(created);
     return created->atom;
 }
