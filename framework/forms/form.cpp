@@ -379,7 +379,7 @@ void TCustomForm::SetVisible(bool visible) {
 void TCustomForm::SetWindowState(TWindowState state) {
     if (state == FWindowState) return;
     FWindowState = state;
-    if (HandleAllocated() && Visible()) ShowWindow(Window(), ShowCommandOf(state));
+    if (HandleAllocated() && Visible()) ApplyWindowState();
 }
 
 // --- Messages ------------------------------------------------------------------------

@@ -198,6 +198,8 @@ private:
     void PlaceByPosition();
     void ShowNow();
     void HideNow();
+    // Brings the shown window into the state `WindowState` asks for.
+    void ApplyWindowState();
     // The primary form's multiple-document client window, or null.
     static HWND PrimaryClientWindow();
 

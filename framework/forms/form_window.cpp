@@ -210,11 +210,31 @@ void TCustomForm::ApplyShowState() {
 void TCustomForm::ShowNow() {
     FireCaptured(OnShow);
     PlaceByPosition();
-    if (!HandleAllocated()) return;
-    ShowWindow(Window(), ShowCommandOf(FWindowState));
-    if (FFormStyle == fsMDIChild)
-        if (HWND client = GetParent(Window()))
-            SendMessageA(client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(Window()), 0);
+    if (HandleAllocated()) ApplyWindowState();
+}
+
+void TCustomForm::ApplyWindowState() {
+    HWND window = Window();
+    HWND client = (FBuildFlags & bfMdiChildWindow) ? GetParent(window) : nullptr;
+    // No client message minimises a child: like any other window it is
+    // minimised by ShowWindow, and SW_SHOWMINNOACTIVE leaves the client's
+    // active child as it is.
+    if (!client || FWindowState == wsMinimized) {
+        ShowWindow(window, ShowCommandOf(FWindowState));
+        return;
+    }
+    // A multiple-document child is maximised and restored by its client,
+    // which keeps one child maximised at a time and knows the active one:
+    // WM_MDIMAXIMIZE shows and activates the child; WM_MDIRESTORE shows it
+    // (from minimised or maximised too) but activates it only when it was
+    // minimised, so a child shown normally is activated on its own.
+    const WPARAM child = reinterpret_cast<WPARAM>(window);
+    if (FWindowState == wsMaximized) {
+        SendMessageA(client, WM_MDIMAXIMIZE, child, 0);
+    } else {
+        SendMessageA(client, WM_MDIRESTORE, child, 0);
+        SendMessageA(client, WM_MDIACTIVATE, child, 0);
+    }
 }
 
 void TCustomForm::HideNow() {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 using namespace launcher_test;
 
 namespace {
@@ -243,6 +246,12 @@ TEST(LauncherScenario, WithoutTheConfigurationTheLauncherEndsBeforeTouchingTheUs
     EXPECT_EQ(Deletions(scenario), "");
     ExpectNothingStarted(scenario);
     EXPECT_TRUE(scenario.KeyExists(UserDataKey));
+    // The file was looked for, and no INI file object read it.
+    auto finds = scenario.LauncherEvents("file_find");
+    ASSERT_FALSE(finds.empty());
+    EXPECT_EQ(finds[0].Bytes("pattern"),
+              WindowsPath(scenario.machine, scenario.medium) + "\\Inst_English\\SETUP.INI");
+    EXPECT_TRUE(scenario.LauncherEvents("profile_read").empty());
 }
 
 TEST(LauncherScenario, WithoutTheSetupProgramNothingIsStartedOrShown) {
@@ -390,6 +399,30 @@ TEST(LauncherScenario, AtTheRootOfADriveOnAJapaneseSystemTheConfigurationIsFound
     ExpectSetupStarted(scenario, "Inst_Japanese\\Setup.exe");
     EXPECT_EQ(scenario.LauncherEvents("process_start").back().Bytes("image"),
               "C:\\Inst_Japanese\\Setup.exe");
+}
+
+TEST(LauncherScenario, AProgramPathOfTheFullBufferIsTakenWhole) {
+    // The medium lies so deep that the program's own path is 260 bytes, as
+    // much as the 261-byte buffer holds with its terminating zero.
+    Scenario scenario;
+    const std::string programName = "\\Setup.exe";
+    std::string medium = scenario.root;
+    while (WindowsPath(scenario.machine, medium).size() + programName.size() < 260) {
+        size_t missing = 260 - WindowsPath(scenario.machine, medium).size() - programName.size();
+        // A separator and at most 100 bytes of name per level, leaving at
+        // least 2 bytes for the last level.
+        medium += "/" + std::string(missing > 101 ? std::min<size_t>(100, missing - 3) : missing - 1, 'd');
+    }
+    ASSERT_EQ(WindowsPath(scenario.machine, medium).size() + programName.size(), 260u);
+    std::filesystem::create_directories(medium);
+    std::filesystem::copy_file(scenario.medium + "/Setup.exe", medium + "/Setup.exe");
+    scenario.medium = medium;
+    RunOutcome outcome = scenario.Run(1033);
+
+    EXPECT_EQ(outcome.status, 0) << outcome.output;
+    auto finds = scenario.LauncherEvents("file_find");
+    ASSERT_FALSE(finds.empty());
+    EXPECT_EQ(finds[0].Bytes("pattern"), WindowsPath(scenario.machine, medium) + "\\Inst_English\\SETUP.INI");
 }
 
 TEST(LauncherScenario, FromAnotherDirectoryTheConfigurationIsReadBesideTheProgram) {

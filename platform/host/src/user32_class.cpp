@@ -18,8 +18,12 @@ struct ClassTable {
     std::mutex mutex;
     std::vector<std::shared_ptr<WindowClass>> classes;
     std::map<std::string, ATOM> atoms;  // upper-cased name -> atom, kept across unregistering
-    ATOM nextAtom = 0xC000;
+    unsigned nextAtom = 0xC000;
 };
+
+// Class atoms are string atoms, 0xC000 to 0xFFFF; when they are all taken a
+// new name gets none and RegisterClassA fails, as it does on Windows.
+constexpr unsigned kLastAtom = 0xFFFF;
 
 std::string Upper(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -30,7 +34,8 @@ ATOM AtomFor(ClassTable& table, const std::string& name) {
     std::string key = Upper(name);
     auto it = table.atoms.find(key);
     if (it != table.atoms.end()) return it->second;
-    return table.atoms[key] = table.nextAtom++;
+    if (table.nextAtom > kLastAtom) return 0;
+    return table.atoms[key] = static_cast<ATOM>(table.nextAtom++);
 }
 
 ClassTable& Classes() {
@@ -54,7 +59,14 @@ ClassTable& Classes() {
 bool Matches(const WindowClass& windowClass, LPCSTR name) {
     if (IS_INTRESOURCE(name))
         return windowClass.atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
-    return Upper(windowClass.name) == Upper(name);
+    // Compared in place: a program may register thousands of classes.
+    const std::string& own = windowClass.name;
+    size_t length = std::strlen(name);
+    if (own.size() != length) return false;
+    for (size_t i = 0; i < length; ++i)
+        if (std::toupper(static_cast<unsigned char>(own[i])) != std::toupper(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
 }
 
 bool IsGlobal(const WindowClass& windowClass) {
@@ -188,6 +200,10 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
     }
     created->extra.assign(static_cast<size_t>(wndClass->cbClsExtra), 0);
     created->atom = AtomFor(table, created->name);
+    if (!created->atom) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     table.classes.push_back(created);
     return created->atom;
 }

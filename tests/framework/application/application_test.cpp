@@ -6,7 +6,10 @@
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 
+#include <cstdio>
 #include <stdexcept>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -396,3 +399,37 @@ TEST_F(ApplicationTest, ModalMessageBoxAddsRightToLeftReadingOnlyOnMiddleEastSys
 }
 
 }  // namespace
+
+// The window class is registered once per process: this test runs in a
+// process of its own that never registered it, and first takes every class
+// atom the window system has, so that registering it fails for real.
+TEST(ApplicationWindowClass, ARegistrationThatFailsRaisesTheClassErrorAndLeavesNoApplication) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            HINSTANCE instance = GetModuleHandleA(nullptr);
+            int taken = 0;
+            for (;; ++taken) {
+                std::string name = "Filler" + std::to_string(taken);
+                WNDCLASSA filler{};
+                filler.lpfnWndProc = &DefWindowProcA;
+                filler.hInstance = instance;
+                filler.lpszClassName = name.c_str();
+                if (!RegisterClassA(&filler) || taken > 0x4000) break;
+            }
+            bool full = taken <= 0x4000 && GetLastError() == ERROR_NOT_ENOUGH_MEMORY;
+            std::string message;
+            try {
+                StartControlsModule();
+            } catch (const EOutOfResources& error) {
+                message = error.Message();
+            }
+            WNDCLASSA got{};
+            bool good = full && message == LoadResString(SWindowClass) && !TheApplication &&
+                        !GetClassInfoA(instance, "TApplication", &got);
+            std::fprintf(stderr, "taken %d message %s\n", taken, message.c_str());
+            std::fflush(stderr);
+            _exit(good ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}

@@ -265,11 +265,38 @@ TEST_F(FormsTest, ChangingTheShowStateInsideOnShowIsRefusedAndShown) {
 struct CloseChooser : TObject {
     TCloseChoice choice = ccHide;
     int closes = 0;
+    int queries = 0;
     void Close(TObject*, TCloseChoice* action) {
         ++closes;
         *action = choice;
     }
+    void Query(TObject*, bool*) { ++queries; }
 };
+
+TEST_F(FormsTest, ClosingAFormInAModalRunOnlySetsItsModalOutcome) {
+    TBlankForm* primary = nullptr;
+    app->InstantiateForm(&TBlankForm::ClassInfo, primary);
+    TBlankForm* other = SecondaryForm(app);
+    for (TBlankForm* form : {primary, other}) {
+        SCOPED_TRACE(form == primary ? "primary form" : "other form");
+        CloseChooser chooser;
+        form->OnClose = BindEvent<&CloseChooser::Close, TCloseEvent>(&chooser);
+        form->OnCloseQuery = BindEvent<&CloseChooser::Query, TCloseQueryEvent>(&chooser);
+        form->SetVisible(true);
+        form->EnterModalRun();
+        SendMessageA(form->Handle(), WM_CLOSE, 0, 0);
+        app->DrainMessageQueue();
+        EXPECT_EQ(form->ModalOutcome(), 2);
+        // Neither asked nor told, the form stays and so does the application.
+        EXPECT_EQ(chooser.queries, 0);
+        EXPECT_EQ(chooser.closes, 0);
+        EXPECT_TRUE(form->Visible());
+        EXPECT_TRUE(IsWindowVisible(form->Handle()));
+        EXPECT_FALSE(app->QuitRequested());
+        form->OnClose = TCloseEvent{};
+        form->OnCloseQuery = TCloseQueryEvent{};
+    }
+}
 
 TEST_F(FormsTest, ClosingThePrimaryFormQuitsUnlessOnCloseKeepsIt) {
     TBlankForm* form = nullptr;
@@ -330,26 +357,84 @@ TEST_F(FormsTest, FormStylesMakeTopmostAndMultipleDocumentWindows) {
     FreeObject(orphan);
 }
 
-TEST_F(FormsTest, MultipleDocumentChildrenLiveInThePrimaryFormsClient) {
+// The application's primary form, made a multiple-document frame.
+TBlankForm* MdiFrame(TApplication* app) {
     TBlankForm* frame = nullptr;
     app->InstantiateForm(&TBlankForm::ClassInfo, frame);
     // The primary form's window exists; a frame style takes effect when it is made again.
     frame->DestroyHandle();
     frame->SetFormStyle(fsMDIForm);
+    frame->HandleNeeded();
+    return frame;
+}
+
+// A multiple-document child form in the given state, not yet shown.
+TBlankForm* MdiChild(TApplication* app, TWindowState state) {
+    TBlankForm* child = NewBlankForm<TBlankForm>(app);
+    child->SetFormStyle(fsMDIChild);
+    child->SetWindowState(state);
+    return child;
+}
+
+TEST_F(FormsTest, MultipleDocumentChildrenLiveInThePrimaryFormsClient) {
+    TBlankForm* frame = MdiFrame(app);
     HWND frameWindow = frame->Handle();
     HWND client = frame->ClientHandle();
     ASSERT_NE(client, nullptr);
     EXPECT_EQ(ClassOf(client), "MDICLIENT");
     EXPECT_EQ(GetParent(client), frameWindow);
 
-    TBlankForm* child = NewBlankForm<TBlankForm>(app);
-    child->SetFormStyle(fsMDIChild);
+    TBlankForm* child = MdiChild(app, wsNormal);
     HWND window = child->Handle();
     EXPECT_EQ(GetParent(window), client);
     EXPECT_NE(child->BuildFlags() & bfMdiChildWindow, 0);
     child->DestroyHandle();
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(child->BuildFlags() & bfMdiChildWindow, 0);
+}
+
+TEST_F(FormsTest, MultipleDocumentChildrenTakeTheirWindowStateThroughTheClient) {
+    TBlankForm* frame = MdiFrame(app);
+    frame->SetVisible(true);
+    HWND client = frame->ClientHandle();
+    // The child's window as the client shows it: "shown"/"hidden",
+    // "normal"/"minimised"/"maximised", and " active" for its active child.
+    auto stateOf = [&](TBlankForm* child) {
+        HWND window = child->Handle();
+        std::string state = IsWindowVisible(window) ? "shown " : "hidden ";
+        state += IsZoomed(window) ? "maximised" : IsIconic(window) ? "minimised" : "normal";
+        bool active = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)) == window;
+        return active ? state + " active" : state;
+    };
+    auto shown = [&](TWindowState state) {
+        TBlankForm* child = MdiChild(app, state);
+        child->SetVisible(true);
+        return child;
+    };
+
+    TBlankForm* plain = shown(wsNormal);
+    EXPECT_EQ(stateOf(plain), "shown normal active");
+    TBlankForm* big = shown(wsMaximized);
+    EXPECT_EQ(stateOf(big), "shown maximised active");
+    // A minimised child is made active like every new child; the maximised
+    // one before it is restored, as the client keeps it.
+    TBlankForm* small = shown(wsMinimized);
+    EXPECT_EQ(stateOf(small), "shown minimised active");
+    EXPECT_EQ(stateOf(big), "shown normal");
+
+    // Maximising a shown child that is not the active one makes it the
+    // active one: only the active child is maximised.
+    plain->SetWindowState(wsMaximized);
+    EXPECT_EQ(stateOf(plain), "shown maximised active");
+    plain->SetWindowState(wsNormal);
+    EXPECT_EQ(stateOf(plain), "shown normal active");
+
+    // Minimising leaves the active child; opening a minimised one activates it.
+    big->SetWindowState(wsMinimized);
+    EXPECT_EQ(stateOf(big), "shown minimised");
+    EXPECT_EQ(stateOf(plain), "shown normal active");
+    small->SetWindowState(wsNormal);
+    EXPECT_EQ(stateOf(small), "shown normal active");
 }
 
 // Monitors are read once per process: the checks run in a process of its own

@@ -67,6 +67,8 @@ class TBlankForm : public TForm {
 public:
     DECLARE_CLASS_INFO()
     void Create(TComponent* owner) override { CreateBlank(owner, 0); }
+    // Marks the form as running modally, as a modal run does while it lasts.
+    void EnterModalRun() { IncludeBuildFlags(bfModalRun); }
 };
 
 // The file of a test resource library (tests/CMakeLists.txt) as a Windows path.
