@@ -109,9 +109,11 @@ def png_filter_rows(rows, kind):
 
 def icon_image_as_png(image):
     """A 32-bit icon image (BITMAPINFOHEADER, bottom-up BGRA pixels, AND mask)
-    as a PNG of the same pixels, or None where the PNG would not show the same
-    thing: Windows (Vista onwards) derives a PNG image's mask from its alpha,
-    so the image's mask must be set exactly where alpha is 0."""
+    as a PNG of the same pixels, or None where the PNG might not show the
+    same thing. A PNG has no mask: Windows (Vista onwards) makes one from the
+    alpha channel and draws the image by its alpha, so only a bitmap whose
+    mask is set exactly where alpha is 0 (the mask carries nothing of its
+    own) is converted."""
     if len(image) < 40:
         return None
     size, width, height2, planes, bits, compression = struct.unpack_from("<IiiHHI", image, 0)

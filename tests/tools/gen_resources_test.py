@@ -104,7 +104,7 @@ class IconCompactionTest(unittest.TestCase):
         source_rows, source_masks = bitmap_pixels(bitmap)
         self.assertEqual((width, height), (len(source_rows), len(source_rows)))
         self.assertEqual(rows, source_rows)
-        # Windows makes a PNG image's mask from its alpha: set where alpha is 0.
+        # The source mask carried nothing beyond alpha: set exactly where it is 0.
         self.assertEqual([[int(row[x * 4 + 3] == 0) for x in range(width)] for row in rows], source_masks)
 
     def test_program_icon_is_stored_as_pngs_of_the_same_pixels(self):
