@@ -10,7 +10,10 @@ Two outputs carry the same data:
 Inputs:
   --strings FILE      "identifier<TAB>text" lines (UTF-8; "\\n" is a line feed)
   --rcdata NAME=FILE  an RCDATA resource
-  --icon NAME=FILE    an icon group from a .ico file
+  --icon NAME=FILE    an icon group from a .ico file; its 32-bit images are
+                      stored PNG-compressed where that keeps every pixel (the
+                      resource script then names a compacted copy, NAME.ico,
+                      written next to it)
   --manifest FILE     the application manifest (RT_MANIFEST, id 1: the one
                       Windows reads when it starts the program)
 """
@@ -18,6 +21,7 @@ import argparse
 import os
 import struct
 import sys
+import zlib
 
 RT_ICON, RT_STRING, RT_RCDATA, RT_GROUP_ICON, RT_MANIFEST = 3, 6, 10, 14, 24
 # The manifest id Windows looks for in a program (CREATEPROCESS_MANIFEST_RESOURCE_ID).
@@ -57,7 +61,8 @@ def string_blocks(strings):
 
 def read_icon(path):
     """Splits a .ico file into its images and a group directory (GRPICONDIR)."""
-    data = open(path, "rb").read()
+    with open(path, "rb") as f:
+        data = f.read()
     reserved, kind, count = struct.unpack_from("<HHH", data, 0)
     if reserved != 0 or kind != 1 or count == 0:
         sys.exit(f"{path}: not an icon file")
@@ -67,6 +72,98 @@ def read_icon(path):
         images.append(data[offset:offset + size])
         entries.append((w, h, colors, res, planes, bits, size))
     return images, entries
+
+
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+
+
+def png_chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+
+def png_filter_rows(rows, kind):
+    """The rows with PNG filter `kind` (0 none, 1 left, 2 up, 3 average,
+    4 Paeth; 4 bytes a pixel), each led by its filter byte."""
+    def paeth(a, b, c):
+        p = a + b - c
+        pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+        return a if pa <= pb and pa <= pc else b if pb <= pc else c
+
+    out, previous = b"", bytes(len(rows[0]))
+    for row in rows:
+        left, upper_left = bytes(4) + row[:-4], bytes(4) + previous[:-4]
+        if kind == 0:
+            filtered = row
+        elif kind == 1:
+            filtered = bytes((x - a) & 255 for x, a in zip(row, left))
+        elif kind == 2:
+            filtered = bytes((x - b) & 255 for x, b in zip(row, previous))
+        elif kind == 3:
+            filtered = bytes((x - (a + b) // 2) & 255 for x, a, b in zip(row, left, previous))
+        else:
+            filtered = bytes((x - paeth(a, b, c)) & 255 for x, a, b, c in zip(row, left, previous, upper_left))
+        out += bytes([kind]) + filtered
+        previous = row
+    return out
+
+
+def icon_image_as_png(image):
+    """A 32-bit icon image (BITMAPINFOHEADER, bottom-up BGRA pixels, AND mask)
+    as a PNG of the same pixels, or None where the PNG might not show the
+    same thing. A PNG has no mask: Windows (Vista onwards) makes one from the
+    alpha channel and draws the image by its alpha, so only a bitmap whose
+    mask is set exactly where alpha is 0 (the mask carries nothing of its
+    own) is converted."""
+    if len(image) < 40:
+        return None
+    size, width, height2, planes, bits, compression = struct.unpack_from("<IiiHHI", image, 0)
+    if size != 40 or bits != 32 or compression != 0 or width <= 0 or height2 != 2 * width:
+        return None
+    height = width
+    mask_stride = (width + 31) // 32 * 4
+    pixels_end = size + width * height * 4
+    if len(image) != pixels_end + mask_stride * height:
+        return None
+    rows = []
+    for y in range(height):
+        source = height - 1 - y  # the bitmap is stored bottom-up
+        bgra = image[size + source * width * 4:size + (source + 1) * width * 4]
+        mask = image[pixels_end + source * mask_stride:pixels_end + (source + 1) * mask_stride]
+        row = bytearray()
+        for x in range(width):
+            blue, green, red, alpha = bgra[4 * x:4 * x + 4]
+            if (alpha == 0) != bool(mask[x // 8] >> (7 - x % 8) & 1):
+                return None
+            row += bytes((red, green, blue, alpha))
+        rows.append(bytes(row))
+    # The filter that compresses smallest, one for the whole image.
+    data = min((zlib.compress(png_filter_rows(rows, kind), 9) for kind in range(5)), key=len)
+    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)  # 8-bit RGBA
+    return (PNG_SIGNATURE + png_chunk(b"IHDR", header) + png_chunk(b"IDAT", data) +
+            png_chunk(b"IEND", b""))
+
+
+def compact_icon(images, entries):
+    """The icon's images with each 32-bit one replaced by its PNG where that
+    is smaller and shows the same pixels; the directory entries follow."""
+    out_images, out_entries = [], []
+    for image, (w, h, colors, res, planes, bits, size) in zip(images, entries):
+        png = icon_image_as_png(image)
+        if png is not None and len(png) < len(image):
+            image, size = png, len(png)
+        out_images.append(image)
+        out_entries.append((w, h, colors, res, planes, bits, size))
+    return out_images, out_entries
+
+
+def icon_file(images, entries):
+    """A .ico file of the images (ICONDIR, its entries, then the images)."""
+    data = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for image, (w, h, colors, res, planes, bits, size) in zip(images, entries):
+        data += struct.pack("<BBBBHHII", w, h, colors, res, planes, bits, size, offset)
+        offset += size
+    return data + b"".join(images)
 
 
 def c_bytes(data):
@@ -99,14 +196,18 @@ def main():
 
     strings = read_strings(args.strings) if args.strings else {}
     rcdata = [item.split("=", 1) for item in args.rcdata]
-    icons = [item.split("=", 1) for item in args.icon]
+    icons = [(name, compact_icon(*read_icon(path))) for name, path in
+             (item.split("=", 1) for item in args.icon)]
 
     if args.rc:
         lines = ["#pragma code_page(65001)", ""]
         for name, path in rcdata:
             lines.append(f'{name} RCDATA "{os.path.abspath(path)}"')
-        for name, path in icons:
-            lines.append(f'{name} ICON "{os.path.abspath(path)}"')
+        for name, (images, entries) in icons:
+            path = os.path.join(os.path.dirname(os.path.abspath(args.rc)), f"{name}.ico")
+            with open(path, "wb") as f:
+                f.write(icon_file(images, entries))
+            lines.append(f'{name} ICON "{path}"')
         if args.manifest:
             lines.append(f'{PROCESS_MANIFEST_ID} {RT_MANIFEST} "{os.path.abspath(args.manifest)}"')
         if strings:
@@ -129,8 +230,7 @@ def main():
         for name, path in rcdata:
             add(RT_RCDATA, name, open(path, "rb").read())
         next_icon = 1
-        for name, path in icons:
-            images, group = read_icon(path)
+        for name, (images, group) in icons:
             directory = struct.pack("<HHH", 0, 1, len(images))
             for image, (w, h, colors, res, planes, bits, size) in zip(images, group):
                 add(RT_ICON, next_icon, image)
