@@ -59,14 +59,7 @@ ClassTable& Classes() {
 bool Matches(const WindowClass& windowClass, LPCSTR name) {
     if (IS_INTRESOURCE(name))
         return windowClass.atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
-    // Compared in place: a program may register thousands of classes.
-    const std::string& own = windowClass.name;
-    size_t length = std::strlen(name);
-    if (own.size() != length) return false;
-    for (size_t i = 0; i < length; ++i)
-        if (std::toupper(static_cast<unsigned char>(own[i])) != std::toupper(static_cast<unsigned char>(name[i])))
-            return false;
-    return true;
+    return SameNameIgnoringCase(windowClass.name, name);
 }
 
 bool IsGlobal(const WindowClass& windowClass) {

@@ -12,15 +12,6 @@ using namespace hostwin;
 
 namespace {
 
-bool SameTextIgnoringCase(const std::string& a, const char* b) {
-    size_t length = std::strlen(b);
-    if (a.size() != length) return false;
-    for (size_t i = 0; i < length; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // Calls back for each window of a snapshot that is still alive; false when
 // the callback stopped the enumeration.
 bool EnumerateSnapshot(const std::vector<WindowPtr>& windows, WNDENUMPROC callback, LPARAM param) {
@@ -203,11 +194,11 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
             if (IS_INTRESOURCE(className)) {
                 if (window->windowClass->atom != static_cast<ATOM>(reinterpret_cast<uintptr_t>(className)))
                     continue;
-            } else if (!SameTextIgnoringCase(ClassNameOf(*window), className)) {
+            } else if (!SameNameIgnoringCase(ClassNameOf(*window), className)) {
                 continue;
             }
         }
-        if (windowName && !SameTextIgnoringCase(window->text, windowName)) continue;
+        if (windowName && !SameNameIgnoringCase(window->text, windowName)) continue;
         return window->handle;
     }
     return nullptr;
