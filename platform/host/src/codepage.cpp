@@ -2,6 +2,7 @@
 
 #include "machine.h"
 
+#include <algorithm>
 #include <array>
 #include <iconv.h>
 #include <memory>
@@ -287,7 +288,17 @@ char32_t UnicodeToUpper(char32_t c) {
     return c;
 }
 
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 bool EqualIgnoringCaseUtf8(std::string_view a, std::string_view b) {
+    // ASCII names, the usual case, compare without decoding.
+    if (IsAscii(a) && IsAscii(b))
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return UnicodeToLower(static_cast<unsigned char>(x)) == UnicodeToLower(static_cast<unsigned char>(y));
+        });
     std::u32string ua = Utf8ToUtf32(a), ub = Utf8ToUtf32(b);
     if (ua.size() != ub.size()) return false;
     for (size_t i = 0; i < ua.size(); ++i)

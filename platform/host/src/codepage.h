@@ -44,6 +44,9 @@ std::string Utf16ToAnsi(std::u16string_view wide);
 char32_t UnicodeToLower(char32_t c);
 char32_t UnicodeToUpper(char32_t c);
 
+// True when every byte is below 0x80: the same text in every ANSI code page.
+bool IsAscii(std::string_view text);
+
 // Case-insensitive equality of two UTF-8 texts, as Windows compares names.
 bool EqualIgnoringCaseUtf8(std::string_view a, std::string_view b);
 

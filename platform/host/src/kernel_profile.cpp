@@ -134,7 +134,6 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
                                       LPSTR buffer, DWORD size, LPCSTR fileName) {
     if (!buffer || size == 0) return 0;
     auto file = LoadProfile(fileName);
-    DWORD missingError = file ? MissingNameError(file->posix) : ERROR_PATH_NOT_FOUND;
     const bool mapped = file.has_value();
     if (!file) file.emplace();
     DWORD result;
@@ -150,9 +149,11 @@ DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR default
         result = CopyValue(value ? std::string_view(*value) : TrimmedDefault(defaultValue), buffer,
                            size);
     }
+    // Which part of the name is missing is asked only when the file is.
     const DWORD error = file->exists       ? ERROR_SUCCESS
                         : file->readFailed ? ERROR_READ_FAULT
-                                           : missingError;
+                        : mapped           ? MissingNameError(file->posix)
+                                           : ERROR_PATH_NOT_FOUND;
     if (JournalEnabled()) {
         JournalEntry entry("profile_read");
         DescribeProfileRead(entry, "GetPrivateProfileStringA", fileName, mapped ? &*file : nullptr,

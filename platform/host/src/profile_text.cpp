@@ -12,12 +12,12 @@ constexpr std::string_view kBlanks = " \t\v\f";
 
 // The name of a section header line ("[name]", text after the last "]"
 // ignored), or none.
-std::optional<std::string> HeaderName(std::string_view line) {
+std::optional<std::string_view> HeaderName(std::string_view line) {
     std::string_view text = TrimBlanks(line);
     if (text.empty() || text.front() != '[') return std::nullopt;
     size_t close = text.find_last_of(']');
     if (close == std::string_view::npos || close == 0) return std::nullopt;
-    return std::string(TrimBlanks(text.substr(1, close - 1)));
+    return TrimBlanks(text.substr(1, close - 1));
 }
 
 // The key of an entry line, or none for headers and lines without "=".
@@ -46,7 +46,10 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 bool SameProfileName(std::string_view a, std::string_view b) {
-    return a == b || EqualIgnoringCaseUtf8(AnsiToUtf8(a), AnsiToUtf8(b));
+    if (a == b) return true;
+    // ASCII is the same in every ANSI code page and in UTF-8.
+    if (IsAscii(a) && IsAscii(b)) return EqualIgnoringCaseUtf8(a, b);
+    return EqualIgnoringCaseUtf8(AnsiToUtf8(a), AnsiToUtf8(b));
 }
 
 ProfileText ProfileText::Parse(std::string_view fileBytes) {
@@ -54,8 +57,10 @@ ProfileText ProfileText::Parse(std::string_view fileBytes) {
     profile.encoding_ = DetectProfileEncoding(fileBytes);
     const std::string text = ProfileBytesToAnsi(fileBytes, profile.encoding_);
     std::string_view bytes = text;
-    // One line for every line end, and one for a last line without one.
-    profile.lines_.reserve(static_cast<size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    // At most one line for every CR or LF, and one for a last line without one.
+    profile.lines_.reserve(static_cast<size_t>(std::count_if(bytes.begin(), bytes.end(),
+                                                             [](char c) { return c == '\n' || c == '\r'; })) +
+                           1);
     size_t i = 0;
     while (i < bytes.size()) {
         size_t end = bytes.find_first_of("\r\n", i);
@@ -83,7 +88,7 @@ std::vector<ProfileText::Span> ProfileText::Spans() const {
     for (size_t i = 0; i < lines_.size(); ++i) {
         if (auto name = HeaderName(lines_[i].text)) {
             spans.back().end = i;
-            spans.push_back({i, i + 1, lines_.size(), *name});
+            spans.push_back({i, i + 1, lines_.size(), std::string(*name)});
         }
     }
     return spans;
