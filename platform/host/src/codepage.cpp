@@ -293,12 +293,15 @@ bool IsAscii(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char x, char y) { return lower(x) == lower(y); });
+}
+
 bool EqualIgnoringCaseUtf8(std::string_view a, std::string_view b) {
     // ASCII names, the usual case, compare without decoding.
-    if (IsAscii(a) && IsAscii(b))
-        return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return UnicodeToLower(static_cast<unsigned char>(x)) == UnicodeToLower(static_cast<unsigned char>(y));
-        });
+    if (IsAscii(a) && IsAscii(b)) return EqualIgnoringAsciiCase(a, b);
     std::u32string ua = Utf8ToUtf32(a), ub = Utf8ToUtf32(b);
     if (ua.size() != ub.size()) return false;
     for (size_t i = 0; i < ua.size(); ++i)

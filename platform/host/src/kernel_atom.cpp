@@ -2,12 +2,15 @@
 // each add counts a reference that GlobalDeleteAtom takes back.
 #include "hostwin/windows.h"
 
+#include "codepage.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
+
+using namespace hostwin;
 
 namespace {
 
@@ -27,18 +30,9 @@ AtomTable& Table() {
     return table;
 }
 
-bool SameName(const std::string& a, const char* b) {
-    if (a.size() != std::strlen(b)) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 ATOM Find(AtomTable& table, const char* name) {
     for (auto& [atom, entry] : table.atoms)
-        if (SameName(entry.name, name)) return atom;
+        if (EqualIgnoringAsciiCase(entry.name, name)) return atom;
     return 0;
 }
 

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <ctime>
 
 namespace hostwin::registry {
@@ -14,12 +13,7 @@ const char* RootName(Root root) {
 }
 
 std::optional<Root> RootFromName(std::string_view name) {
-    auto same = [&](std::string_view wanted) {
-        if (name.size() != wanted.size()) return false;
-        for (size_t i = 0; i < name.size(); ++i)
-            if (std::toupper(static_cast<unsigned char>(name[i])) != wanted[i]) return false;
-        return true;
-    };
+    auto same = [&](std::string_view wanted) { return EqualIgnoringAsciiCase(name, wanted); };
     if (same("HKEY_LOCAL_MACHINE") || same("HKLM")) return Root::LocalMachine;
     if (same("HKEY_CURRENT_USER") || same("HKCU")) return Root::CurrentUser;
     return std::nullopt;

@@ -3,6 +3,7 @@
 // regard to case. The host predefines the system class "MDICLIENT".
 #include "hostwin/windows.h"
 
+#include "codepage.h"
 #include "window_manager.h"
 
 #include <cctype>
@@ -59,7 +60,8 @@ ClassTable& Classes() {
 bool Matches(const WindowClass& windowClass, LPCSTR name) {
     if (IS_INTRESOURCE(name))
         return windowClass.atom == static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
-    return SameNameIgnoringCase(windowClass.name, name);
+    // Class names are looked up without regard to case.
+    return EqualIgnoringAsciiCase(windowClass.name, name);
 }
 
 bool IsGlobal(const WindowClass& windowClass) {

@@ -2,11 +2,10 @@
 // in z-order, enumeration and searches.
 #include "hostwin/windows.h"
 
+#include "codepage.h"
 #include "window_manager.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 
 using namespace hostwin;
 
@@ -194,11 +193,11 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
             if (IS_INTRESOURCE(className)) {
                 if (window->windowClass->atom != static_cast<ATOM>(reinterpret_cast<uintptr_t>(className)))
                     continue;
-            } else if (!SameNameIgnoringCase(ClassNameOf(*window), className)) {
+            } else if (!EqualIgnoringAsciiCase(ClassNameOf(*window), className)) {
                 continue;
             }
         }
-        if (windowName && !SameNameIgnoringCase(window->text, windowName)) continue;
+        if (windowName && !EqualIgnoringAsciiCase(window->text, windowName)) continue;
         return window->handle;
     }
     return nullptr;

@@ -5,8 +5,6 @@
 #include "machine.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -139,16 +137,6 @@ bool IsShown(const Window& window) {
         if (!(parent->style & WS_VISIBLE)) return false;
         parent = FindWindowObject(parent->parent);
     }
-    return true;
-}
-
-bool SameNameIgnoringCase(const std::string& name, const char* other) {
-    size_t length = std::strlen(other);
-    if (name.size() != length) return false;
-    for (size_t i = 0; i < length; ++i)
-        if (std::toupper(static_cast<unsigned char>(name[i])) !=
-            std::toupper(static_cast<unsigned char>(other[i])))
-            return false;
     return true;
 }
 

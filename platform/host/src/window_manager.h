@@ -188,9 +188,4 @@ bool ReadTerminalLine(std::string& line);
 // status 3 when there is none or it keeps refusing.
 void PlayTheUser();
 
-// Class names and window titles compare as Windows compares them when
-// looking windows and classes up: without regard to ASCII case. Compared in
-// place, without copies: a program may register thousands of classes.
-bool SameNameIgnoringCase(const std::string& name, const char* other);
-
 }  // namespace hostwin
