@@ -48,7 +48,7 @@ std::string_view TrimBlanks(std::string_view text) {
 bool SameProfileName(std::string_view a, std::string_view b) {
     if (a == b) return true;
     // ASCII is the same in every ANSI code page and in UTF-8.
-    if (IsAscii(a) && IsAscii(b)) return EqualIgnoringCaseUtf8(a, b);
+    if (IsAscii(a) && IsAscii(b)) return EqualIgnoringAsciiCase(a, b);
     return EqualIgnoringCaseUtf8(AnsiToUtf8(a), AnsiToUtf8(b));
 }
 
