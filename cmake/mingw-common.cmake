@@ -3,8 +3,10 @@
 # - "win32" (the Windows thread model) for the release artifact: the C++
 #   runtime works on Windows' own threads and thread-local storage, where the
 #   "posix" model links a 32 KB emulation of POSIX threads into every program;
-# - "posix" for the win64 build, whose Wine suite programs use GoogleTest,
-#   which needs std::mutex (the Windows model's C++ library has none).
+# - "posix" for the win64 build, whose C++ library has the std::mutex that
+#   GoogleTest uses (the Windows model's has none: the win32 build's Wine
+#   suite programs take GoogleTest's one use of it from
+#   tests/suites/wine/gtest_notification.h).
 # The program's own locks are Windows' in both (platform/sync.h). Everything
 # is linked statically so that no MinGW runtime DLL is needed.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -1,5 +1,5 @@
 # The launcher's roads under Wine, sourced by tests/suites/wine.sh (which
-# provides the prefixes, wine_in, reg_import, winpath, check and fail). Each
+# provides the prefixes, wine_in, reg_import, winpath, check, not and fail). Each
 # case builds a medium, imports its registry fixture, runs Setup.exe with the
 # window watcher beside it and checks the outcome.
 
@@ -155,7 +155,6 @@ run_launcher() { # run_launcher LANGUAGE [CWD] [SHOT...]
   wait "$watcher" 2>/dev/null || true
 }
 
-not() { ! "$@"; }
 key_exists() { wine_in "$1" 60 reg query "$2" >/dev/null 2>&1; }
 # The lines a stand-in left in its marker (CR removed); empty when it never ran.
 marker() { [[ -f $1 ]] && tr -d '\r' <"$1" || true; }
