@@ -5,7 +5,8 @@
 # do on a user's machine. For each build (./dev build win64, ./dev build win32):
 #   1. the platform conformance tests against the real functions, in an
 #      English and a Japanese Wine prefix;
-#   2. a hostwin-reg export imported by Wine's regedit;
+#   2. the build's registry view (where its regedit puts a key), and a
+#      hostwin-reg export imported by Wine's regedit;
 #   3. the launcher's roads end to end: Setup.exe on a medium built for each
 #      case, with registry fixtures imported by regedit, stand-in setup and
 #      uninstaller programs, and window_watch reporting (and answering) every
@@ -27,7 +28,9 @@
 #     `/usr/lib/wine/wine regedit` (or reg) is the 32-bit tool, so what it
 #     imports lands where a 32-bit installer's keys do; `wine64 regedit` is
 #     the 64-bit one. The suite shares one English and one Japanese prefix
-#     between the builds (build/wine-suite/prefix-{en,ja});
+#     between the builds (build/wine-suite/prefix-{en,ja}).
+#     `WINEARCH=win32 WINEPREFIX=DIR /usr/lib/wine/wine wineboot --init` makes a
+#     32-bit Windows instead: 32-bit programs only, one registry view;
 #   - set WINEDEBUG=-all and WINEDLLOVERRIDES as below to keep Wine quiet and
 #     keep it from offering to install Mono and Gecko.
 # Everything runs under its own Xvfb display (Wine makes no window without an
