@@ -80,6 +80,21 @@ TEST_F(Profile, StripsBlanksThenOnePairOfMatchingQuotes) {
     ExpectValue("q", "equals", "a=b");
 }
 
+TEST_F(Profile, AValueEndsAtAZeroByte) {
+    // Blanks around the line's value go first, then the value ends at its
+    // first zero byte, and only then are quotes matched: a blank before the
+    // zero stays, a quote cut from its partner stays.
+    using namespace std::string_view_literals;
+    WriteBytes(file_, "[Startup]\r\nAppName=\0Product\r\ncut=A\0B\r\nquoted=\"X\0Y\"\r\n"
+                      "blank= A \0B \r\nonly=  \0  \r\nafter=x\r\n"sv);
+    ExpectValue("Startup", "AppName", "");
+    ExpectValue("Startup", "cut", "A");
+    ExpectValue("Startup", "quoted", "\"X");
+    ExpectValue("Startup", "blank", "A ");
+    ExpectValue("Startup", "only", "");
+    ExpectValue("Startup", "after", "x");
+}
+
 TEST_F(Profile, FirstSectionAndFirstKeyWin) {
     WriteBytes(file_, "[s]\r\ndup=first\r\ndup=second\r\n[S]\r\nlater=1\r\ndup=third\r\n");
     ExpectValue("s", "dup", "first");
