@@ -12,22 +12,26 @@
 
 namespace {
 
-// The pointer message this thread's framework is sending right now, armed by
-// SendPointerMessage. The application window takes it once, on arrival: a
-// send to a window of the own thread calls the window procedure at once, so
-// the first matching arrival is that send. A posted copy, one sent by
-// another thread or process, or one dispatched by any other loop (a message
-// box's, a plain DispatchMessage) finds nothing armed and is ignored.
+// The pointer message the framework is sending right now, armed by
+// SendPointerMessage with the sending thread. The application window takes
+// it once, on arrival on that thread: a send to a window of the own thread
+// calls the window procedure at once, so the first matching arrival is that
+// send. A posted copy, one sent by another thread or process, or one
+// dispatched by any other loop (a message box's, a plain DispatchMessage)
+// finds nothing armed and is ignored. (A plain variable holding the thread's
+// id rather than thread-local storage: the program has one thread.)
 struct TPointerSend {
     bool Armed = false;
+    DWORD Thread = 0;
     UINT Msg = 0;
     LPARAM LParam = 0;
 };
-thread_local TPointerSend pendingPointerSend;
+TPointerSend pendingPointerSend;
 
 bool TakePointerSend(const TMessage& message) {
     TPointerSend& pending = pendingPointerSend;
-    if (!pending.Armed || pending.Msg != message.Msg || pending.LParam != message.LParam)
+    if (!pending.Armed || pending.Thread != GetCurrentThreadId() || pending.Msg != message.Msg ||
+        pending.LParam != message.LParam)
         return false;
     pending.Armed = false;
     return true;
@@ -42,7 +46,9 @@ bool CarriesOwnThreadPointer(UINT message) {
 LRESULT SendPointerMessage(HWND window, UINT message, WPARAM wParam, const void* pointer) {
     struct TArm {
         TPointerSend saved = pendingPointerSend;
-        TArm(UINT msg, LPARAM lParam) { pendingPointerSend = {true, msg, lParam}; }
+        TArm(UINT msg, LPARAM lParam) {
+            pendingPointerSend = {true, GetCurrentThreadId(), msg, lParam};
+        }
         ~TArm() { pendingPointerSend = saved; }
     } arm(message, reinterpret_cast<LPARAM>(pointer));
     return SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(pointer));
@@ -51,7 +57,9 @@ LRESULT SendPointerMessage(HWND window, UINT message, WPARAM wParam, const void*
 void TApplication::HandleAppMessage(TMessage& message) {
     message.Result = 0;
     HWND window = FAppWindow;
-    auto passOn = [&] { message.Result = DefWindowProcA(window, message.Msg, message.WParam, message.LParam); };
+    auto passOn = [&] {
+        message.Result = DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
+    };
     // Taken before anything can run a loop of its own.
     const bool ownPointer = CarriesOwnThreadPointer(message.Msg) && TakePointerSend(message);
     try {
