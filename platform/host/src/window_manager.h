@@ -10,6 +10,8 @@
 
 #include "hostwin/windows.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,6 +121,13 @@ void ForgetQueuedMessages(HWND window);
 LRESULT CALLBACK MdiClientProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // --- Geometry and showing ---------------------------------------------------
+
+// A sum or difference of coordinates, worked out without overflow and held
+// at the range of LONG: CreateWindowExA keeps any position it is given, so
+// the edges of a window far out may lie beyond it (Windows keeps them there).
+inline LONG SaturatedCoordinate(int64_t value) {
+    return static_cast<LONG>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
 
 // The non-client frame of a window style: how far the window rectangle
 // reaches beyond the client area on each side.
