@@ -386,8 +386,16 @@ bool MachineKeyExists(const char* path, REGSAM view) {
 }
 
 TEST(HostwinReg, ViewsAreChosenAsRegChoosesThem) {
+    ASSERT_TRUE(UseOwnJournal("views-journal.jsonl"));
     // A 64-bit program, as reg is, whatever kind of program its caller is.
     EXPECT_TOOL(0, "add", "HKLM\\SOFTWARE\\V", "/v", "Bits", "/d", "32", "/reg:32");
+    // The journal tells the view and where the store keeps the key.
+    std::vector<std::string> sets = JournalLines("registry_set_value");
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_NE(sets[0].find("\"key\":\"SOFTWARE\\\\V\","), std::string::npos) << sets[0];
+    EXPECT_NE(sets[0].find("\"view\":32,\"store_key\":\"SOFTWARE\\\\WOW6432Node\\\\V\""),
+              std::string::npos)
+        << sets[0];
     EXPECT_EQ(
         Tool({"add", "HKLM\\SOFTWARE\\V", "/v", "Bits", "/d", "64"}, {{"HOSTWIN_PROCESS", "wow64"}})
             .status,
