@@ -40,9 +40,8 @@ struct KeyRef {
 
 std::optional<KeyRef> Resolve(HKEY key) {
     if (auto root = RootFromHandle(key)) {
-        // The hives' fixed identities (Tree's constructor).
-        return KeyRef{*root,          {},     {}, *root == Root::LocalMachine ? 1u : 2u,
-                      KEY_ALL_ACCESS, nullptr};
+        const uint64_t id = *root == Root::LocalMachine ? 1u : 2u; // fixed (Tree's constructor)
+        return KeyRef{*root, {}, {}, id, KEY_ALL_ACCESS, nullptr};
     }
     auto object = LookupHandleAs<KeyObject>(key);
     if (!object) return std::nullopt;
