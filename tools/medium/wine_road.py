@@ -56,15 +56,19 @@ class WineRoad(Road):
             env["LOCPATH"] = self.args.wine_locales
         return env
 
-    def wine(self, bits, *command, seconds=120, **options):
-        """Runs a program of the given bitness in the prefix."""
+    def wine(self, bits, *command, seconds=120, output=True):
+        """Runs a program of the given bitness in the prefix. Without output,
+        nothing is read from it: what wineboot starts (the server, services)
+        stays and would keep a pipe open."""
+        pipe = subprocess.PIPE if output else subprocess.DEVNULL
         return subprocess.run(["timeout", str(seconds), WINE[bits], *command], env=self.wine_env(),
-                              stdin=subprocess.DEVNULL, capture_output=True, check=False, **options)
+                              stdin=subprocess.DEVNULL, stdout=pipe, stderr=pipe, check=False)
 
     def make_prefix(self):
         os.makedirs(self.prefix)
-        subprocess.run([WINESERVER, "-p", "600"], env=self.wine_env(), check=False)
-        if self.wine(self.wine_bits, "wineboot", "--init", seconds=240).returncode != 0:
+        subprocess.run([WINESERVER, "-p", "600"], env=self.wine_env(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        if self.wine(self.wine_bits, "wineboot", "--init", seconds=240, output=False).returncode:
             raise CannotRehearse(f"Wine could not make a {self.wine_bits}-bit prefix")
         # No window manager under Xvfb: Wine draws the frames itself.
         settings = os.path.join(self.directory, "x11.reg")
@@ -79,13 +83,13 @@ class WineRoad(Road):
     def regedit(self, path):
         """Imports a .reg file with the regedit of the user's Windows (64-bit
         regedit imports a 64-bit Windows' export as it was exported)."""
-        done = self.wine(self.wine_bits, "regedit", "/S", windows_path(path))
+        done = self.wine(self.wine_bits, "regedit", "/S", windows_path(path), output=False)
         if done.returncode != 0:
             raise CannotRehearse(f"{path}: Wine's regedit did not import it")
 
     def stop(self):
         subprocess.run(["timeout", "20", WINESERVER, "-k"], env=self.wine_env(),
-                       capture_output=True, check=False)
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
 
     def key_state(self, key, value=None):
         """(exists, type, data) of HKLM\\key (or HKCU\\key) as the launcher sees
