@@ -318,7 +318,7 @@ class WineRoad(Road):
                                "command_line": entry[3] or "", "result": bool(record),
                                "error": None, "reason": "no stand-in recorded a start"})
                 if record:
-                    self.records.append({"role": "uninstaller", "directory": record.get("cwd"),
+                    self.records.append({"role": "uninstaller", "directory": posix_path(record.get("cwd")),
                                          "mode": self.args.uninstaller,
                                          "status": 1 if self.args.uninstaller == "fails" else 0})
                 if after:
@@ -363,7 +363,7 @@ class WineRoad(Road):
             result, error = 33, 0
             for record in records:
                 self.records.append({"role": "setup", "command_line": record.get("command"),
-                                     "directory": record.get("cwd"), "show": record.get("show")})
+                                     "directory": posix_path(record.get("cwd")), "show": record.get("show")})
         elif program:
             result, error = ERROR_BAD_EXE_FORMAT, ERROR_BAD_EXE_FORMAT
         else:
@@ -405,3 +405,10 @@ def field(line, name):
         if word.startswith(name + "="):
             return word[len(name) + 1:]
     return ""
+
+
+def posix_path(windows):
+    """The POSIX path of a path on Wine's drive Z: (the root)."""
+    if not windows or windows[:2].upper() != "Z:":
+        return windows
+    return windows[2:].replace("\\", "/") or "/"

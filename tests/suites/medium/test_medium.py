@@ -18,6 +18,9 @@ SETUP = os.path.join(BIN, "Setup.exe")
 OTHER_LAYOUT_SETUP = os.path.join(BIN, "other-layout", "Setup.exe")
 HOSTWIN_REG = os.path.join(BIN, "hostwin-reg")
 RELEASE_SETUP = os.path.join(ROOT, "build", "win32", "bin", "Setup.exe")
+WIN64_SETUP = os.path.join(ROOT, "build", "win64", "bin", "Setup.exe")
+WINE_PROGRAMS = [os.path.join(ROOT, "build", build, "wine", name) for build in ("win32", "win64")
+                 for name in ("window_watch.exe", "stand_in_setup.exe", "stand_in_uninstaller.exe")]
 TEST_PE_DIR = os.path.join(ROOT, "build", "host", "tests", "pe")
 TOOLS = os.path.join(ROOT, "tools", "medium")
 
@@ -125,7 +128,9 @@ class MediumCase(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.work, True)
 
     def tool(self, name, *args, program=SETUP):
-        extra = ["--hostwin-reg", HOSTWIN_REG]
+        extra = ["--hostwin-reg", HOSTWIN_REG, "--wine-locales", os.path.join(ROOT, "build", "wine-locales"),
+                 "--wine-programs", f"32={os.path.dirname(RELEASE_SETUP)},64={os.path.dirname(WIN64_SETUP)}"] \
+            if name == "rehearse" else ["--hostwin-reg", HOSTWIN_REG]
         done = subprocess.run([sys.executable, os.path.join(TOOLS, name + ".py"), *args,
                                "--program", program, *extra],
                               capture_output=True, text=True, check=False, cwd=self.work)
@@ -460,6 +465,36 @@ class RehearseTest(MediumCase):
         self.assertCannot(self.rehearse(medium, "--registry", bad_root), "bad root.reg")
         self.assertCannot(self.rehearse(medium, "--registry", self.work), "cannot be read")
         self.assertCannot(self.rehearse(medium, "--locale", "fr"), "--locale fr")
+
+
+@unittest.skipUnless(os.path.exists("/usr/lib/wine/wine") and all(map(os.path.exists, WINE_PROGRAMS)),
+                     "the Windows builds' programs and 32-bit Wine are needed")
+class WineRehearsalTest(MediumCase):
+    """The host rehearsal and the one under Wine end the same (each Wine run
+    makes a prefix: some 20 seconds; keep the cases few)."""
+    CASES = [  # (what, the medium's Setup.exe, --windows, the installer's views, verdict)
+        ("the win64 build, a 64-bit installer's keys", WIN64_SETUP, "64", (64,),
+         "OK: English setup program started"),
+        ("the win32 build, a 64-bit installer's keys", RELEASE_SETUP, "64", (64,),
+         "OK: English setup program started"),
+        ("the win32 build on 32-bit Windows, an uninstaller that leaves the copy", RELEASE_SETUP,
+         "32", (None,), "STOPPED: the earlier copy was still installed after its uninstaller had run"),
+    ]
+
+    def test_both_rehearsals_end_with_the_same_verdict(self):
+        for index, (what, launcher, windows, views, verdict) in enumerate(self.CASES):
+            with self.subTest(what):
+                medium = make_medium(self.work, name=f"medium {index}", launcher=launcher)
+                fixture = write_fixture(os.path.join(self.work, f"machine {index}.reg"),
+                                        earlier_copy(views=views))
+                mode = "leaves" if verdict.startswith("STOPPED") else "removes"
+                args = ("--registry", fixture, "--locale", "en", "--windows", windows,
+                        "--uninstaller", mode)
+                host, wine = self.rehearse(medium, *args), self.rehearse(medium, *args, "--wine")
+                for done in (host, wine):
+                    self.assertEqual(done.stdout.strip().splitlines()[-1], verdict, done.stdout)
+                    self.assertEqual(done.returncode, 0 if verdict.startswith("OK") else 1)
+                self.assertIn("run under Wine", wine.stdout)
 
 
 if __name__ == "__main__":
