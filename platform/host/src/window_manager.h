@@ -113,6 +113,8 @@ std::string ClassNameOf(const Window& window);
 LRESULT Send(const WindowPtr& window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // Posts a message to the queue of the window's thread (null: this thread).
 void PostToQueue(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Makes the running thread's message queue, as creating its first window does.
+void EnsureMessageQueue();
 // Discards the posted messages and timers of a window that is being destroyed.
 void ForgetQueuedMessages(HWND window);
 // The MDI client window procedure.
