@@ -24,7 +24,9 @@ DWORD KernelObject::Wait(DWORD) {
     return WAIT_FAILED;
 }
 
-bool KernelObject::Watch(int) { return false; }
+bool KernelObject::Watch(int) {
+    return false;
+}
 
 void KernelObject::Unwatch(int) {}
 

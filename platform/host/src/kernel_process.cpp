@@ -88,7 +88,8 @@ void WatchProcess(std::shared_ptr<ProcessState> state) {
     state->exitCode = reaped == state->pid ? ExitCodeOf(status, state->terminateCode) : 0;
     state->exited = true;
     state->ended.notify_all();
-    for (int watcher : state->watchers) WakeWatcher(watcher);
+    for (int watcher : state->watchers)
+        WakeWatcher(watcher);
 }
 
 // Process and thread handles: both are signalled when the process ends
@@ -108,8 +109,10 @@ public:
     }
     bool Watch(int eventFd) override {
         std::lock_guard<std::mutex> lock(state_->mutex);
-        if (state_->exited) WakeWatcher(eventFd);
-        else state_->watchers.push_back(eventFd);
+        if (state_->exited)
+            WakeWatcher(eventFd);
+        else
+            state_->watchers.push_back(eventFd);
         return true;
     }
     void Unwatch(int eventFd) override {

@@ -47,22 +47,23 @@ struct SentMessage {
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    LRESULT result = 0;  // written before `done` is set
+    LRESULT result = 0; // written before `done` is set
     std::atomic<bool> done = false;
     std::shared_ptr<MessageQueue> sender;
 };
 
 struct MessageQueue {
     DWORD threadId = 0;
-    std::mutex mutex;  // guards what other threads may add: posted and sent messages, the quit request
+    // Guards what other threads may add: posted and sent messages, the quit request.
+    std::mutex mutex;
     std::deque<MSG> posted;
     std::deque<std::shared_ptr<SentMessage>> sent;
     bool quitRequested = false;
     int quitCode = 0;
-    bool postedSinceLook = false;  // a message was posted since the thread last looked at its queue
-    bool ended = false;            // the thread has ended: nothing sent to it is answered
-    std::vector<Timer> timers;     // this thread's only
-    int wake = -1;                 // an eventfd written on each post, send and answer
+    bool postedSinceLook = false; // a message was posted since the thread last looked at its queue
+    bool ended = false;           // the thread has ended: nothing sent to it is answered
+    std::vector<Timer> timers;    // this thread's only
+    int wake = -1;                // an eventfd written on each post, send and answer
 };
 
 struct QueueTable {
@@ -107,7 +108,8 @@ struct OwnQueue {
             queue->ended = true;
             unanswered.swap(queue->sent);
         }
-        for (auto& sent : unanswered) Answer(*sent, 0);
+        for (auto& sent : unanswered)
+            Answer(*sent, 0);
     }
 };
 
@@ -116,7 +118,9 @@ OwnQueue& CurrentOwnQueue() {
     return own;
 }
 
-MessageQueue& CurrentQueue() { return *CurrentOwnQueue().queue; }
+MessageQueue& CurrentQueue() {
+    return *CurrentOwnQueue().queue;
+}
 
 std::shared_ptr<MessageQueue> QueueOfThread(DWORD threadId) {
     if (threadId == GetCurrentThreadId()) return CurrentOwnQueue().queue;
@@ -355,7 +359,8 @@ public:
     WatchedObjects(const WatchedObjects&) = delete;
     WatchedObjects& operator=(const WatchedObjects&) = delete;
     ~WatchedObjects() {
-        for (auto& object : objects_) object->Unwatch(wake_);
+        for (auto& object : objects_)
+            object->Unwatch(wake_);
     }
     // False when the handle names no object that can be waited on.
     bool Add(HANDLE handle) {
@@ -395,7 +400,9 @@ void PostToQueue(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARA
     Wake(*queue);
 }
 
-void EnsureMessageQueue() { CurrentQueue(); }
+void EnsureMessageQueue() {
+    CurrentQueue();
+}
 
 void ForgetQueuedMessages(HWND window) {
     std::vector<std::shared_ptr<MessageQueue>> all;
@@ -484,7 +491,9 @@ BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPAR
     return TRUE;
 }
 
-BOOL WINAPI InSendMessage() { return handlingSentMessages > 0; }
+BOOL WINAPI InSendMessage() {
+    return handlingSentMessages > 0;
+}
 
 void WINAPI PostQuitMessage(int exitCode) {
     MessageQueue& queue = CurrentQueue();
@@ -499,7 +508,8 @@ void WINAPI PostQuitMessage(int exitCode) {
 
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (window == HWND_BROADCAST) {
-        for (const WindowPtr& target : TopLevelWindows()) SendFromThisThread(target, message, wParam, lParam);
+        for (const WindowPtr& target : TopLevelWindows())
+            SendFromThisThread(target, message, wParam, lParam);
         return TRUE;
     }
     WindowPtr target = RequireWindow(window);
