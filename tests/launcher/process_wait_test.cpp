@@ -46,7 +46,10 @@ TEST(AwaitProcessEnd, HandlesSentMessagesUntilTheProgramEnds) {
     windowClass.lpfnWndProc = AnsweringProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "AwaitProcessEndTest";
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    WNDCLASSA registered;
+    if (!GetClassInfoA(windowClass.hInstance, windowClass.lpszClassName, &registered)) {
+        ASSERT_NE(RegisterClassA(&windowClass), 0);
+    }
     HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr,
                                   nullptr, windowClass.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
