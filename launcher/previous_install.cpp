@@ -4,6 +4,7 @@
 #include "launcher/install_language.h"
 #include "launcher/medium_layout.h"
 #include "launcher/message_catalogue.h"
+#include "launcher/process_wait.h"
 #include "launcher/unitmain.h"
 #include "system/registry.h"
 
@@ -44,7 +45,7 @@ bool StartAndAwait(const std::string& command) {
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    const bool ended = WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0;
+    const bool ended = AwaitProcessEnd(process.hProcess);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return ended;

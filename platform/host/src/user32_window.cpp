@@ -105,6 +105,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     auto window = std::make_shared<Window>();
     window->windowClass = windowClass;
     window->threadId = GetCurrentThreadId();
+    EnsureMessageQueue(); // so that other threads can post and send to the window
     window->style = style & ~static_cast<DWORD>(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
     window->exStyle = exStyle;
     window->procedure = windowClass->procedure;

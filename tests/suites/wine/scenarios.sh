@@ -231,6 +231,22 @@ check "the product key is gone" not key_exists en "$PRODUCT_KEY"
 check "the uninstall entry is gone" not key_exists en "$UNINSTALL_KEY"
 check "the user key is gone" not key_exists en "$USER_KEY"
 
+begin_case uninstaller-broadcasts "an uninstaller that sends WM_SETTINGCHANGE to every window is answered while waited for"
+new_medium
+# SendMessage to HWND_BROADCAST waits for every top-level window's answer, the
+# launcher's hidden windows among them: a launcher that handled no sent
+# message while it waited would wait for the uninstaller for ever.
+command=$(uninstaller_command broadcast "$PRODUCT")
+reg_import en "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
+started=$(date +%s%N)
+run_launcher en
+echo "  the run took $((($(date +%s%N) - started) / 1000000)) ms (watcher start included), status $STATUS"
+expect_unseen
+check "the uninstaller ran" test -n "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
+expect_setup Inst_English
+check "the product key is gone" not key_exists en "$PRODUCT_KEY"
+check "the uninstall entry is gone" not key_exists en "$UNINSTALL_KEY"
+
 # --- Information boxes -----------------------------------------------------------------------
 
 information_box() { # information_box SLUG LANGUAGE RUNS TEXT [SHOT]
