@@ -4,13 +4,50 @@
 #include "window_test_support.h"
 
 #include <atomic>
+#include <functional>
+#if !defined(_WIN32) || defined(_GLIBCXX_HAS_GTHREADS)
 #include <thread>
+#endif
 
 using namespace window_tests;
 
 namespace {
 
 class SentMessagesTest : public WindowTest {};
+
+// Runs a function on a thread of its own until Join. The 32-bit Windows
+// build's C++ library (MinGW's Windows thread model) has no std::thread; the
+// host has no CreateThread: each build takes the one it has.
+class OtherThread {
+public:
+    explicit OtherThread(std::function<void()> body) : body_(std::move(body)) {
+#if !defined(_WIN32) || defined(_GLIBCXX_HAS_GTHREADS)
+        thread_ = std::thread(body_);
+#else
+        thread_ = CreateThread(nullptr, 0, &OtherThread::Run, this, 0, nullptr);
+#endif
+    }
+    void Join() {
+#if !defined(_WIN32) || defined(_GLIBCXX_HAS_GTHREADS)
+        thread_.join();
+#else
+        WaitForSingleObject(thread_, INFINITE);
+        CloseHandle(thread_);
+#endif
+    }
+
+private:
+    std::function<void()> body_;
+#if !defined(_WIN32) || defined(_GLIBCXX_HAS_GTHREADS)
+    std::thread thread_;
+#else
+    HANDLE thread_;
+    static DWORD WINAPI Run(LPVOID self) {
+        static_cast<OtherThread*>(self)->body_();
+        return 0;
+    }
+#endif
+};
 
 constexpr UINT Sent = WM_USER + 2;
 constexpr UINT Posted = WM_USER + 1;
@@ -40,13 +77,13 @@ TEST_F(SentMessagesTest, ASendFromAnotherThreadIsHandledWhenOnlySentMessagesAreA
               static_cast<DWORD>(WAIT_TIMEOUT));
 
     std::atomic<LRESULT> answer = 0;
-    std::thread sender([&] { answer = SendMessageA(window, Sent, 0, 0); });
+    OtherThread sender([&] { answer = SendMessageA(window, Sent, 0, 0); });
     EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 10000, QS_SENDMESSAGE), WAIT_OBJECT_0);
     // Waiting does not handle it: the sender still waits for its answer.
     EXPECT_FALSE(sentHandled.load());
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_SENDMESSAGE));
-    sender.join();
+    sender.Join();
     EXPECT_TRUE(sentHandled.load());
     EXPECT_TRUE(sentFromAnotherThread);
     EXPECT_EQ(answer.load(), 42);
