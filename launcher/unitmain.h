@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/forms/form.h"
+#include "launcher/install_language.h"
 #include "platform/win32.h"
 #include "runtime/modules.h"
 
@@ -21,6 +22,20 @@ public:
 
     // The stages use no state of the form, so they can run without one.
 
+    // True when every path the launcher forms under its program's folder is
+    // whole: the ANSI path spells every character, and the longest path fits
+    // the ANSI file functions (fewer than MAX_PATH characters).
+    static bool IsProgramFolderUsable(TInstallLanguage language);
+    // Returns when the folder can be used; otherwise ends the process (status
+    // 0) after an information box, before anything is read.
+    static void RequireUsableProgramFolder(LCID locale);
+    // Returns when the language's setup program is beside the launcher;
+    // otherwise ends the process (status 0) after an information box.
+    static void RequireSetupProgram(LCID locale);
+    // Starts the language's setup program; an information box when it
+    // cannot be started.
+    static void StartSetupProgram(LCID locale);
+
     // The product's name from the language's SETUP.INI beside the program
     // ([Startup] AppName); "NoName" when the file or the entry is missing.
     // Ends the process (status 0) when the INI file object cannot be made.
@@ -34,6 +49,11 @@ public:
     // Runs the registered uninstall command and waits for its end; false
     // when there is no command, it cannot be started or the wait fails.
     static bool RunPreviousUninstaller(const std::string& applicationName);
+    // The program file that process creation would start for the command
+    // (given without an application name); empty when it finds none.
+    static std::string CommandProgramFile(const std::string& command);
+    // True when the command would start the launcher's own program file.
+    static bool StartsTheLauncher(const std::string& command);
     // Deletes the per-user data key; every failure is silent.
     static void RemoveUserDataKey();
 };
