@@ -8,6 +8,7 @@
 #include "system/fileaccess.h"
 #include "system/pathparts.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
