@@ -5,17 +5,23 @@ namespace {
 // The longest path Windows knows (in characters); no buffer grows past it.
 constexpr DWORD LongestPath = 32768;
 
+// The most bytes one character takes in any ANSI code page (UTF-8's 4).
+constexpr DWORD LongestCharacter = 4;
+
 // Calls `read`(buffer, size) with ever larger buffers until the path fits.
-// A cut path fills the whole buffer and the result is its size (Windows cuts
-// to size - 1 characters and a zero, Wine to size characters without one):
-// only a result below the size is the whole path.
-template <typename Char, typename Read> std::basic_string<Char> WholePath(Read read) {
+// A cut path fills the buffer and the result is its size (Windows cuts to
+// size - 1 characters and a zero, Wine to size characters without one), but
+// Wine's ANSI call stops before a multi-byte character that does not fit
+// whole and then returns less than the size, without an error. Only a
+// result with room for one more character to spare is the whole path.
+template <typename Char, typename Read>
+std::basic_string<Char> WholePath(Read read) {
     std::basic_string<Char> buffer(MAX_PATH + 1, Char());
     for (;;) {
         const DWORD size = static_cast<DWORD>(buffer.size());
         const DWORD length = read(buffer.data(), size);
         if (length == 0) return {};
-        if (length < size) {
+        if (length + LongestCharacter < size) {
             buffer.resize(length);
             return buffer;
         }
