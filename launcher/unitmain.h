@@ -41,13 +41,14 @@ public:
     // Ends the process (status 0) when the INI file object cannot be made.
     static std::string ReadApplicationName(LCID locale);
     // Returns when the launch may go on. Ends the process (status 0) when
-    // there is no application name, and after an information box when an
-    // earlier copy could not be removed.
+    // there is no application name, and after an information box when the
+    // setup program is missing or an earlier copy could not be removed.
     static void ResolvePreviousInstall(LCID locale);
     // True when both the product key and its uninstall entry open for reading.
     static bool IsPreviousInstallPresent(const std::string& applicationName);
     // Runs the registered uninstall command and waits for its end; false
-    // when there is no command, it cannot be started or the wait fails.
+    // when there is no command, it does not fit the command buffer, it would
+    // start the launcher itself, it cannot be started or the wait fails.
     static bool RunPreviousUninstaller(const std::string& applicationName);
     // The program file that process creation would start for the command
     // (given without an application name); empty when it finds none.
