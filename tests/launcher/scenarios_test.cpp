@@ -130,21 +130,22 @@ TEST(LauncherScenario, AnEarlierCopyIsRemovedByItsUninstallerFirst) {
 
 // --- Failure paths with an information box ----------------------------------------------
 
-// What the machine holds of an earlier copy, and the medium around the launcher.
+// What the machine holds of an earlier copy.
 enum EarlierCopy { ecUninstallerKeepsIt, ecEmptyCommand, ecLauncherItself, ecUninstallerRemovesIt };
 
 // A folder path longer than the ANSI file functions take (whatever the
 // scenario's own directory): 3 levels of 100 bytes.
-const std::string LongFolder = std::string(100, 'd') + "/" + std::string(100, 'd') + "/" + std::string(100, 'd');
+const std::string LongFolder =
+    std::string(100, 'd') + "/" + std::string(100, 'd') + "/" + std::string(100, 'd');
 
 struct BoxPath {
     const char* name;
     LCID locale;
     EarlierCopy earlierCopy;
-    const char* text;                // UTF-8; shown in code page 932 when Japanese
+    const char* text;  // UTF-8; shown in code page 932 when Japanese
     const char* mediumName = "medium";
-    unsigned codePage = 0;           // 0: the locale's
-    bool setupProgram = true;        // the language's setup program is on the medium
+    unsigned codePage = 0;     // 0: the locale's
+    bool setupProgram = true;  // the language's setup program is on the medium
 };
 void PrintTo(const BoxPath& path, std::ostream* out) { *out << path.name; }
 
@@ -154,7 +155,8 @@ TEST_P(InformationBox, IsShownAndTheLaunchStopsWithStatusZero) {
     const BoxPath& path = GetParam();
     ReadyScenario scenario(path.mediumName);
     const TInstallLanguage language = InstallLanguageOf(path.locale);
-    if (!path.setupProgram) std::filesystem::remove(scenario.medium + "/" + LanguageFolder(language) + "/Setup.exe");
+    if (!path.setupProgram)
+        std::filesystem::remove(scenario.medium + "/" + LanguageFolder(language) + "/Setup.exe");
     switch (path.earlierCopy) {
     case ecUninstallerKeepsIt:
     case ecUninstallerRemovesIt:
@@ -179,10 +181,12 @@ TEST_P(InformationBox, IsShownAndTheLaunchStopsWithStatusZero) {
     EXPECT_EQ(boxes[0].Number("flags"), 0x40);
     EXPECT_EQ(boxes[0].Bytes("owner_class"), "TApplication");
     EXPECT_TRUE(scenario.LauncherEvents("window_show").empty());
-    EXPECT_EQ(scenario.UninstallerRecord(), path.earlierCopy == ecUninstallerKeepsIt ? "/SILENT\n" : "");
+    EXPECT_EQ(scenario.UninstallerRecord(),
+              path.earlierCopy == ecUninstallerKeepsIt ? "/SILENT\n" : "");
     // Only the uninstaller that keeps the copy was started.
     size_t started = 0;
-    for (const JournalLine& start : scenario.LauncherEvents("process_start")) started += start.Number("result") != 0;
+    for (const JournalLine& start : scenario.LauncherEvents("process_start"))
+        started += start.Number("result") != 0;
     EXPECT_EQ(started, path.earlierCopy == ecUninstallerKeepsIt ? 1u : 0u);
     ExpectNothingStarted(scenario);
     EXPECT_EQ(Deletions(scenario), "");
@@ -194,8 +198,8 @@ const char FolderUnusableJapanese[] =
     "このフォルダーのパスからはセットアップを実行できません。\n"
     "メディアの内容を短い英数字だけのパスのフォルダーにコピーしてから、再度実行してください。";
 const char FolderUnusableEnglish[] =
-    "Setup cannot be run from this folder path.\nPlease copy the contents of the medium to a folder "
-    "with a short path of plain letters and numbers, and run Setup again.";
+    "Setup cannot be run from this folder path.\nPlease copy the contents of the medium to a "
+    "folder with a short path of plain letters and numbers, and run Setup again.";
 const char SetupMissingJapanese[] =
     "セットアッププログラムが見つからないか、起動できません。\nインストールメディアを確認してください。";
 const char SetupMissingEnglish[] =
@@ -207,16 +211,22 @@ INSTANTIATE_TEST_SUITE_P(
         BoxPath{"JapaneseCopyLeft", 1041, ecUninstallerKeepsIt,
                 "前回バージョンのソフトウェアをアンインストールしてから、\n再度インストールしてください。"},
         BoxPath{"EnglishCopyLeft", 1033, ecUninstallerKeepsIt, "Please uninstall old software."},
-        BoxPath{"JapaneseEmptyCommand", 1041, ecEmptyCommand, "ソフトウェアのアンインストールに失敗しました。"},
+        BoxPath{"JapaneseEmptyCommand", 1041, ecEmptyCommand,
+                "ソフトウェアのアンインストールに失敗しました。"},
         BoxPath{"EnglishEmptyCommand", 1033, ecEmptyCommand, "This software failed to uninstall."},
         // Started, it would find the same entry and start itself again without end.
-        BoxPath{"CommandStartingTheLauncher", 1033, ecLauncherItself, "This software failed to uninstall."},
+        BoxPath{"CommandStartingTheLauncher", 1033, ecLauncherItself,
+                "This software failed to uninstall."},
         // Nothing is removed when nothing could be installed afterwards.
-        BoxPath{"JapaneseSetupProgramMissing", 1041, ecUninstallerRemovesIt, SetupMissingJapanese, "medium", 0, false},
-        BoxPath{"EnglishSetupProgramMissing", 1033, ecUninstallerRemovesIt, SetupMissingEnglish, "medium", 0, false},
+        BoxPath{"JapaneseSetupProgramMissing", 1041, ecUninstallerRemovesIt, SetupMissingJapanese,
+                "medium", 0, false},
+        BoxPath{"EnglishSetupProgramMissing", 1033, ecUninstallerRemovesIt, SetupMissingEnglish,
+                "medium", 0, false},
         // The program path is whole, but longer than the file functions take.
-        BoxPath{"JapaneseFolderTooLong", 1041, ecUninstallerRemovesIt, FolderUnusableJapanese, LongFolder.c_str()},
-        BoxPath{"EnglishFolderTooLong", 1033, ecUninstallerRemovesIt, FolderUnusableEnglish, LongFolder.c_str()},
+        BoxPath{"JapaneseFolderTooLong", 1041, ecUninstallerRemovesIt, FolderUnusableJapanese,
+                LongFolder.c_str()},
+        BoxPath{"EnglishFolderTooLong", 1033, ecUninstallerRemovesIt, FolderUnusableEnglish,
+                LongFolder.c_str()},
         // Japanese names on an English system: the ANSI path holds '?' for them.
         BoxPath{"FolderNotInTheCodePage", 1033, ecUninstallerRemovesIt, FolderUnusableEnglish,
                 "\xE3\x83\xA1\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xA2", 1252}),
@@ -499,7 +509,8 @@ TEST(LauncherScenario, ALongProgramPathIsTakenWhole) {
         auto finds = scenario.LauncherEvents("file_find");
         ASSERT_FALSE(finds.empty());
         const TInstallLanguage language = InstallLanguageOf(c.locale);
-        EXPECT_EQ(finds[0].Bytes("pattern"), folder + "\\" + LanguageFolder(language) + "\\SETUP.INI");
+        EXPECT_EQ(finds[0].Bytes("pattern"),
+                  folder + "\\" + LanguageFolder(language) + "\\SETUP.INI");
         EXPECT_NE(scenario.StandInSetupRecord(language), "");
     }
 }

@@ -173,7 +173,8 @@ Text WindowsFormOf(std::string_view posixPath, Convert name) {
 }  // namespace
 
 std::string PosixToWindows(std::string_view posixPath) {
-    return WindowsFormOf<std::string>(posixPath, [](std::string_view utf8) { return Utf8ToAnsi(utf8); });
+    return WindowsFormOf<std::string>(posixPath,
+                                      [](std::string_view utf8) { return Utf8ToAnsi(utf8); });
 }
 
 std::u16string PosixToWindowsWide(std::string_view posixPath) {
