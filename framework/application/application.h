@@ -79,7 +79,7 @@ public:
     // MessageBoxA owned by the application window, with the other windows
     // disabled for its duration and the box on the active window's monitor.
     int ModalMessageBox(const char* text, const char* caption, UINT flags);
-    // The full path of the running program file.
+    // The full path of the running program file, whole however long it is.
     std::string ProgramFilePath() const;
     // The application title.
     std::string ReadTitle() const;

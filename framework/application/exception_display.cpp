@@ -6,6 +6,7 @@
 #include "runtime/format.h"
 #include "runtime/resstrings.h"
 #include "runtime/type_names.h"
+#include "system/module_path.h"
 #include "system/pathparts.h"
 
 #include <cxxabi.h>
@@ -23,9 +24,7 @@ std::string CurrentExceptionTypeName() {
 
 // The file name of the program's module, without its directory.
 std::string ProgramModuleName() {
-    char buffer[261];
-    DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    return NamePart(std::string(buffer, length));
+    return NamePart(ModuleFilePath(nullptr));
 }
 
 } // namespace

@@ -422,6 +422,8 @@ class Road:
             return f"STOPPED: {setup['command_line']} could not be started: {setup['reason']}"
         if self.status is None:
             return "STOPPED: Setup.exe did not end"
+        if state["boxes"] and state["config_found"] is None:
+            return "STOPPED: Setup.exe cannot use the medium's folder path (an information box)"
         if state["config_found"] is False:
             return f"STOPPED: {self.folder}\\SETUP.INI not found beside Setup.exe"
         if state["app_name"] == b"NoName":
@@ -429,6 +431,8 @@ class Road:
         for box in state["boxes"]:
             if box["flags"] & 0xF0 == 0x10:
                 return f"STOPPED: an error box: {box['text']}"
+        if state["boxes"] and state["product_key"] is None:
+            return f"STOPPED: {self.folder}\\Setup.exe not found beside Setup.exe (an information box)"
         if state["boxes"] and state["still"]:
             return "STOPPED: the earlier copy was still installed after its uninstaller had run"
         if state["boxes"] and state["product_key"] and state["entry"]:

@@ -280,7 +280,7 @@ class RehearseTest(MediumCase):
         self.assertEqual(done.returncode, 1, done.stdout)
         self.assertLines(done.stdout, "OK: Japanese setup program started",
                          "note: the medium's folder name \"メディア one\" cannot be written in code page 1252",
-                         "STOPPED: Inst_English\\SETUP.INI not found beside Setup.exe")
+                         "STOPPED: Setup.exe cannot use the medium's folder path (an information box)")
 
     def test_both_roads_over_a_regedit_export_remove_the_earlier_copy_and_start_setup(self):
         medium = make_medium(self.work)  # a blank in the path
