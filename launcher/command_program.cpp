@@ -6,7 +6,6 @@
 #include "system/pathparts.h"
 
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -32,28 +31,26 @@ std::string AsFolder(const std::string& directory) {
     return directory + "\\";
 }
 
-template <typename Read> std::string DirectoryOf(Read read) {
-    char buffer[MAX_PATH + 1] = {};
-    const unsigned length = read(buffer, static_cast<unsigned>(sizeof(buffer)));
-    return length > 0 && length < sizeof(buffer) ? AsFolder(std::string(buffer, length))
-                                                 : std::string();
-}
-
 // The folders process creation searches, in its documented order: the
 // program's own folder, the current directory, the 32-bit and the 16-bit
 // system folders, the Windows folder. The PATH folders come last and are
 // left out: the launcher's own file found through one of them would have
 // been found in its own folder first.
-std::vector<std::string> SearchFolders() {
-    const std::string windows =
-        DirectoryOf([](char* buffer, unsigned size) { return GetWindowsDirectoryA(buffer, size); });
-    return {
-        DirectoryPart(TheApplication->ProgramFilePath()),
-        DirectoryOf([](char* buffer, unsigned size) { return GetCurrentDirectoryA(size, buffer); }),
-        DirectoryOf([](char* buffer, unsigned size) { return GetSystemDirectoryA(buffer, size); }),
-        windows.empty() ? windows : windows + "system\\",
-        windows,
-    };
+enum TSearchFolder : unsigned { sfProgram, sfCurrent, sfSystem, sfSystem16, sfWindows, sfCount };
+
+// One of the searched folders with its trailing separator; empty when the
+// system does not give it.
+std::string SearchFolder(TSearchFolder folder) {
+    if (folder == sfProgram) return DirectoryPart(TheApplication->ProgramFilePath());
+    char buffer[MAX_PATH + 1] = {};
+    const unsigned size = sizeof(buffer);
+    const unsigned length = folder == sfCurrent  ? GetCurrentDirectoryA(size, buffer)
+                            : folder == sfSystem ? GetSystemDirectoryA(buffer, size)
+                                                 : GetWindowsDirectoryA(buffer, size);
+    if (length == 0 || length >= size) return {};
+    std::string path = AsFolder(std::string(buffer, length));
+    if (folder == sfSystem16) path += "system\\";
+    return path;
 }
 
 bool IsFile(const std::string& path) {
@@ -61,19 +58,27 @@ bool IsFile(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The file the path means: with ".exe" added first when `withExe`, then as
+// it stands. Empty when neither exists.
+std::string ExistingFile(std::string path, bool withExe) {
+    if (withExe) {
+        path += ".exe";
+        if (IsFile(path)) return path;
+        path.resize(path.size() - 4);
+    }
+    return IsFile(path) ? path : std::string();
+}
+
 // The file a program name means: ".exe" is tried first when the name has
 // no extension, then the name as it stands. Empty when there is none.
 std::string ProgramFileOf(const std::string& name) {
     if (name.empty()) return {};
     const bool withExe = !FirstCharScan(NamePart(name).c_str(), '.');
-    auto existing = [withExe](const std::string& path) {
-        if (withExe && IsFile(path + ".exe")) return path + ".exe";
-        return IsFile(path) ? path : std::string();
-    };
-    if (IsExplicitPath(name)) return existing(name);
-    for (const std::string& folder : SearchFolders()) {
-        if (folder.empty()) continue;
-        if (std::string found = existing(folder + name); !found.empty()) return found;
+    if (IsExplicitPath(name)) return ExistingFile(name, withExe);
+    for (unsigned folder = sfProgram; folder < sfCount; ++folder) {
+        const std::string path = SearchFolder(static_cast<TSearchFolder>(folder));
+        if (path.empty()) continue;
+        if (std::string found = ExistingFile(path + name, withExe); !found.empty()) return found;
     }
     return {};
 }
