@@ -55,7 +55,16 @@ constexpr char SetupMissingJapanese[] =
 constexpr char SetupMissingEnglish[] =
     "The setup program cannot be found or started.\nPlease check the installation medium.";
 
-// Indexed by message, then by language (ilJapanese, ilEnglish).
+// The catalogue's sources, indexed by message, then by language (ilJapanese,
+// ilEnglish).
+constexpr const char* CatalogueSources[4][2] = {
+    {UninstallFailedJapanese, UninstallFailedEnglish},
+    {StillInstalledJapanese, StillInstalledEnglish},
+    {FolderUnusableJapanese, FolderUnusableEnglish},
+    {SetupMissingJapanese, SetupMissingEnglish},
+};
+
+// Indexed as its sources.
 struct TMessageCatalogue {
     std::string Texts[4][2];
 };
@@ -65,12 +74,11 @@ std::unique_ptr<TMessageCatalogue> MessageCatalogue;
 }  // namespace
 
 void BuildMessageCatalogue() {
-    MessageCatalogue = std::make_unique<TMessageCatalogue>(TMessageCatalogue{{
-        {UninstallFailedJapanese, UninstallFailedEnglish},
-        {StillInstalledJapanese, StillInstalledEnglish},
-        {FolderUnusableJapanese, FolderUnusableEnglish},
-        {SetupMissingJapanese, SetupMissingEnglish},
-    }});
+    auto catalogue = std::make_unique<TMessageCatalogue>();
+    for (size_t message = 0; message < 4; ++message)
+        for (size_t language = 0; language < 2; ++language)
+            catalogue->Texts[message][language] = CatalogueSources[message][language];
+    MessageCatalogue = std::move(catalogue);
 }
 
 void ReleaseMessageCatalogue() { MessageCatalogue.reset(); }
