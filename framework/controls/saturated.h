@@ -4,11 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <limits>
 
-// The value clamped to the range of int.
-constexpr int SaturatedInt(int64_t value) {
-    if (value > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
-    if (value < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
-    return static_cast<int>(value);
-}
+// The value clamped to the range of int. Out of line: on the 32-bit build
+// each 64-bit comparison written in place costs more than the call.
+int SaturatedInt(int64_t value);
