@@ -32,3 +32,7 @@ const char* LanguageFolderOf(TInstallLanguage language);
 std::string SetupConfigFileOf(TInstallLanguage language);
 // The language's setup program, as the command handed to the system.
 std::string SetupCommandOf(TInstallLanguage language);
+// The full path of a file given relative to the launcher's folder, where the
+// language folders are: the files are looked for there, not in the current
+// directory.
+std::string BesideLauncher(const std::string& relative);

@@ -5,12 +5,10 @@
 #include "launcher/unitmain.h"
 #include "system/fileaccess.h"
 #include "system/inifile.h"
-#include "system/pathparts.h"
 
 std::string TFormMain::ReadApplicationName(LCID locale) {
     // The file is looked for beside the program, not in the current directory.
-    const std::string configPath = DirectoryPart(TheApplication->ProgramFilePath()) +
-                                   SetupConfigFileOf(InstallLanguageOf(locale));
+    const std::string configPath = BesideLauncher(SetupConfigFileOf(InstallLanguageOf(locale)));
     if (!FileIsPresent(configPath)) return NoNameSentinel;
     TOwned<TIniFile> config;
     try {

@@ -6,7 +6,6 @@
 #include "launcher/message_catalogue.h"
 #include "launcher/unitmain.h"
 #include "system/fileaccess.h"
-#include "system/pathparts.h"
 
 #include <algorithm>
 #include <array>
@@ -17,8 +16,7 @@ void TFormMain::RequireSetupProgram(LCID locale) {
     // Beside the launcher, where its configuration is read: when it is not
     // there, the system's search would go on to the current directory and
     // start whatever program of that name lies there.
-    if (FileIsPresent(DirectoryPart(TheApplication->ProgramFilePath()) + SetupCommandOf(language)))
-        return;
+    if (FileIsPresent(BesideLauncher(SetupCommandOf(language)))) return;
     ShowLauncherMessage(lmSetupMissing, language);
     Halt(0);
 }
