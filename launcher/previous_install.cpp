@@ -23,6 +23,13 @@ constexpr char UninstallCommandValue[] = "UninstallString";
 // terminating zero included.
 constexpr size_t CommandBufferSize = 1024;
 
+// The key of the application below the prefix.
+std::string KeyOf(const char* prefix, const std::string& applicationName) {
+    std::string key = prefix;
+    key += applicationName;
+    return key;
+}
+
 TOwned<TRegistry> MachineRegistry() {
     TOwned<TRegistry> registry(new TRegistry());
     registry->SelectHive(HKEY_LOCAL_MACHINE);
@@ -55,17 +62,17 @@ bool StartAndAwait(const std::string& command) {
 
 bool TFormMain::IsPreviousInstallPresent(const std::string& applicationName) {
     TOwned<TRegistry> registry = MachineRegistry();
-    if (!registry->OpenForReading(ProductKeyPrefix() + applicationName)) return false;
+    if (!registry->OpenForReading(KeyOf(ProductKeyPrefix(), applicationName))) return false;
     // Closed first, so that the second path starts from the hive again and
     // not from the product key.
     registry->CloseCurrent();
     registry->SelectHive(HKEY_LOCAL_MACHINE);
-    return registry->OpenForReading(UninstallEntryPrefix + applicationName);
+    return registry->OpenForReading(KeyOf(UninstallEntryPrefix, applicationName));
 }
 
 bool TFormMain::RunPreviousUninstaller(const std::string& applicationName) {
     TOwned<TRegistry> registry = MachineRegistry();
-    if (!registry->OpenForReading(UninstallEntryPrefix + applicationName)) return false;
+    if (!registry->OpenForReading(KeyOf(UninstallEntryPrefix, applicationName))) return false;
     // A value that is not text raises here; the launch stops with it.
     const std::string command = registry->ReadText(UninstallCommandValue);
     // A command that names the launcher itself (a relative "Setup.exe" is
