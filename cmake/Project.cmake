@@ -20,6 +20,13 @@ endif()
 if(WIN32)
   # The Windows headers need these before any include; the host headers ignore them.
   target_compile_definitions(setup_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
+  # The size-optimised builds make no per-file copies of the C++ library's
+  # members with their parameters rewritten (GCC's interprocedural scalar
+  # replacement): each file would keep its own copy of the same string
+  # members, where without them every file calls the one shared copy
+  # (docs/performance.md, "Size and imports of the release artifact").
+  target_compile_options(setup_options INTERFACE
+    $<$<AND:$<CONFIG:MinSizeRel>,$<COMPILE_LANGUAGE:C,CXX>>:-fno-ipa-sra>)
 endif()
 
 # setup_layer_library(<target> DIRECTORY <dir> [DEPENDS <targets>...])
