@@ -117,6 +117,7 @@ run_launcher() { # run_launcher LANGUAGE [CWD] [SHOT...]
   local answers=$WORK/answers/$SLUG
   rm -rf "$answers"
   mkdir -p "$answers"
+  : >"$WATCH"
   # The watcher starts the launcher and ends when it has ended (or after its
   # own time-out, ending it). exec: $! is then the time-out's process.
   prefix_env "$language"
