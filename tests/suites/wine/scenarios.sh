@@ -63,16 +63,6 @@ begin_case() { # begin_case SLUG DESCRIPTION
   echo "case $1: $2"
 }
 
-# Waits until a file has a line matching a pattern.
-wait_for_line() { # wait_for_line FILE PATTERN SECONDS
-  local tries=$(($3 * 10))
-  while ((tries-- > 0)); do
-    grep -qE "$2" "$1" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # The text of hexadecimal bytes.
 unhex() { printf '%b' "$(sed 's/../\\x&/g' <<<"$1")"; }
 # The bytes of a UTF-8 text in a language's code page, in hexadecimal.
