@@ -4,6 +4,7 @@
 #include "launcher/install_language.h"
 #include "launcher/medium_layout.h"
 #include "launcher/message_catalogue.h"
+#include "launcher/process_wait.h"
 #include "launcher/unitmain.h"
 #include "system/registry.h"
 
@@ -44,16 +45,10 @@ bool StartAndAwait(const std::string& command) {
     if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    const bool ended = WaitForSingleObject(process.hProcess, INFINITE) == WAIT_OBJECT_0;
+    const bool ended = AwaitProcessEnd(process.hProcess);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return ended;
-}
-
-// Shows a launcher message in the language, owned by the application window.
-void Inform(TLauncherMessage message, TInstallLanguage language) {
-    TheApplication->ModalMessageBox(CatalogueText(message, language).c_str(), InformationCaption,
-                                    MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace
@@ -73,6 +68,10 @@ bool TFormMain::RunPreviousUninstaller(const std::string& applicationName) {
     if (!registry->OpenForReading(UninstallEntryPrefix + applicationName)) return false;
     // A value that is not text raises here; the launch stops with it.
     const std::string command = registry->ReadText(UninstallCommandValue);
+    // A command that names the launcher itself (a relative "Setup.exe" is
+    // found in the launcher's own folder first) would start it again and
+    // again, each copy finding the same entry.
+    if (StartsTheLauncher(command)) return false;
     // The uninstaller's exit code says nothing: whether the copy is gone is
     // checked in the registry afterwards.
     return StartAndAwait(command);
@@ -82,13 +81,16 @@ void TFormMain::ResolvePreviousInstall(LCID locale) {
     const TInstallLanguage language = InstallLanguageOf(locale);
     const std::string applicationName = ReadApplicationName(locale);
     if (applicationName == NoNameSentinel) Halt(0);
+    // Before anything is changed: without the setup program, removing the
+    // earlier copy would leave the user with none.
+    RequireSetupProgram(locale);
     if (!IsPreviousInstallPresent(applicationName)) return;
     if (!RunPreviousUninstaller(applicationName)) {
-        Inform(lmUninstallFailed, language);
+        ShowLauncherMessage(lmUninstallFailed, language);
         Halt(0);
     }
     if (IsPreviousInstallPresent(applicationName)) {
-        Inform(lmStillInstalled, language);
+        ShowLauncherMessage(lmStillInstalled, language);
         Halt(0);
     }
 }

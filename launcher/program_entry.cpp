@@ -39,4 +39,6 @@ int ProgramEntry() { return ProgramEntry(&TFormMain::ClassInfo, FormMain); }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { RunProgram(programModules, ProgramEntry); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RunProgram(programModules, ProgramEntry, ReportUncaughtException);
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/forms/form.h"
+#include "launcher/install_language.h"
 #include "platform/win32.h"
 #include "runtime/modules.h"
 
@@ -21,19 +22,39 @@ public:
 
     // The stages use no state of the form, so they can run without one.
 
+    // True when every path the launcher forms under its program's folder is
+    // whole: the ANSI path spells every character, and the longest path fits
+    // the ANSI file functions (fewer than MAX_PATH characters).
+    static bool IsProgramFolderUsable(TInstallLanguage language);
+    // Returns when the folder can be used; otherwise ends the process (status
+    // 0) after an information box, before anything is read.
+    static void RequireUsableProgramFolder(LCID locale);
+    // Returns when the language's setup program is beside the launcher;
+    // otherwise ends the process (status 0) after an information box.
+    static void RequireSetupProgram(LCID locale);
+    // Starts the language's setup program; an information box when it
+    // cannot be started.
+    static void StartSetupProgram(LCID locale);
+
     // The product's name from the language's SETUP.INI beside the program
     // ([Startup] AppName); "NoName" when the file or the entry is missing.
     // Ends the process (status 0) when the INI file object cannot be made.
     static std::string ReadApplicationName(LCID locale);
     // Returns when the launch may go on. Ends the process (status 0) when
-    // there is no application name, and after an information box when an
-    // earlier copy could not be removed.
+    // there is no application name, and after an information box when the
+    // setup program is missing or an earlier copy could not be removed.
     static void ResolvePreviousInstall(LCID locale);
     // True when both the product key and its uninstall entry open for reading.
     static bool IsPreviousInstallPresent(const std::string& applicationName);
     // Runs the registered uninstall command and waits for its end; false
-    // when there is no command, it cannot be started or the wait fails.
+    // when there is no command, it does not fit the command buffer, it would
+    // start the launcher itself, it cannot be started or the wait fails.
     static bool RunPreviousUninstaller(const std::string& applicationName);
+    // The program file that process creation would start for the command
+    // (given without an application name); empty when it finds none.
+    static std::string CommandProgramFile(const std::string& command);
+    // True when the command would start the launcher's own program file.
+    static bool StartsTheLauncher(const std::string& command);
     // Deletes the per-user data key; every failure is silent.
     static void RemoveUserDataKey();
 };

@@ -63,7 +63,14 @@ void Halt(int status) {
     ExitProcess(static_cast<UINT>(status));
 }
 
-void RunProgram(std::span<const TModuleStep> modules, int (*main)()) {
-    StartModules(modules);
-    Halt(main());
+void RunProgram(std::span<const TModuleStep> modules, int (*main)(), void (*report)()) {
+    int status = 0;
+    try {
+        StartModules(modules);
+        status = main();
+    } catch (...) {
+        // The report is the last word: whatever it raises itself is dropped.
+        if (report) RunGuarded(report);
+    }
+    Halt(status);
 }

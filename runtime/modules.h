@@ -31,5 +31,10 @@ void AddExitStep(void (*step)());
 // the status. A second call while the first is running ends the process at once.
 [[noreturn]] void Halt(int status);
 
-// Starts the modules, runs the main function and halts with its result.
-[[noreturn]] void RunProgram(std::span<const TModuleStep> modules, int (*main)());
+// Starts the modules, runs the main function and halts with its result. An
+// exception that leaves a start step or the main function is handed to
+// report (called inside the handler, so it can rethrow to look at it; null
+// shows nothing) and the program halts with status 0: it never ends by
+// std::terminate.
+[[noreturn]] void RunProgram(std::span<const TModuleStep> modules, int (*main)(),
+                             void (*report)() = nullptr);

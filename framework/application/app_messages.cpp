@@ -12,13 +12,29 @@
 
 namespace {
 
-// The object lParam points to, for the messages that carry a pointer: only a
-// message sent by this thread can carry one of this process (another
-// thread's or process's pointer, or none, is refused: null). Posted ones
-// never reach here (DispatchNextMessage drops them).
-template <class T> T* OwnThreadPointer(const TMessage& message) {
-    if (!message.LParam || InSendMessage()) return nullptr;
-    return reinterpret_cast<T*>(message.LParam);
+// The pointer message the framework is sending right now, armed by
+// SendPointerMessage with the sending thread. The application window takes
+// it once, on arrival on that thread: a send to a window of the own thread
+// calls the window procedure at once, so the first matching arrival is that
+// send. A posted copy, one sent by another thread or process, or one
+// dispatched by any other loop (a message box's, a plain DispatchMessage)
+// finds nothing armed and is ignored. (A plain variable holding the thread's
+// id rather than thread-local storage: the program has one thread.)
+struct TPointerSend {
+    bool Armed = false;
+    DWORD Thread = 0;
+    UINT Msg = 0;
+    LPARAM LParam = 0;
+};
+TPointerSend pendingPointerSend;
+
+bool TakePointerSend(const TMessage& message) {
+    TPointerSend& pending = pendingPointerSend;
+    if (!pending.Armed || pending.Thread != GetCurrentThreadId() || pending.Msg != message.Msg ||
+        pending.LParam != message.LParam)
+        return false;
+    pending.Armed = false;
+    return true;
 }
 
 } // namespace
@@ -27,10 +43,25 @@ bool CarriesOwnThreadPointer(UINT message) {
     return message == AM_SHORTCUT || message == AM_HOOK;
 }
 
+LRESULT SendPointerMessage(HWND window, UINT message, WPARAM wParam, const void* pointer) {
+    struct TArm {
+        TPointerSend saved = pendingPointerSend;
+        TArm(UINT msg, LPARAM lParam) {
+            pendingPointerSend = {true, GetCurrentThreadId(), msg, lParam};
+        }
+        ~TArm() { pendingPointerSend = saved; }
+    } arm(message, reinterpret_cast<LPARAM>(pointer));
+    return SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(pointer));
+}
+
 void TApplication::HandleAppMessage(TMessage& message) {
     message.Result = 0;
     HWND window = FAppWindow;
-    auto passOn = [&] { message.Result = DefWindowProcA(window, message.Msg, message.WParam, message.LParam); };
+    auto passOn = [&] {
+        message.Result = DefWindowProcA(window, message.Msg, message.WParam, message.LParam);
+    };
+    // Taken before anything can run a loop of its own.
+    const bool ownPointer = CarriesOwnThreadPointer(message.Msg) && TakePointerSend(message);
     try {
         for (size_t i = 0; i < FMessageHooks.size(); ++i)
             if (FMessageHooks[i](message)) return;
@@ -114,8 +145,8 @@ void TApplication::HandleAppMessage(TMessage& message) {
             if (LeaveHook.Assigned()) LeaveHook(this);
             break;
         case AM_SHORTCUT:
-            if (auto* keyMessage = OwnThreadPointer<TMessage>(message))
-                message.Result = TryShortcut(*keyMessage) ? 1 : 0;
+            if (ownPointer && message.LParam)
+                message.Result = TryShortcut(*reinterpret_cast<TMessage*>(message.LParam)) ? 1 : 0;
             break;
         case AM_SYSCOMMAND:
             CarryOutPrimarySystemCommand(message);
@@ -128,7 +159,8 @@ void TApplication::HandleAppMessage(TMessage& message) {
             ShowHelp(static_cast<WORD>(message.WParam), message.LParam);
             break;
         case AM_HOOK:
-            if (const auto* hook = OwnThreadPointer<const TMessageHook>(message)) {
+            if (ownPointer && message.LParam) {
+                const auto* hook = reinterpret_cast<const TMessageHook*>(message.LParam);
                 if (message.WParam == 0)
                     AddMessageHook(*hook);
                 else
@@ -249,7 +281,7 @@ void TApplication::AddMessageHook(const TMessageHook& hook) {
     if (FOwnsAppWindow)
         FMessageHooks.push_back(hook);
     else if (FAppWindow)
-        SendMessageA(FAppWindow, AM_HOOK, 0, reinterpret_cast<LPARAM>(&hook));
+        SendPointerMessage(FAppWindow, AM_HOOK, 0, &hook);
 }
 
 void TApplication::RemoveMessageHook(const TMessageHook& hook) {
@@ -257,7 +289,7 @@ void TApplication::RemoveMessageHook(const TMessageHook& hook) {
         auto it = std::find(FMessageHooks.begin(), FMessageHooks.end(), hook);
         if (it != FMessageHooks.end()) FMessageHooks.erase(it);
     } else if (FAppWindow) {
-        SendMessageA(FAppWindow, AM_HOOK, 1, reinterpret_cast<LPARAM>(&hook));
+        SendPointerMessage(FAppWindow, AM_HOOK, 1, &hook);
     }
 }
 

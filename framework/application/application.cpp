@@ -6,6 +6,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/modules.h"
 #include "runtime/resstrings.h"
+#include "system/module_path.h"
 
 
 constinit const TClass TApplication::ClassInfo =
@@ -78,9 +79,8 @@ std::string TApplication::ReadTitle() const {
 }
 
 std::string TApplication::ProgramFilePath() const {
-    char buffer[261];
-    DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    return std::string(buffer, length);
+    // Whole, however long: a cut path names another folder.
+    return ModuleFilePath(nullptr);
 }
 
 // --- Construction and destruction --------------------------------------------------

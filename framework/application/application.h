@@ -79,7 +79,7 @@ public:
     // MessageBoxA owned by the application window, with the other windows
     // disabled for its duration and the box on the active window's monitor.
     int ModalMessageBox(const char* text, const char* caption, UINT flags);
-    // The full path of the running program file.
+    // The full path of the running program file, whole however long it is.
     std::string ProgramFilePath() const;
     // The application title.
     std::string ReadTitle() const;
@@ -211,6 +211,18 @@ private:
 // that are trail bytes of double-byte characters do not count.
 std::string DeriveTitle(const char* buffer, size_t bufferSize);
 
+// The runtime's generic report of the exception being handled: a task-modal
+// stop box without an owner, titled "アプリケーション エラー", naming the
+// exception's class and the program's module, with message after them
+// (empty for an exception that is not an Exception).
+void ShowRuntimeErrorReport(const std::string& message);
+
+// The report of an exception that ended a module's start step or the main
+// function (RunProgram's report): an Exception is shown as PresentException
+// shows it while the application object exists, and by the generic report
+// with its message before; any other exception by the generic report.
+void ReportUncaughtException();
+
 // The text of an exception message as PresentException shows it: a period is
 // appended unless the text is empty or ends in "." or a single byte at or
 // below it.
@@ -247,6 +259,10 @@ void RemoveTerminateGuard(TTerminateGuard& guard);
 // True for the application messages whose lParam points to an object of
 // the sending thread (AM_SHORTCUT, AM_HOOK): they are only ever sent.
 bool CarriesOwnThreadPointer(UINT message);
+// Sends one of those messages with a pointer to a window of this thread. The
+// application window takes the pointer only from such a send; the same
+// message posted, sent from elsewhere or sent with SendMessageA is ignored.
+LRESULT SendPointerMessage(HWND window, UINT message, WPARAM wParam, const void* pointer);
 
 // Reads StartupShowCommand, NewShellUI and MiddleEastLocale from the system.
 void ReadStartupSettings();

@@ -6,6 +6,7 @@
 #include "runtime/format.h"
 #include "runtime/resstrings.h"
 #include "runtime/type_names.h"
+#include "system/module_path.h"
 #include "system/pathparts.h"
 
 #include <cxxabi.h>
@@ -23,9 +24,7 @@ std::string CurrentExceptionTypeName() {
 
 // The file name of the program's module, without its directory.
 std::string ProgramModuleName() {
-    char buffer[261];
-    DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    return NamePart(std::string(buffer, length));
+    return NamePart(ModuleFilePath(nullptr));
 }
 
 } // namespace
@@ -53,11 +52,28 @@ void TApplication::RouteException(TObject* sender) {
 // module is the program's, which holds all of the program's code (it is
 // linked statically).
 void TApplication::ShowForeignException() {
+    ShowRuntimeErrorReport(std::string());
+}
+
+void ShowRuntimeErrorReport(const std::string& message) {
     std::string title = LoadResString(SExceptionTitle);
-    std::string text = FormatResString(
-        SExceptionAtUnknownAddress,
-        {CurrentExceptionTypeName(), ProgramModuleName(), std::string(), std::string()});
+    std::string text =
+        FormatResString(SExceptionAtUnknownAddress,
+                        {CurrentExceptionTypeName(), ProgramModuleName(), message, std::string()});
     MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+}
+
+void ReportUncaughtException() {
+    try {
+        throw;
+    } catch (const Exception& exception) {
+        if (TheApplication)
+            TheApplication->PresentException(exception);
+        else
+            ShowRuntimeErrorReport(WithClosingPeriod(exception.Message()));
+    } catch (...) {
+        ShowRuntimeErrorReport(std::string());
+    }
 }
 
 void TApplication::PresentException(const Exception& exception) {

@@ -9,6 +9,10 @@ int ProgramEntry(const TClass* mainFormClass, const std::function<void(TComponen
         TheApplication->EnterMessageLoop();
     } catch (const Exception& exception) {
         TheApplication->PresentException(exception);
+    } catch (...) {
+        // Not of the framework's tree: the runtime's generic report, and the
+        // program still ends in order.
+        ShowRuntimeErrorReport(std::string());
     }
     return 0;
 }

@@ -8,7 +8,8 @@
 // Runs the start-up hook, has the application object create the main form
 // of mainFormClass (the store receives it, as InstantiateForm hands it) and
 // runs the message loop. An Exception that leaves these steps is shown with
-// PresentException; other exceptions go on. Returns 0. A null class creates
+// PresentException, any other exception by the runtime's generic report
+// (ShowRuntimeErrorReport). Returns 0. A null class creates
 // no main form, so the loop returns at once.
 int ProgramEntry(const TClass* mainFormClass, const std::function<void(TComponent*)>& store);
 

@@ -2,6 +2,7 @@
 
 #include "framework/controls/application_link.h"
 #include "framework/controls/bound_method.h"
+#include "framework/controls/saturated.h"
 #include "framework/streaming/reader.h"
 #include "framework/streaming/writer.h"
 #include "runtime/exceptions.h"
@@ -91,9 +92,13 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     BoundsChanged();
 }
 
-void TControl::SizeClientWidth(int width) { SetBounds(left_, top_, width_ - ClientWidth() + width, height_); }
+void TControl::SizeClientWidth(int width) {
+    SetBounds(left_, top_, SaturatedInt(int64_t{width_} - ClientWidth() + width), height_);
+}
 
-void TControl::SizeClientHeight(int height) { SetBounds(left_, top_, width_, height_ - ClientHeight() + height); }
+void TControl::SizeClientHeight(int height) {
+    SetBounds(left_, top_, width_, SaturatedInt(int64_t{height_} - ClientHeight() + height));
+}
 
 void TControl::SetVisible(bool visible) {
     if (visible == visible_) return;
@@ -253,7 +258,8 @@ SIZE TWinControl::FrameExtent() {
         RECT window{}, client{};
         GetWindowRect(window_, &window);
         GetClientRect(window_, &client);
-        return SIZE{(window.right - window.left) - client.right, (window.bottom - window.top) - client.bottom};
+        return SIZE{SaturatedInt(int64_t{window.right} - window.left - client.right),
+                    SaturatedInt(int64_t{window.bottom} - window.top - client.bottom)};
     }
     DWORD style = 0, exStyle = 0;
     FrameStyles(style, exStyle);
@@ -264,9 +270,13 @@ SIZE TWinControl::FrameExtent() {
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-int TWinControl::ClientWidth() { return Width() - FrameExtent().cx; }
+int TWinControl::ClientWidth() {
+    return SaturatedInt(int64_t{Width()} - FrameExtent().cx);
+}
 
-int TWinControl::ClientHeight() { return Height() - FrameExtent().cy; }
+int TWinControl::ClientHeight() {
+    return SaturatedInt(int64_t{Height()} - FrameExtent().cy);
+}
 
 void TWinControl::BuildWindow() {
     TWindowParams params;
@@ -302,7 +312,8 @@ void TWinControl::ReadBoundsFromWindow() {
     POINT topLeft{rect.left, rect.top};
     if ((GetWindowLongA(window_, GWL_STYLE) & WS_CHILD) && GetParent(window_))
         ScreenToClient(GetParent(window_), &topLeft);
-    TControl::SetBounds(topLeft.x, topLeft.y, rect.right - rect.left, rect.bottom - rect.top);
+    TControl::SetBounds(topLeft.x, topLeft.y, SaturatedInt(int64_t{rect.right} - rect.left),
+                        SaturatedInt(int64_t{rect.bottom} - rect.top));
 }
 
 void TWinControl::OpenWindowHandle(const TWindowParams& params) {

@@ -3,6 +3,7 @@
 // reaction to a change of the showing state (events, one placement by
 // Position, the show command by WindowState), the move onto the default
 // monitor, and the answer to a close request.
+#include "framework/controls/saturated.h"
 #include "framework/forms/application_link.h"
 #include "framework/forms/form.h"
 #include "framework/forms/screen.h"
@@ -23,7 +24,8 @@ constexpr UINT FirstMdiChildId = 0xFF00;
 
 HMONITOR MonitorOfForm(TCustomForm* form) {
     if (form->HandleAllocated()) return MonitorFromWindow(form->Handle(), MONITOR_DEFAULTTONEAREST);
-    RECT bounds{form->Left(), form->Top(), form->Left() + form->Width(), form->Top() + form->Height()};
+    RECT bounds{form->Left(), form->Top(), SaturatedInt(int64_t{form->Left()} + form->Width()),
+                SaturatedInt(int64_t{form->Top()} + form->Height())};
     return MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST);
 }
 
@@ -267,8 +269,8 @@ void TCustomForm::PlaceByPosition() {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
     int left = Left(), top = Top();
     auto centreIn = [&](int width, int height) {
-        left = (width - Width()) / 2;
-        top = (height - Height()) / 2;
+        left = SaturatedInt((int64_t{width} - Width()) / 2);
+        top = SaturatedInt((int64_t{height} - Height()) / 2);
     };
     bool placed = true, onDefaultMonitor = true;
     if (FPosition == poScreenCenter || (FPosition == poMainFormCenter && FFormStyle == fsMDIChild)) {
@@ -282,8 +284,8 @@ void TCustomForm::PlaceByPosition() {
         if (FPosition == poOwnerFormCenter)
             if (TCustomForm* owner = As<TCustomForm>(Owner())) reference = owner;
         if (reference) {
-            left = reference->Left() + (reference->Width() - Width()) / 2;
-            top = reference->Top() + (reference->Height() - Height()) / 2;
+            left = SaturatedInt(reference->Left() + (int64_t{reference->Width()} - Width()) / 2);
+            top = SaturatedInt(reference->Top() + (int64_t{reference->Height()} - Height()) / 2);
         } else {
             centreIn(screenWidth, screenHeight);
         }
@@ -322,13 +324,17 @@ void TCustomForm::MoveToDefaultMonitor() {
     if (!GetMonitorInfoA(target, &to) || !GetMonitorInfoA(current, &from)) return;
     int left, top;
     if (FPosition == poScreenCenter || FPosition == poMainFormCenter) {
-        left = to.rcWork.left + ((to.rcWork.right - to.rcWork.left) - Width()) / 2;
-        top = to.rcWork.top + ((to.rcWork.bottom - to.rcWork.top) - Height()) / 2;
+        left = SaturatedInt(to.rcWork.left +
+                            (int64_t{to.rcWork.right} - to.rcWork.left - Width()) / 2);
+        top = SaturatedInt(to.rcWork.top +
+                           (int64_t{to.rcWork.bottom} - to.rcWork.top - Height()) / 2);
     } else {
-        left = Left() + to.rcMonitor.left - from.rcMonitor.left;
-        top = Top() + to.rcMonitor.top - from.rcMonitor.top;
-        if (left + Width() > to.rcMonitor.right) left = to.rcMonitor.right - Width();
-        if (top + Height() > to.rcMonitor.bottom) top = to.rcMonitor.bottom - Height();
+        left = SaturatedInt(int64_t{Left()} + to.rcMonitor.left - from.rcMonitor.left);
+        top = SaturatedInt(int64_t{Top()} + to.rcMonitor.top - from.rcMonitor.top);
+        if (int64_t{left} + Width() > to.rcMonitor.right)
+            left = SaturatedInt(int64_t{to.rcMonitor.right} - Width());
+        if (int64_t{top} + Height() > to.rcMonitor.bottom)
+            top = SaturatedInt(int64_t{to.rcMonitor.bottom} - Height());
     }
     SetBounds(left, top, Width(), Height());
 }

@@ -14,6 +14,10 @@ namespace {
 
 const std::string Product = "SOLVENTRA 2";
 
+std::string LanguageFolder(TInstallLanguage language) {
+    return language == ilJapanese ? "Inst_Japanese" : "Inst_English";
+}
+
 // The per-user key as earlier versions left it: a default value and a named one.
 const std::string UserDataLines =
     std::string("[") + UserDataKey + "]\r\n@=\"cache\"\r\n\"Window\"=dword:00000001\r\n\r\n";
@@ -126,11 +130,22 @@ TEST(LauncherScenario, AnEarlierCopyIsRemovedByItsUninstallerFirst) {
 
 // --- Failure paths with an information box ----------------------------------------------
 
+// What the machine holds of an earlier copy.
+enum EarlierCopy { ecUninstallerKeepsIt, ecEmptyCommand, ecLauncherItself, ecUninstallerRemovesIt };
+
+// A folder path longer than the ANSI file functions take (whatever the
+// scenario's own directory): 3 levels of 100 bytes.
+const std::string LongFolder =
+    std::string(100, 'd') + "/" + std::string(100, 'd') + "/" + std::string(100, 'd');
+
 struct BoxPath {
     const char* name;
     LCID locale;
-    bool uninstallerRuns;  // false: an empty "UninstallString"
-    const char* text;      // UTF-8; shown in code page 932 when Japanese
+    EarlierCopy earlierCopy;
+    const char* text;  // UTF-8; shown in code page 932 when Japanese
+    const char* mediumName = "medium";
+    unsigned codePage = 0;     // 0: the locale's
+    bool setupProgram = true;  // the language's setup program is on the medium
 };
 void PrintTo(const BoxPath& path, std::ostream* out) { *out << path.name; }
 
@@ -138,12 +153,25 @@ class InformationBox : public ::testing::TestWithParam<BoxPath> {};
 
 TEST_P(InformationBox, IsShownAndTheLaunchStopsWithStatusZero) {
     const BoxPath& path = GetParam();
-    ReadyScenario scenario;
-    if (path.uninstallerRuns)
-        scenario.InstallEarlierCopy(Product, false);
-    else
+    ReadyScenario scenario(path.mediumName);
+    const TInstallLanguage language = InstallLanguageOf(path.locale);
+    if (!path.setupProgram)
+        std::filesystem::remove(scenario.medium + "/" + LanguageFolder(language) + "/Setup.exe");
+    switch (path.earlierCopy) {
+    case ecUninstallerKeepsIt:
+    case ecUninstallerRemovesIt:
+        scenario.InstallEarlierCopy(Product, path.earlierCopy == ecUninstallerRemovesIt);
+        break;
+    case ecEmptyCommand:
         scenario.Import(EarlierCopyLines(Product, RegString("")));
-    RunOutcome outcome = scenario.Run(path.locale);
+        break;
+    case ecLauncherItself:
+        // A relative name: process creation finds it in the launcher's own folder first.
+        scenario.InstallEarlierCopy(Product, true);
+        scenario.Import(EarlierCopyLines(Product, RegString("Setup.exe /uninstall")));
+        break;
+    }
+    RunOutcome outcome = scenario.Run(path.locale, path.codePage);
 
     EXPECT_EQ(outcome.status, 0) << outcome.output;
     auto boxes = scenario.LauncherEvents("message_box");
@@ -153,21 +181,55 @@ TEST_P(InformationBox, IsShownAndTheLaunchStopsWithStatusZero) {
     EXPECT_EQ(boxes[0].Number("flags"), 0x40);
     EXPECT_EQ(boxes[0].Bytes("owner_class"), "TApplication");
     EXPECT_TRUE(scenario.LauncherEvents("window_show").empty());
-    EXPECT_EQ(scenario.UninstallerRecord(), path.uninstallerRuns ? "/SILENT\n" : "");
+    EXPECT_EQ(scenario.UninstallerRecord(),
+              path.earlierCopy == ecUninstallerKeepsIt ? "/SILENT\n" : "");
+    // Only the uninstaller that keeps the copy was started.
+    size_t started = 0;
+    for (const JournalLine& start : scenario.LauncherEvents("process_start"))
+        started += start.Number("result") != 0;
+    EXPECT_EQ(started, path.earlierCopy == ecUninstallerKeepsIt ? 1u : 0u);
     ExpectNothingStarted(scenario);
     EXPECT_EQ(Deletions(scenario), "");
     EXPECT_TRUE(scenario.KeyExists(UserDataKey));
     EXPECT_TRUE(scenario.KeyExists(ProductKey(Product)));
 }
 
+const char FolderUnusableJapanese[] =
+    "このフォルダーのパスからはセットアップを実行できません。\n"
+    "メディアの内容を短い英数字だけのパスのフォルダーにコピーしてから、再度実行してください。";
+const char FolderUnusableEnglish[] =
+    "Setup cannot be run from this folder path.\nPlease copy the contents of the medium to a "
+    "folder with a short path of plain letters and numbers, and run Setup again.";
+const char SetupMissingJapanese[] =
+    "セットアッププログラムが見つからないか、起動できません。\nインストールメディアを確認してください。";
+const char SetupMissingEnglish[] =
+    "The setup program cannot be found or started.\nPlease check the installation medium.";
+
 INSTANTIATE_TEST_SUITE_P(
     , InformationBox,
     ::testing::Values(
-        BoxPath{"JapaneseCopyLeft", 1041, true,
+        BoxPath{"JapaneseCopyLeft", 1041, ecUninstallerKeepsIt,
                 "前回バージョンのソフトウェアをアンインストールしてから、\n再度インストールしてください。"},
-        BoxPath{"EnglishCopyLeft", 1033, true, "Please uninstall old software."},
-        BoxPath{"JapaneseEmptyCommand", 1041, false, "ソフトウェアのアンインストールに失敗しました。"},
-        BoxPath{"EnglishEmptyCommand", 1033, false, "This software failed to uninstall."}),
+        BoxPath{"EnglishCopyLeft", 1033, ecUninstallerKeepsIt, "Please uninstall old software."},
+        BoxPath{"JapaneseEmptyCommand", 1041, ecEmptyCommand,
+                "ソフトウェアのアンインストールに失敗しました。"},
+        BoxPath{"EnglishEmptyCommand", 1033, ecEmptyCommand, "This software failed to uninstall."},
+        // Started, it would find the same entry and start itself again without end.
+        BoxPath{"CommandStartingTheLauncher", 1033, ecLauncherItself,
+                "This software failed to uninstall."},
+        // Nothing is removed when nothing could be installed afterwards.
+        BoxPath{"JapaneseSetupProgramMissing", 1041, ecUninstallerRemovesIt, SetupMissingJapanese,
+                "medium", 0, false},
+        BoxPath{"EnglishSetupProgramMissing", 1033, ecUninstallerRemovesIt, SetupMissingEnglish,
+                "medium", 0, false},
+        // The program path is whole, but longer than the file functions take.
+        BoxPath{"JapaneseFolderTooLong", 1041, ecUninstallerRemovesIt, FolderUnusableJapanese,
+                LongFolder.c_str()},
+        BoxPath{"EnglishFolderTooLong", 1033, ecUninstallerRemovesIt, FolderUnusableEnglish,
+                LongFolder.c_str()},
+        // Japanese names on an English system: the ANSI path holds '?' for them.
+        BoxPath{"FolderNotInTheCodePage", 1033, ecUninstallerRemovesIt, FolderUnusableEnglish,
+                "\xE3\x83\xA1\xE3\x83\x87\xE3\x82\xA3\xE3\x82\xA2", 1252}),
     [](const ::testing::TestParamInfo<BoxPath>& info) { return std::string(info.param.name); });
 
 TEST(LauncherScenario, AnUninstallCommandTooLongForTheBufferIsRefusedNotCut) {
@@ -254,18 +316,22 @@ TEST(LauncherScenario, WithoutTheConfigurationTheLauncherEndsBeforeTouchingTheUs
     EXPECT_TRUE(scenario.LauncherEvents("profile_read").empty());
 }
 
-TEST(LauncherScenario, WithoutTheSetupProgramNothingIsStartedOrShown) {
+TEST(LauncherScenario, ASetupProgramThatDoesNotStartIsReportedWithStatusZero) {
     Scenario scenario;
     scenario.WriteAppName(ilEnglish, Product);
+    WriteFile(scenario.medium + "/Inst_English/Setup.exe", "not a program\r\n");
     scenario.Import(UserDataLines);
     RunOutcome outcome = scenario.Run(1033);
 
-    ExpectSilentEnd(scenario, outcome);
+    EXPECT_EQ(outcome.status, 0) << outcome.output;
     auto starts = scenario.LauncherEvents("process_start");
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].Raw("api"), "\"WinExec\"");
-    EXPECT_EQ(starts[0].Number("result"), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(scenario.KeyExists(UserDataKey));
+    EXPECT_LT(starts[0].Number("result"), 32);
+    auto boxes = scenario.LauncherEvents("message_box");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Bytes("text"), SetupMissingEnglish);
+    EXPECT_EQ(boxes[0].Number("flags"), 0x40);
 }
 
 // --- What the configuration names ------------------------------------------------------------
@@ -401,28 +467,52 @@ TEST(LauncherScenario, AtTheRootOfADriveOnAJapaneseSystemTheConfigurationIsFound
               "C:\\Inst_Japanese\\Setup.exe");
 }
 
-TEST(LauncherScenario, AProgramPathOfTheFullBufferIsTakenWhole) {
-    // The medium lies so deep that the program's own path is 260 bytes, as
-    // much as the 261-byte buffer holds with its terminating zero.
-    Scenario scenario;
-    const std::string programName = "\\Setup.exe";
-    std::string medium = scenario.root;
-    while (WindowsPath(scenario.machine, medium).size() + programName.size() < 260) {
-        size_t missing = 260 - WindowsPath(scenario.machine, medium).size() - programName.size();
-        // A separator and at most 100 bytes of name per level, leaving at
-        // least 2 bytes for the last level.
-        medium += "/" + std::string(missing > 101 ? std::min<size_t>(100, missing - 3) : missing - 1, 'd');
-    }
-    ASSERT_EQ(WindowsPath(scenario.machine, medium).size() + programName.size(), 260u);
-    std::filesystem::create_directories(medium);
-    std::filesystem::copy_file(scenario.medium + "/Setup.exe", medium + "/Setup.exe");
-    scenario.medium = medium;
-    RunOutcome outcome = scenario.Run(1033);
+TEST(LauncherScenario, ALongProgramPathIsTakenWhole) {
+    // 246 bytes: the longest ASCII path whose folder still takes
+    // "Inst_English\SETUP.INI" within MAX_PATH. 300 bytes of double-byte
+    // names: cut at 260 bytes, the path would name a parent folder, whose
+    // configuration could be another product's; whole, it is short enough
+    // in characters for the file functions.
+    struct Case {
+        const char* unit;  // a character of the folder names (UTF-8)
+        size_t unitBytes;  // its size in the ANSI code page
+        LCID locale;
+        size_t programPathBytes;
+    };
+    for (const Case& c : {Case{"d", 1, 1033, 246}, Case{"\xE3\x83\xA1", 2, 1041, 300}}) {
+        SCOPED_TRACE(c.programPathBytes);
+        ReadyScenario scenario;
+        const std::string programName = "\\Setup.exe";
+        std::string medium = scenario.root;
+        size_t bytes = WindowsPath(scenario.machine, medium).size();
+        while (bytes + programName.size() < c.programPathBytes) {
+            // A separator and a name of at most 80 characters per level, never
+            // leaving a single byte for a last level.
+            const size_t missing = c.programPathBytes - programName.size() - bytes;
+            size_t units = std::min<size_t>(80, (missing - 1) / c.unitBytes);
+            if (missing - 1 - units * c.unitBytes == 1) --units;
+            std::string name;
+            for (size_t i = 0; i < units; ++i) name += c.unit;
+            if (units == 0) name.assign(missing - 1, 'd');
+            medium += "/" + name;
+            bytes += 1 + (units == 0 ? missing - 1 : units * c.unitBytes);
+        }
+        const std::string folder = ShiftJis(WindowsPath(scenario.machine, medium));
+        ASSERT_EQ(folder.size() + programName.size(), c.programPathBytes);
+        std::filesystem::create_directories(medium);
+        for (const auto& entry : std::filesystem::directory_iterator(scenario.medium))
+            std::filesystem::rename(entry.path(), medium + "/" + entry.path().filename().string());
+        scenario.medium = medium;
+        RunOutcome outcome = scenario.Run(c.locale, c.locale == 1041 ? 932 : 0);
 
-    EXPECT_EQ(outcome.status, 0) << outcome.output;
-    auto finds = scenario.LauncherEvents("file_find");
-    ASSERT_FALSE(finds.empty());
-    EXPECT_EQ(finds[0].Bytes("pattern"), WindowsPath(scenario.machine, medium) + "\\Inst_English\\SETUP.INI");
+        ExpectSilentEnd(scenario, outcome);
+        auto finds = scenario.LauncherEvents("file_find");
+        ASSERT_FALSE(finds.empty());
+        const TInstallLanguage language = InstallLanguageOf(c.locale);
+        EXPECT_EQ(finds[0].Bytes("pattern"),
+                  folder + "\\" + LanguageFolder(language) + "\\SETUP.INI");
+        EXPECT_NE(scenario.StandInSetupRecord(language), "");
+    }
 }
 
 TEST(LauncherScenario, FromAnotherDirectoryTheConfigurationIsReadBesideTheProgram) {

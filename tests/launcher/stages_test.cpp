@@ -50,6 +50,9 @@ protected:
                   "[Startup]\r\nAppName=" + EnglishName + "\r\n");
         WriteFile(programDirectory + "/Inst_Japanese/SETUP.INI",
                   "[Startup]\r\nAppName=" + JapaneseName + "\r\n");
+        // The setup programs only need to be there.
+        WriteFile(programDirectory + "/Inst_English/Setup.exe", "stand-in\r\n");
+        WriteFile(programDirectory + "/Inst_Japanese/Setup.exe", "stand-in\r\n");
         uninstaller = prefix + "/drive_c/Program Files/QUORVANTIX/" + name + "/unins000.exe";
         marker = prefix + "/uninstaller-" + name + ".txt";
         std::remove(marker.c_str());

@@ -298,3 +298,34 @@ TEST_F(Files, PathsAndDirectories) {
 }
 
 }  // namespace
+
+namespace {
+
+// The program's own path through a buffer too small for it: cut, with the
+// buffer's size as the result and ERROR_INSUFFICIENT_BUFFER. Windows puts a
+// terminating zero in the buffer's last place; Wine fills it with the path.
+TEST(ModuleFileName, ACutNameFillsTheBufferAndSaysSo) {
+    char whole[1024] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, whole, sizeof(whole));
+    ASSERT_GT(length, 4u);
+    WCHAR wide[1024] = {};
+    ASSERT_EQ(GetModuleFileNameW(nullptr, wide, 1024), length);  // an ASCII path
+    EXPECT_TRUE(std::equal(whole, whole + length, wide));
+
+    char cut[1024];
+    std::memset(cut, 'X', sizeof(cut));
+    SetLastError(0);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, cut, length), length);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(std::string(cut, length - 1), std::string(whole, length - 1));
+    EXPECT_EQ(cut[length], 'X');
+#ifndef _WIN32
+    EXPECT_EQ(cut[length - 1], '\0');
+#endif
+    SetLastError(0);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, cut, length + 1), length);
+    EXPECT_EQ(GetLastError(), 0u);
+    EXPECT_EQ(cut[length], '\0');
+}
+
+}  // namespace

@@ -63,11 +63,16 @@ TEST_F(Profile, MatchesNamesWithoutCaseOrSurroundingBlanks) {
     ExpectValue("setup", "k", "<default>");
 }
 
-TEST_F(Profile, StripsBlanksThenOnePairOfMatchingQuotes) {
+TEST_F(Profile, StripsBlanksEndsAtAZeroByteThenStripsOnePairOfMatchingQuotes) {
+    // A value ends at its first zero byte after the blanks around the line's
+    // value went, and before quotes are matched: a blank before the zero
+    // stays, a quote cut from its partner stays.
+    using namespace std::string_view_literals;
     WriteBytes(file_,
                "[q]\r\ndouble=\"quoted\"\r\nsingle='single'\r\nmixed=\"mixed'\r\nopen=\"open\r\n"
                "inner=  \" in \"  \r\nempty=\"\"\r\nthree=\"a\"b\"\r\nlone='\r\ntabs=\tv\t\r\n"
-               "equals=a=b\r\n");
+               "equals=a=b\r\nAppName=\0Product\r\ncut=A\0B\r\nquotedcut=\"X\0Y\"\r\n"
+               "blankcut= A \0B \r\nonlyzero=  \0  \r\n"sv);
     ExpectValue("q", "double", "quoted");
     ExpectValue("q", "single", "single");
     ExpectValue("q", "mixed", "\"mixed'");
@@ -78,6 +83,11 @@ TEST_F(Profile, StripsBlanksThenOnePairOfMatchingQuotes) {
     ExpectValue("q", "lone", "'");
     ExpectValue("q", "tabs", "v");
     ExpectValue("q", "equals", "a=b");
+    ExpectValue("q", "AppName", "");
+    ExpectValue("q", "cut", "A");
+    ExpectValue("q", "quotedcut", "\"X");
+    ExpectValue("q", "blankcut", "A ");
+    ExpectValue("q", "onlyzero", "");
 }
 
 TEST_F(Profile, FirstSectionAndFirstKeyWin) {

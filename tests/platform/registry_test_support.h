@@ -56,11 +56,12 @@ private:
 };
 
 // Deletes a key with all its subkeys (RegDeleteKeyA refuses keys with
-// subkeys). Subkeys are reached from their parent's handle: Wine's A
+// subkeys), in the registry view that the KEY_WOW64_* flag picks (none: the
+// process's own). Subkeys are reached from their parent's handle: Wine's A
 // functions refuse sub-paths longer than about 260 characters.
-inline void DeleteTree(HKEY base, const std::string& path) {
+inline void DeleteTree(HKEY base, const std::string& path, REGSAM view = 0) {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
     std::vector<std::string> names;
     char name[512];
     for (DWORD index = 0;; ++index) {
@@ -71,9 +72,9 @@ inline void DeleteTree(HKEY base, const std::string& path) {
         names.emplace_back(name, length);
     }
     for (const std::string& child : names)
-        DeleteTree(key, child);
+        DeleteTree(key, child, view);
     RegCloseKey(key);
-    RegDeleteKeyA(base, path.c_str());
+    RegDeleteKeyExA(base, path.c_str(), view, 0);
 }
 
 // A key of the test's own below HKEY_CURRENT_USER, named after the process so

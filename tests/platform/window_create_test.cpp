@@ -110,6 +110,22 @@ TEST_F(WindowCreateTest, DefaultPlacementOfOverlappedWindows) {
     EXPECT_RECT(WindowRectOf(popup), 0, 0, 0, 0);
 }
 
+TEST_F(WindowCreateTest, FarPositionsAndSizesAreKeptAtCreationAndLimitedWhenMoved) {
+    // Creation keeps any position; an edge beyond the range of LONG stays at
+    // its end. SetWindowPos and MoveWindow take positions of 16 bits and
+    // sizes of 0 to 32767.
+    // (INT32_MIN itself is CW_USEDEFAULT.)
+    const int most = INT32_MAX, least = INT32_MIN + 1;
+    HWND popup = MakeWindow(WS_POPUP, nullptr, "", most, least, most, most);
+    EXPECT_RECT(WindowRectOf(popup), most, least, most, 0);
+    SetWindowPos(popup, nullptr, most, least, most, most, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_RECT(WindowRectOf(popup), 32767, -32768, 65534, -1);
+    SetWindowPos(popup, nullptr, 40000, -40000, 50000, -5, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_RECT(WindowRectOf(popup), 32767, -32768, 65534, -32768);
+    MoveWindow(popup, most, most, 100, 100, FALSE);
+    EXPECT_RECT(WindowRectOf(popup), 32767, 32767, 32867, 32867);
+}
+
 TEST_F(WindowCreateTest, ParentsAndOwners) {
     HWND owner = MakeWindow(WS_OVERLAPPEDWINDOW, nullptr, "", 100, 100, 300, 200);
     HWND popup = MakeWindow(WS_POPUP, owner);

@@ -37,7 +37,38 @@ void HaltFromDeepInside() {
     }
 }
 
+void StartRaising() { throw 42; }
+int MainRaising() { throw 7; }
+int MainReturning() { return 0; }
+void ReportCaught() {
+    try {
+        throw;
+    } catch (int value) {
+        trace += "report" + std::to_string(value);
+    }
+}
+
+// A start step that raises (the modules after it never start) and a main
+// function that raises.
+void RunRaisingStart() {
+    trace.clear();
+    const TModuleStep raising[] = {{"report", nullptr, ReportTrace},
+                                   {"a", StartA, StopA},
+                                   {"r", StartRaising, nullptr},
+                                   {"b", StartB, StopB}};
+    RunProgram(raising, MainReturning, ReportCaught);
+}
+void RunRaisingMain() {
+    trace.clear();
+    RunProgram(reporter, MainRaising, ReportCaught);
+}
+
 }  // namespace
+
+TEST(Modules, AnExceptionFromAStartStepOrTheMainFunctionIsReportedAndEndsInOrder) {
+    EXPECT_EXIT(RunRaisingStart(), ::testing::ExitedWithCode(0), "order=\\+Areport42-A;$");
+    EXPECT_EXIT(RunRaisingMain(), ::testing::ExitedWithCode(0), "order=report7;$");
+}
 
 TEST(Modules, HaltRunsTheExitChainThenStopsModulesInReverse) {
     EXPECT_EXIT(HaltFromDeepInside(), ::testing::ExitedWithCode(7), "order=\\+A\\+Bx2x1-B-A;$");

@@ -262,6 +262,7 @@ TEST(HostwinReg, RefusesWhatRegRefusesSayingWhy) {
         {{"query", "HKCU/Software/Test"},
          "keys are separated by backslashes (\\), not forward slashes"},
         {{"query", "HKU\\Software"}, "it must begin with HKLM, HKCU"},
+        {{"query", "HKLM\\SOFTWARE", "/reg:32", "/reg:64"}, "/reg:32 and /reg:64 are given"},
     };
     for (const auto& test : cases) {
         ToolRun run = Tool(test.line);
@@ -373,6 +374,58 @@ void ExpectQueryLines(Where where, const std::string& key, const std::vector<std
         EXPECT_NE(query.out.find("\n    " + line + "\n"), std::string::npos)
             << where.file << ":" << where.line << ": " << line << "\n"
             << query.out;
+}
+
+// Whether the key exists in HKLM in the view that the KEY_WOW64_* flag picks.
+bool MachineKeyExists(const char* path, REGSAM view) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+TEST(HostwinReg, ViewsAreChosenAsRegChoosesThem) {
+    ASSERT_TRUE(UseOwnJournal("views-journal.jsonl"));
+    // A 64-bit program, as reg is, whatever kind of program its caller is.
+    EXPECT_TOOL(0, "add", "HKLM\\SOFTWARE\\V", "/v", "Bits", "/d", "32", "/reg:32");
+    // The journal tells the view and where the store keeps the key.
+    std::vector<std::string> sets = JournalLines("registry_set_value");
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_NE(sets[0].find("\"key\":\"SOFTWARE\\\\V\","), std::string::npos) << sets[0];
+    EXPECT_NE(sets[0].find("\"view\":32,\"store_key\":\"SOFTWARE\\\\WOW6432Node\\\\V\""),
+              std::string::npos)
+        << sets[0];
+    EXPECT_EQ(
+        Tool({"add", "HKLM\\SOFTWARE\\V", "/v", "Bits", "/d", "64"}, {{"HOSTWIN_PROCESS", "wow64"}})
+            .status,
+        0);
+    ExpectQueryLines(HERE, "HKLM\\SOFTWARE\\WOW6432Node\\V", {"Bits    REG_SZ    32"});
+    ExpectQueryLines(HERE, "HKLM\\SOFTWARE\\V", {"Bits    REG_SZ    64"});
+
+    // Export names the 32-bit view's keys below WOW6432Node, as regedit does,
+    // in either view; import puts them back there.
+    const std::string whole = Prefix() + "/software.reg", part = Prefix() + "/part.reg";
+    EXPECT_TOOL(0, "export", "HKLM\\SOFTWARE", whole);
+    EXPECT_TOOL(0, "export", "HKLM\\SOFTWARE\\V", part, "/reg:32");
+    for (const std::string& file : {whole, part})
+        EXPECT_NE(ReadFile(file).find(Utf16File("[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\V]\r\n"
+                                                "\"Bits\"=\"32\"\r\n")
+                                          .substr(2)),
+                  std::string::npos)
+            << file;
+    EXPECT_TOOL(0, "delete", "HKLM\\SOFTWARE\\V", "/reg:32");
+    EXPECT_FALSE(MachineKeyExists("SOFTWARE\\V", KEY_WOW64_32KEY));
+    EXPECT_TOOL(0, "delete", "HKLM\\SOFTWARE\\V");
+    EXPECT_TOOL(0, "import", whole);
+    ExpectQueryLines(HERE, "HKLM\\SOFTWARE\\WOW6432Node\\V", {"Bits    REG_SZ    32"});
+    ExpectQueryLines(HERE, "HKLM\\SOFTWARE\\V", {"Bits    REG_SZ    64"});
+
+    // A 32-bit regedit puts a file's HKLM\SOFTWARE keys in the 32-bit view.
+    WriteFile(part, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\W]\n");
+    EXPECT_TOOL(0, "import", part, "/reg:32");
+    EXPECT_TRUE(MachineKeyExists("SOFTWARE\\WOW6432Node\\W", KEY_WOW64_64KEY));
+    EXPECT_FALSE(MachineKeyExists("SOFTWARE\\W", KEY_WOW64_64KEY));
 }
 
 TEST(HostwinReg, ImportReadsRegeditFilesInEveryEncoding) {

@@ -46,11 +46,12 @@ public:
     OpenedKey(const OpenedKey&) = delete;
     OpenedKey& operator=(const OpenedKey&) = delete;
 
-    LSTATUS Open(Root root, const std::string& path) {
-        return OpenKey(RootHandle(root), path, KEY_ALL_ACCESS, &key_);
+    // Opens or creates a key in the view that the KEY_WOW64_* flag picks.
+    LSTATUS Open(Root root, const std::string& path, REGSAM view) {
+        return OpenKey(RootHandle(root), path, KEY_ALL_ACCESS | view, &key_);
     }
-    LSTATUS Create(Root root, const std::string& path) {
-        return CreateKey(RootHandle(root), path, KEY_ALL_ACCESS, &key_, nullptr);
+    LSTATUS Create(Root root, const std::string& path, REGSAM view) {
+        return CreateKey(RootHandle(root), path, KEY_ALL_ACCESS | view, &key_, nullptr);
     }
     HKEY Handle() const { return key_; }
 
@@ -160,7 +161,7 @@ public:
             }
             if (!line_.recursive) continue;
             HKEY subkey = nullptr;
-            if (OpenKey(key, name, KEY_ALL_ACCESS, &subkey) != ERROR_SUCCESS) continue;
+            if (OpenKey(key, name, KEY_ALL_ACCESS | line_.view, &subkey) != ERROR_SUCCESS) continue;
             Key(subkey, subName, keyMatch);
             CloseKey(subkey);
         }
@@ -222,14 +223,14 @@ int Cancelled() {
 }
 
 // Deletes a key with everything below it, deepest keys first.
-LSTATUS DeleteTree(Root root, const std::string& path) {
+LSTATUS DeleteTree(Root root, const std::string& path, REGSAM view) {
     {
         OpenedKey key;
-        if (LSTATUS status = key.Open(root, path)) return status;
+        if (LSTATUS status = key.Open(root, path, view)) return status;
         for (const std::string& name : SubkeyNames(key.Handle()))
-            if (LSTATUS status = DeleteTree(root, path + "\\" + name)) return status;
+            if (LSTATUS status = DeleteTree(root, path + "\\" + name, view)) return status;
     }
-    return DeleteKey(RootHandle(root), path, kCaller);
+    return DeleteKey(RootHandle(root), path, view, kCaller);
 }
 
 std::string JoinPath(const std::vector<std::string>& path) {
@@ -239,19 +240,22 @@ std::string JoinPath(const std::vector<std::string>& path) {
     return joined;
 }
 
-LSTATUS ApplyRecord(const RegFileRecord& record) {
+// Applies one record of an import file in the view given: a key named below
+// HKLM\SOFTWARE\WOW6432Node is the 32-bit view's in either view, as regedit
+// imports it.
+LSTATUS ApplyRecord(const RegFileRecord& record, REGSAM view) {
     std::string path = JoinPath(record.path);
     if (record.kind == RegFileRecord::kDeleteKey) {
-        LSTATUS status = DeleteTree(record.root, path);
+        LSTATUS status = DeleteTree(record.root, path, view);
         return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
     }
     OpenedKey key;
     if (record.kind == RegFileRecord::kDeleteValue) {
-        if (key.Open(record.root, path) != ERROR_SUCCESS) return ERROR_SUCCESS;
+        if (key.Open(record.root, path, view) != ERROR_SUCCESS) return ERROR_SUCCESS;
         LSTATUS status = DeleteValue(key.Handle(), record.valueName, kCaller);
         return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
     }
-    if (LSTATUS status = key.Create(record.root, path)) return status;
+    if (LSTATUS status = key.Create(record.root, path, view)) return status;
     if (record.kind == RegFileRecord::kKey) return ERROR_SUCCESS;
     return SetValue(key.Handle(), record.valueName, record.type, record.data, kCaller);
 }
@@ -274,7 +278,7 @@ int Query(const CommandLine& line) {
         }
     }
     OpenedKey key;
-    if (LSTATUS status = key.Open(name->root, name->path)) return Fail(status);
+    if (LSTATUS status = key.Open(name->root, name->path, line.view)) return Fail(status);
     QueryWalk walk(line, types);
     walk.Key(key.Handle(), name->Full(), false);
     if (walk.OneValue() && !line.recursive && !walk.Search() && walk.Matches() == 0)
@@ -296,7 +300,7 @@ int Add(const CommandLine& line) {
     if (!EncodeData(*type, line.data.value_or(""), line.separator.value_or("\\0"), stored, error))
         return Fail(error);
     OpenedKey key;
-    if (LSTATUS status = key.Create(name->root, name->path)) return Fail(status);
+    if (LSTATUS status = key.Create(name->root, name->path, line.view)) return Fail(status);
     // Without /v, /ve, /t or /d only the key is made.
     if (!line.valueName && !line.defaultValue && !line.type && !line.data) return Done();
     Value existing;
@@ -325,14 +329,15 @@ int Delete(const CommandLine& line) {
         if (name->path.empty()) return Fail(ERROR_ACCESS_DENIED); // a hive
         {
             OpenedKey exists;
-            if (LSTATUS status = exists.Open(name->root, name->path)) return Fail(status);
+            if (LSTATUS status = exists.Open(name->root, name->path, line.view))
+                return Fail(status);
         }
         if (!confirmed("Permanently delete the registry key " + name->Full())) return Cancelled();
-        if (LSTATUS status = DeleteTree(name->root, name->path)) return Fail(status);
+        if (LSTATUS status = DeleteTree(name->root, name->path, line.view)) return Fail(status);
         return Done();
     }
     OpenedKey key;
-    if (LSTATUS status = key.Open(name->root, name->path)) return Fail(status);
+    if (LSTATUS status = key.Open(name->root, name->path, line.view)) return Fail(status);
     std::vector<std::string> names;
     if (line.allValues) {
         if (!confirmed("Delete all values under the registry key " + name->Full()))
@@ -362,7 +367,7 @@ int Import(const CommandLine& line) {
     if (auto error = ParseRegFile(bytes, records, CP_ACP))
         return Fail(file + ":" + std::to_string(error->line) + ": " + error->message);
     for (const RegFileRecord& record : records)
-        if (LSTATUS status = ApplyRecord(record))
+        if (LSTATUS status = ApplyRecord(record, line.view))
             return Fail(file + ":" + std::to_string(record.line) + ": " + ErrorText(status));
     return Done();
 }
@@ -388,7 +393,7 @@ int Export(const CommandLine& line) {
     if (!name) return 1;
     const std::string& file = line.positional[1];
     OpenedKey key;
-    if (LSTATUS status = key.Open(name->root, name->path)) return Fail(status);
+    if (LSTATUS status = key.Open(name->root, name->path, line.view)) return Fail(status);
     struct stat info;
     if (!line.force && stat(file.c_str(), &info) == 0) {
         std::optional<bool> overwrite = Ask("File " + file + " already exists. Overwrite");

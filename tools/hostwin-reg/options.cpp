@@ -135,13 +135,23 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
         return false;
     }
     std::vector<std::string> seen;
+    bool viewGiven = false;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        std::string name = Lower(argument.substr(1));
+        if (name == "reg:32" || name == "reg:64") {
+            if (viewGiven) {
+                error = "/reg:32 and /reg:64 are given together or twice";
+                return false;
+            }
+            viewGiven = true;
+            line.view = name == "reg:32" ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+            continue;
+        }
         if (!IsOption(argument)) {
             line.positional.push_back(argument);
             continue;
         }
-        std::string name = Lower(argument.substr(1));
         const OptionSpec* option = nullptr;
         for (const OptionSpec& candidate : spec->options)
             if (name == candidate.name) option = &candidate;

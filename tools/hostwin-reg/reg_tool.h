@@ -30,6 +30,10 @@ struct CommandLine {
     bool caseSensitive = false;           // /c (query /f)
     bool exact = false;                   // /e (query /f)
     bool force = false;                   // /f (add, delete), /y (export)
+    // The registry view the command works in, as KEY_WOW64_* flags: reg is a
+    // 64-bit program, so the 64-bit view unless /reg:32 asks for the other
+    // (both are one registry on 32-bit Windows).
+    REGSAM view = KEY_WOW64_64KEY;
 };
 
 // Parses arguments after the program name; false (with a message that names

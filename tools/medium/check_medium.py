@@ -24,13 +24,15 @@ from inspect_pe import Image  # noqa: E402
 from layout import UNINSTALL_PREFIX, LayoutError, read_layout  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
+from views import key_in_view, other_view, stored_path, target_of, view_name  # noqa: E402
 
 LANGUAGES = (("Japanese", 932), ("English", 1252))
 
 
 class Checker:
-    def __init__(self, medium, layout, hostwin_reg, scratch):
+    def __init__(self, medium, layout, hostwin_reg, scratch, target):
         self.medium = medium
+        self.target = target
         self.layout = layout
         self.hostwin_reg = hostwin_reg
         self.scratch = scratch
@@ -115,23 +117,31 @@ class Checker:
                                    "(RCDATA): Setup.exe stops with an error where it is chosen")
 
     def check_registry(self, fixture):
-        """The installed copy's keys in the fixture's machine, per language:
-        absent under the AppName, or present under a near name."""
+        """The installed copy's keys in the fixture's machine, in the view the
+        launcher reads, per language: absent under the AppName (and maybe
+        present in the other view), or present under a near name."""
+        view = self.target.view
         for language, (name, code_page) in self.app_names.items():
             machine = self.machine(language, code_page)
             machine.import_fixture(fixture)
             text = name.decode(f"cp{code_page}", errors="replace")
             config = os.path.join(find_entry(self.medium, self.layout.folder(language)),
                                   "SETUP.INI")
-            for role, parent in (
-                    ("product key", "HKLM\\" + self.layout.product_key_prefix.rstrip("\\")),
-                    ("uninstall entry", "HKLM\\" + UNINSTALL_PREFIX.rstrip("\\"))):
-                subkeys = machine.subkeys(parent)
+            for role, parent in (("product key", self.layout.product_key_prefix.rstrip("\\")),
+                                 ("uninstall entry", UNINSTALL_PREFIX.rstrip("\\"))):
+                subkeys = machine.subkeys("HKLM\\" + stored_path(parent, view))
                 if any(key.lower() == text.lower() for key in subkeys):
                     continue
                 near = inifile.close_names(text, subkeys)
                 also = f" (it has {', '.join(near)}: the names must be equal)" if near else ""
-                self.problem(config, f"AppName \"{text}\": the {role} {parent}\\{text} is not "
+                key = f"{parent}\\{text}"
+                if view is not None and machine.exists("HKLM\\" + stored_path(key, other_view(view))):
+                    other = other_view(view)
+                    also += (f"; it is in {view_name(other)} (regedit: HKLM\\"
+                             f"{stored_path(key, other)}), where a {other}-bit installer writes "
+                             f"it: the {self.target.build} build will not see it; the win{other} "
+                             f"build would")
+                self.problem(config, f"AppName \"{text}\": the {role} {key_in_view(key, view)} is not "
                                      f"in {os.path.basename(fixture)}{also}")
 
     def keys(self):
@@ -140,11 +150,14 @@ class Checker:
             if language not in self.app_names:
                 continue
             name, code_page = self.app_names[language]
-            shown = inifile.show_bytes(name, code_page)
+            shown_name = inifile.show_bytes(name, code_page)
             text = name.decode("cp932" if code_page == 932 else "cp1252", errors="replace")
-            lines.append(f"{language} (AppName {shown}):")
-            lines.append(f"  {self.layout.product_key(text)}    (the product's installer writes it)")
-            lines.append(f"  {self.layout.uninstall_entry(text)}    value UninstallString")
+            view = self.target.view
+            lines.append(f"{language} (AppName {shown_name}):")
+            lines.append(f"  {key_in_view(self.layout.product_key(text)[5:], view)}    "
+                         f"(the product's installer writes it)")
+            lines.append(f"  {key_in_view(self.layout.uninstall_entry(text)[5:], view)}    "
+                         f"value UninstallString")
             lines.append(f"  {self.layout.user_key()}    (deleted on every run)")
         return lines
 
@@ -153,6 +166,8 @@ def main(argv):
     parser = argparse.ArgumentParser(prog="check-medium", description=__doc__.splitlines()[0])
     parser.add_argument("medium")
     parser.add_argument("--registry", help="a user's machine as regedit exports it (.reg)")
+    parser.add_argument("--windows", choices=("32", "64"), default="64",
+                        help="the user's Windows: 64-bit (the default) or 32-bit (no registry views)")
     parser.add_argument("--program", required=True, help="the host Setup.exe (for its layout)")
     parser.add_argument("--hostwin-reg", required=True, help="the host's hostwin-reg")
     args = parser.parse_args(argv)
@@ -181,7 +196,8 @@ def main(argv):
                   file=sys.stderr)
             return 2
     with tempfile.TemporaryDirectory(prefix="check-medium-") as scratch:
-        checker = Checker(medium, layout, os.path.abspath(args.hostwin_reg), scratch)
+        target = target_of(own, int(args.windows))
+        checker = Checker(medium, layout, os.path.abspath(args.hostwin_reg), scratch, target)
         try:
             checker.check_launcher()
             for language, code_page in LANGUAGES:
@@ -196,6 +212,9 @@ def main(argv):
     print(f"Medium {medium}")
     print(f"Layout from {source}: folders {layout.japanese_folder}, {layout.english_folder}; "
           f"product key prefix HKLM\\{layout.product_key_prefix}")
+    print(f"Program: {target.describe('Setup.exe')}")
+    if not target.runs:
+        checker.problems.append(f"Setup.exe: {target.cannot_run()}")
     if checker.problems:
         print(f"{len(checker.problems)} problem(s):")
         for line in checker.problems:

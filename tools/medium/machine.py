@@ -65,10 +65,15 @@ class Machine:
         return [line[len(full):] for line in done.stdout.splitlines()
                 if line.lower().startswith(full)]
 
-    def uninstall_commands(self):
-        """(entry name, UninstallString) of every uninstall entry."""
-        done = self.reg("query", "HKLM\\" + UNINSTALL_PREFIX.rstrip("\\"), "/s")
-        prefix = ("HKEY_LOCAL_MACHINE\\" + UNINSTALL_PREFIX).lower()
+    def exists(self, key):
+        """True when the key (HKLM\\... form, where regedit shows it) is there."""
+        return self.reg("query", key).returncode == 0
+
+    def uninstall_commands(self, uninstall_key="HKLM\\" + UNINSTALL_PREFIX.rstrip("\\")):
+        """(entry name, UninstallString) of every uninstall entry below the
+        key (HKLM\\... form, where regedit shows it)."""
+        done = self.reg("query", uninstall_key, "/s")
+        prefix = uninstall_key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\", 1).lower() + "\\"
         entry, found = None, []
         for line in done.stdout.splitlines():
             if line.lower().startswith(prefix):

@@ -42,3 +42,22 @@ def language_resource_files(medium):
                 os.path.isfile(os.path.join(medium, entry)):
             found.append(entry)
     return found
+
+
+def program_bits(path):
+    """32 for a 32-bit Windows program (PE32, i386), 64 for a 64-bit one
+    (PE32+, x86-64), None for any other file."""
+    try:
+        with open(path, "rb") as file:
+            head = file.read(0x40)
+            if len(head) < 0x40 or head[:2] != b"MZ":
+                return None
+            file.seek(int.from_bytes(head[0x3C:0x40], "little"))
+            header = file.read(26)  # signature, file header, optional header's magic
+    except OSError:
+        return None
+    if len(header) < 26 or header[:4] != b"PE\0\0":
+        return None
+    machine = int.from_bytes(header[4:6], "little")
+    magic = int.from_bytes(header[24:26], "little")
+    return {(0x14C, 0x10B): 32, (0x8664, 0x20B): 64}.get((machine, magic))

@@ -38,9 +38,12 @@ def main(argv):
         with open(keys_file, encoding="utf-8") as file:
             copies = json.load(file)
         keys = copies.get(command_line) or [k for ks in copies.values() for k in ks]
+        # The keys are named where regedit shows them, so hostwin-reg runs as
+        # reg.exe does: a 64-bit program, whatever the launcher was.
+        env = {k: v for k, v in os.environ.items() if k != "HOSTWIN_PROCESS"}
         for key in keys:
             subprocess.run([hostwin_reg, "delete", key], stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, check=False)
+                           stderr=subprocess.DEVNULL, env=env, check=False)
     return status
 
 

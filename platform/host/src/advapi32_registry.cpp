@@ -91,7 +91,8 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKE
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr; // also on failure, as Wine leaves it
     const std::string path = NameFromAnsi(subKey);
-    LSTATUS status = AnsiKeyPathTooLong(subKey) ? ERROR_MORE_DATA : OpenKey(key, path, access, result);
+    LSTATUS status =
+        AnsiKeyPathTooLong(subKey) ? ERROR_MORE_DATA : OpenKey(key, path, access, result);
     JournalOpen(key, path, access, status);
     return status;
 }
@@ -151,16 +152,22 @@ LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName) {
     return DeleteValue(key, NameFromAnsi(valueName), Caller::Ansi);
 }
 
-LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
+// Without KEY_WOW64_* flags the key is deleted in the process's own view.
+LSTATUS WINAPI RegDeleteKeyExA(HKEY key, LPCSTR subKey, REGSAM view, DWORD) {
     if (!subKey) {
-        JournalChange("registry_delete_key", key, "", "", ERROR_INVALID_PARAMETER, Caller::Ansi);
+        JournalChange("registry_delete_key", key, "", "", ERROR_INVALID_PARAMETER, Caller::Ansi,
+                      view);
         return ERROR_INVALID_PARAMETER;
     }
     if (AnsiKeyPathTooLong(subKey)) {
-        JournalChange("registry_delete_key", key, "", "", ERROR_MORE_DATA, Caller::Ansi);
+        JournalChange("registry_delete_key", key, "", "", ERROR_MORE_DATA, Caller::Ansi, view);
         return ERROR_MORE_DATA;
     }
-    return DeleteKey(key, NameFromAnsi(subKey), Caller::Ansi);
+    return DeleteKey(key, NameFromAnsi(subKey), view, Caller::Ansi);
+}
+
+LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
+    return RegDeleteKeyExA(key, subKey, 0, 0);
 }
 
 LSTATUS WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength, LPDWORD,

@@ -24,6 +24,12 @@ DWORD KernelObject::Wait(DWORD) {
     return WAIT_FAILED;
 }
 
+bool KernelObject::Watch(int) {
+    return false;
+}
+
+void KernelObject::Unwatch(int) {}
+
 HANDLE AllocateHandle(std::shared_ptr<KernelObject> object) {
     HandleTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);

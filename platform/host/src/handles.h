@@ -14,6 +14,12 @@ public:
     virtual ~KernelObject() = default;
     // WaitForSingleObject on the object: WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
     virtual DWORD Wait(DWORD milliseconds);
+    // For waits on several things at once (MsgWaitForMultipleObjects): the
+    // eventfd is written once when the object becomes signalled, or at once
+    // when it already is. False for an object that cannot be waited on.
+    virtual bool Watch(int eventFd);
+    // Forgets an eventfd given to Watch.
+    virtual void Unwatch(int eventFd);
 };
 
 // Enters the object in the table and returns its new handle (never 0 or -1).

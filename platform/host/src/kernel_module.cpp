@@ -8,6 +8,7 @@
 #include "modules.h"
 #include "paths.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -125,6 +126,31 @@ bool IsSystemLibraryHandle(HMODULE module) {
 
 using namespace hostwin;
 
+namespace {
+
+// What GetModuleFileNameA and W put into the caller's buffer. A name that
+// does not fit is cut to size - 1 characters and a terminating zero, the
+// result is the buffer size and the last error ERROR_INSUFFICIENT_BUFFER, as
+// Windows documents it (Wine fills the whole buffer without the zero).
+template <typename Char>
+DWORD CopyModuleName(std::basic_string_view<Char> name, Char* buffer, DWORD size) {
+    if (size == 0) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    if (name.size() >= size) {
+        std::copy_n(name.data(), size - 1, buffer);
+        buffer[size - 1] = 0;
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    std::copy_n(name.data(), name.size(), buffer);
+    buffer[name.size()] = 0;
+    return static_cast<DWORD>(name.size());
+}
+
+}  // namespace
+
 extern "C" {
 
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
@@ -133,21 +159,22 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
-    if (size == 0) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return CopyModuleName<char>(*name, buffer, size);
+}
+
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
+    // The program's path straight from its POSIX form: a name the ANSI code
+    // page cannot spell keeps its characters here.
+    std::u16string name;
+    if (!module || module == ProgramModule()) {
+        name = PosixToWindowsWide(ProgramPosixPath());
+    } else if (auto ansi = ModuleFileName(module)) {
+        name = AnsiToUtf16(*ansi);
+    } else {
+        SetLastError(ERROR_MOD_NOT_FOUND);
         return 0;
     }
-    // As Wine does it: a name that does not fit fills the whole buffer
-    // without a terminating zero and the result is the buffer size.
-    DWORD length = static_cast<DWORD>(name->size());
-    if (length >= size) {
-        std::memcpy(buffer, name->data(), size);
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return size;
-    }
-    std::memcpy(buffer, name->data(), length);
-    buffer[length] = 0;
-    return length;
+    return CopyModuleName<WCHAR>(name, buffer, size);
 }
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR name) {

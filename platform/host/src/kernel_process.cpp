@@ -26,6 +26,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -41,7 +42,14 @@ struct ProcessState {
     bool exited = false;
     DWORD exitCode = STILL_ACTIVE;
     std::optional<DWORD> terminateCode; // set by TerminateProcess
+    std::vector<int> watchers;          // eventfds written when the process ends
 };
+
+void WakeWatcher(int eventFd) {
+    uint64_t one = 1;
+    ssize_t written = write(eventFd, &one, sizeof(one));
+    (void)written;
+}
 
 // The Windows exit code of a POSIX wait status. A crash gives the exception
 // code Windows would report; other signals give 128 plus the signal, as shells do.
@@ -80,6 +88,8 @@ void WatchProcess(std::shared_ptr<ProcessState> state) {
     state->exitCode = reaped == state->pid ? ExitCodeOf(status, state->terminateCode) : 0;
     state->exited = true;
     state->ended.notify_all();
+    for (int watcher : state->watchers)
+        WakeWatcher(watcher);
 }
 
 // Process and thread handles: both are signalled when the process ends
@@ -96,6 +106,18 @@ public:
             return WAIT_TIMEOUT;
         }
         return WAIT_OBJECT_0;
+    }
+    bool Watch(int eventFd) override {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        if (state_->exited)
+            WakeWatcher(eventFd);
+        else
+            state_->watchers.push_back(eventFd);
+        return true;
+    }
+    void Unwatch(int eventFd) override {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        std::erase(state_->watchers, eventFd);
     }
     const std::shared_ptr<ProcessState>& State() const { return state_; }
 

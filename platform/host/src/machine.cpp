@@ -1,5 +1,7 @@
 #include "machine.h"
 
+#include "codepage.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -109,6 +111,18 @@ std::vector<RECT> ReadMonitors() {
     return monitors;
 }
 
+ProcessKind ReadProcessKind() {
+    const char* kind = Env("HOSTWIN_PROCESS");
+    if (!kind) return ProcessKind::Win64;
+    if (EqualIgnoringAsciiCase(kind, "win64")) return ProcessKind::Win64;
+    if (EqualIgnoringAsciiCase(kind, "wow64")) return ProcessKind::Wow64;
+    if (EqualIgnoringAsciiCase(kind, "win32")) return ProcessKind::Win32;
+    Warn("HOSTWIN_PROCESS", kind,
+         "win64 (a 64-bit program), wow64 (a 32-bit program on 64-bit Windows) or win32 "
+         "(32-bit Windows)");
+    return ProcessKind::Win64;
+}
+
 Machine LoadMachine() {
     Machine machine;
     const char* prefix = Env("HOSTWIN_PREFIX");
@@ -157,6 +171,7 @@ Machine LoadMachine() {
             Warn("HOSTWIN_DPI", dpi, "a number of pixels per inch from 1 to 1000");
     }
     machine.monitors = ReadMonitors();
+    machine.process = ReadProcessKind();
     return machine;
 }
 

@@ -10,6 +10,11 @@
 
 namespace hostwin {
 
+// Which program the host process is, for the registry's views
+// (HOSTWIN_PROCESS): a 64-bit program on 64-bit Windows, a 32-bit one on
+// 64-bit Windows (WOW64), or a program on 32-bit Windows.
+enum class ProcessKind { Win64, Wow64, Win32 };
+
 struct Machine {
     std::string prefix;        // POSIX directory holding the registry store and drive C:
     LCID userLcid = 1033;      // user default locale
@@ -17,6 +22,7 @@ struct Machine {
     UINT oemCodePage = 437;    // the OEM code page (932 on a Japanese machine)
     int dpi = 96;              // LOGPIXELSX/LOGPIXELSY of the screen
     std::vector<RECT> monitors;  // the first is the primary monitor
+    ProcessKind process = ProcessKind::Win64;  // HOSTWIN_PROCESS
 };
 
 // The machine of this process, read from the environment on first use; the

@@ -153,17 +153,33 @@ std::optional<std::string> WindowsToPosix(std::string_view ansiPath) {
     return current;
 }
 
-std::string PosixToWindows(std::string_view posixPath) {
-    std::string driveC = DriveCPath();
+namespace {
+
+// The Windows form of an absolute POSIX path, each name converted by `name`
+// from UTF-8 into the string type of the result.
+template <typename Text, typename Convert>
+Text WindowsFormOf(std::string_view posixPath, Convert name) {
     std::vector<std::string> parts = SplitPosix(posixPath);
-    std::vector<std::string> cParts = SplitPosix(driveC);
+    std::vector<std::string> cParts = SplitPosix(DriveCPath());
     bool onC = parts.size() >= cParts.size() &&
                std::equal(cParts.begin(), cParts.end(), parts.begin());
-    std::string out = onC ? "C:" : "Z:";
+    Text out = name(onC ? "C:" : "Z:");
     size_t first = onC ? cParts.size() : 0;
-    if (first == parts.size()) return out + "\\";
-    for (size_t i = first; i < parts.size(); ++i) out += "\\" + Utf8ToAnsi(parts[i]);
+    if (first == parts.size()) return out + name("\\");
+    for (size_t i = first; i < parts.size(); ++i) out += name("\\") + name(parts[i]);
     return out;
+}
+
+}  // namespace
+
+std::string PosixToWindows(std::string_view posixPath) {
+    return WindowsFormOf<std::string>(posixPath,
+                                      [](std::string_view utf8) { return Utf8ToAnsi(utf8); });
+}
+
+std::u16string PosixToWindowsWide(std::string_view posixPath) {
+    return WindowsFormOf<std::u16string>(
+        posixPath, [](std::string_view utf8) { return Utf32ToUtf16(Utf8ToUtf32(utf8)); });
 }
 
 std::optional<std::string> FullWindowsPath(std::string_view ansiPath) {

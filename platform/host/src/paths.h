@@ -20,6 +20,9 @@ std::optional<std::string> WindowsToPosix(std::string_view ansiPath);
 
 // The Windows form (ANSI code page) of an absolute POSIX path.
 std::string PosixToWindows(std::string_view posixPath);
+// The same in UTF-16, as the wide functions give it: no name is lost to the
+// code page.
+std::u16string PosixToWindowsWide(std::string_view posixPath);
 
 // The lexically normalised absolute Windows form of a path (GetFullPathNameA).
 std::optional<std::string> FullWindowsPath(std::string_view ansiPath);

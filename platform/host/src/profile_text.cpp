@@ -28,8 +28,12 @@ std::optional<std::string_view> EntryKey(std::string_view line) {
     return TrimBlanks(line.substr(0, equals));
 }
 
+// The value as Windows reads it: blanks around it dropped, then cut at its
+// first zero byte (the profile functions treat it as a C string), and only
+// then one pair of matching quotes removed.
 std::string ProcessedValue(std::string_view line) {
     std::string_view value = TrimBlanks(line.substr(line.find('=') + 1));
+    value = value.substr(0, value.find('\0'));
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front())
         value = value.substr(1, value.size() - 2);

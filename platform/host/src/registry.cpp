@@ -5,6 +5,7 @@
 #include "journal.h"
 #include "registry_file.h"
 #include "registry_store.h"
+#include "registry_views.h"
 
 #include <iterator>
 #include <optional>
@@ -12,14 +13,16 @@
 namespace hostwin::registry {
 namespace {
 
-// An open key: its hive, its path as the program named it, and the identity
-// of the key it opened.
+// An open key: its hive, its path as the program named it, where the store
+// keeps it (the path the view led to), and the identity of the key it opened.
 class KeyObject : public KernelObject {
 public:
-    KeyObject(Root root, std::vector<std::string> path, uint64_t id, REGSAM access)
-        : root(root), path(std::move(path)), id(id), access(access) {}
+    KeyObject(Root root, std::vector<std::string> path, std::vector<std::string> stored,
+              uint64_t id, REGSAM access)
+        : root(root), path(std::move(path)), stored(std::move(stored)), id(id), access(access) {}
     const Root root;
     const std::vector<std::string> path;
+    const std::vector<std::string> stored;
     const uint64_t id;
     const REGSAM access;
     bool deleted = false; // sticky: set the first time the key is found gone
@@ -28,7 +31,8 @@ public:
 // What a handle refers to.
 struct KeyRef {
     Root root;
-    std::vector<std::string> path;
+    std::vector<std::string> path;   // as the program named it
+    std::vector<std::string> stored; // where the store keeps it
     uint64_t id;
     REGSAM access;
     std::shared_ptr<KeyObject> object; // null for a predefined hive
@@ -36,29 +40,40 @@ struct KeyRef {
 
 std::optional<KeyRef> Resolve(HKEY key) {
     if (auto root = RootFromHandle(key)) {
-        // The hives' fixed identities (Tree's constructor).
-        return KeyRef{*root, {}, *root == Root::LocalMachine ? 1u : 2u, KEY_ALL_ACCESS, nullptr};
+        const uint64_t id = *root == Root::LocalMachine ? 1u : 2u; // fixed (Tree's constructor)
+        return KeyRef{*root, {}, {}, id, KEY_ALL_ACCESS, nullptr};
     }
     auto object = LookupHandleAs<KeyObject>(key);
     if (!object) return std::nullopt;
-    return KeyRef{object->root, object->path, object->id, object->access, object};
+    return KeyRef{object->root, object->path, object->stored, object->id, object->access, object};
+}
+
+// Where the store keeps the key at below from a handle, in the view the
+// access asks for. The empty sub-path is the handle's own key, whatever the view.
+std::vector<std::string> StorePathBelow(const KeyRef& ref, const std::vector<std::string>& below,
+                                        REGSAM access) {
+    if (below.empty()) return ref.stored;
+    std::vector<std::string> path = ref.stored;
+    path.insert(path.end(), below.begin(), below.end());
+    return StorePath(ref.root, std::move(path), ViewOfAccess(access));
 }
 
 // The key a handle opened, or null when it has been deleted since.
 template <class TreeType> auto Locate(TreeType& tree, const KeyRef& ref) {
     decltype(&tree.RootKey(ref.root)) key = nullptr;
     if (ref.object && ref.object->deleted) return key;
-    key = tree.RootKey(ref.root).Descend(ref.path);
+    key = tree.RootKey(ref.root).Descend(ref.stored);
     if (key && key->id == ref.id) return key;
     if (ref.object) ref.object->deleted = true;
     return decltype(key)(nullptr);
 }
 
-HKEY NewHandle(const KeyRef& base, const std::vector<std::string>& below, const Key& key,
-               REGSAM access) {
+HKEY NewHandle(const KeyRef& base, const std::vector<std::string>& below,
+               std::vector<std::string> stored, const Key& key, REGSAM access) {
     std::vector<std::string> path = base.path;
     path.insert(path.end(), below.begin(), below.end());
-    auto object = std::make_shared<KeyObject>(base.root, std::move(path), key.id, access);
+    auto object =
+        std::make_shared<KeyObject>(base.root, std::move(path), std::move(stored), key.id, access);
     return static_cast<HKEY>(AllocateHandle(std::move(object)));
 }
 
@@ -124,9 +139,9 @@ template <class Work> LSTATUS ChangeKey(HKEY handle, REGSAM needed, Work work) {
 
 namespace {
 
-// The fields every registry event carries: the hive, the key's path below it
-// (the handle's path and subPath, as the program named them) and the value
-// name (null for the default value and for keys).
+// The fields every registry event carries first: the hive, the key's path
+// below it (the handle's path and subPath, as the program named them) and the
+// value name (null for the default value and for keys).
 void DescribeKey(JournalEntry& entry, HKEY key, std::string_view subPath,
                  std::optional<std::string_view> valueName, Caller caller) {
     std::optional<KeyRef> ref = Resolve(key);
@@ -150,13 +165,37 @@ void DescribeKey(JournalEntry& entry, HKEY key, std::string_view subPath,
     }
 }
 
+// The fields every registry event carries last: the registry view the key
+// was looked for in (32 or 64; null on 32-bit Windows) and where the store
+// keeps it (store_key, its path below the hive; null when the handle or the
+// path is not valid). access holds the KEY_WOW64_* flags of the call; a call
+// on a handle alone (an empty subPath) reports the view the handle was
+// opened in.
+void DescribeView(JournalEntry& entry, HKEY key, std::string_view subPath, REGSAM access) {
+    std::optional<KeyRef> ref = Resolve(key);
+    std::vector<std::string> below;
+    const bool valid = SplitKeyPath(subPath, below) == ERROR_SUCCESS;
+    const View view = ViewOfAccess(below.empty() && ref ? ref->access : access);
+    if (view == View::Single) {
+        entry.Null("view");
+    } else {
+        entry.Number("view", view == View::Bits32 ? 32 : 64);
+    }
+    if (ref && valid) {
+        entry.Utf8("store_key", JoinPath(StorePathBelow(*ref, below, access)));
+    } else {
+        entry.Null("store_key");
+    }
+}
+
 } // namespace
 
 void JournalChange(const char* event, HKEY key, std::string_view subPath,
-                   std::string_view valueName, LSTATUS result, Caller caller) {
+                   std::string_view valueName, LSTATUS result, Caller caller, REGSAM view) {
     JournalEntry entry(event);
     DescribeKey(entry, key, subPath, valueName, caller);
     entry.Number("result", result);
+    DescribeView(entry, key, subPath, view);
 }
 
 void JournalOpen(HKEY key, std::string_view subPath, REGSAM access, LSTATUS result) {
@@ -164,6 +203,7 @@ void JournalOpen(HKEY key, std::string_view subPath, REGSAM access, LSTATUS resu
     JournalEntry entry("registry_open");
     DescribeKey(entry, key, subPath, std::nullopt, Caller::Ansi);
     entry.Number("access", access).Number("result", result);
+    DescribeView(entry, key, subPath, access);
 }
 
 void JournalQuery(HKEY key, std::string_view valueName, LSTATUS result, const Value* found,
@@ -177,19 +217,21 @@ void JournalQuery(HKEY key, std::string_view valueName, LSTATUS result, const Va
     } else {
         entry.Null("type").Null("size");
     }
+    DescribeView(entry, key, "", 0);
 }
 
 LSTATUS OpenKey(HKEY base, std::string_view subPath, REGSAM access, HKEY* result) {
     std::vector<std::string> below;
     if (LSTATUS status = SplitKeyPath(subPath, below)) return status;
-    return ReadKey(base, 0, [&](const Tree&, const KeyRef& ref, const Key& key) -> LSTATUS {
+    return ReadKey(base, 0, [&](const Tree& tree, const KeyRef& ref, const Key&) -> LSTATUS {
         if (below.empty() && !ref.object) {
             *result = base; // a predefined hive opens as itself
             return ERROR_SUCCESS;
         }
-        const Key* target = key.Descend(below);
+        std::vector<std::string> stored = StorePathBelow(ref, below, access);
+        const Key* target = tree.RootKey(ref.root).Descend(stored);
         if (!target) return ERROR_FILE_NOT_FOUND;
-        *result = NewHandle(ref, below, *target, access);
+        *result = NewHandle(ref, below, std::move(stored), *target, access);
         return ERROR_SUCCESS;
     });
 }
@@ -201,15 +243,16 @@ LSTATUS CreateKey(HKEY base, std::string_view subPath, REGSAM access, HKEY* resu
     for (const std::string& component : below)
         if (component.find_first_of("\r\n") != std::string::npos)
             return ERROR_INVALID_PARAMETER; // the store keeps one key name a line
-    return ChangeKey(base, 0, [&](Tree&, const KeyRef& ref, Key& key, bool& changed) -> LSTATUS {
-        Key* target = &key;
+    return ChangeKey(base, 0, [&](Tree& tree, const KeyRef& ref, Key&, bool& changed) -> LSTATUS {
+        std::vector<std::string> stored = StorePathBelow(ref, below, access);
+        Key* target = &tree.RootKey(ref.root);
         bool created = false;
-        for (const std::string& component : below) {
+        for (const std::string& component : stored) {
             target = &target->ObtainSubkey(component, &created);
             changed = changed || created;
         }
         if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-        *result = NewHandle(ref, below, *target, access);
+        *result = NewHandle(ref, below, std::move(stored), *target, access);
         return ERROR_SUCCESS;
     });
 }
@@ -266,15 +309,14 @@ LSTATUS DeleteValue(HKEY key, std::string_view name, Caller caller) {
     return status;
 }
 
-LSTATUS DeleteKey(HKEY base, std::string_view subPath, Caller caller) {
+LSTATUS DeleteKey(HKEY base, std::string_view subPath, REGSAM view, Caller caller) {
     std::vector<std::string> below;
     LSTATUS status = SplitKeyPath(subPath, below);
     if (status == ERROR_SUCCESS) {
         status =
             ChangeKey(base, 0, [&](Tree& tree, const KeyRef& ref, Key&, bool& changed) -> LSTATUS {
                 // The key to delete is named by its full path; its parent holds it.
-                std::vector<std::string> path = ref.path;
-                path.insert(path.end(), below.begin(), below.end());
+                std::vector<std::string> path = StorePathBelow(ref, below, view);
                 if (path.empty()) return ERROR_ACCESS_DENIED; // a hive
                 std::vector<std::string> parentPath(path.begin(), path.end() - 1);
                 Key* parent = tree.RootKey(ref.root).Descend(parentPath);
@@ -287,7 +329,7 @@ LSTATUS DeleteKey(HKEY base, std::string_view subPath, Caller caller) {
                 return ERROR_SUCCESS;
             });
     }
-    JournalChange("registry_delete_key", base, subPath, "", status, caller);
+    JournalChange("registry_delete_key", base, subPath, "", status, caller, view);
     return status;
 }
 
@@ -335,7 +377,7 @@ LSTATUS ExportKey(HKEY key, std::string& text) {
         // The full name with the stored case of every component.
         std::string fullName = RootName(ref.root);
         const Key* step = &tree.RootKey(ref.root);
-        for (const std::string& component : ref.path) {
+        for (const std::string& component : ref.stored) {
             step = step->FindSubkey(component);
             fullName += "\\" + step->name;
         }

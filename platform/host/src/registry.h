@@ -22,8 +22,9 @@ namespace hostwin::registry {
 // program's (ANSI code page) or hostwin-reg's (UTF-8).
 enum class Caller { Ansi, Utf8 };
 
-// Opens the key at subPath below base. An empty subPath opens base again: a
-// new handle, except for a predefined hive, which is returned itself.
+// Opens the key at subPath below base, in the registry view the access's
+// KEY_WOW64_* flags pick (registry_views.h). An empty subPath opens base
+// again: a new handle, except for a predefined hive, which is returned itself.
 LSTATUS OpenKey(HKEY base, std::string_view subPath, REGSAM access, HKEY* result);
 
 // Opens the key at subPath below base, creating it and the keys on its way
@@ -40,14 +41,16 @@ LSTATUS QueryValue(HKEY key, std::string_view name, Value& value);
 // Sets, deletes: each call goes to the journal with its result.
 LSTATUS SetValue(HKEY key, std::string_view name, DWORD type, std::string data, Caller caller);
 LSTATUS DeleteValue(HKEY key, std::string_view name, Caller caller);
-// Deletes the key at subPath (base itself when empty); a key that has
+// Deletes the key at subPath (base itself when empty) in the view that the
+// KEY_WOW64_* flags of view pick (none: the process's own); a key that has
 // subkeys is refused with ERROR_ACCESS_DENIED, as Windows refuses it.
-LSTATUS DeleteKey(HKEY base, std::string_view subPath, Caller caller);
+LSTATUS DeleteKey(HKEY base, std::string_view subPath, REGSAM view, Caller caller);
 
 // Records a set or delete call that failed before it reached the registry
-// (its arguments were refused at the API's edge).
+// (its arguments were refused at the API's edge); view holds the call's
+// KEY_WOW64_* flags.
 void JournalChange(const char* event, HKEY key, std::string_view subPath,
-                   std::string_view valueName, LSTATUS result, Caller caller);
+                   std::string_view valueName, LSTATUS result, Caller caller, REGSAM view = 0);
 
 // Records what the program looked at: an open of subPath below key
 // (registry_open), or a query of a value of key (registry_query, with the
@@ -77,7 +80,8 @@ struct KeyInfo {
 LSTATUS QueryInfoKey(HKEY key, KeyInfo& info);
 
 // The key and every key below it as registry file text (header included),
-// with the keys' full names as stored.
+// with the keys' full names as stored (the 32-bit view's keys below
+// HKLM\SOFTWARE\WOW6432Node, as regedit shows them).
 LSTATUS ExportKey(HKEY key, std::string& text);
 
 } // namespace hostwin::registry

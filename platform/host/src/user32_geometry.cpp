@@ -31,9 +31,10 @@ RECT ClientArea(const Window& window) {
     if (window.style & WS_MINIMIZE) return RECT{0, 0, 0, 0};
     bool menu = !(window.style & WS_CHILD) && window.id != 0 && !IsDesktop(window);
     RECT insets = IsDesktop(window) ? RECT{0, 0, 0, 0} : FrameInsets(window.style, window.exStyle, menu);
-    LONG width = window.rect.right - window.rect.left;
-    LONG height = window.rect.bottom - window.rect.top;
-    RECT client{insets.left, insets.top, width - insets.right, height - insets.bottom};
+    int64_t width = int64_t{window.rect.right} - window.rect.left;
+    int64_t height = int64_t{window.rect.bottom} - window.rect.top;
+    RECT client{insets.left, insets.top, SaturatedCoordinate(width - insets.right),
+                SaturatedCoordinate(height - insets.bottom)};
     if (client.right < client.left) client.right = client.left;
     if (client.bottom < client.top) client.bottom = client.top;
     return client;
@@ -45,7 +46,8 @@ POINT ClientOrigin(const Window& window) {
     if (WindowPtr parent = FindWindowObject(window.parent))
         if (!IsDesktop(*parent)) origin = ClientOrigin(*parent);
     RECT client = ClientArea(window);
-    return POINT{origin.x + window.rect.left + client.left, origin.y + window.rect.top + client.top};
+    return POINT{SaturatedCoordinate(int64_t{origin.x} + window.rect.left + client.left),
+                 SaturatedCoordinate(int64_t{origin.y} + window.rect.top + client.top)};
 }
 
 RECT ScreenRect(const Window& window) {
@@ -53,8 +55,10 @@ RECT ScreenRect(const Window& window) {
     POINT origin{0, 0};
     if (WindowPtr parent = FindWindowObject(window.parent))
         if (!IsDesktop(*parent)) origin = ClientOrigin(*parent);
-    return RECT{origin.x + window.rect.left, origin.y + window.rect.top, origin.x + window.rect.right,
-                origin.y + window.rect.bottom};
+    return RECT{SaturatedCoordinate(int64_t{origin.x} + window.rect.left),
+                SaturatedCoordinate(int64_t{origin.y} + window.rect.top),
+                SaturatedCoordinate(int64_t{origin.x} + window.rect.right),
+                SaturatedCoordinate(int64_t{origin.y} + window.rect.bottom)};
 }
 
 }  // namespace hostwin

@@ -1,5 +1,10 @@
 // user32: the message queue of each thread, sending and posting, timers and
-// the waits of GetMessageA and WaitMessage.
+// the waits of GetMessageA, WaitMessage and MsgWaitForMultipleObjects.
+//
+// A message sent to a window of another thread waits in that thread's queue
+// until the thread looks at its queue (PeekMessageA, GetMessageA,
+// WaitMessage, or a SendMessageA of its own that waits for an answer); the
+// sender waits for the answer meanwhile, handling what is sent to it.
 //
 // A queue hands out, in Windows' order: posted messages (oldest first),
 // then WM_QUIT once no posted message is left for the call (whatever its
@@ -7,8 +12,10 @@
 // window that needs painting, then WM_TIMER for a timer that is due.
 #include "hostwin/windows.h"
 
+#include "handles.h"
 #include "window_manager.h"
 
+#include <atomic>
 #include <cerrno>
 #include <deque>
 #include <map>
@@ -16,6 +23,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace hostwin;
 
@@ -31,14 +39,31 @@ struct Timer {
     DWORD due = 0;
 };
 
+struct MessageQueue;
+
+// A message sent by another thread: the sender waits until `done`.
+struct SentMessage {
+    WindowPtr window;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    LRESULT result = 0; // written before `done` is set
+    std::atomic<bool> done = false;
+    std::shared_ptr<MessageQueue> sender;
+};
+
 struct MessageQueue {
     DWORD threadId = 0;
-    std::mutex mutex;  // guards `posted` and the quit request, which other threads may post to
+    // Guards what other threads may add: posted and sent messages, the quit request.
+    std::mutex mutex;
     std::deque<MSG> posted;
+    std::deque<std::shared_ptr<SentMessage>> sent;
     bool quitRequested = false;
     int quitCode = 0;
-    std::vector<Timer> timers;  // this thread's only
-    int wake = -1;              // an eventfd written on each post
+    bool postedSinceLook = false; // a message was posted since the thread last looked at its queue
+    bool ended = false;           // the thread has ended: nothing sent to it is answered
+    std::vector<Timer> timers;    // this thread's only
+    int wake = -1;                // an eventfd written on each post, send and answer
 };
 
 struct QueueTable {
@@ -51,36 +76,140 @@ QueueTable& Queues() {
     return *table;
 }
 
-MessageQueue& CurrentQueue() {
-    thread_local std::shared_ptr<MessageQueue> queue = [] {
-        auto created = std::make_shared<MessageQueue>();
-        created->threadId = GetCurrentThreadId();
-        created->wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+void Wake(MessageQueue& queue) {
+    uint64_t one = 1;
+    ssize_t written = write(queue.wake, &one, sizeof(one));
+    (void)written;
+}
+
+// Answers a sent message and wakes its sender.
+void Answer(SentMessage& sent, LRESULT result) {
+    sent.result = result;
+    sent.done.store(true, std::memory_order_release);
+    Wake(*sent.sender);
+}
+
+// The queue of the running thread, made on first use. When the thread ends,
+// what was sent to it and not handled is answered with 0, as Windows
+// answers a send to a thread that has gone.
+struct OwnQueue {
+    std::shared_ptr<MessageQueue> queue;
+    OwnQueue() : queue(std::make_shared<MessageQueue>()) {
+        queue->threadId = GetCurrentThreadId();
+        queue->wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         QueueTable& table = Queues();
         std::lock_guard<std::mutex> lock(table.mutex);
-        table.queues[created->threadId] = created;
-        return created;
-    }();
-    return *queue;
+        table.queues[queue->threadId] = queue;
+    }
+    ~OwnQueue() {
+        std::deque<std::shared_ptr<SentMessage>> unanswered;
+        {
+            std::lock_guard<std::mutex> lock(queue->mutex);
+            queue->ended = true;
+            unanswered.swap(queue->sent);
+        }
+        for (auto& sent : unanswered)
+            Answer(*sent, 0);
+    }
+};
+
+OwnQueue& CurrentOwnQueue() {
+    thread_local OwnQueue own;
+    return own;
+}
+
+MessageQueue& CurrentQueue() {
+    return *CurrentOwnQueue().queue;
 }
 
 std::shared_ptr<MessageQueue> QueueOfThread(DWORD threadId) {
-    if (threadId == GetCurrentThreadId()) {
-        MessageQueue& own = CurrentQueue();
-        QueueTable& table = Queues();
-        std::lock_guard<std::mutex> lock(table.mutex);
-        return table.queues[own.threadId];
-    }
+    if (threadId == GetCurrentThreadId()) return CurrentOwnQueue().queue;
     QueueTable& table = Queues();
     std::lock_guard<std::mutex> lock(table.mutex);
     auto it = table.queues.find(threadId);
     return it == table.queues.end() ? nullptr : it->second;
 }
 
-void Wake(MessageQueue& queue) {
-    uint64_t one = 1;
-    ssize_t written = write(queue.wake, &one, sizeof(one));
-    (void)written;
+// Empties the eventfd after a wake, so that the next poll sleeps.
+void ClearWake(MessageQueue& queue) {
+    uint64_t count;
+    ssize_t got = read(queue.wake, &count, sizeof(count));
+    (void)got;
+}
+
+// Sleeps until the queue is woken or `timeout` milliseconds (-1: no limit) pass.
+void SleepOnQueue(MessageQueue& queue, int timeout) {
+    pollfd wake = {queue.wake, POLLIN, 0};
+    if (poll(&wake, 1, timeout) > 0) ClearWake(queue);
+}
+
+// How deep the thread is in handling messages sent by other threads.
+thread_local int handlingSentMessages = 0;
+
+// Handles every message other threads have sent to this thread's windows,
+// oldest first, and answers each.
+void DeliverSentMessages() {
+    MessageQueue& queue = CurrentQueue();
+    for (;;) {
+        std::shared_ptr<SentMessage> sent;
+        {
+            std::lock_guard<std::mutex> lock(queue.mutex);
+            if (queue.sent.empty()) return;
+            sent = std::move(queue.sent.front());
+            queue.sent.pop_front();
+        }
+        // Answered also when the procedure raises, so the sender never waits for ever.
+        struct Reply {
+            SentMessage& sent;
+            LRESULT result = 0;
+            ~Reply() {
+                --handlingSentMessages;
+                Answer(sent, result);
+            }
+        } reply{*sent};
+        ++handlingSentMessages;
+        reply.result = Send(sent->window, sent->message, sent->wParam, sent->lParam);
+    }
+}
+
+bool SentMessagePending() {
+    MessageQueue& queue = CurrentQueue();
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    return !queue.sent.empty();
+}
+
+// SendMessageA to a window of another thread: queued there, then waited for.
+LRESULT SendToOtherThread(const WindowPtr& target, UINT message, WPARAM wParam, LPARAM lParam) {
+    std::shared_ptr<MessageQueue> receiver = QueueOfThread(target->threadId);
+    if (!receiver) return 0;
+    auto sent = std::make_shared<SentMessage>();
+    sent->window = target;
+    sent->message = message;
+    sent->wParam = wParam;
+    sent->lParam = lParam;
+    sent->sender = CurrentOwnQueue().queue;
+    {
+        std::lock_guard<std::mutex> lock(receiver->mutex);
+        if (receiver->ended) return 0;
+        receiver->sent.push_back(sent);
+    }
+    Wake(*receiver);
+    // While it waits, the thread handles what others send to it, so that two
+    // threads sending to each other do not wait for ever.
+    MessageQueue& own = CurrentQueue();
+    for (;;) {
+        DeliverSentMessages();
+        if (sent->done.load(std::memory_order_acquire)) return sent->result;
+        SleepOnQueue(own, -1);
+    }
+}
+
+// SendMessageA to one window: called at once on the window's own thread
+// (and for the desktop, which belongs to no thread), queued for another.
+LRESULT SendFromThisThread(const WindowPtr& target, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (target->threadId == 0 || target->threadId == GetCurrentThreadId())
+        return Send(target, message, wParam, lParam);
+    return SendToOtherThread(target, message, wParam, lParam);
 }
 
 thread_local DWORD lastMessageTime = 0;
@@ -104,6 +233,7 @@ struct Filter {
     bool threadOnly = false;    // window -1: messages without a window
     WindowPtr window;           // null: any window of the thread
     UINT first = 0, last = 0;   // both zero: every message
+    UINT kinds = QS_ALLINPUT;   // the QS_ kinds asked for (PM_QS_ flags)
 
     bool InRange(UINT message) const {
         return (first == 0 && last == 0) || (message >= first && message <= last);
@@ -127,8 +257,9 @@ WindowPtr WindowToPaint(const Window& parent, const Filter& filter, DWORD thread
 
 bool TakeMessage(MSG& out, const Filter& filter, bool remove) {
     MessageQueue& queue = CurrentQueue();
-    {
+    if (filter.kinds & QS_POSTMESSAGE) {
         std::lock_guard<std::mutex> lock(queue.mutex);
+        queue.postedSinceLook = false;
         for (auto it = queue.posted.begin(); it != queue.posted.end(); ++it) {
             if (!filter.InRange(it->message) || !filter.MatchesWindow(it->hwnd)) continue;
             out = *it;
@@ -143,14 +274,14 @@ bool TakeMessage(MSG& out, const Filter& filter, bool remove) {
             return true;
         }
     }
-    if (!filter.threadOnly && filter.InRange(WM_PAINT)) {
+    if ((filter.kinds & QS_PAINT) && !filter.threadOnly && filter.InRange(WM_PAINT)) {
         // WM_PAINT stays until the window is validated (BeginPaint does it).
         if (WindowPtr window = WindowToPaint(*Desktop(), filter, queue.threadId)) {
             out = MakeMessage(window->handle, WM_PAINT, 0, 0);
             return true;
         }
     }
-    if (filter.InRange(WM_TIMER)) {
+    if ((filter.kinds & QS_TIMER) && filter.InRange(WM_TIMER)) {
         DWORD now = GetTickCount();
         for (Timer& timer : queue.timers) {
             if (static_cast<int32_t>(now - timer.due) < 0 || !filter.MatchesWindow(timer.window)) continue;
@@ -183,6 +314,7 @@ void WaitForMessages() {
     MessageQueue& queue = CurrentQueue();
     bool told = false;
     for (;;) {
+        DeliverSentMessages();
         if (AnyMessage()) return;
         int timeout = NextTimerWait();
         bool person = PersonAtTerminal();
@@ -197,17 +329,61 @@ void WaitForMessages() {
         pollfd fds[2] = {{queue.wake, POLLIN, 0}, {0, POLLIN, 0}};
         int ready = poll(fds, person ? 2 : 1, timeout);
         if (ready < 0 && errno != EINTR) return;
-        if (fds[0].revents & POLLIN) {
-            uint64_t count;
-            ssize_t got = read(queue.wake, &count, sizeof(count));
-            (void)got;
-        }
+        if (fds[0].revents & POLLIN) ClearWake(queue);
         if (person && (fds[1].revents & (POLLIN | POLLHUP))) {
             std::string line;
             if (ReadTerminalLine(line)) PlayTheUser();
         }
     }
 }
+
+// Whether input of the kinds in `mask` (QS_ flags) has come: a message sent
+// by another thread, a message posted since the thread last looked at its
+// queue (a wait that it ends counts as a look), a due timer. The host has no
+// keyboard, mouse or paint input to wait for.
+bool InputArrived(DWORD mask) {
+    if ((mask & QS_SENDMESSAGE) && SentMessagePending()) return true;
+    if (mask & (QS_POSTMESSAGE | QS_ALLPOSTMESSAGE)) {
+        MessageQueue& queue = CurrentQueue();
+        std::lock_guard<std::mutex> lock(queue.mutex);
+        if (std::exchange(queue.postedSinceLook, false)) return true;
+    }
+    return (mask & QS_TIMER) && NextTimerWait() == 0;
+}
+
+// The kernel objects of a wait, each told to wake the thread's queue when it
+// becomes signalled, for as long as the wait lasts.
+class WatchedObjects {
+public:
+    explicit WatchedObjects(int wake) : wake_(wake) {}
+    WatchedObjects(const WatchedObjects&) = delete;
+    WatchedObjects& operator=(const WatchedObjects&) = delete;
+    ~WatchedObjects() {
+        for (auto& object : objects_)
+            object->Unwatch(wake_);
+    }
+    // False when the handle names no object that can be waited on.
+    bool Add(HANDLE handle) {
+        std::shared_ptr<KernelObject> object = LookupHandle(handle);
+        if (!object || !object->Watch(wake_)) return false;
+        objects_.push_back(std::move(object));
+        return true;
+    }
+    // WAIT_OBJECT_0 + the index of the first signalled object (with
+    // `all`, WAIT_OBJECT_0 once every one is), else WAIT_TIMEOUT.
+    DWORD Signalled(bool all) const {
+        for (size_t i = 0; i < objects_.size(); ++i) {
+            bool signalled = objects_[i]->Wait(0) == WAIT_OBJECT_0;
+            if (signalled && !all) return WAIT_OBJECT_0 + static_cast<DWORD>(i);
+            if (!signalled && all) return WAIT_TIMEOUT;
+        }
+        return all ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    }
+
+private:
+    int wake_;
+    std::vector<std::shared_ptr<KernelObject>> objects_;
+};
 
 }  // namespace
 
@@ -219,8 +395,13 @@ void PostToQueue(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARA
     {
         std::lock_guard<std::mutex> lock(queue->mutex);
         queue->posted.push_back(MakeMessage(window, message, wParam, lParam));
+        queue->postedSinceLook = true;
     }
     Wake(*queue);
+}
+
+void EnsureMessageQueue() {
+    CurrentQueue();
 }
 
 void ForgetQueuedMessages(HWND window) {
@@ -257,12 +438,15 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT
     Filter filter;
     filter.first = first;
     filter.last = last;
+    // PM_QS_ flags in the high word restrict the kinds of message handled.
+    if (remove >> 16) filter.kinds = remove >> 16;
     if (window == reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1))) {
         filter.threadOnly = true;
     } else if (window) {
         filter.window = RequireWindow(window);
         if (!filter.window) return FALSE;
     }
+    if (filter.kinds & QS_SENDMESSAGE) DeliverSentMessages();
     MSG taken;
     if (!TakeMessage(taken, filter, (remove & PM_REMOVE) != 0)) return FALSE;
     *message = taken;
@@ -308,9 +492,7 @@ BOOL WINAPI PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPAR
 }
 
 BOOL WINAPI InSendMessage() {
-    // Other threads only post to a thread's windows (window_manager.h); a
-    // sent message is always handled on the sending thread.
-    return FALSE;
+    return handlingSentMessages > 0;
 }
 
 void WINAPI PostQuitMessage(int exitCode) {
@@ -319,18 +501,20 @@ void WINAPI PostQuitMessage(int exitCode) {
         std::lock_guard<std::mutex> lock(queue.mutex);
         queue.quitRequested = true;
         queue.quitCode = exitCode;
+        queue.postedSinceLook = true;
     }
     Wake(queue);
 }
 
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (window == HWND_BROADCAST) {
-        for (const WindowPtr& target : TopLevelWindows()) Send(target, message, wParam, lParam);
+        for (const WindowPtr& target : TopLevelWindows())
+            SendFromThisThread(target, message, wParam, lParam);
         return TRUE;
     }
     WindowPtr target = RequireWindow(window);
     if (!target) return 0;
-    return Send(target, message, wParam, lParam);
+    return SendFromThisThread(target, message, wParam, lParam);
 }
 
 BOOL WINAPI TranslateMessage(const MSG* message) {
@@ -403,3 +587,36 @@ BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
 }
 
 }  // extern "C"
+
+extern "C" DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                                  DWORD milliseconds, DWORD wakeMask) {
+    if (count >= MAXIMUM_WAIT_OBJECTS || (count > 0 && !handles)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return WAIT_FAILED;
+    }
+    MessageQueue& queue = CurrentQueue();
+    WatchedObjects objects(queue.wake);
+    for (DWORD i = 0; i < count; ++i) {
+        if (!objects.Add(handles[i])) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return WAIT_FAILED;
+        }
+    }
+    const DWORD start = GetTickCount();
+    for (;;) {
+        // Objects come before input, the first signalled one first, as Windows reports them.
+        DWORD signalled = objects.Signalled(waitAll != FALSE);
+        if (!waitAll && signalled != WAIT_TIMEOUT) return signalled;
+        if ((!waitAll || signalled == WAIT_OBJECT_0) && InputArrived(wakeMask))
+            return waitAll ? WAIT_OBJECT_0 : WAIT_OBJECT_0 + count;
+        int timeout = -1;
+        if (milliseconds != INFINITE) {
+            DWORD elapsed = GetTickCount() - start;
+            if (elapsed >= milliseconds) return WAIT_TIMEOUT;
+            timeout = static_cast<int>(std::min<DWORD>(milliseconds - elapsed, 0x7FFFFFFF));
+        }
+        int timer = (wakeMask & QS_TIMER) ? NextTimerWait() : -1;
+        if (timer >= 0 && (timeout < 0 || timer < timeout)) timeout = timer;
+        SleepOnQueue(queue, timeout);
+    }
+}

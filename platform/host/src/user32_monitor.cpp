@@ -27,13 +27,19 @@ long IndexOf(HMONITOR monitor) {
     return static_cast<long>(value - kFirstMonitorHandle);
 }
 
-long long Overlap(const RECT& a, const RECT& b) {
-    long long width = std::min(a.right, b.right) - std::max(a.left, b.left);
-    long long height = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+// A rectangle whose edges may lie one past the range of LONG (the pixel of
+// an empty rectangle at the end of the range).
+struct Area {
+    long long left, top, right, bottom;
+};
+
+long long Overlap(const Area& a, const RECT& b) {
+    long long width = std::min<long long>(a.right, b.right) - std::max<long long>(a.left, b.left);
+    long long height = std::min<long long>(a.bottom, b.bottom) - std::max<long long>(a.top, b.top);
     return width > 0 && height > 0 ? width * height : 0;
 }
 
-long long DistanceSquared(const RECT& a, const RECT& b) {
+long long DistanceSquared(const Area& a, const RECT& b) {
     long long dx = std::max<long long>({0, b.left - a.right + 1, a.left - b.right + 1});
     long long dy = std::max<long long>({0, b.top - a.bottom + 1, a.top - b.bottom + 1});
     return dx * dx + dy * dy;
@@ -42,7 +48,8 @@ long long DistanceSquared(const RECT& a, const RECT& b) {
 // The monitor holding most of a rectangle; an empty rectangle counts as its
 // top-left pixel. Without overlap the flags decide: none, the primary or the
 // nearest monitor.
-HMONITOR MonitorOfRect(RECT rect, DWORD flags) {
+HMONITOR MonitorOfRect(const RECT& given, DWORD flags) {
+    Area rect{given.left, given.top, given.right, given.bottom};
     if (rect.right <= rect.left) rect.right = rect.left + 1;
     if (rect.bottom <= rect.top) rect.bottom = rect.top + 1;
     const std::vector<RECT>& monitors = Monitors();
@@ -93,7 +100,8 @@ HMONITOR WINAPI MonitorFromRect(LPCRECT rect, DWORD flags) {
 }
 
 HMONITOR WINAPI MonitorFromPoint(POINT point, DWORD flags) {
-    return MonitorOfRect(RECT{point.x, point.y, point.x + 1, point.y + 1}, flags);
+    // An empty rectangle counts as its top-left pixel.
+    return MonitorOfRect(RECT{point.x, point.y, point.x, point.y}, flags);
 }
 
 HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags) {

@@ -133,7 +133,8 @@ void SendSizeAndMove(const WindowPtr& window, bool size, bool move) {
     RECT client = ClientArea(*window);
     if (move)
         Send(window, WM_MOVE, 0,
-             MAKELONG(window->rect.left + client.left, window->rect.top + client.top));
+             MAKELONG(SaturatedCoordinate(int64_t{window->rect.left} + client.left),
+                      SaturatedCoordinate(int64_t{window->rect.top} + client.top)));
     if (size && !window->destroyed)
         Send(window, WM_SIZE, SizeKind(*window),
              MAKELONG(client.right - client.left, client.bottom - client.top));
@@ -242,14 +243,14 @@ bool PlaceWindow(const WindowPtr& window, HWND insertAfter, int x, int y, int wi
     RECT oldClient = ClientArea(w);
     RECT rect = oldRect;
     if (!(flags & SWP_NOMOVE)) {
-        rect.right += position.x - rect.left;
-        rect.bottom += position.y - rect.top;
+        rect.right = SaturatedCoordinate(int64_t{rect.right} - rect.left + position.x);
+        rect.bottom = SaturatedCoordinate(int64_t{rect.bottom} - rect.top + position.y);
         rect.left = position.x;
         rect.top = position.y;
     }
     if (!(flags & SWP_NOSIZE)) {
-        rect.right = rect.left + std::max(position.cx, 0);
-        rect.bottom = rect.top + std::max(position.cy, 0);
+        rect.right = SaturatedCoordinate(int64_t{rect.left} + std::max(position.cx, 0));
+        rect.bottom = SaturatedCoordinate(int64_t{rect.top} + std::max(position.cy, 0));
     }
     w.rect = rect;
     if (!(flags & SWP_NOZORDER)) {
@@ -266,8 +267,10 @@ bool PlaceWindow(const WindowPtr& window, HWND insertAfter, int x, int y, int wi
     RECT newClient = ClientArea(w);
     bool clientSized = stateChanged || newClient.right - newClient.left != oldClient.right - oldClient.left ||
                        newClient.bottom - newClient.top != oldClient.bottom - oldClient.top;
-    bool clientMoved = stateChanged || rect.left + newClient.left != oldRect.left + oldClient.left ||
-                       rect.top + newClient.top != oldRect.top + oldClient.top;
+    bool clientMoved =
+        stateChanged ||
+        int64_t{rect.left} + newClient.left != int64_t{oldRect.left} + oldClient.left ||
+        int64_t{rect.top} + newClient.top != int64_t{oldRect.top} + oldClient.top;
     if (!(flags & SWP_NOREDRAW)) {
         if (showing && IsShown(w))
             InvalidateTree(w);
@@ -304,6 +307,12 @@ BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width,
     }
     if (!(flags & SWP_NOZORDER) && !IsSpecialInsertAfter(insertAfter) && !RequireWindow(insertAfter))
         return FALSE;
+    // Windows takes a position of 16 bits and a size of 0 to 32767 here
+    // (unlike CreateWindowExA, which keeps any position).
+    x = std::clamp(x, -32768, 32767);
+    y = std::clamp(y, -32768, 32767);
+    width = std::clamp(width, 0, 32767);
+    height = std::clamp(height, 0, 32767);
     return PlaceWindow(target, insertAfter, x, y, width, height, flags, false) ? TRUE : FALSE;
 }
 

@@ -105,6 +105,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     auto window = std::make_shared<Window>();
     window->windowClass = windowClass;
     window->threadId = GetCurrentThreadId();
+    EnsureMessageQueue(); // so that other threads can post and send to the window
     window->style = style & ~static_cast<DWORD>(WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE);
     window->exStyle = exStyle;
     window->procedure = windowClass->procedure;
@@ -120,7 +121,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         if (parentWindow && !IsDesktop(*parentWindow))
             window->owner = TopLevelOf(parentWindow)->handle;
     }
-    window->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    window->rect = RECT{x, y, SaturatedCoordinate(int64_t{x} + std::max(width, 0)),
+                        SaturatedCoordinate(int64_t{y} + std::max(height, 0))};
     window->normalRect = window->rect;
     window->needsSizeMessages = !(style & (WS_CHILD | WS_POPUP));
     windowClass->windows++;
@@ -148,7 +150,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         auto bound = [](int value, LONG low, LONG high) { return std::max<int>(std::min<int>(value, high), low); };
         create.cx = bound(create.cx, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
         create.cy = bound(create.cy, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
-        window->rect = RECT{x, y, x + create.cx, y + create.cy};
+        window->rect = RECT{x, y, SaturatedCoordinate(int64_t{x} + create.cx),
+                            SaturatedCoordinate(int64_t{y} + create.cy)};
         window->normalRect = window->rect;
     }
     if (!Send(window, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
@@ -165,7 +168,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         RECT client = ClientArea(*window);
         Send(window, WM_SIZE, SIZE_RESTORED,
              MAKELONG(client.right - client.left, client.bottom - client.top));
-        POINT origin{window->rect.left + client.left, window->rect.top + client.top};
+        POINT origin{SaturatedCoordinate(int64_t{window->rect.left} + client.left),
+                     SaturatedCoordinate(int64_t{window->rect.top} + client.top)};
         Send(window, WM_MOVE, 0, MAKELONG(origin.x, origin.y));
     }
     SendParentNotify(window, WM_CREATE);

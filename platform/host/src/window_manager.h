@@ -2,7 +2,8 @@
 // activation and focus state, and the helpers the user32 sources share.
 //
 // Windows belong to the thread that creates them and are changed only by
-// it; other threads may post messages to them and ask IsWindow. Every window
+// it; other threads may post and send messages to them (a sent message is
+// handled on the window's thread) and ask IsWindow. Every window
 // is held by a shared pointer, so code that sends a message keeps the object
 // alive while the window procedure runs and checks `destroyed` afterwards,
 // as Windows code checks IsWindow.
@@ -10,6 +11,8 @@
 
 #include "hostwin/windows.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -113,12 +116,21 @@ std::string ClassNameOf(const Window& window);
 LRESULT Send(const WindowPtr& window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // Posts a message to the queue of the window's thread (null: this thread).
 void PostToQueue(DWORD threadId, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Makes the running thread's message queue, as creating its first window does.
+void EnsureMessageQueue();
 // Discards the posted messages and timers of a window that is being destroyed.
 void ForgetQueuedMessages(HWND window);
 // The MDI client window procedure.
 LRESULT CALLBACK MdiClientProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // --- Geometry and showing ---------------------------------------------------
+
+// A sum or difference of coordinates, worked out without overflow and held
+// at the range of LONG: CreateWindowExA keeps any position it is given, so
+// the edges of a window far out may lie beyond it (Windows keeps them there).
+inline LONG SaturatedCoordinate(int64_t value) {
+    return static_cast<LONG>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
 
 // The non-client frame of a window style: how far the window rectangle
 // reaches beyond the client area on each side.

@@ -62,29 +62,31 @@ TEST_F(ApplicationTest, TopmostWindowsLeaveTheBandAlsoWithNoWindowAboveTheAnchor
     EXPECT_TRUE(IsTopmost(owned));
 }
 
-TEST_F(ApplicationTest, PointerMessagesWithoutAPointerOrFromElsewhereAreRefused) {
-    // Sent without a pointer: refused, nothing happens.
-    EXPECT_EQ(SendMessageA(appWindow, AM_SHORTCUT, 0, 0), 0);
-    EXPECT_EQ(SendMessageA(appWindow, AM_HOOK, 0, 0), 0);
-    EXPECT_EQ(SendMessageA(appWindow, AM_HOOK, 1, 0), 0);
-    EXPECT_EQ(app->MessageHookCount(), 0);
-    // Posted (as another process would): the pointer means nothing here and
-    // the loop drops the message.
-    PostMessageA(appWindow, AM_SHORTCUT, 0, 0x10);
-    PostMessageA(appWindow, AM_HOOK, 0, 0x10);
-    app->DrainMessageQueue();
-    EXPECT_EQ(app->MessageHookCount(), 0);
-    // Sent with a pointer by this thread: handled.
+TEST_F(ApplicationTest, PointerMessagesAreTakenOnlyFromTheFrameworksOwnSend) {
     struct Hooked : TObject {
         bool See(TMessage*) { return false; }
     } hooked;
     TMessageHook hook{BindMethod<&Hooked::See>(&hooked)};
-    SendMessageA(appWindow, AM_HOOK, 0, reinterpret_cast<LPARAM>(&hook));
-    EXPECT_EQ(app->MessageHookCount(), 1);
-    SendMessageA(appWindow, AM_HOOK, 1, reinterpret_cast<LPARAM>(&hook));
-    EXPECT_EQ(app->MessageHookCount(), 0);
     TMessage key{WM_KEYDOWN, 'A', 0, 0};
-    EXPECT_EQ(SendMessageA(appWindow, AM_SHORTCUT, 0, reinterpret_cast<LPARAM>(&key)), 0);
+    // Posted (as another process would), with a pointer that means nothing
+    // here and with one that does, and dispatched by a loop other than the
+    // framework's: ignored, nothing dereferenced, no hook added.
+    PostMessageA(appWindow, AM_HOOK, 0, 0x10);
+    PostMessageA(appWindow, AM_SHORTCUT, 0, 0x10);
+    PostMessageA(appWindow, AM_HOOK, 0, reinterpret_cast<LPARAM>(&hook));
+    MSG message{};
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    EXPECT_EQ(app->MessageHookCount(), 0);
+    // Sent by anyone but the framework, or without a pointer: ignored too.
+    EXPECT_EQ(SendMessageA(appWindow, AM_HOOK, 0, reinterpret_cast<LPARAM>(&hook)), 0);
+    EXPECT_EQ(SendPointerMessage(appWindow, AM_HOOK, 0, nullptr), 0);
+    EXPECT_EQ(app->MessageHookCount(), 0);
+    // The framework's own send is taken.
+    SendPointerMessage(appWindow, AM_HOOK, 0, &hook);
+    EXPECT_EQ(app->MessageHookCount(), 1);
+    SendPointerMessage(appWindow, AM_HOOK, 1, &hook);
+    EXPECT_EQ(app->MessageHookCount(), 0);
+    EXPECT_EQ(SendPointerMessage(appWindow, AM_SHORTCUT, 0, &key), 0);
 }
 
 TEST_F(ApplicationTest, OtherSystemCommandsReachDefWindowProc) {
@@ -197,13 +199,13 @@ TEST_F(ApplicationTest, AnExceptionInMessageHandlingIsShownAndStaysInside) {
         }
     } thrower;
     TMessageHook hook{BindMethod<&Thrower::Hook>(&thrower)};
-    SendMessageA(appWindow, AM_HOOK, 0, reinterpret_cast<LPARAM>(&hook));
+    SendPointerMessage(appWindow, AM_HOOK, 0, &hook);
     EXPECT_EQ(app->MessageHookCount(), 1);
     EXPECT_EQ(SendMessageA(appWindow, WM_USER + 7, 0, 0), 0);
     std::vector<ShownBox> boxes = ShownBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "hook failed.");
-    SendMessageA(appWindow, AM_HOOK, 1, reinterpret_cast<LPARAM>(&hook));
+    SendPointerMessage(appWindow, AM_HOOK, 1, &hook);
     EXPECT_EQ(app->MessageHookCount(), 0);
 }
 
@@ -257,12 +259,12 @@ TEST_F(ApplicationTest, ShortcutsGoToTheHookAndThenToTheEnabledPrimaryForm) {
     } claimer;
     form->OnShortCut = BindEvent<&Claimer::Claim, TShortCutEvent>(&claimer);
     TMessage key{WM_KEYDOWN, 'K', 0, 0};
-    EXPECT_EQ(SendMessageA(appWindow, AM_SHORTCUT, 0, reinterpret_cast<LPARAM>(&key)), 1);
+    EXPECT_EQ(SendPointerMessage(appWindow, AM_SHORTCUT, 0, &key), 1);
     key.WParam = 'L';
-    EXPECT_EQ(SendMessageA(appWindow, AM_SHORTCUT, 0, reinterpret_cast<LPARAM>(&key)), 0);
+    EXPECT_EQ(SendPointerMessage(appWindow, AM_SHORTCUT, 0, &key), 0);
     EnableWindow(form->Handle(), FALSE);
     key.WParam = 'K';
-    EXPECT_EQ(SendMessageA(appWindow, AM_SHORTCUT, 0, reinterpret_cast<LPARAM>(&key)), 0);
+    EXPECT_EQ(SendPointerMessage(appWindow, AM_SHORTCUT, 0, &key), 0);
     EXPECT_EQ(claimer.offered, 2);
 }
 

@@ -2,6 +2,7 @@
 #include "framework/application/program_entry.h"
 
 #include "app_fixture.h"
+#include "runtime/resstrings.h"
 
 namespace {
 
@@ -15,6 +16,20 @@ TEST_F(ApplicationTest, ProgramEntryShowsAnExceptionOfTheMainFormEvenAnEAbort) {
     EXPECT_EQ(boxes[0].caption, app->ReadTitle());
     EXPECT_EQ(boxes[0].flags, MB_ICONSTOP);
     EXPECT_FALSE(app->InLoop());
+}
+
+TEST_F(ApplicationTest, ProgramEntryReportsAForeignExceptionWithTheRuntimesBox) {
+    StartupHook = [] { throw 42; };
+    TForm* mainForm = nullptr;
+    EXPECT_EQ(ProgramEntry(&TTestForm::ClassInfo, mainForm), 0);
+    StartupHook = nullptr;
+    EXPECT_EQ(mainForm, nullptr);
+    std::vector<ShownBox> boxes = ShownBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].ownerClass, "");
+    EXPECT_EQ(boxes[0].caption, LoadResString(SExceptionTitle));
+    EXPECT_EQ(boxes[0].text.rfind("int", 0), 0u) << boxes[0].text;
+    EXPECT_EQ(boxes[0].flags, MB_ICONSTOP | MB_TASKMODAL);
 }
 
 TEST_F(ApplicationTest, ProgramEntryRunsTheStartupHookThenTheLoopOverTheMainForm) {

@@ -9,6 +9,8 @@
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 
+#include <limits>
+
 #include <unistd.h>
 
 namespace {
@@ -215,6 +217,16 @@ TEST_F(FormsTest, PixelsPerInchIgnoresDensitiesBelow36AndZeroSwitchesScalingOff)
     EXPECT_EQ(form->PixelsPerInchField(), screen);
     form->SetPixelsPerInch(35);
     EXPECT_EQ(form->PixelsPerInchField(), screen);
+}
+
+TEST_F(FormsTest, AClientSizeAtTheLimitSaturatesTheFormsSize) {
+    // The frame is added to the client size in 64 bits: the size stops at
+    // the largest int instead of wrapping round to a negative one.
+    TForm* form = NewBlankForm<TForm>(app);
+    form->SetClientWidth(std::numeric_limits<int>::max());
+    form->SetClientHeight(std::numeric_limits<int>::max());
+    EXPECT_EQ(form->Width(), std::numeric_limits<int>::max());
+    EXPECT_EQ(form->Height(), std::numeric_limits<int>::max());
 }
 
 TEST_F(FormsTest, AStoredClientSizeAndTheChildrenFollowTheMeasuredTextHeight) {

@@ -18,21 +18,40 @@ SETUP = os.path.join(BIN, "Setup.exe")
 OTHER_LAYOUT_SETUP = os.path.join(BIN, "other-layout", "Setup.exe")
 HOSTWIN_REG = os.path.join(BIN, "hostwin-reg")
 RELEASE_SETUP = os.path.join(ROOT, "build", "win32", "bin", "Setup.exe")
+WIN64_SETUP = os.path.join(ROOT, "build", "win64", "bin", "Setup.exe")
+WINE_PROGRAMS = [os.path.join(ROOT, "build", build, "wine", name) for build in ("win32", "win64")
+                 for name in ("window_watch.exe", "stand_in_setup.exe", "stand_in_uninstaller.exe")]
 TEST_PE_DIR = os.path.join(ROOT, "build", "host", "tests", "pe")
 TOOLS = os.path.join(ROOT, "tools", "medium")
 
 PRODUCT = "SOLVENTRA 2"
+VENDOR = "SOFTWARE\\QUORVANTIX\\"
+ACME = "SOFTWARE\\ACME\\"
 UNINSTALL = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 JAPANESE_NAME = "ソルベントラ"
 
 
-def windows_program():
-    """The smallest file the tools take for a Windows program: MZ, then PE."""
+def windows_program(bits=None):
+    """The smallest file the tools take for a Windows program: MZ, then PE;
+    with bits, the machine and optional header of a 32- or 64-bit program."""
     data = bytearray(0x100)
     data[0:2] = b"MZ"
     struct.pack_into("<I", data, 0x3C, 0x80)
     data[0x80:0x84] = b"PE\0\0"
+    if bits:
+        struct.pack_into("<H", data, 0x84, 0x14C if bits == 32 else 0x8664)
+        struct.pack_into("<H", data, 0x98, 0x10B if bits == 32 else 0x20B)
     return bytes(data)
+
+
+def in_view(key, view=32):
+    """How the tools name HKLM\\key in a registry view."""
+    if view is None:
+        return f"HKLM\\{key}, in the registry of 32-bit Windows"
+    if view == 64:
+        return f"HKLM\\{key}, in the 64-bit view"
+    stored = key.replace("SOFTWARE", "SOFTWARE\\WOW6432Node", 1)
+    return f"HKLM\\{key}, in the 32-bit view (regedit: HKLM\\{stored})"
 
 
 def ini(name, key="AppName"):
@@ -40,7 +59,7 @@ def ini(name, key="AppName"):
 
 
 def make_medium(parent, name="SOLVENTRA medium", folders=("Inst_Japanese", "Inst_English"),
-                configs=None, launcher=None):
+                configs=None, launcher=None, bits=None):
     """A medium: the launcher at its root (a Windows program, or the file
     launcher), per folder a SETUP.INI naming the product and a setup program."""
     medium = os.path.join(parent, name)
@@ -49,7 +68,7 @@ def make_medium(parent, name="SOLVENTRA medium", folders=("Inst_Japanese", "Inst
         shutil.copyfile(launcher, os.path.join(medium, "Setup.exe"))
     else:
         with open(os.path.join(medium, "Setup.exe"), "wb") as file:
-            file.write(windows_program())
+            file.write(windows_program(bits))
     for index, folder in enumerate(folders):
         os.makedirs(os.path.join(medium, folder))
         config = (configs or {}).get(index, ini(PRODUCT))
@@ -60,12 +79,19 @@ def make_medium(parent, name="SOLVENTRA medium", folders=("Inst_Japanese", "Inst
     return medium
 
 
-def earlier_copy(name=PRODUCT, vendor="QUORVANTIX", user_key="Software\\QUORVANTIX\\SOLVENTRA\\Data"):
-    """Registry lines of a machine with an earlier copy and its per-user key."""
-    return [f"[HKEY_LOCAL_MACHINE\\SOFTWARE\\{vendor}\\{name}]", '"Version"="1.0"', "",
-            f"[HKEY_LOCAL_MACHINE\\{UNINSTALL}{name}]",
-            '"UninstallString"="\\"C:\\\\Program Files\\\\QUORVANTIX\\\\unins000.exe\\" /SILENT"', "",
-            f"[HKEY_CURRENT_USER\\{user_key}]", '@="cached settings"', ""]
+def earlier_copy(name=PRODUCT, vendor="QUORVANTIX", user_key="Software\\QUORVANTIX\\SOLVENTRA\\Data",
+                 views=(32,)):
+    """Registry lines of a machine with an earlier copy and its per-user key,
+    as regedit on 64-bit Windows exports them: a 32-bit installer's keys (the
+    32-bit view) under WOW6432Node, a 64-bit one's (or 32-bit Windows', view
+    None) in place."""
+    lines = []
+    for view in views:
+        software = "SOFTWARE\\WOW6432Node" if view == 32 else "SOFTWARE"
+        lines += [f"[HKEY_LOCAL_MACHINE\\{software}\\{vendor}\\{name}]", '"Version"="1.0"', "",
+                  f"[HKEY_LOCAL_MACHINE\\{software}{UNINSTALL[8:]}{name}]",
+                  '"UninstallString"="\\"C:\\\\Program Files\\\\QUORVANTIX\\\\unins000.exe\\" /SILENT"', ""]
+    return lines + [f"[HKEY_CURRENT_USER\\{user_key}]", '@="cached settings"', ""]
 
 
 def write_fixture(path, lines, kind="regedit"):
@@ -102,7 +128,9 @@ class MediumCase(unittest.TestCase):
         self.addCleanup(shutil.rmtree, self.work, True)
 
     def tool(self, name, *args, program=SETUP):
-        extra = ["--hostwin-reg", HOSTWIN_REG]
+        extra = ["--hostwin-reg", HOSTWIN_REG, "--wine-locales", os.path.join(ROOT, "build", "wine-locales"),
+                 "--wine-programs", f"32={os.path.dirname(RELEASE_SETUP)},64={os.path.dirname(WIN64_SETUP)}"] \
+            if name == "rehearse" else ["--hostwin-reg", HOSTWIN_REG]
         done = subprocess.run([sys.executable, os.path.join(TOOLS, name + ".py"), *args,
                                "--program", program, *extra],
                               capture_output=True, text=True, check=False, cwd=self.work)
@@ -145,8 +173,8 @@ class CheckMediumTest(MediumCase):
                 self.assertEqual(done.returncode, 0, done.stdout)
                 self.assertLines(done.stdout, "No problem found.",
                                  f"Japanese (AppName \"{JAPANESE_NAME}\")",
-                                 f"HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}",
-                                 f"HKLM\\{UNINSTALL}{PRODUCT}    value UninstallString",
+                                 in_view(f"SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}"),
+                                 f"{in_view(UNINSTALL + PRODUCT)}    value UninstallString",
                                  "HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data")
 
     def test_each_mistake_is_reported_with_the_file_it_concerns(self):
@@ -200,10 +228,17 @@ class CheckMediumTest(MediumCase):
         done = self.tool("check_medium", medium, "--registry", fixture)
         self.assertEqual(done.returncode, 1, done.stdout)
         self.assertIn(f"Inst_English\\SETUP.INI: AppName \"{PRODUCT}\": the product key "
-                      f"HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT} is not in machine.reg (it has SOLVENTRA2: "
-                      "the names must be equal)", done.stdout)
+                      f"{in_view(VENDOR + PRODUCT)} is not in machine.reg (it has "
+                      "SOLVENTRA2: the names must be equal)", done.stdout)
         sound = write_fixture(os.path.join(self.work, "sound.reg"), earlier_copy())
         self.assertEqual(self.tool("check_medium", medium, "--registry", sound).returncode, 0)
+        # Written by a 64-bit installer: the 32-bit launcher looks in the other view.
+        other = write_fixture(os.path.join(self.work, "other.reg"), earlier_copy(views=(64,)))
+        done = self.tool("check_medium", medium, "--registry", other)
+        self.assertEqual(done.returncode, 1, done.stdout)
+        self.assertIn("it is in the 64-bit view (regedit: HKLM\\SOFTWARE\\QUORVANTIX\\SOLVENTRA 2), where "
+                      "a 64-bit installer writes it: the win32 build will not see it; the win64 build "
+                      "would", done.stdout)
 
     @unittest.skipUnless(os.path.exists(os.path.join(TEST_PE_DIR, "language_bare.dll")),
                          "the test resource libraries are built with the MinGW tools")
@@ -245,7 +280,7 @@ class RehearseTest(MediumCase):
         self.assertEqual(done.returncode, 1, done.stdout)
         self.assertLines(done.stdout, "OK: Japanese setup program started",
                          "note: the medium's folder name \"メディア one\" cannot be written in code page 1252",
-                         "STOPPED: Inst_English\\SETUP.INI not found beside Setup.exe")
+                         "STOPPED: Setup.exe cannot use the medium's folder path (an information box)")
 
     def test_both_roads_over_a_regedit_export_remove_the_earlier_copy_and_start_setup(self):
         medium = make_medium(self.work)  # a blank in the path
@@ -257,12 +292,12 @@ class RehearseTest(MediumCase):
                          "== English road: locale 1033, code page 1252",
                          "1. Looked for Inst_English\\SETUP.INI beside Setup.exe: found",
                          f"2. Read [Startup] AppName from Inst_English\\SETUP.INI: \"{PRODUCT}\"",
-                         f"3. product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: exists",
-                         f"3. uninstall entry HKLM\\{UNINSTALL}{PRODUCT}: exists",
+                         f"3. product key {in_view(VENDOR + PRODUCT)}: exists",
+                         f"3. uninstall entry {in_view(UNINSTALL + PRODUCT)}: exists",
                          "4. Started the uninstaller and waited for it: "
                          "\"C:\\Program Files\\QUORVANTIX\\unins000.exe\" /SILENT",
-                         f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}",
-                         f"5. Re-check, product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: not there",
+                         f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\WOW6432Node\\QUORVANTIX\\{PRODUCT}",
+                         f"5. Re-check, product key {in_view(VENDOR + PRODUCT)}: not there",
                          "6. Per-user key HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data: deleted",
                          "7. Started Inst_Japanese\\Setup.exe with show command 1",
                          "the stand-in recorded: command line Inst_English\\Setup.exe, current "
@@ -275,7 +310,7 @@ class RehearseTest(MediumCase):
         fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy(), "regedit4")
         done = self.rehearse(medium, "--registry", fixture, "--locale", "en")
         self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
-        self.assertIn(f"3. product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: exists", done.stdout)
+        self.assertIn(f"3. product key {in_view(VENDOR + PRODUCT)}: exists", done.stdout)
         self.assertNotIn("Japanese road", done.stdout)
 
     def test_each_configuration_mistake_is_explained(self):
@@ -313,7 +348,7 @@ class RehearseTest(MediumCase):
         fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy(JAPANESE_NAME))
         done = self.rehearse(medium, "--registry", fixture, "--locale", "ja")
         self.assertLines(done.stdout, f"Read [Startup] AppName from Inst_Japanese\\SETUP.INI: \"{JAPANESE_NAME}\"",
-                         f"3. product key HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}: exists",
+                         f"3. product key {in_view(VENDOR + JAPANESE_NAME)}: exists",
                          "OK: Japanese setup program started")
         self.assertNotIn("note: Inst_Japanese\\SETUP.INI", done.stdout)
 
@@ -333,7 +368,7 @@ class RehearseTest(MediumCase):
         fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy("SOLVENTRA2"))
         done = self.rehearse(medium, "--registry", fixture, "--locale", "en")
         self.assertEqual(done.returncode, 0, done.stdout)
-        self.assertLines(done.stdout, f"3. product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: not there",
+        self.assertLines(done.stdout, f"3. product key {in_view(VENDOR + PRODUCT)}: not there",
                          "note: the machine has the product key HKLM\\SOFTWARE\\QUORVANTIX\\SOLVENTRA2, "
                          f"which is not the AppName \"{PRODUCT}\"")
 
@@ -345,7 +380,7 @@ class RehearseTest(MediumCase):
                 done = self.rehearse(medium, "--registry", fixture, "--uninstaller", mode)
                 self.assertEqual(done.returncode, 1, done.stdout)
                 self.assertLines(done.stdout, f"told to: {mode}",
-                                 f"5. Re-check, product key HKLM\\SOFTWARE\\QUORVANTIX\\{PRODUCT}: exists",
+                                 f"5. Re-check, product key {in_view(VENDOR + PRODUCT)}: exists",
                                  "caption \"Information\": \"Please uninstall old software.\"",
                                  "STOPPED: the earlier copy was still installed after its uninstaller had run")
                 self.assertNotIn("OK:", done.stdout)
@@ -376,10 +411,47 @@ class RehearseTest(MediumCase):
         done = self.rehearse(medium, "--registry", fixture, program=OTHER_LAYOUT_SETUP)
         self.assertEqual(done.returncode, 0, done.stdout)
         self.assertLines(done.stdout, "1. Looked for English\\SETUP.INI beside Setup.exe: found",
-                         f"3. product key HKLM\\SOFTWARE\\ACME\\{PRODUCT}: exists",
-                         f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\ACME\\{PRODUCT}",
+                         f"3. product key {in_view(ACME + PRODUCT)}: exists",
+                         f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\WOW6432Node\\ACME\\{PRODUCT}",
                          "6. Per-user key HKCU\\Software\\ACME\\Widget\\Cache: deleted",
                          "7. Started Japanese\\Setup.exe", "OK: English setup program started")
+
+    # (what, the medium's Setup.exe, --windows, the installer's views, expected lines, status)
+    VIEW_CASES = [
+        ("a 64-bit installer's keys, the win32 build", 32, "64", (64,),
+         [f"3. product key {in_view(VENDOR + PRODUCT)}: not there",
+          f"note: the product key HKLM\\{VENDOR}{PRODUCT} is only in the 64-bit view "
+          f"(regedit: HKLM\\{VENDOR}{PRODUCT}), where a 64-bit installer writes it: this launcher, "
+          "the win32 build, will not see it; the win64 build would",
+          "OK: English setup program started"], 0),
+        ("a 32-bit installer's keys, the win64 build", 64, "64", (32,),
+         [f"3. product key {in_view(VENDOR + PRODUCT, 64)}: not there",
+          "where a 32-bit installer writes it: this launcher, the win64 build, will not see it; "
+          "the win32 build would", "OK: English setup program started"], 0),
+        ("keys in both views, the win32 build", 32, "64", (32, 64),
+         [f"3. product key {in_view(VENDOR + PRODUCT)}: exists",
+          f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\WOW6432Node\\QUORVANTIX\\{PRODUCT}",
+          f"5. Re-check, product key {in_view(VENDOR + PRODUCT)}: not there",
+          "OK: English setup program started"], 0),
+        ("32-bit Windows", 32, "32", (None,),
+         [f"3. product key {in_view(VENDOR + PRODUCT, None)}: exists",
+          f"the uninstaller stand-in deleted HKLM\\{VENDOR}{PRODUCT}",
+          "OK: English setup program started"], 0),
+        ("the win64 build on 32-bit Windows", 64, "32", (None,),
+         ["STOPPED: Setup.exe is a 64-bit Windows program (the win64 build): 32-bit Windows "
+          "cannot run it; ship the win32 build"], 1),
+    ]
+
+    def test_the_program_on_the_medium_reads_the_view_of_its_bitness(self):
+        for index, (what, bits, windows, views, expected, status) in enumerate(self.VIEW_CASES):
+            with self.subTest(what):
+                medium = make_medium(self.work, name=f"medium {index}", bits=bits)
+                fixture = write_fixture(os.path.join(self.work, f"machine {index}.reg"),
+                                        earlier_copy(views=views))
+                done = self.rehearse(medium, "--registry", fixture, "--locale", "en",
+                                     "--windows", windows)
+                self.assertEqual(done.returncode, status, done.stdout)
+                self.assertLines(done.stdout, *expected)
 
     def test_what_cannot_be_rehearsed_is_said_in_one_line(self):
         medium = make_medium(self.work)
@@ -393,6 +465,36 @@ class RehearseTest(MediumCase):
         self.assertCannot(self.rehearse(medium, "--registry", bad_root), "bad root.reg")
         self.assertCannot(self.rehearse(medium, "--registry", self.work), "cannot be read")
         self.assertCannot(self.rehearse(medium, "--locale", "fr"), "--locale fr")
+
+
+@unittest.skipUnless(os.path.exists("/usr/lib/wine/wine") and all(map(os.path.exists, WINE_PROGRAMS)),
+                     "the Windows builds' programs and 32-bit Wine are needed")
+class WineRehearsalTest(MediumCase):
+    """The host rehearsal and the one under Wine end the same (each Wine run
+    makes a prefix: some 20 seconds; keep the cases few)."""
+    CASES = [  # (what, the medium's Setup.exe, --windows, the installer's views, verdict)
+        ("the win64 build, a 64-bit installer's keys", WIN64_SETUP, "64", (64,),
+         "OK: English setup program started"),
+        ("the win32 build, a 64-bit installer's keys", RELEASE_SETUP, "64", (64,),
+         "OK: English setup program started"),
+        ("the win32 build on 32-bit Windows, an uninstaller that leaves the copy", RELEASE_SETUP,
+         "32", (None,), "STOPPED: the earlier copy was still installed after its uninstaller had run"),
+    ]
+
+    def test_both_rehearsals_end_with_the_same_verdict(self):
+        for index, (what, launcher, windows, views, verdict) in enumerate(self.CASES):
+            with self.subTest(what):
+                medium = make_medium(self.work, name=f"medium {index}", launcher=launcher)
+                fixture = write_fixture(os.path.join(self.work, f"machine {index}.reg"),
+                                        earlier_copy(views=views))
+                mode = "leaves" if verdict.startswith("STOPPED") else "removes"
+                args = ("--registry", fixture, "--locale", "en", "--windows", windows,
+                        "--uninstaller", mode)
+                host, wine = self.rehearse(medium, *args), self.rehearse(medium, *args, "--wine")
+                for done in (host, wine):
+                    self.assertEqual(done.stdout.strip().splitlines()[-1], verdict, done.stdout)
+                    self.assertEqual(done.returncode, 0 if verdict.startswith("OK") else 1)
+                self.assertIn("run under Wine", wine.stdout)
 
 
 if __name__ == "__main__":

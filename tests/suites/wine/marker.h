@@ -9,18 +9,21 @@
 
 namespace stand_in {
 
+// Room for the long folder paths of the suite's cases (over MAX_PATH bytes).
+constexpr DWORD PathRoom = 4096;
+
 // The directory of the running program file, with its trailing backslash.
 inline std::string ProgramDirectory() {
-    char path[MAX_PATH + 1] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text(path, length);
+    char path[PathRoom] = {};
+    DWORD length = GetModuleFileNameA(nullptr, path, PathRoom);
+    std::string text(path, length < PathRoom ? length : 0);
     return text.substr(0, text.find_last_of('\\') + 1);
 }
 
 // Appends the command line, the current directory and the show command the
 // starter asked for to the marker "<name>.ran" beside the program.
 inline void WriteMarker(const char* name) {
-    char directory[MAX_PATH + 1] = {};
+    char directory[PathRoom] = {};
     GetCurrentDirectoryA(sizeof(directory), directory);
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);

@@ -216,6 +216,22 @@ check "the product key is gone" not key_exists en "$PRODUCT_KEY"
 check "the uninstall entry is gone" not key_exists en "$UNINSTALL_KEY"
 check "the user key is gone" not key_exists en "$USER_KEY"
 
+begin_case uninstaller-broadcasts "an uninstaller that sends WM_SETTINGCHANGE to every window is answered while waited for"
+new_medium
+# SendMessage to HWND_BROADCAST waits for every top-level window's answer, the
+# launcher's hidden windows among them: a launcher that handled no sent
+# message while it waited would wait for the uninstaller for ever.
+command=$(uninstaller_command broadcast "$PRODUCT")
+reg_import en "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
+started=$(date +%s%N)
+run_launcher en
+echo "  the run took $((($(date +%s%N) - started) / 1000000)) ms (watcher start included), status $STATUS"
+expect_unseen
+check "the uninstaller ran" test -n "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
+expect_setup Inst_English
+check "the product key is gone" not key_exists en "$PRODUCT_KEY"
+check "the uninstall entry is gone" not key_exists en "$UNINSTALL_KEY"
+
 # --- Information boxes -----------------------------------------------------------------------
 
 information_box() { # information_box SLUG LANGUAGE RUNS TEXT [SHOT]
@@ -283,15 +299,6 @@ expect_unseen
 expect_no_setup
 check "the user key stays" key_exists en "$USER_KEY"
 
-begin_case no-setup-program "without the setup program nothing is started or shown"
-new_medium
-rm "$MEDIUM/Inst_English/Setup.exe"
-reg_import en "$CLEAN_REGISTRY$USER_DATA"
-run_launcher en
-expect_unseen
-expect_no_setup
-check "the user key is gone" not key_exists en "$USER_KEY"
-
 # --- The per-user key ----------------------------------------------------------------------------
 
 user_key() { # user_key SLUG KEY_LINES DELETED
@@ -343,3 +350,84 @@ expect_unseen
 # launcher's directory before the current one.
 expect_setup Inst_English "$elsewhere"
 check "the user key is gone" not key_exists en "$USER_KEY"
+
+# --- Folder paths the launcher cannot use, and a missing setup program -----------------------
+
+SETUP_MISSING_JA=$'セットアッププログラムが見つからないか、起動できません。\nインストールメディアを確認してください。'
+SETUP_MISSING_EN=$'The setup program cannot be found or started.\nPlease check the installation medium.'
+FOLDER_UNUSABLE_JA=$'このフォルダーのパスからはセットアップを実行できません。\nメディアの内容を短い英数字だけのパスのフォルダーにコピーしてから、再度実行してください。'
+FOLDER_UNUSABLE_EN=$'Setup cannot be run from this folder path.\nPlease copy the contents of the medium to a folder with a short path of plain letters and numbers, and run Setup again.'
+
+# A box, and the earlier copy (whose uninstaller would remove it) untouched:
+# nothing was run, nothing deleted, nothing started.
+expect_box_and_nothing_changed() { # expect_box_and_nothing_changed LANGUAGE TEXT
+  expect_box "$1" Information "$2"
+  check "no uninstaller ran" test -z "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
+  expect_no_setup
+  check "the user key stays" key_exists "$1" "$USER_KEY"
+  check "the product key stays" key_exists "$1" "$PRODUCT_KEY"
+}
+
+setup_missing() { # setup_missing LANGUAGE LANGUAGE_DIR TEXT SHOT
+  begin_case "setup-missing-$1" "without the setup program: a box, and nothing is removed or started"
+  new_medium
+  rm "$MEDIUM/$2/Setup.exe"
+  # A program of that name in the current directory must not run either.
+  elsewhere=$WORK/cases/$SLUG/elsewhere
+  mkdir -p "$elsewhere/$2"
+  cp "$PROGRAMS/stand_in_setup.exe" "$elsewhere/$2/Setup.exe"
+  command=$(uninstaller_command remove "$PRODUCT")
+  reg_import "$1" "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
+  run_launcher "$1" "$elsewhere" "$4"
+  expect_box_and_nothing_changed "$1" "$3"
+  check "nothing ran from the current directory" test -z "$(marker "$elsewhere/$2/setup.ran")"
+}
+setup_missing ja Inst_Japanese "$SETUP_MISSING_JA" setup-missing-ja:200:90:900:300
+setup_missing en Inst_English "$SETUP_MISSING_EN" setup-missing-en:150:80:700:300
+
+# Japanese names of 2 bytes each (メ, 0x83 0x81) make the program path
+# 300 bytes in code page 932 but under 200 characters. Cut at 261 bytes it
+# would end inside the second name, and its folder would be the first one:
+# another product's configuration there must never count.
+begin_case long-japanese-path "a 300-byte program path on a Japanese system is taken whole"
+base_bytes=$(printf '%s' "$(winpath "$WORK/cases/$SLUG/medium")" | wc -c)
+# The medium folder, a backslash, 54 names (108 bytes), a backslash, the
+# second name and "\Setup.exe" (10 bytes).
+second=$((300 - base_bytes - 1 - 108 - 1 - 10))
+first_name=$(printf 'メ%.0s' {1..54})
+second_name=$( ((second % 2)) && printf x; printf 'メ%.0s' $(seq 1 $((second / 2))))
+new_medium "$first_name/$second_name"
+check "the program path is 300 bytes in code page 932" \
+  test "$(printf '%s\\Setup.exe' "$(winpath "$MEDIUM")" | iconv -f UTF-8 -t CP932 | wc -c)" = 300
+decoy=$(dirname "$MEDIUM")
+mkdir -p "$decoy/Inst_Japanese"
+printf '[Startup]\r\nAppName=OTHER\r\n' >"$decoy/Inst_Japanese/SETUP.INI"
+other_uninstaller=$WORK/cases/$SLUG/other
+mkdir -p "$other_uninstaller"
+cp "$PROGRAMS/stand_in_uninstaller.exe" "$other_uninstaller/uninstall.exe"
+other_command=$(printf '"%s" remove OTHER' "$(winpath "$other_uninstaller/uninstall.exe")")
+reg_import ja "$CLEAN_REGISTRY$USER_DATA[HKEY_LOCAL_MACHINE\\SOFTWARE\\QUORVANTIX\\OTHER]
+
+[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OTHER]
+\"UninstallString\"=$(reg_string "$other_command")
+"
+run_launcher ja
+expect_unseen
+check "the other product's uninstaller did not run" test -z "$(marker "$other_uninstaller/uninstall.ran")"
+check "the other product stays" key_exists ja 'HKEY_LOCAL_MACHINE\SOFTWARE\QUORVANTIX\OTHER'
+check "the medium's setup program ran" test -n "$(marker "$MEDIUM/Inst_Japanese/setup.ran")"
+check "the user key is gone" not key_exists ja "$USER_KEY"
+
+begin_case folder-too-long "a folder path longer than the file functions take: a box before anything is read"
+new_medium "$(printf 'd%.0s' {1..100})/$(printf 'e%.0s' {1..100})/$(printf 'f%.0s' {1..100})"
+command=$(uninstaller_command remove "$PRODUCT")
+reg_import ja "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
+run_launcher ja "" folder-unusable-ja:200:90:1000:300
+expect_box_and_nothing_changed ja "$FOLDER_UNUSABLE_JA"
+
+begin_case folder-not-in-code-page "a Japanese folder name on an English system: a box, not a silent end"
+new_medium メディア
+command=$(uninstaller_command remove "$PRODUCT")
+reg_import en "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
+run_launcher en "" folder-unusable-en:150:80:1000:300
+expect_box_and_nothing_changed en "$FOLDER_UNUSABLE_EN"

@@ -4,12 +4,22 @@
 //   uninstall remove NAME [DELAY_MS]  waits DELAY_MS (default 0), then deletes
 //                                     the product key and the uninstall entry
 //                                     of NAME under HKEY_LOCAL_MACHINE
+//   uninstall broadcast NAME          tells every top-level window that the
+//                                     environment changed (WM_SETTINGCHANGE
+//                                     sent to HWND_BROADCAST, which waits for
+//                                     each window's answer), then deletes the
+//                                     keys as "remove" does
 //   uninstall keep                    leaves everything as it is (a user who
 //                                     cancelled the removal)
 // The delay shows whether the launcher waits for the uninstaller to end.
+// Started otherwise (the medium rehearsal registers products' own commands),
+// it follows "uninstall.do" beside it when there is one: lines "delete KEY"
+// (a key below HKEY_LOCAL_MACHINE) and "exit N" (its exit code). Keys are
+// deleted in the program's own registry view, as its installer wrote them.
 #include "marker.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -33,16 +43,41 @@ std::vector<std::string> Arguments() {
     return words;
 }
 
+// Follows uninstall.do beside the program; its exit code, or 3 without one.
+int FollowInstructions() {
+    std::ifstream file(stand_in::ProgramDirectory() + "uninstall.do");
+    int code = 3;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("delete ", 0) == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, line.substr(7).c_str());
+        else if (line.rfind("exit ", 0) == 0) code = std::atoi(line.c_str() + 5);
+    }
+    return code;
+}
+
+// Deletes the product key and the uninstall entry of the product.
+void RemoveProduct(const std::string& name) {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\QUORVANTIX\\" + name).c_str());
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                  ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name).c_str());
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     stand_in::WriteMarker("uninstall");
     std::vector<std::string> words = Arguments();
+    const bool known = !words.empty() &&
+                       (words[0] == "remove" || words[0] == "broadcast" || words[0] == "keep");
+    if (!known) return FollowInstructions();
     if (words.size() >= 2 && words[0] == "remove") {
         if (words.size() >= 3) Sleep(static_cast<DWORD>(std::atoi(words[2].c_str())));
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\QUORVANTIX\\" + words[1]).c_str());
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE,
-                      ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + words[1]).c_str());
+        RemoveProduct(words[1]);
+    } else if (words.size() >= 2 && words[0] == "broadcast") {
+        // What installers do after they change the environment variables.
+        SendMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"));
+        RemoveProduct(words[1]);
     }
     // The launcher does not look at the exit code; a non-zero one shows that.
     return 3;

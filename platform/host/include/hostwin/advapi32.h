@@ -55,6 +55,7 @@ LSTATUS WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD 
                               const BYTE* data, DWORD size);
 LSTATUS WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
 LSTATUS WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey);
+LSTATUS WINAPI RegDeleteKeyExA(HKEY key, LPCSTR subKey, REGSAM view, DWORD reserved);
 LSTATUS WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLength,
                              LPDWORD reserved, LPSTR className, LPDWORD classLength,
                              PFILETIME lastWrite);

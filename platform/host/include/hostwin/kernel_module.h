@@ -29,6 +29,7 @@ typedef struct _MEMORY_BASIC_INFORMATION {
 
 extern "C" {
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
 HMODULE WINAPI LoadLibraryA(LPCSTR name);
 HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE reserved, DWORD flags);
