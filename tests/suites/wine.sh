@@ -251,9 +251,9 @@ for build in "${BUILDS[@]}"; do
   select_build "$build"
   mkdir -p "$WORK/logs" "$SHOTS"
   echo "== the $build build under $WINE"
-  started=$SECONDS passed_before=$PASSED failed_before=$FAILED
+  build_started=$SECONDS passed_before=$PASSED failed_before=$FAILED
   run_build
-  echo "$build: $((PASSED - passed_before)) passed, $((FAILED - failed_before)) failed in $((SECONDS - started)) s"
+  echo "$build: $((PASSED - passed_before)) passed, $((FAILED - failed_before)) failed in $((SECONDS - build_started)) s"
 done
 
 if [[ ${UPDATE_SCREENSHOTS:-} == 1 ]]; then

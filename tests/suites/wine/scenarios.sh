@@ -109,12 +109,22 @@ run_launcher() { # run_launcher LANGUAGE [CWD] [SHOT...]
   mkdir -p "$answers"
   : >"$WATCH"
   # The watcher starts the launcher and ends when it has ended (or after its
-  # own time-out, ending it). exec: $! is then the time-out's process.
+  # own time-out, ending it). exec: $! is then the time-out's process. Wine's
+  # CreateProcess cannot start a program path of MAX_PATH or more; its loader
+  # can: such a launcher is started here and adopted by the watcher.
+  local program
+  program=$(winpath "$MEDIUM/Setup.exe")
+  local how=(--run "$program" "$(winpath "$cwd")")
+  ((${#program} >= 260)) && how=(--adopt)
   prefix_env "$language"
   (exec env "${PREFIX_ENV[@]}" timeout 120 "$WINE" "$PROGRAMS/window_watch.exe" \
-    --answer-dir "$(winpath "$answers")" --timeout 90 \
-    --run "$(winpath "$MEDIUM/Setup.exe")" "$(winpath "$cwd")" >"$WATCH" 2>/dev/null) &
+    --answer-dir "$(winpath "$answers")" --timeout 90 "${how[@]}" >"$WATCH" 2>/dev/null) &
   local watcher=$! answered=0
+  if [[ ${how[0]} == --adopt ]]; then
+    local tries=600
+    until grep -q '^ready' "$WATCH" 2>/dev/null || ((--tries == 0)); do sleep 0.1; done
+    (cd "$cwd" && wine_in "$language" 90 "$MEDIUM/Setup.exe" >/dev/null 2>&1) &
+  fi
   while kill -0 "$watcher" 2>/dev/null; do
     local lines
     lines=$(grep -E '^shown class=(#32770|TFormMain) ' "$WATCH" || true)

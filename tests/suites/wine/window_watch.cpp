@@ -14,13 +14,19 @@
 // are those of its static controls; the form's, none.
 //
 //   window_watch [--answer-dir DIR] [--timeout SECONDS] --run PROGRAM DIRECTORY
+//   window_watch [--answer-dir DIR] [--timeout SECONDS] --adopt
 //
 // The launcher, PROGRAM with its quoted path as the command line and DIRECTORY
 // as its current directory, is made suspended, gets the hook (window_watch_hook
 // beside this program, in its process) and only then runs: every window it
 // makes is reported, however soon it ends. Every visible box is confirmed with
 // OK and the visible main form is closed through its system menu's Close, as a
-// user would. With --answer-dir, each answer waits for the file DIR\goN (N
+// user would. With --adopt, the launcher is started by someone else (Wine's
+// CreateProcess cannot start a program whose path is longer than MAX_PATH; its
+// loader can): the hook is set in every process, "ready" says so, and the first
+// process that makes a "TApplication" window is taken for the launcher (the
+// hook runs inside its CreateWindowEx, so the process is still there to be
+// opened). With --answer-dir, each answer waits for the file DIR\goN (N
 // counting the answered windows from 1), so that the suite can take a
 // screenshot first.
 #include "tests/suites/wine/window_watch.h"
@@ -86,7 +92,12 @@ void Consider(HWND window) {
     if (!window || !IsWindow(window) || !IsTopLevel(window)) return;
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == watchedProcess) Watch(window);
+    if (!watchedProcess && ClassOf(window) == "TApplication") {
+        watchedProcess = process;
+        watchedHandle =
+            OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    }
+    if (watchedProcess && process == watchedProcess) Watch(window);
 }
 
 LRESULT CALLBACK ReceiverProc(HWND receiver, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -108,7 +119,8 @@ bool MakeReceiver() {
                            windowClass.hInstance, nullptr);
 }
 
-// Sets the in-context hook of window_watch_hook.dll (beside this program) on a process.
+// Sets the in-context hook of window_watch_hook.dll (beside this program) on a
+// process, or on every process for 0.
 HWINEVENTHOOK HookProcess(DWORD process) {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -154,7 +166,7 @@ std::string Describe(HWND window) {
 // Runs the message loop (the hook's windows arrive through it) for up to `ms`,
 // or until the launcher ends.
 void Pump(DWORD ms) {
-    MsgWaitForMultipleObjects(1, &watchedHandle, FALSE, ms, QS_ALLINPUT);
+    MsgWaitForMultipleObjects(watchedHandle ? 1 : 0, &watchedHandle, FALSE, ms, QS_ALLINPUT);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         DispatchMessageA(&msg);
@@ -165,7 +177,7 @@ bool FileExists(const std::wstring& name) {
 }
 
 bool Ended() {
-    return WaitForSingleObject(watchedHandle, 0) == WAIT_OBJECT_0;
+    return watchedHandle && WaitForSingleObject(watchedHandle, 0) == WAIT_OBJECT_0;
 }
 
 // A visible box is confirmed with OK; a visible form is closed as by its close box.
@@ -201,7 +213,14 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     std::wstring answerDirectory, program, directory;
     DWORD timeoutMs = 60000;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool adopt = false;
+    for (int i = 1; i < argc; i += 2) {
+        if (std::wcscmp(argv[i], L"--adopt") == 0) {
+            adopt = true;
+            --i;
+            continue;
+        }
+        if (i + 1 >= argc) break;
         if (std::wcscmp(argv[i], L"--answer-dir") == 0) {
             answerDirectory = argv[i + 1];
         } else if (std::wcscmp(argv[i], L"--timeout") == 0) {
@@ -212,30 +231,40 @@ int wmain(int argc, wchar_t** argv) {
             ++i;
         }
     }
-    if (program.empty()) {
-        Say("error no --run PROGRAM DIRECTORY");
+    if (program.empty() && !adopt) {
+        Say("error no --run PROGRAM DIRECTORY or --adopt");
         return 1;
     }
     if (!MakeReceiver()) {
         Say("error no receiver window");
         return 1;
     }
-    PROCESS_INFORMATION launcher{};
-    if (!StartSuspended(program, directory, launcher)) {
-        Say("error cannot start the program (" + std::to_string(GetLastError()) + ")");
-        return 1;
+    HWINEVENTHOOK hook = nullptr;
+    if (adopt) {
+        hook = HookProcess(0);
+        if (!hook) {
+            Say("error no event hook (" + std::to_string(GetLastError()) + ")");
+            return 1;
+        }
+        Say("ready");
+    } else {
+        PROCESS_INFORMATION launcher{};
+        if (!StartSuspended(program, directory, launcher)) {
+            Say("error cannot start the program (" + std::to_string(GetLastError()) + ")");
+            return 1;
+        }
+        watchedProcess = launcher.dwProcessId;
+        watchedHandle = launcher.hProcess;
+        hook = HookProcess(watchedProcess);
+        if (!hook) {
+            Say("error no event hook (" + std::to_string(GetLastError()) + ")");
+            TerminateProcess(watchedHandle, 1);
+            return 1;
+        }
+        Say("started pid=" + std::to_string(watchedProcess));
+        ResumeThread(launcher.hThread);
+        CloseHandle(launcher.hThread);
     }
-    watchedProcess = launcher.dwProcessId;
-    watchedHandle = launcher.hProcess;
-    HWINEVENTHOOK hook = HookProcess(watchedProcess);
-    if (!hook) {
-        Say("error no event hook (" + std::to_string(GetLastError()) + ")");
-        TerminateProcess(watchedHandle, 1);
-        return 1;
-    }
-    Say("started pid=" + std::to_string(watchedProcess));
-    ResumeThread(launcher.hThread);
-    CloseHandle(launcher.hThread);
     DWORD start = GetTickCount();
     int shownCount = 0;
     while (GetTickCount() - start < timeoutMs) {
@@ -258,7 +287,7 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     Say("timeout");
-    TerminateProcess(watchedHandle, 1);
+    if (watchedHandle) TerminateProcess(watchedHandle, 1);
     UnhookWinEvent(hook);
     return 2;
 }
