@@ -9,10 +9,11 @@
 #      hostwin-reg export imported by Wine's regedit;
 #   3. the launcher's roads end to end: Setup.exe on a medium built for each
 #      case, with registry fixtures imported by regedit, stand-in setup and
-#      uninstaller programs, and window_watch reporting (and answering) every
-#      window the launcher shows; checked afterwards through `reg query`, the
-#      stand-ins' markers, the watcher's report and the exit status. The
-#      stand-ins, the watcher, regedit and reg are all of the build's bitness;
+#      uninstaller programs, and window_watch starting Setup.exe and reporting
+#      (and answering) every window it makes and shows, and its exit code;
+#      checked afterwards through `reg query`, the stand-ins' markers and the
+#      watcher's report. The stand-ins, the watcher, regedit and reg are all
+#      of the build's bitness;
 #   4. screenshots of the boxes and the form (build/wine-suite/BUILD/screenshots;
 #      UPDATE_SCREENSHOTS=1 also copies the release build's to docs/screenshots).
 #
@@ -77,7 +78,7 @@ for build in "${BUILDS[@]}"; do
   select_build "$build"
   [[ -x $WINE ]] || { echo "missing $WINE: run ./dev install first" >&2; exit 1; }
   for program in "$BUILD/bin/Setup.exe" "$PROGRAMS/wine_conformance.exe" "$PROGRAMS/window_watch.exe" \
-    "$PROGRAMS/stand_in_setup.exe" "$PROGRAMS/stand_in_uninstaller.exe"; do
+    "$PROGRAMS/window_watch_hook.dll" "$PROGRAMS/stand_in_setup.exe" "$PROGRAMS/stand_in_uninstaller.exe"; do
     [[ -f $program ]] || { echo "missing $program: run ./dev build $build first" >&2; exit 1; }
   done
 done
@@ -250,9 +251,9 @@ for build in "${BUILDS[@]}"; do
   select_build "$build"
   mkdir -p "$WORK/logs" "$SHOTS"
   echo "== the $build build under $WINE"
-  started=$SECONDS passed_before=$PASSED failed_before=$FAILED
+  build_started=$SECONDS passed_before=$PASSED failed_before=$FAILED
   run_build
-  echo "$build: $((PASSED - passed_before)) passed, $((FAILED - failed_before)) failed in $((SECONDS - started)) s"
+  echo "$build: $((PASSED - passed_before)) passed, $((FAILED - failed_before)) failed in $((SECONDS - build_started)) s"
 done
 
 if [[ ${UPDATE_SCREENSHOTS:-} == 1 ]]; then
