@@ -45,9 +45,10 @@ def prepare_wine(args, lcids):
     for bits in (32, 64):
         wine_dir = os.path.join(os.path.dirname(os.path.abspath(bins.get(str(bits), "."))), "wine")
         args.wine_programs[bits] = wine_dir
-    needed = {args.target.windows, args.target.view or 32}
+    needed = {args.target.windows, args.target.view or 32, args.target.bits}
     for bits in sorted(needed):
-        for name in ("window_watch.exe", "stand_in_setup.exe", "stand_in_uninstaller.exe"):
+        for name in ("window_watch.exe", "window_watch_hook.dll", "stand_in_setup.exe",
+                     "stand_in_uninstaller.exe"):
             if not os.path.isfile(os.path.join(args.wine_programs[bits], name)):
                 raise CannotRehearse(f"{os.path.join(args.wine_programs[bits], name)}: missing "
                                      f"(./dev build win{bits})")

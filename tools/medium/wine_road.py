@@ -243,9 +243,10 @@ class WineRoad(Road):
         os.makedirs(answers)
         with open(report, "wb") as out:
             watcher = subprocess.Popen(
-                ["timeout", str(RUN_SECONDS + 30), WINE[self.wine_bits],
-                 self.program("window_watch.exe", self.wine_bits), "--answer-dir",
-                 windows_path(answers), "--timeout", str(RUN_SECONDS)],
+                # The watcher's hook runs inside the launcher: of its bitness.
+                ["timeout", str(RUN_SECONDS + 30), WINE[self.target.bits],
+                 self.program("window_watch.exe", self.target.bits), "--answer-dir",
+                 windows_path(answers), "--timeout", str(RUN_SECONDS), "--adopt"],
                 env=self.wine_env(), stdout=out, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
         try:
             if not self.wait_for(report, "ready", 60):
