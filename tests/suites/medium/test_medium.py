@@ -477,6 +477,10 @@ class WineRehearsalTest(MediumCase):
          "OK: English setup program started"),
         ("the win32 build, a 64-bit installer's keys", RELEASE_SETUP, "64", (64,),
          "OK: English setup program started"),
+        ("the win32 build, a 32-bit installer's keys", RELEASE_SETUP, "64", (32,),
+         "OK: English setup program started"),
+        ("the win32 build, keys in both views", RELEASE_SETUP, "64", (32, 64),
+         "OK: English setup program started"),
         ("the win32 build on 32-bit Windows, an uninstaller that leaves the copy", RELEASE_SETUP,
          "32", (None,), "STOPPED: the earlier copy was still installed after its uninstaller had run"),
     ]
