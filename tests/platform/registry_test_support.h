@@ -55,13 +55,8 @@ private:
     size_t size_;
 };
 
-// Deletes a key with all its subkeys (RegDeleteKeyA refuses keys with
-// subkeys), in the registry view that the KEY_WOW64_* flag picks (none: the
-// process's own). Subkeys are reached from their parent's handle: Wine's A
-// functions refuse sub-paths longer than about 260 characters.
-inline void DeleteTree(HKEY base, const std::string& path, REGSAM view = 0) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
+// The names of an open key's subkeys, in the order RegEnumKeyExA gives them.
+inline std::vector<std::string> SubkeyNames(HKEY key) {
     std::vector<std::string> names;
     char name[512];
     for (DWORD index = 0;; ++index) {
@@ -71,7 +66,17 @@ inline void DeleteTree(HKEY base, const std::string& path, REGSAM view = 0) {
             break;
         names.emplace_back(name, length);
     }
-    for (const std::string& child : names)
+    return names;
+}
+
+// Deletes a key with all its subkeys (RegDeleteKeyA refuses keys with
+// subkeys), in the registry view that the KEY_WOW64_* flag picks (none: the
+// process's own). Subkeys are reached from their parent's handle: Wine's A
+// functions refuse sub-paths longer than about 260 characters.
+inline void DeleteTree(HKEY base, const std::string& path, REGSAM view = 0) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(base, path.c_str(), 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS) return;
+    for (const std::string& child : SubkeyNames(key))
         DeleteTree(key, child, view);
     RegCloseKey(key);
     RegDeleteKeyExA(base, path.c_str(), view, 0);

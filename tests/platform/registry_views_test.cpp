@@ -51,17 +51,9 @@ LSTATUS MakeKeyIn(HKEY root, const std::string& path, REGSAM view) {
 }
 
 std::vector<std::string> SubkeysOf(HKEY root, const std::string& path, REGSAM view) {
-    std::vector<std::string> names;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return names;
-    char name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof(name);
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        names.emplace_back(name, length);
-    }
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return {};
+    std::vector<std::string> names = SubkeyNames(key);
     RegCloseKey(key);
     return names;
 }

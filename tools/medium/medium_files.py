@@ -18,17 +18,24 @@ def find_entry(directory, name):
     return None
 
 
-def is_windows_program(path):
-    """True when the file starts with an MS-DOS header pointing at a PE header."""
+def pe_header(path, size):
+    """The first `size` bytes at the PE header an MS-DOS header points to
+    (starting with b"PE\\0\\0" for a Windows program), or b"" when the file has
+    no MS-DOS header or cannot be read."""
     try:
         with open(path, "rb") as file:
             head = file.read(0x40)
             if len(head) < 0x40 or head[:2] != b"MZ":
-                return False
+                return b""
             file.seek(int.from_bytes(head[0x3C:0x40], "little"))
-            return file.read(4) == b"PE\0\0"
+            return file.read(size)
     except OSError:
-        return False
+        return b""
+
+
+def is_windows_program(path):
+    """True when the file starts with an MS-DOS header pointing at a PE header."""
+    return pe_header(path, 4) == b"PE\0\0"
 
 
 def language_resource_files(medium):
@@ -47,15 +54,7 @@ def language_resource_files(medium):
 def program_bits(path):
     """32 for a 32-bit Windows program (PE32, i386), 64 for a 64-bit one
     (PE32+, x86-64), None for any other file."""
-    try:
-        with open(path, "rb") as file:
-            head = file.read(0x40)
-            if len(head) < 0x40 or head[:2] != b"MZ":
-                return None
-            file.seek(int.from_bytes(head[0x3C:0x40], "little"))
-            header = file.read(26)  # signature, file header, optional header's magic
-    except OSError:
-        return None
+    header = pe_header(path, 26)  # signature, file header, optional header's magic
     if len(header) < 26 or header[:4] != b"PE\0\0":
         return None
     machine = int.from_bytes(header[4:6], "little")
