@@ -467,38 +467,75 @@ class RehearseTest(MediumCase):
         self.assertCannot(self.rehearse(medium, "--locale", "fr"), "--locale fr")
 
 
-@unittest.skipUnless(os.path.exists("/usr/lib/wine/wine") and all(map(os.path.exists, WINE_PROGRAMS)),
-                     "the Windows builds' programs and 32-bit Wine are needed")
-class WineRehearsalTest(MediumCase):
-    """The host rehearsal and the one under Wine end the same (each Wine run
-    makes a prefix: some 20 seconds; keep the cases few)."""
-    CASES = [  # (what, the medium's Setup.exe, --windows, the installer's views, verdict)
-        ("the win64 build, a 64-bit installer's keys", WIN64_SETUP, "64", (64,),
-         "OK: English setup program started"),
-        ("the win32 build, a 64-bit installer's keys", RELEASE_SETUP, "64", (64,),
-         "OK: English setup program started"),
-        ("the win32 build, a 32-bit installer's keys", RELEASE_SETUP, "64", (32,),
-         "OK: English setup program started"),
-        ("the win32 build, keys in both views", RELEASE_SETUP, "64", (32, 64),
-         "OK: English setup program started"),
-        ("the win32 build on 32-bit Windows, an uninstaller that leaves the copy", RELEASE_SETUP,
-         "32", (None,), "STOPPED: the earlier copy was still installed after its uninstaller had run"),
+WINE_READY = os.path.exists("/usr/lib/wine/wine") and all(map(os.path.exists, WINE_PROGRAMS))
+
+
+def launcher_medium(launcher, **options):
+    """A medium builder: make_medium(parent, name) with that launcher."""
+    return lambda parent, name: make_medium(parent, name=name, launcher=launcher, **options)
+
+
+@unittest.skipUnless(os.path.exists(RELEASE_SETUP) and os.path.exists(WIN64_SETUP),
+                     "the Windows builds are needed")
+class AgreementTest(MediumCase):
+    """For one medium on one machine, check-medium, the host rehearsal and the
+    rehearsal under Wine say the same: a road the rehearsals call OK has no
+    check-medium problem, and a road stopped by the medium is one. Each Wine
+    run makes a prefix (some 20 seconds): give few rows `wine`."""
+
+    # what: the row's name; medium: builder(parent, name) -> path; views: the
+    # earlier copy's registry views for the --registry fixture (None: no
+    # fixture); machine: options both tools take (--windows ...); rehearsal:
+    # options only the rehearsal takes (--uninstaller ...); verdict: the last
+    # line of the English road's account starts with it; problem: a line check-medium prints
+    # (None: no problem; SKIP: not a medium matter, check-medium not asked);
+    # wine: also rehearsed under Wine.
+    SKIP = object()
+    CASES = [
+        dict(what="the win64 build, a 64-bit installer's keys", medium=launcher_medium(WIN64_SETUP),
+             views=(64,), machine=(), rehearsal=(), verdict="OK: English setup program started",
+             problem=None, wine=True),
+        dict(what="the win32 build, a 64-bit installer's keys", medium=launcher_medium(RELEASE_SETUP),
+             views=(64,), machine=(), rehearsal=(), verdict="OK: English setup program started",
+             problem=SKIP, wine=True),
+        dict(what="the win32 build, a 32-bit installer's keys", medium=launcher_medium(RELEASE_SETUP),
+             views=(32,), machine=(), rehearsal=(), verdict="OK: English setup program started",
+             problem=None, wine=True),
+        dict(what="the win32 build, keys in both views", medium=launcher_medium(RELEASE_SETUP),
+             views=(32, 64), machine=(), rehearsal=(), verdict="OK: English setup program started",
+             problem=None, wine=True),
+        dict(what="the win32 build on 32-bit Windows, an uninstaller that leaves the copy",
+             medium=launcher_medium(RELEASE_SETUP), views=(None,), machine=("--windows", "32"),
+             rehearsal=("--uninstaller", "leaves"),
+             verdict="STOPPED: the earlier copy was still installed after its uninstaller had run",
+             problem=SKIP, wine=True),
     ]
 
-    def test_both_rehearsals_end_with_the_same_verdict(self):
-        for index, (what, launcher, windows, views, verdict) in enumerate(self.CASES):
-            with self.subTest(what):
-                medium = make_medium(self.work, name=f"medium {index}", launcher=launcher)
-                fixture = write_fixture(os.path.join(self.work, f"machine {index}.reg"),
-                                        earlier_copy(views=views))
-                mode = "leaves" if verdict.startswith("STOPPED") else "removes"
-                args = ("--registry", fixture, "--locale", "en", "--windows", windows,
-                        "--uninstaller", mode)
-                host, wine = self.rehearse(medium, *args), self.rehearse(medium, *args, "--wine")
-                for done in (host, wine):
-                    self.assertEqual(done.stdout.strip().splitlines()[-1], verdict, done.stdout)
-                    self.assertEqual(done.returncode, 0 if verdict.startswith("OK") else 1)
-                self.assertIn("run under Wine", wine.stdout)
+    def test_check_medium_and_both_rehearsals_give_one_verdict(self):
+        for index, case in enumerate(self.CASES):
+            with self.subTest(case["what"]):
+                medium = case["medium"](self.work, f"medium {index}")
+                machine = list(case["machine"])
+                if case["views"] is not None:
+                    machine += ["--registry", write_fixture(os.path.join(self.work, f"machine {index}.reg"),
+                                                            earlier_copy(views=case["views"]))]
+                runs = [self.rehearse(medium, *machine, *case["rehearsal"], "--locale", "en")]
+                if case["wine"] and WINE_READY:
+                    runs.append(self.rehearse(medium, *machine, *case["rehearsal"], "--locale", "en",
+                                              "--wine"))
+                    self.assertIn("run under Wine", runs[-1].stdout)
+                for done in runs:
+                    self.assertTrue(done.stdout.strip().splitlines()[-1].startswith(case["verdict"]),
+                                    done.stdout)
+                    self.assertEqual(done.returncode, 0 if case["verdict"].startswith("OK") else 1)
+                if case["problem"] is self.SKIP:
+                    continue
+                checked = self.tool("check_medium", medium, *machine)
+                if case["problem"] is None:
+                    self.assertEqual(checked.returncode, 0, checked.stdout)
+                else:
+                    self.assertEqual(checked.returncode, 1, checked.stdout)
+                    self.assertIn(case["problem"], checked.stdout)
 
 
 if __name__ == "__main__":
