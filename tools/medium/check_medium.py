@@ -2,11 +2,14 @@
 """Checks an installation medium for the launcher without running anything.
 
   check_medium.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG [--registry FILE.reg]
+                  [--windows 32|64] [--locale ja|en|LCID] [--code-page 932|1252]
 
 Lists each problem with the file it concerns, then per language the registry
 keys the launcher will look for on a user's machine. With --registry, those
 keys are also looked for in that machine's registry (loaded into a scratch
-machine), and a copy installed under another name is a problem. The layout (language
+machine), and a copy installed under another name is a problem. --locale
+checks the one road that locale takes (default: both), --code-page reads it as
+a system with that ANSI code page does (default: the locale's). The layout (language
 folders, product key prefix, per-user key) is read from the medium's own
 Setup.exe when it is a build of this launcher, else from SETUP_EXE.
 Exit status: 0 no problem, 1 problems, 2 the medium could not be checked.
@@ -22,7 +25,9 @@ sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 import inifile  # noqa: E402
 from inspect_pe import Image  # noqa: E402
 from layout import UNINSTALL_PREFIX, LayoutError, read_layout  # noqa: E402
+from layout import language_of  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
+from machine_options import add_machine_options, machine_roads  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
 from views import key_in_view, other_view, stored_path, target_of, view_name  # noqa: E402
 
@@ -168,9 +173,16 @@ def main(argv):
     parser.add_argument("--registry", help="a user's machine as regedit exports it (.reg)")
     parser.add_argument("--windows", choices=("32", "64"), default="64",
                         help="the user's Windows: 64-bit (the default) or 32-bit (no registry views)")
+    add_machine_options(parser)
     parser.add_argument("--program", required=True, help="the host Setup.exe (for its layout)")
     parser.add_argument("--hostwin-reg", required=True, help="the host's hostwin-reg")
     args = parser.parse_args(argv)
+    try:
+        roads = [(language_of(lcid), lcid, page)
+                 for lcid, page in machine_roads(args.locale, args.code_page)]
+    except MachineError as error:
+        print(f"check-medium: {error}", file=sys.stderr)
+        return 2
     medium = os.path.realpath(args.medium)
     if not os.path.isdir(medium):
         what = "not a directory" if os.path.exists(args.medium) else "no such directory"
@@ -200,7 +212,7 @@ def main(argv):
         checker = Checker(medium, layout, os.path.abspath(args.hostwin_reg), scratch, target)
         try:
             checker.check_launcher()
-            for language, code_page in LANGUAGES:
+            for language, _, code_page in roads:
                 checker.check_language(language, code_page)
             checker.check_language_resources()
             if args.registry:
@@ -213,6 +225,8 @@ def main(argv):
     print(f"Layout from {source}: folders {layout.japanese_folder}, {layout.english_folder}; "
           f"product key prefix HKLM\\{layout.product_key_prefix}")
     print(f"Program: {target.describe('Setup.exe')}")
+    print("Machine: " + "; ".join(f"the {language} road, locale {lcid}, code page {page}"
+                                  for language, lcid, page in roads))
     if not target.runs:
         checker.problems.append(f"Setup.exe: {target.cannot_run()}")
     if checker.problems:

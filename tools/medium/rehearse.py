@@ -2,8 +2,8 @@
 """Rehearses the launcher on a release engineer's own medium.
 
   rehearse.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG
-              [--registry FILE.reg] [--locale ja|en|LCID]
-              [--uninstaller removes|leaves|fails] [--windows 32|64] [--keep]
+              [--registry FILE.reg] [--locale ja|en|LCID] [--code-page 932|1252]
+              [--uninstaller removes|leaves|fails|hands-off] [--windows 32|64] [--keep]
               [--wine --wine-programs 32=DIR,64=DIR]
 
 MEDIUM is only read. Each road (both languages, or the one --locale names)
@@ -30,13 +30,14 @@ sys.path.insert(0, HERE)
 
 from layout import LayoutError, read_layout  # noqa: E402
 from machine import MachineError  # noqa: E402
+from machine_options import add_machine_options, machine_roads  # noqa: E402
 from medium_files import find_entry  # noqa: E402
-from road import ROADS, CannotRehearse, Road, parse_locale  # noqa: E402
+from road import CannotRehearse, Road  # noqa: E402
 from views import target_of  # noqa: E402
-from wine_road import WineRoad  # noqa: E402
+from wine_road import WineRoad, wine_locales_of  # noqa: E402
 
 
-def prepare_wine(args, lcids):
+def prepare_wine(args, roads):
     """The programs a Wine rehearsal runs (the medium's own Setup.exe, or the
     win32 build for a medium whose Setup.exe is no Windows program), the
     Japanese locale for Wine and the directory of the screenshots."""
@@ -60,19 +61,24 @@ def prepare_wine(args, lcids):
     args.program = own
     args.screenshots = tempfile.mkdtemp(prefix="rehearse-screenshots-")
     args.wine_locales = os.path.abspath(args.wine_locales or os.path.join(args.screenshots, "locales"))
-    if 1041 in lcids and not os.path.isdir(os.path.join(args.wine_locales, "ja_JP.UTF-8")):
-        os.makedirs(args.wine_locales, exist_ok=True)
-        subprocess.run(["localedef", "-i", "ja_JP", "-f", "UTF-8",
-                        os.path.join(args.wine_locales, "ja_JP.UTF-8")],
-                       capture_output=True, check=False)
+    for name in wine_locales_of(roads):
+        if not os.path.isdir(os.path.join(args.wine_locales, name)):
+            os.makedirs(args.wine_locales, exist_ok=True)
+            subprocess.run(["localedef", "-i", name.split(".")[0], "-f", "UTF-8",
+                            os.path.join(args.wine_locales, name)],
+                           capture_output=True, check=False)
 
 
 def main(argv):
     parser = argparse.ArgumentParser(prog="rehearse", description=__doc__.splitlines()[0])
     parser.add_argument("medium")
     parser.add_argument("--registry", help="the user's machine as regedit exports it (.reg)")
-    parser.add_argument("--locale", help="ja, en or a locale identifier (default: both languages)")
-    parser.add_argument("--uninstaller", choices=("removes", "leaves", "fails"), default="removes")
+    add_machine_options(parser)
+    parser.add_argument("--uninstaller", choices=("removes", "leaves", "fails", "hands-off"),
+                        default="removes",
+                        help="what each registered uninstaller does: removes the earlier copy "
+                             "(the default), leaves it, fails, or hands-off (ends at once and "
+                             "removes it seconds later from a second process)")
     parser.add_argument("--windows", choices=("32", "64"), default="64",
                         help="the user's Windows: 64-bit (the default) or 32-bit (no registry views)")
     parser.add_argument("--keep", action="store_true", help="keep the scratch copy and machine")
@@ -108,10 +114,11 @@ def main(argv):
         except OSError as error:
             raise CannotRehearse(f"{args.registry}: cannot be read ({error.strerror})") from None
         args.registry = os.path.abspath(args.registry)
-    lcids = [parse_locale(args.locale)] if args.locale else [ROADS["ja"], ROADS["en"]]
+    roads = machine_roads(args.locale, args.code_page)
+    args.code_page = roads[0][1] if args.code_page else None
     args.target = target_of(find_entry(args.medium, "Setup.exe"), int(args.windows))
     if args.wine:
-        prepare_wine(args, lcids)
+        prepare_wine(args, roads)
     try:
         layout = read_layout(args.program)
     except OSError as error:
@@ -129,7 +136,7 @@ def main(argv):
         where = "under Wine, with Windows stand-ins" if args.wine else "the host build"
         print(f"  ({program}; run {where})")
         all_ok = True
-        for lcid in lcids:
+        for lcid, _ in roads:
             road = (WineRoad if args.wine else Road)(args, layout, lcid, scratch)
             road.run()
             lines, ok = road.account()

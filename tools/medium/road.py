@@ -12,6 +12,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
+import hands_off  # noqa: E402
 import inifile  # noqa: E402
 from layout import UNINSTALL_PREFIX, language_of  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
@@ -30,6 +31,11 @@ RUN_TIMEOUT_SECONDS = 120
 
 class CannotRehearse(Exception):
     """The rehearsal cannot be made: one line for standard error."""
+
+
+def default_code_page(lcid):
+    """The ANSI code page a system of the locale has unless told otherwise."""
+    return CODE_PAGES.get(lcid, 932 if lcid == 1041 else 1252)
 
 
 def parse_locale(text):
@@ -72,6 +78,27 @@ def stand_in_script(role, records, *extra):
     return f'#!/bin/sh\nexec {head} "$0" {tail}\n'
 
 
+def keep_times(source, target):
+    """Gives the copy (a file or folder, or a stand-in in a program's place)
+    the access and modification times of what it stands for."""
+    try:
+        info = os.stat(source)
+        os.utime(target, ns=(info.st_atime_ns, info.st_mtime_ns))
+    except OSError:
+        pass
+
+
+def without_dos_time(path):
+    """The local date of a file whose time has no DOS form (before 1980 or
+    after 2107), which the launcher takes for a file that is not there; else
+    None."""
+    try:
+        stamp = time.localtime(os.stat(path).st_mtime)
+    except (OSError, OverflowError, ValueError):
+        return None
+    return time.strftime("%Y-%m-%d", stamp) if not 1980 <= stamp.tm_year <= 2107 else None
+
+
 def write_program(path, text):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="utf-8") as file:
@@ -88,7 +115,8 @@ class Road:
         self.layout = layout
         self.lcid = lcid
         self.language = language_of(lcid)
-        self.code_page = CODE_PAGES.get(lcid, 932 if lcid == 1041 else 1252)
+        # The system's ANSI code page may differ from the user's locale's.
+        self.code_page = args.code_page or default_code_page(lcid)
         self.folder = layout.folder(self.language)
         self.directory = os.path.join(scratch, f"{self.language}-{lcid}")
         self.copy = os.path.join(self.directory, os.path.basename(args.medium) or "medium")
@@ -117,10 +145,15 @@ class Road:
                     self.copy_file(path, os.path.join(target, entry))
                 elif entry.lower() == "setup.exe" and os.path.isfile(path):
                     self.place_setup_program(path, os.path.join(target, entry))
+                    keep_times(path, os.path.join(target, entry))
+            keep_times(source, target)
+        keep_times(medium, self.copy)
 
     def copy_file(self, source, target):
         try:
-            shutil.copyfile(source, target)
+            # With its times: a file dated outside the DOS range (before 1980)
+            # is not present to the launcher.
+            shutil.copy2(source, target)
         except OSError as error:
             self.notes.append(f"{os.path.relpath(source, self.args.medium)} cannot be read "
                               f"({error.strerror}): the rehearsal goes on without it")
@@ -167,9 +200,7 @@ class Road:
     # --- the run ----------------------------------------------------------------------
     def run(self):
         self.copy_medium()
-        locale = {"HOSTWIN_LCID": str(self.lcid)}
-        if self.lcid in CODE_PAGES:
-            locale["HOSTWIN_ACP"] = str(CODE_PAGES[self.lcid])
+        locale = {"HOSTWIN_LCID": str(self.lcid), "HOSTWIN_ACP": str(self.code_page)}
         # The machine is the road's: a REGEDIT4 fixture's text is read in its code page.
         self.machine.locale = locale
         if self.args.registry:
@@ -187,6 +218,7 @@ class Road:
             self.status = done.returncode
         except subprocess.TimeoutExpired:
             self.status = None
+        self.second_processes = hands_off.wait_for_second_processes(self.stand_ins)
         self.events = self.read_events()
         if any(e["event"] == "process_start" and e["api"] == "WinExec" and e["result"] >= 32
                for e in self.events):
@@ -226,7 +258,10 @@ class Road:
         """(lines, verdict, ok)."""
         lines = []
         say = lines.append
-        say(f"== {self.language} road: locale {self.lcid}, code page {self.code_page}")
+        apart = (f" (the system's ANSI code page, set apart from the locale's "
+                 f"{default_code_page(self.lcid)})"
+                 if self.code_page != default_code_page(self.lcid) else "")
+        say(f"== {self.language} road: locale {self.lcid}, code page {self.code_page}{apart}")
         name = os.path.basename(self.copy)
         try:
             name.encode(f"cp{self.code_page}")
@@ -252,7 +287,9 @@ class Road:
                 continue  # the same question asked twice in a row (a size, then the data)
             if who == "hostwin-reg":
                 if kind in ("registry_delete_key",) and event["result"] == 0:
-                    say(f"     the uninstaller stand-in deleted "
+                    remover = ("uninstaller's second process" if self.args.uninstaller == "hands-off"
+                               else "uninstaller stand-in")
+                    say(f"     the {remover} deleted "
                         f"{HIVES.get(event['root'], event['root'])}\\{event['key']}")
                 continue
             if kind == "library_load":
@@ -263,7 +300,12 @@ class Road:
                 found = event["found"] is not None
                 state["config_found"] = found
                 place = self.relative(event["pattern"])
-                if found:
+                undated = found and self.config_path() and without_dos_time(self.config_path())
+                if undated:
+                    state["config_found"] = False
+                    say(f"1. Looked for {place} beside Setup.exe: there, but dated {undated}, a "
+                        f"time without DOS form (1980 to 2107), so the launcher takes it for absent")
+                elif found:
                     say(f"1. Looked for {place} beside Setup.exe: found")
                 elif event["host_directory"] is None:
                     say(f"1. Looked for {place} beside Setup.exe: not found "
@@ -355,6 +397,7 @@ class Road:
             say(f"   {self.target.cannot_run()}")
         if self.status is None:
             say(f"   Setup.exe did not end within {RUN_TIMEOUT_SECONDS} s and was stopped")
+        hands_off.account(self.second_processes, state["still"] and bool(state["boxes"]), say)
         self.account_near_names(state, say)
         verdict = self.verdict(state)
         say(verdict)
@@ -425,7 +468,9 @@ class Road:
         if state["boxes"] and state["config_found"] is None:
             return "STOPPED: Setup.exe cannot use the medium's folder path (an information box)"
         if state["config_found"] is False:
-            return f"STOPPED: {self.folder}\\SETUP.INI not found beside Setup.exe"
+            undated = self.config_path() and without_dos_time(self.config_path())
+            dated = f" (it is dated {undated}, a time without DOS form)" if undated else ""
+            return f"STOPPED: {self.folder}\\SETUP.INI not found beside Setup.exe{dated}"
         if state["app_name"] == b"NoName":
             return f"STOPPED: no [Startup] AppName in {self.folder}\\SETUP.INI" + self.config_hint()
         for box in state["boxes"]:
@@ -434,7 +479,8 @@ class Road:
         if state["boxes"] and state["product_key"] is None:
             return f"STOPPED: {self.folder}\\Setup.exe not found beside Setup.exe (an information box)"
         if state["boxes"] and state["still"]:
-            return "STOPPED: the earlier copy was still installed after its uninstaller had run"
+            return ("STOPPED: the earlier copy was still installed after its uninstaller had run"
+                    + hands_off.verdict_hint(self.second_processes))
         if state["boxes"] and state["product_key"] and state["entry"]:
             return "STOPPED: the uninstaller could not be run"
         if state["boxes"]:

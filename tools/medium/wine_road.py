@@ -16,6 +16,7 @@ import shutil
 import subprocess
 import time
 
+import hands_off
 from layout import UNINSTALL_PREFIX
 from medium_files import find_entry, is_windows_program
 from road import SETUP_WAIT_SECONDS, CannotRehearse, Road, program_of, windows_path, write_program
@@ -24,9 +25,26 @@ WINE = {32: "/usr/lib/wine/wine", 64: "/usr/lib/wine/wine64"}
 WINESERVER = "/usr/lib/wine/wineserver"
 KEY_READ = 0x20019
 ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT = 2, 5, 193
-WINE_LOCALES = {1041: "ja_JP.UTF-8", 1033: "C.UTF-8"}
+# Wine takes the system's locale and ANSI code page from LC_CTYPE and the
+# user's locale (GetUserDefaultLCID, GetThreadLocale) from LC_MESSAGES; a "C"
+# LC_MESSAGES follows LC_CTYPE, so the English user's locale is a named one.
+WINE_LOCALES = {1041: "ja_JP.UTF-8", 1033: "en_US.UTF-8"}
+CODE_PAGE_LOCALES = {932: "ja_JP.UTF-8", 1252: "C.UTF-8"}
 BOX, FORM = "#32770", "TFormMain"
 RUN_SECONDS = 90
+# A hands-off uninstaller's second process removes the copy this long after
+# it was started: under Wine each program takes about a second to start, and
+# the rehearsal's own look at the registry after the launcher's run must come
+# before the removal, as the launcher's re-check does on Windows.
+WINE_HANDS_OFF_SECONDS = 10
+
+
+def wine_locales_of(roads):
+    """The POSIX locales (beyond the built-in C.UTF-8) that the roads'
+    machines, (locale identifier, code page) each, need made for Wine."""
+    names = {WINE_LOCALES.get(lcid) for lcid, _ in roads} | \
+        {CODE_PAGE_LOCALES.get(page) for _, page in roads}
+    return sorted(name for name in names if name and name != "C.UTF-8")
 
 
 def hex_text(data, code_page):
@@ -51,9 +69,8 @@ class WineRoad(Road):
                if not k.startswith(("HOSTWIN_", "LC_")) and k not in ("LANG", "WINEARCH")}
         env.update(WINEPREFIX=self.prefix, WINEARCH=f"win{self.wine_bits}", WINEDEBUG="-all",
                    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d",
-                   LANG=WINE_LOCALES[self.lcid])
-        if self.lcid == 1041:
-            env["LOCPATH"] = self.args.wine_locales
+                   LANG=CODE_PAGE_LOCALES[self.code_page], LC_MESSAGES=WINE_LOCALES[self.lcid],
+                   LOCPATH=self.args.wine_locales)
         return env
 
     def wine(self, bits, *command, seconds=120, output=True):
@@ -130,9 +147,11 @@ class WineRoad(Road):
             os.makedirs(os.path.dirname(posix), exist_ok=True)
             shutil.copyfile(self.program("stand_in_uninstaller.exe", self.target.view or 32), posix)
             lines = [f"exit {1 if self.args.uninstaller == 'fails' else 0}"]
-            if self.args.uninstaller == "removes":
+            if self.args.uninstaller in ("removes", "hands-off"):
                 lines += [f"delete {self.layout.product_key(entry)[5:]}",
                           f"delete {self.layout.uninstall_entry(entry)[5:]}"]
+            if self.args.uninstaller == "hands-off":
+                lines.append(f"hand-off {WINE_HANDS_OFF_SECONDS * 1000}")
             with open(os.path.join(os.path.dirname(posix), "uninstall.do"), "a",
                       encoding=f"cp{self.code_page}", newline="\r\n") as file:
                 file.write("\n".join(lines) + "\n")
@@ -142,7 +161,7 @@ class WineRoad(Road):
         self.copy_medium()
         self.machine.locale = {"HOSTWIN_LCID": str(self.lcid),
                                "HOSTWIN_ACP": str(self.code_page)}
-        self.events, self.records, self.shots = [], [], []
+        self.events, self.records, self.shots, self.second_processes = [], [], [], []
         self.status = 0
         if not self.target.runs:
             return
@@ -166,6 +185,8 @@ class WineRoad(Road):
         uninstall_ran = self.marker("uninstall", self.uninstaller_dirs())
         after = self.copy_keys(name) if keys and uninstall_ran else None
         user_after = self.key_state("HKCU\\" + self.layout.user_data_key)[0]
+        if uninstall_ran and self.args.uninstaller == "hands-off":
+            self.second_processes = self.wait_for_second_process(name)
         self.tell(name, keys, after, uninstall_ran, watch, user_before, user_after)
 
     def read_config(self):
@@ -203,6 +224,19 @@ class WineRoad(Road):
             if posix and os.path.dirname(posix) not in found:
                 found.append(os.path.dirname(posix))
         return found
+
+    def wait_for_second_process(self, name):
+        """Waits until the hands-off uninstaller's second process has marked
+        its work done; its record when it removed the copy."""
+        directories = self.uninstaller_dirs()
+        deadline = time.monotonic() + WINE_HANDS_OFF_SECONDS + hands_off.GRACE_SECONDS
+        while not self.marker("second", directories) and time.monotonic() < deadline:
+            time.sleep(0.2)
+        later = self.copy_keys(name)
+        if not self.marker("second", directories) or later["product"][1]:
+            return []
+        return [{"role": "second process", "seconds": WINE_HANDS_OFF_SECONDS,
+                 "deleted": [later["product"][0], later["entry"][0]]}]
 
     def uninstaller_path(self, command, drive_c):
         program = program_of(command)

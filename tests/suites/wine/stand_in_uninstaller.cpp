@@ -14,8 +14,12 @@
 // The delay shows whether the launcher waits for the uninstaller to end.
 // Started otherwise (the medium rehearsal registers products' own commands),
 // it follows "uninstall.do" beside it when there is one: lines "delete KEY"
-// (a key below HKEY_LOCAL_MACHINE) and "exit N" (its exit code). Keys are
-// deleted in the program's own registry view, as its installer wrote them.
+// (a key below HKEY_LOCAL_MACHINE), "exit N" (its exit code) and "hand-off MS"
+// (start a second process of itself and end at once; that process, left
+// behind, waits MS and then deletes the keys, and marks "second.ran" when
+// done, as uninstallers that hand their work to a copy of themselves do).
+// Keys are deleted in the program's own registry view, as its installer
+// wrote them.
 #include "marker.h"
 
 #include <cstdlib>
@@ -43,16 +47,47 @@ std::vector<std::string> Arguments() {
     return words;
 }
 
-// Follows uninstall.do beside the program; its exit code, or 3 without one.
-int FollowInstructions() {
+// The lines of uninstall.do beside the program.
+std::vector<std::string> Instructions() {
     std::ifstream file(stand_in::ProgramDirectory() + "uninstall.do");
-    int code = 3;
+    std::vector<std::string> lines;
     std::string line;
     while (std::getline(file, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("delete ", 0) == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, line.substr(7).c_str());
-        else if (line.rfind("exit ", 0) == 0) code = std::atoi(line.c_str() + 5);
+        lines.push_back(line);
     }
+    return lines;
+}
+
+// Starts this program again as the second process ("second-process MS") and
+// does not wait for it. False when it could not be started.
+bool StartSecondProcess(const std::string& delayMs) {
+    char path[stand_in::PathRoom] = {};
+    GetModuleFileNameA(nullptr, path, stand_in::PathRoom);
+    std::string command = std::string("\"") + path + "\" second-process " + delayMs;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+// Follows uninstall.do; its exit code, or 3 without one. The second process
+// (second) deletes the keys whatever "hand-off" says.
+int FollowInstructions(bool second) {
+    int code = 3;
+    std::string handOff;
+    for (const std::string& line : Instructions()) {
+        if (line.rfind("exit ", 0) == 0) code = std::atoi(line.c_str() + 5);
+        else if (line.rfind("hand-off ", 0) == 0) handOff = line.substr(9);
+    }
+    if (!second && !handOff.empty()) return StartSecondProcess(handOff) ? code : 1;
+    for (const std::string& line : Instructions())
+        if (line.rfind("delete ", 0) == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, line.substr(7).c_str());
     return code;
 }
 
@@ -66,11 +101,17 @@ void RemoveProduct(const std::string& name) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    stand_in::WriteMarker("uninstall");
     std::vector<std::string> words = Arguments();
+    if (words.size() == 2 && words[0] == "second-process") {
+        Sleep(static_cast<DWORD>(std::atoi(words[1].c_str())));
+        FollowInstructions(true);
+        stand_in::WriteMarker("second");
+        return 0;
+    }
+    stand_in::WriteMarker("uninstall");
     const bool known = !words.empty() &&
                        (words[0] == "remove" || words[0] == "broadcast" || words[0] == "keep");
-    if (!known) return FollowInstructions();
+    if (!known) return FollowInstructions(false);
     if (words.size() >= 2 && words[0] == "remove") {
         if (words.size() >= 3) Sleep(static_cast<DWORD>(std::atoi(words[2].c_str())));
         RemoveProduct(words[1]);
