@@ -52,6 +52,4 @@ def verdict_hint(records):
     """What the STOPPED verdict of a re-check adds for a hands-off uninstaller."""
     if not records:
         return ""
-    seconds = max(r["seconds"] for r in records)
-    return (f" (the uninstaller handed the removal to a second process, which removed the copy "
-            f"{seconds:g} seconds later)")
+    return " (the uninstaller handed the removal to a second process, which removed the copy later)"

@@ -19,7 +19,8 @@ import time
 import hands_off
 from layout import UNINSTALL_PREFIX
 from medium_files import find_entry, is_windows_program
-from road import SETUP_WAIT_SECONDS, CannotRehearse, Road, program_of, windows_path, write_program
+from road import (SETUP_WAIT_SECONDS, CannotRehearse, Road, program_of, windows_path,
+                  without_dos_time, write_program)
 
 WINE = {32: "/usr/lib/wine/wine", 64: "/usr/lib/wine/wine64"}
 WINESERVER = "/usr/lib/wine/wineserver"
@@ -153,7 +154,7 @@ class WineRoad(Road):
             if self.args.uninstaller == "hands-off":
                 lines.append(f"hand-off {WINE_HANDS_OFF_SECONDS * 1000}")
             with open(os.path.join(os.path.dirname(posix), "uninstall.do"), "a",
-                      encoding=f"cp{self.code_page}", newline="\r\n") as file:
+                      encoding="utf-8", newline="\r\n") as file:
                 file.write("\n".join(lines) + "\n")
 
     # --- the run ----------------------------------------------------------------------
@@ -196,8 +197,8 @@ class WineRoad(Road):
         config = self.config_path()
         self.events.append({"event": "file_find", "pattern": pattern, "found": config,
                             "host_directory": folder})
-        if not config:
-            return None
+        if not config or without_dos_time(config):
+            return None  # not there, or dated where the launcher takes it for absent
         import inifile  # the host's profile reader, as check-medium uses it
         value = inifile.app_name(self.machine, config)
         found = value is not None

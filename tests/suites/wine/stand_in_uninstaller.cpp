@@ -13,8 +13,9 @@
 //                                     cancelled the removal)
 // The delay shows whether the launcher waits for the uninstaller to end.
 // Started otherwise (the medium rehearsal registers products' own commands),
-// it follows "uninstall.do" beside it when there is one: lines "delete KEY"
-// (a key below HKEY_LOCAL_MACHINE), "exit N" (its exit code) and "hand-off MS"
+// it follows "uninstall.do" (UTF-8) beside it when there is one: lines
+// "delete KEY" (a key below HKEY_LOCAL_MACHINE, named in Unicode as an
+// installer of any code page names it), "exit N" (its exit code) and "hand-off MS"
 // (start a second process of itself and end at once; that process, left
 // behind, waits MS and then deletes the keys, and marks "second.ran" when
 // done, as uninstallers that hand their work to a copy of themselves do).
@@ -76,6 +77,15 @@ bool StartSecondProcess(const std::string& delayMs) {
     return true;
 }
 
+// Deletes HKEY_LOCAL_MACHINE\\key, the key named in UTF-8.
+void DeleteKeyNamedInUtf8(const std::string& key) {
+    int length = MultiByteToWideChar(CP_UTF8, 0, key.c_str(), -1, nullptr, 0);
+    if (length <= 0) return;
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, key.c_str(), -1, wide.data(), length);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, wide.c_str());
+}
+
 // Follows uninstall.do; its exit code, or 3 without one. The second process
 // (second) deletes the keys whatever "hand-off" says.
 int FollowInstructions(bool second) {
@@ -87,7 +97,7 @@ int FollowInstructions(bool second) {
     }
     if (!second && !handOff.empty()) return StartSecondProcess(handOff) ? code : 1;
     for (const std::string& line : Instructions())
-        if (line.rfind("delete ", 0) == 0) RegDeleteKeyA(HKEY_LOCAL_MACHINE, line.substr(7).c_str());
+        if (line.rfind("delete ", 0) == 0) DeleteKeyNamedInUtf8(line.substr(7));
     return code;
 }
 
