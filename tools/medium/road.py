@@ -123,6 +123,7 @@ class Road:
         self.records = os.path.join(self.directory, "stand-ins.jsonl")
         self.journal = os.path.join(self.directory, "journal.jsonl")
         self.notes = []
+        self.second_processes = []  # records of hands-off uninstallers' second processes
         self.machine = Machine(os.path.join(self.directory, "machine"), args.hostwin_reg)
 
     # --- the scratch medium and machine ------------------------------------------------

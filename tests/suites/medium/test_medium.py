@@ -271,6 +271,8 @@ class CheckMediumTest(MediumCase):
 
     def test_what_cannot_be_checked(self):
         self.assertCannot(self.check(os.path.join(self.work, "no medium")), "no medium: no such directory")
+        self.assertCannot(self.tool("check_medium", make_medium(self.work), "--code-page", "1250"),
+                          "--code-page 1250: the machines of these tools have code page 932")
 
 
 class RehearseTest(MediumCase):
@@ -375,7 +377,7 @@ class RehearseTest(MediumCase):
     def test_an_uninstaller_that_leaves_the_copy_or_fails_stops_the_road_with_a_box(self):
         medium = make_medium(self.work)
         fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy())
-        for mode in ("leaves", "fails"):
+        for mode in ("leaves", "fails", "hands-off"):
             with self.subTest(mode):
                 done = self.rehearse(medium, "--registry", fixture, "--uninstaller", mode)
                 self.assertEqual(done.returncode, 1, done.stdout)
@@ -384,6 +386,9 @@ class RehearseTest(MediumCase):
                                  "caption \"Information\": \"Please uninstall old software.\"",
                                  "STOPPED: the earlier copy was still installed after its uninstaller had run")
                 self.assertNotIn("OK:", done.stdout)
+        # The second process removed the copy after the box, before the account.
+        self.assertLines(done.stdout, "the uninstaller's second process deleted HKLM\\SOFTWARE\\WOW6432Node"
+                         f"\\QUORVANTIX\\{PRODUCT}", "the second process removed the copy")
 
     def test_a_setup_program_that_is_no_windows_program_cannot_be_started(self):
         medium = make_medium(self.work)
@@ -465,6 +470,7 @@ class RehearseTest(MediumCase):
         self.assertCannot(self.rehearse(medium, "--registry", bad_root), "bad root.reg")
         self.assertCannot(self.rehearse(medium, "--registry", self.work), "cannot be read")
         self.assertCannot(self.rehearse(medium, "--locale", "fr"), "--locale fr")
+        self.assertCannot(self.rehearse(medium, "--code-page", "65001"), "--code-page 65001")
 
 
 WINE_READY = os.path.exists("/usr/lib/wine/wine") and all(map(os.path.exists, WINE_PROGRAMS))
@@ -473,6 +479,16 @@ WINE_READY = os.path.exists("/usr/lib/wine/wine") and all(map(os.path.exists, WI
 def launcher_medium(launcher, **options):
     """A medium builder: make_medium(parent, name) with that launcher."""
     return lambda parent, name: make_medium(parent, name=name, launcher=launcher, **options)
+
+
+def dated(builder, path, seconds):
+    """A medium builder: builder's medium with the file at path dated at
+    seconds since 1970."""
+    def build(parent, name):
+        medium = builder(parent, name)
+        os.utime(os.path.join(medium, path), (seconds, seconds))
+        return medium
+    return build
 
 
 @unittest.skipUnless(os.path.exists(RELEASE_SETUP) and os.path.exists(WIN64_SETUP),
@@ -485,9 +501,10 @@ class AgreementTest(MediumCase):
 
     # what: the row's name; medium: builder(parent, name) -> path; views: the
     # earlier copy's registry views for the --registry fixture (None: no
-    # fixture); machine: options both tools take (--windows ...); rehearsal:
-    # options only the rehearsal takes (--uninstaller ...); verdict: the last
-    # line of the English road's account starts with it; problem: a line check-medium prints
+    # fixture) and name (optional, default PRODUCT); machine: options both
+    # tools take (--windows, --locale (default en), --code-page ...);
+    # rehearsal: options only the rehearsal takes (--uninstaller ...);
+    # verdict: the last line of the road's account starts with it; problem: a line check-medium prints
     # (None: no problem; SKIP: not a medium matter, check-medium not asked);
     # wine: also rehearsed under Wine.
     SKIP = object()
@@ -509,6 +526,26 @@ class AgreementTest(MediumCase):
              rehearsal=("--uninstaller", "leaves"),
              verdict="STOPPED: the earlier copy was still installed after its uninstaller had run",
              problem=SKIP, wine=True),
+        # The user's locale chooses the Japanese road; the system's code page
+        # 1252 reads the Shift-JIS name, whose 0x5C trail byte splits the key.
+        dict(what="a Japanese user on a system of code page 1252",
+             medium=launcher_medium(RELEASE_SETUP, configs={
+                 0: f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode("cp932")}),
+             views=(32,), name=JAPANESE_NAME, machine=("--locale", "1041", "--code-page", "1252"),
+             rehearsal=(), verdict="OK: Japanese setup program started",
+             problem=f"AppName \"{JAPANESE_NAME.encode('cp932').decode('cp1252')}\": the product key",
+             wine=True),
+        dict(what="an uninstaller that hands the removal to a second process",
+             medium=launcher_medium(RELEASE_SETUP), views=(32,), machine=(),
+             rehearsal=("--uninstaller", "hands-off"),
+             verdict="STOPPED: the earlier copy was still installed after its uninstaller had run "
+                     "(the uninstaller handed the removal to a second process",
+             problem=SKIP, wine=True),
+        dict(what="a SETUP.INI dated 1970", medium=dated(launcher_medium(RELEASE_SETUP),
+                                                          "Inst_English/SETUP.INI", 12 * 3600),
+             views=None, machine=(), rehearsal=(),
+             verdict="STOPPED: Inst_English\\SETUP.INI not found beside Setup.exe (it is dated 1970",
+             problem=SKIP, wine=True),
     ]
 
     def test_check_medium_and_both_rehearsals_give_one_verdict(self):
@@ -518,10 +555,12 @@ class AgreementTest(MediumCase):
                 machine = list(case["machine"])
                 if case["views"] is not None:
                     machine += ["--registry", write_fixture(os.path.join(self.work, f"machine {index}.reg"),
-                                                            earlier_copy(views=case["views"]))]
-                runs = [self.rehearse(medium, *machine, *case["rehearsal"], "--locale", "en")]
+                                                            earlier_copy(case.get("name", PRODUCT),
+                                                                         views=case["views"]))]
+                locale = [] if "--locale" in machine else ["--locale", "en"]
+                runs = [self.rehearse(medium, *machine, *case["rehearsal"], *locale)]
                 if case["wine"] and WINE_READY:
-                    runs.append(self.rehearse(medium, *machine, *case["rehearsal"], "--locale", "en",
+                    runs.append(self.rehearse(medium, *machine, *case["rehearsal"], *locale,
                                               "--wine"))
                     self.assertIn("run under Wine", runs[-1].stdout)
                 for done in runs:

@@ -92,8 +92,10 @@ int FollowInstructions(bool second) {
     int code = 3;
     std::string handOff;
     for (const std::string& line : Instructions()) {
-        if (line.rfind("exit ", 0) == 0) code = std::atoi(line.c_str() + 5);
-        else if (line.rfind("hand-off ", 0) == 0) handOff = line.substr(9);
+        if (line.rfind("exit ", 0) == 0)
+            code = std::atoi(line.c_str() + 5);
+        else if (line.rfind("hand-off ", 0) == 0)
+            handOff = line.substr(9);
     }
     if (!second && !handOff.empty()) return StartSecondProcess(handOff) ? code : 1;
     for (const std::string& line : Instructions())
