@@ -269,6 +269,17 @@ class CheckMediumTest(MediumCase):
         self.assertIn(f"Layout from {os.path.join(medium, 'Setup.exe')}: folders Inst_Japanese, "
                       "Inst_English; product key prefix HKLM\\SOFTWARE\\QUORVANTIX\\", done.stdout)
 
+    def test_the_machine_options_choose_the_road_and_its_code_page(self):
+        medium = make_medium(self.work, folders=("Inst_Japanese",),
+                             configs={0: f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode("cp932")})
+        for code_page, name in (("932", JAPANESE_NAME), ("1252", JAPANESE_NAME.encode("cp932").decode("cp1252"))):
+            with self.subTest(code_page):
+                done = self.tool("check_medium", medium, "--locale", "ja", "--code-page", code_page)
+                # The English road is not this machine's: its missing folder is no problem.
+                self.assertEqual(done.returncode, 0, done.stdout)
+                self.assertLines(done.stdout, f"Machine: the Japanese road, locale 1041, code page {code_page}",
+                                 f"  {in_view(VENDOR + name)}    (the product's installer writes it)")
+
     def test_what_cannot_be_checked(self):
         self.assertCannot(self.check(os.path.join(self.work, "no medium")), "no medium: no such directory")
         self.assertCannot(self.tool("check_medium", make_medium(self.work), "--code-page", "1250"),
