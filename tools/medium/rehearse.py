@@ -40,7 +40,8 @@ from wine_road import WineRoad, wine_locales_of  # noqa: E402
 def prepare_wine(args, roads):
     """The programs a Wine rehearsal runs (the medium's own Setup.exe, or the
     win32 build for a medium whose Setup.exe is no Windows program), the
-    Japanese locale for Wine and the directory of the screenshots."""
+    POSIX locales the roads' machines need for Wine and the directory of the
+    screenshots."""
     bins = dict(part.split("=", 1) for part in args.wine_programs.split(",") if "=" in part)
     args.wine_programs = {}
     for bits in (32, 64):
