@@ -104,9 +104,8 @@ class Checker:
                                    "(RCDATA): Setup.exe stops with an error where it is chosen")
 
     def check_registry(self, fixture):
-        """The installed copy's keys in the fixture's machine, in the view the
-        launcher reads, per language: absent under the AppName (and maybe
-        present in the other view), or present under a near name."""
+        """Per language, the fixture's earlier copy that the launcher would
+        miss or could not remove (missed_copy.py)."""
         for language, (name, code_page) in self.app_names.items():
             machine = self.machine(language, code_page)
             machine.import_fixture(fixture)

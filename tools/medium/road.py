@@ -269,17 +269,18 @@ class Road:
                 say(f"   Language resource file {self.relative(event['name'])}: {outcome}")
             elif kind == "file_find" and event["pattern"].lower().endswith(config_suffix):
                 found = event["found"] is not None
-                state["config_found"] = found
+                undated = found and self.undated()
+                state["config_found"] = found and not undated
                 place = self.relative(event["pattern"])
-                if found:
+                if undated:
+                    step(f"Looked for {place} beside Setup.exe: found, but it was {undated}")
+                elif found:
                     step(f"Looked for {place} beside Setup.exe: found")
                 elif event["host_directory"] is None:
                     step(f"Looked for {place} beside Setup.exe: not found "
                          f"(there is no folder {self.folder})")
                 else:
                     step(f"Looked for {place} beside Setup.exe: not found")
-                if not found and self.undated():
-                    say(f"   note: {self.folder}\\SETUP.INI on the medium was {self.undated()}")
             elif kind == "profile_read":
                 value = bytes.fromhex(event["result_hex"])
                 state["app_name"] = value
@@ -463,7 +464,9 @@ class Road:
         if state["boxes"] and state["config_found"] is None:
             return "STOPPED: Setup.exe cannot use the medium's folder path (an information box)"
         if state["config_found"] is False:
-            return f"STOPPED: {self.folder}\\SETUP.INI not found beside Setup.exe"
+            undated = self.undated()
+            return (f"STOPPED: {self.folder}\\SETUP.INI not found beside Setup.exe"
+                    + (f": it was {undated}" if undated else ""))
         if state["app_name"] == b"NoName":
             return f"STOPPED: no [Startup] AppName in {self.folder}\\SETUP.INI" + self.config_hint()
         for box in state["boxes"]:
