@@ -117,7 +117,7 @@ def mark_finding(data, name, host_name, language, code_page, find):
     """The finding for a file behind a byte-order mark that Windows reads as
     text; returns the difference from Wine's and the host's reading (None
     when they read the same name)."""
-    kind = next(what for mark, what in FOREIGN_MARKS if data.startswith(mark))
+    mark, kind = next((mark, what) for mark, what in FOREIGN_MARKS if data.startswith(mark))
     ansi = "Shift-JIS" if language == "Japanese" else "ANSI text"
     if name == host_name:
         return None
@@ -125,10 +125,8 @@ def mark_finding(data, name, host_name, language, code_page, find):
               f"AppName {inifile.show_bytes(host_name, code_page)}")
     difference = f"Wine and the host read the file as Unicode and find {theirs}"
     if name is None:
-        first = data[:data.find(b"\n") if b"\n" in data else len(data)].strip()
-        opens = (", so the [Startup] there opens no section"
-                 if first.lstrip(b"\xef\xbb\xbf\xfe\xff").replace(b"\0", b"").startswith(b"[")
-                 else "")
+        first = data[len(mark):].split(b"\n", 1)[0].replace(b"\0", b"").strip()
+        opens = ", so that line opens no section" if first.startswith(b"[") else ""
         find(f"is {kind}: Windows documents Unicode profile files as UTF-16LE and reads this one "
              f"as code page {code_page} bytes, the mark part of its first line{opens}: on Windows "
              f"the launcher finds no [Startup] AppName and ends without a word ({difference}); "

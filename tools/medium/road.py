@@ -436,8 +436,8 @@ class Road:
             return (f"MISSED: {self.language} setup program started, but the earlier copy stays "
                     f"installed: {text}")
         for finding in findings:
-            return (f"MISSED: {self.language} setup program started, but a copy installed under "
-                    f"the name meant stays: {self.folder}\\SETUP.INI: {finding.text}")
+            return (f"MISSED: {self.language} setup program started, but an earlier copy installed "
+                    f"under the name meant would stay: {self.folder}\\SETUP.INI: {finding.text}")
         return ran
 
     def missed(self, state):
