@@ -23,7 +23,7 @@ import config_check  # noqa: E402
 import inifile  # noqa: E402
 import missed_copy  # noqa: E402
 from inspect_pe import Image  # noqa: E402
-from layout import UNINSTALL_PREFIX, LayoutError, read_layout  # noqa: E402
+from layout import LayoutError, read_layout  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
 from views import key_in_view, target_of  # noqa: E402
