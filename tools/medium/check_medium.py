@@ -22,14 +22,15 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
+import config_check  # noqa: E402
 import inifile  # noqa: E402
+import missed_copy  # noqa: E402
 from inspect_pe import Image  # noqa: E402
-from layout import UNINSTALL_PREFIX, LayoutError, read_layout  # noqa: E402
-from layout import language_of  # noqa: E402
+from layout import LayoutError, language_of, read_layout  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from machine_options import add_machine_options, machine_roads  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
-from views import key_in_view, other_view, stored_path, target_of, view_name  # noqa: E402
+from views import key_in_view, target_of  # noqa: E402
 
 LANGUAGES = (("Japanese", 932), ("English", 1252))
 
@@ -84,28 +85,13 @@ class Checker:
             self.problem(os.path.join(folder, "SETUP.INI"),
                          f"missing: on the {language} road the launcher ends without a word")
             return
-        try:
-            with open(config, "rb") as file:
-                data = file.read()
-        except OSError as error:
-            self.problem(config, f"cannot be read ({error.strerror})")
-            return
-        encoding = inifile.encoding_problem(data, language)
-        if encoding:
-            self.problem(config, encoding)
         machine = self.machine(f"{language}-profile", code_page)
-        name = inifile.app_name(machine, config)
-        if name is None:
-            keys = [k.decode("latin-1") for k in inifile.startup_keys(machine, config)]
-            hint = inifile.close_names("AppName", keys)
-            also = f" (found {', '.join(hint)}: the key must be AppName)" if hint else ""
-            self.problem(config, f"no [Startup] AppName{also}: the launcher ends without a word")
-        elif name == b"":
-            self.problem(config, "[Startup] AppName is empty")
-        elif name == b"NoName":
-            self.problem(config, "[Startup] AppName is \"NoName\", which the launcher takes for none")
-        else:
-            self.app_names[language] = (name, code_page)
+        reading = config_check.read_config(machine, config, language, code_page,
+                                           machine.directory)
+        for finding in reading.findings:
+            self.problem(finding.path, finding.text)
+        if reading.name not in (None, b"", b"NoName"):
+            self.app_names[language] = (reading.name, code_page)
 
     def check_language_resources(self):
         for entry in language_resource_files(self.medium):
@@ -122,32 +108,17 @@ class Checker:
                                    "(RCDATA): Setup.exe stops with an error where it is chosen")
 
     def check_registry(self, fixture):
-        """The installed copy's keys in the fixture's machine, in the view the
-        launcher reads, per language: absent under the AppName (and maybe
-        present in the other view), or present under a near name."""
-        view = self.target.view
+        """Per language, the fixture's earlier copy that the launcher would
+        miss or could not remove (missed_copy.py)."""
         for language, (name, code_page) in self.app_names.items():
             machine = self.machine(language, code_page)
             machine.import_fixture(fixture)
-            text = name.decode(f"cp{code_page}", errors="replace")
             config = os.path.join(find_entry(self.medium, self.layout.folder(language)),
                                   "SETUP.INI")
-            for role, parent in (("product key", self.layout.product_key_prefix.rstrip("\\")),
-                                 ("uninstall entry", UNINSTALL_PREFIX.rstrip("\\"))):
-                subkeys = machine.subkeys("HKLM\\" + stored_path(parent, view))
-                if any(key.lower() == text.lower() for key in subkeys):
-                    continue
-                near = inifile.close_names(text, subkeys)
-                also = f" (it has {', '.join(near)}: the names must be equal)" if near else ""
-                key = f"{parent}\\{text}"
-                if view is not None and machine.exists("HKLM\\" + stored_path(key, other_view(view))):
-                    other = other_view(view)
-                    also += (f"; it is in {view_name(other)} (regedit: HKLM\\"
-                             f"{stored_path(key, other)}), where a {other}-bit installer writes "
-                             f"it: the {self.target.build} build will not see it; the win{other} "
-                             f"build would")
-                self.problem(config, f"AppName \"{text}\": the {role} {key_in_view(key, view)} is not "
-                                     f"in {os.path.basename(fixture)}{also}")
+            for text, _ in missed_copy.missed(machine, self.layout, name, code_page,
+                                              self.target.view, self.target.build,
+                                              os.path.basename(fixture)):
+                self.problem(config, text)
 
     def keys(self):
         lines = []

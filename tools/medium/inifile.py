@@ -22,14 +22,10 @@ def encoding_problem(data, language):
             return (f"is UTF-16LE with characters that code page {codec[2:]} does not have "
                     "(each reads as \"?\")")
         return None
-    if data.startswith(BOM_UTF16BE):
-        return (f"is UTF-16BE: Windows documents Unicode profile files as UTF-16LE; "
-                f"save it as {ansi} or UTF-16LE")
+    if data.startswith((BOM_UTF8, BOM_UTF16BE)):
+        return None  # Windows reads these marks as text: config_check.py tells what that does
     if len(data) > 3 and b"\0" in (data[0:1], data[1:2]):
         return f"is UTF-16 without a byte-order mark, which reads as {ansi} bytes"
-    if data.startswith(BOM_UTF8):
-        return ("is UTF-8 with a byte-order mark: the host and Wine read it as Unicode, "
-                f"but Windows documents profile files as ANSI or UTF-16LE; save it as {ansi}")
     if language == "Japanese" and any(b >= 0x80 for b in data):
         if is_utf8(data):
             return "is UTF-8, not Shift-JIS"

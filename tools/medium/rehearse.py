@@ -15,8 +15,9 @@ stand-ins that record how they were started (stand_in.py). The run is told
 from the host's journal. The medium's Setup.exe decides the program
 rehearsed (views.py): a 32-bit program on 64-bit Windows (the default) reads
 the 32-bit registry view. With --wine, each road runs the medium's own
-Setup.exe under Wine instead (wine_road.py). Exit status: 0 every road started its setup
-program, 1 a road stopped early, 2 the rehearsal could not be made.
+Setup.exe under Wine instead (wine_road.py). Each road ends with its verdict: OK, MISSED
+(its setup program started over an earlier copy that stays) or STOPPED. Exit status: 0
+every road OK, 1 a road MISSED or STOPPED, 2 the rehearsal could not be made.
 """
 import argparse
 import os

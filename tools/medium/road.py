@@ -13,7 +13,9 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 import hands_off  # noqa: E402
+import config_check  # noqa: E402
 import inifile  # noqa: E402
+import missed_copy  # noqa: E402
 from layout import UNINSTALL_PREFIX, language_of  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
@@ -88,17 +90,6 @@ def keep_times(source, target):
         pass
 
 
-def without_dos_time(path):
-    """The local date of a file whose time has no DOS form (before 1980 or
-    after 2107), which the launcher takes for a file that is not there; else
-    None."""
-    try:
-        stamp = time.localtime(os.stat(path).st_mtime)
-    except (OSError, OverflowError, ValueError):
-        return None
-    return time.strftime("%Y-%m-%d", stamp) if not 1980 <= stamp.tm_year <= 2107 else None
-
-
 def write_program(path, text):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="utf-8") as file:
@@ -152,8 +143,7 @@ class Road:
 
     def copy_file(self, source, target):
         try:
-            # With its times: a file dated outside the DOS range (before 1980)
-            # is not present to the launcher.
+            # With its times: a SETUP.INI dated before 1980 is absent to the launcher.
             shutil.copy2(source, target)
         except OSError as error:
             self.notes.append(f"{os.path.relpath(source, self.args.medium)} cannot be read "
@@ -259,6 +249,11 @@ class Road:
         """(lines, verdict, ok)."""
         lines = []
         say = lines.append
+        numbers = iter(range(1, 100))
+
+        def step(text):
+            """Says a step of the launcher's, numbered in order."""
+            say(f"{next(numbers)}. {text}")
         apart = (f" (the system's ANSI code page, set apart from the locale's "
                  f"{default_code_page(self.lcid)})"
                  if self.code_page != default_code_page(self.lcid) else "")
@@ -299,36 +294,33 @@ class Road:
                 say(f"   Language resource file {self.relative(event['name'])}: {outcome}")
             elif kind == "file_find" and event["pattern"].lower().endswith(config_suffix):
                 found = event["found"] is not None
-                state["config_found"] = found
+                undated = found and self.undated()
+                state["config_found"] = found and not undated
                 place = self.relative(event["pattern"])
-                undated = found and self.config_path() and without_dos_time(self.config_path())
                 if undated:
-                    state["config_found"] = False
-                    say(f"1. Looked for {place} beside Setup.exe: there, but dated {undated}, a "
-                        f"time without DOS form (1980 to 2107), so the launcher takes it for absent")
+                    step(f"Looked for {place} beside Setup.exe: found, but it was {undated}")
                 elif found:
-                    say(f"1. Looked for {place} beside Setup.exe: found")
+                    step(f"Looked for {place} beside Setup.exe: found")
                 elif event["host_directory"] is None:
-                    say(f"1. Looked for {place} beside Setup.exe: not found "
-                        f"(there is no folder {self.folder})")
+                    step(f"Looked for {place} beside Setup.exe: not found "
+                         f"(there is no folder {self.folder})")
                 else:
-                    say(f"1. Looked for {place} beside Setup.exe: not found")
+                    step(f"Looked for {place} beside Setup.exe: not found")
             elif kind == "profile_read":
                 value = bytes.fromhex(event["result_hex"])
                 state["app_name"] = value
                 shown = inifile.show_bytes(value, self.code_page)
                 if not event["found"]:
-                    say(f"2. Read [{event['section']}] {event['key']}: the file is not there, "
-                        f"the default {shown} came back")
+                    step(f"Read [{event['section']}] {event['key']}: the file is not there, "
+                         f"the default {shown} came back")
                 elif value == bytes.fromhex(event["default_hex"] or ""):
-                    say(f"2. Read [{event['section']}] {event['key']} from "
-                        f"{self.relative(event['file'])}: no such entry, the default {shown} came back")
+                    step(f"Read [{event['section']}] {event['key']} from "
+                         f"{self.relative(event['file'])}: no such entry, the default {shown} came back")
                 else:
-                    say(f"2. Read [{event['section']}] {event['key']} from "
-                        f"{self.relative(event['file'])}: {shown}")
-                    problem = self.config_problem()
-                    if problem:
-                        say(f"   note: {self.folder}\\SETUP.INI {problem}")
+                    step(f"Read [{event['section']}] {event['key']} from "
+                         f"{self.relative(event['file'])}: {shown}")
+                    for finding in self.reading().findings:
+                        say(f"   note: {self.folder}\\SETUP.INI: {finding.text}")
             elif kind == "registry_open":
                 key, hive = event["key"], HIVES.get(event["root"], event["root"])
                 exists = event["result"] == 0
@@ -340,8 +332,7 @@ class Road:
                 elif hive == "HKLM" and lowered.startswith(product_prefix):
                     label, slot = "product key", "product_key"
                 elif hive == "HKCU" and lowered == user_key:
-                    say(f"   Per-user key {hive}\\{key}: {outcome}")
-                    continue
+                    continue  # told with its deletion
                 else:
                     if exists:
                         say(f"   Looked at {hive}\\{key}: exists")
@@ -357,9 +348,8 @@ class Road:
                     state["still"] = state["still"] and exists
                 else:
                     state[slot] = exists
-                step = "5. Re-check, " if again else "3. "
                 view = self.target.view_of(event["access"])
-                say(f"{step}{label} {key_in_view(key, view)}: {outcome}")
+                step(f"{'Re-check, ' if again else ''}{label} {key_in_view(key, view)}: {outcome}")
                 if not again and not exists:
                     if view is not None and self.machine.exists(
                             "HKLM\\" + stored_path(key, other_view(view))):
@@ -372,12 +362,14 @@ class Road:
                 else:
                     say(f"   UninstallString: not there (error {event['result']})")
             elif kind == "process_start" and event["api"] == "CreateProcessA":
-                self.account_uninstaller(event, next(uninstallers, None), say)
+                self.account_uninstaller(event, next(uninstallers, None), say, step)
                 state["uninstaller_started"] = bool(event["result"])
             elif kind == "registry_delete_key" and event["key"].lower() == user_key:
-                outcome = {0: "deleted", 2: "not there, nothing to delete"}.get(
+                outcome = {0: "deleted", 2: "not there, nothing to delete",
+                           5: "left (error 5): it has subkeys, and the launcher's delete removes "
+                              "only a key without subkeys"}.get(
                     event["result"], f"left (error {event['result']})")
-                say(f"6. Per-user key HKCU\\{event['key']}: {outcome}")
+                step(f"Per-user key HKCU\\{event['key']}: {outcome}")
             elif kind == "message_box":
                 icon = ICONS.get(event["flags"] & 0xF0, "no")
                 state["boxes"].append(event)
@@ -389,7 +381,7 @@ class Road:
                 self.account_screenshot(event, say)
             elif kind == "process_start" and event["api"] == "WinExec":
                 state["setup"] = event
-                self.account_setup(event, say)
+                self.account_setup(event, say, step)
             elif kind == "deadlock":
                 say(f"   The launcher waited for nobody: {event['reason']}")
             elif kind == "exit" and who == "Setup.exe":
@@ -409,25 +401,25 @@ class Road:
         if "screenshot" in event:
             say(f"     its screenshot: {event['screenshot'] or 'none could be taken'}")
 
-    def account_uninstaller(self, event, record, say):
+    def account_uninstaller(self, event, record, say, step):
         command = event["command_line"]
         if not event["result"]:
             error = f" (Win32 error {event['error']})" if event["error"] is not None else ""
-            say(f"4. Could not start the uninstall command {command!r}: {event['reason']}{error}")
+            step(f"Could not start the uninstall command {command}: {event['reason']}{error}")
             return
-        say(f"4. Started the uninstaller and waited for it: {command}")
+        step(f"Started the uninstaller and waited for it: {command}")
         if record:
             say(f"     the stand-in recorded: current directory {self.where(record['directory'])}; "
                 f"told to: {record['mode']}; it ended with status {record['status']}")
 
-    def account_setup(self, event, say):
+    def account_setup(self, event, say, step):
         command = event["command_line"]
         if event["result"] < 32:
-            say(f"7. Could not start {command}: {event['reason']} "
-                f"(WinExec returned {event['result']}, Win32 error {event['error']})")
+            step(f"Could not start {command}: {event['reason']} "
+                 f"(WinExec returned {event['result']}, Win32 error {event['error']})")
             return
-        say(f"7. Started {command} with show command {event['show']} (SW_SHOWNORMAL), "
-            f"not waiting for it")
+        step(f"Started {command} with show command {event['show']} (SW_SHOWNORMAL), "
+             f"not waiting for it")
         for record in self.stand_ins("setup"):
             say(f"     the stand-in recorded: command line {record['command_line']}, current "
                 f"directory {self.where(record['directory'])}, show command {record['show']}")
@@ -445,8 +437,8 @@ class Road:
             subkeys = self.machine.subkeys(self.stored_key(key))
             for other in inifile.close_names(text, subkeys):
                 say(f"   note: the machine has the {role} {key}\\{other}, which is not the AppName "
-                    f"\"{text}\": the launcher looks for the exact name, so it finds no earlier "
-                    f"copy and never runs its uninstaller")
+                    f"\"{text}\" ({missed_copy.differences(text, other)}): the launcher looks for "
+                    f"the exact name, so it finds no earlier copy and never runs its uninstaller")
             for other in subkeys:
                 if as_utf8 and other.lower() == as_utf8.lower():
                     say(f"   note: the machine has the {role} {key}\\{other}: that is the AppName "
@@ -457,6 +449,35 @@ class Road:
                 "takes the earlier copy for absent and does not remove it")
 
     def verdict(self, state):
+        """The road's last line: what the run came to, as Windows would read
+        the road's SETUP.INI, and whether the machine's earlier copy stays."""
+        ran = self.run_verdict(state)
+        if not ran.startswith("OK"):
+            return ran
+        findings = self.reading().findings
+        for finding in findings:
+            if finding.effect == config_check.STOPS:
+                return f"STOPPED: {self.folder}\\SETUP.INI: {finding.text}"
+        for text, _ in self.missed(state):
+            return (f"MISSED: {self.language} setup program started, but the earlier copy stays "
+                    f"installed: {text}")
+        for finding in findings:
+            return (f"MISSED: {self.language} setup program started, but an earlier copy installed "
+                    f"under the name meant would stay: {self.folder}\\SETUP.INI: {finding.text}")
+        return ran
+
+    def missed(self, state):
+        """[(text, effect)] for the fixture's earlier copy that the run did
+        not find (missed_copy.py)."""
+        if not self.args.registry or not state["app_name"] or \
+                state["product_key"] and state["entry"]:
+            return []
+        return missed_copy.missed(self.machine, self.layout, state["app_name"], self.code_page,
+                                  self.target.view, self.target.build,
+                                  os.path.basename(self.args.registry))
+
+    def run_verdict(self, state):
+        """The verdict on what the run itself did."""
         setup = state["setup"]
         if not self.target.runs:
             return f"STOPPED: {self.target.cannot_run()}"
@@ -469,9 +490,9 @@ class Road:
         if state["boxes"] and state["config_found"] is None:
             return "STOPPED: Setup.exe cannot use the medium's folder path (an information box)"
         if state["config_found"] is False:
-            undated = self.config_path() and without_dos_time(self.config_path())
-            dated = f" (it is dated {undated}, a time without DOS form)" if undated else ""
-            return f"STOPPED: {self.folder}\\SETUP.INI not found beside Setup.exe{dated}"
+            undated = self.undated()
+            return (f"STOPPED: {self.folder}\\SETUP.INI not found beside Setup.exe"
+                    + (f": it was {undated}" if undated else ""))
         if state["app_name"] == b"NoName":
             return f"STOPPED: no [Startup] AppName in {self.folder}\\SETUP.INI" + self.config_hint()
         for box in state["boxes"]:
@@ -483,7 +504,9 @@ class Road:
             return ("STOPPED: the earlier copy was still installed after its uninstaller had run"
                     + hands_off.verdict_hint(self.second_processes))
         if state["boxes"] and state["product_key"] and state["entry"]:
-            return "STOPPED: the uninstaller could not be run"
+            text = state["app_name"].decode(f"cp{self.code_page}", errors="replace")
+            why = missed_copy.self_started(self.machine, text, self.target.view)
+            return "STOPPED: the uninstaller could not be run" + (f": {why[0][0]}" if why else "")
         if state["boxes"]:
             return f"STOPPED: an information box: {state['boxes'][0]['text']}"
         return "STOPPED: Setup.exe ended without starting a setup program"
@@ -501,9 +524,25 @@ class Road:
         with open(config, "rb") as file:
             return file.read()
 
-    def config_problem(self):
-        data = self.config_bytes()
-        return inifile.encoding_problem(data, self.language) if data is not None else None
+    def medium_config(self):
+        """The road's SETUP.INI on the medium itself, or None."""
+        folder = find_entry(self.args.medium, self.folder)
+        return (folder and find_entry(folder, "SETUP.INI")) or None
+
+    def reading(self):
+        """The road's SETUP.INI as the launcher reads it on Windows, and what
+        is wrong with it (config_check.py)."""
+        if getattr(self, "_reading", None) is None:
+            config = self.config_path()
+            self._reading = config_check.read_config(
+                self.machine, config, self.language, self.code_page, self.directory,
+                dated=self.medium_config()) if config else config_check.Reading(None, [], None)
+        return self._reading
+
+    def undated(self):
+        """Why the medium's SETUP.INI has no DOS time, or None."""
+        original = self.medium_config()
+        return config_check.undated(original) if original else None
 
     def config_hint(self):
         data = self.config_bytes()

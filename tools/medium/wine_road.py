@@ -16,11 +16,12 @@ import shutil
 import subprocess
 import time
 
+import config_check
 import hands_off
 from layout import UNINSTALL_PREFIX
 from medium_files import find_entry, is_windows_program
 from road import (SETUP_WAIT_SECONDS, CannotRehearse, Road, program_of, windows_path,
-                  without_dos_time, write_program)
+                  write_program)
 
 WINE = {32: "/usr/lib/wine/wine", 64: "/usr/lib/wine/wine64"}
 WINESERVER = "/usr/lib/wine/wineserver"
@@ -197,7 +198,7 @@ class WineRoad(Road):
         config = self.config_path()
         self.events.append({"event": "file_find", "pattern": pattern, "found": config,
                             "host_directory": folder})
-        if not config or without_dos_time(config):
+        if not config or config_check.undated(config):
             return None  # not there, or dated where the launcher takes it for absent
         import inifile  # the host's profile reader, as check-medium uses it
         value = inifile.app_name(self.machine, config)

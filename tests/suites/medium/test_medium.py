@@ -80,7 +80,7 @@ def make_medium(parent, name="SOLVENTRA medium", folders=("Inst_Japanese", "Inst
 
 
 def earlier_copy(name=PRODUCT, vendor="QUORVANTIX", user_key="Software\\QUORVANTIX\\SOLVENTRA\\Data",
-                 views=(32,)):
+                 views=(32,), command='\\"C:\\\\Program Files\\\\QUORVANTIX\\\\unins000.exe\\" /SILENT'):
     """Registry lines of a machine with an earlier copy and its per-user key,
     as regedit on 64-bit Windows exports them: a 32-bit installer's keys (the
     32-bit view) under WOW6432Node, a 64-bit one's (or 32-bit Windows', view
@@ -90,7 +90,7 @@ def earlier_copy(name=PRODUCT, vendor="QUORVANTIX", user_key="Software\\QUORVANT
         software = "SOFTWARE\\WOW6432Node" if view == 32 else "SOFTWARE"
         lines += [f"[HKEY_LOCAL_MACHINE\\{software}\\{vendor}\\{name}]", '"Version"="1.0"', "",
                   f"[HKEY_LOCAL_MACHINE\\{software}{UNINSTALL[8:]}{name}]",
-                  '"UninstallString"="\\"C:\\\\Program Files\\\\QUORVANTIX\\\\unins000.exe\\" /SILENT"', ""]
+                  f'"UninstallString"="{command}"', ""]
     return lines + [f"[HKEY_CURRENT_USER\\{user_key}]", '@="cached settings"', ""]
 
 
@@ -207,6 +207,12 @@ class CheckMediumTest(MediumCase):
              "Inst_Japanese\\SETUP.INI: is UTF-8, not Shift-JIS"),
             ("UTF-8 with its mark", write("Inst_Japanese/SETUP.INI", japanese.encode("utf-8-sig")),
              "Inst_Japanese\\SETUP.INI: is UTF-8 with a byte-order mark"),
+            ("English SETUP.INI with a Japanese comment",
+             write("Inst_English/SETUP.INI", "; ソフト\r\n".encode("cp932") + ini(PRODUCT)),
+             "Inst_English\\SETUP.INI: has bytes outside ASCII (line 1)"),
+            ("English AppName in UTF-8", write("Inst_English/SETUP.INI", "[Startup]\r\nAppName=Café\r\n".encode()),
+             "AppName 43 61 66 c3 a9 is UTF-8 for \"Café\", but the English road reads it in code page "
+             "1252 as \"CafÃ©\""),
             ("NoName", write("Inst_English/SETUP.INI", ini("NoName")), "AppName is \"NoName\""),
             ("empty name", write("Inst_English/SETUP.INI", ini("")), "AppName is empty"),
             ("setup program missing", remove("Inst_English/Setup.exe"),
@@ -229,7 +235,8 @@ class CheckMediumTest(MediumCase):
         self.assertEqual(done.returncode, 1, done.stdout)
         self.assertIn(f"Inst_English\\SETUP.INI: AppName \"{PRODUCT}\": the product key "
                       f"{in_view(VENDOR + PRODUCT)} is not in machine.reg (it has "
-                      "SOLVENTRA2: the names must be equal)", done.stdout)
+                      "SOLVENTRA2: the names must be equal; position 10: the name has U+0020 SPACE, the key has "
+                      "none)", done.stdout)
         sound = write_fixture(os.path.join(self.work, "sound.reg"), earlier_copy())
         self.assertEqual(self.tool("check_medium", medium, "--registry", sound).returncode, 0)
         # Written by a 64-bit installer: the 32-bit launcher looks in the other view.
@@ -306,13 +313,13 @@ class RehearseTest(MediumCase):
                          "1. Looked for Inst_English\\SETUP.INI beside Setup.exe: found",
                          f"2. Read [Startup] AppName from Inst_English\\SETUP.INI: \"{PRODUCT}\"",
                          f"3. product key {in_view(VENDOR + PRODUCT)}: exists",
-                         f"3. uninstall entry {in_view(UNINSTALL + PRODUCT)}: exists",
-                         "4. Started the uninstaller and waited for it: "
+                         f"4. uninstall entry {in_view(UNINSTALL + PRODUCT)}: exists",
+                         "5. Started the uninstaller and waited for it: "
                          "\"C:\\Program Files\\QUORVANTIX\\unins000.exe\" /SILENT",
                          f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\WOW6432Node\\QUORVANTIX\\{PRODUCT}",
-                         f"5. Re-check, product key {in_view(VENDOR + PRODUCT)}: not there",
-                         "6. Per-user key HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data: deleted",
-                         "7. Started Inst_Japanese\\Setup.exe with show command 1",
+                         f"6. Re-check, product key {in_view(VENDOR + PRODUCT)}: not there",
+                         "7. Per-user key HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data: deleted",
+                         "8. Started Inst_Japanese\\Setup.exe with show command 1",
                          "the stand-in recorded: command line Inst_English\\Setup.exe, current "
                          "directory the medium's root, show command 1",
                          "OK: Japanese setup program started", "OK: English setup program started")
@@ -370,20 +377,35 @@ class RehearseTest(MediumCase):
         fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy(JAPANESE_NAME))
         done = self.rehearse(medium, "--registry", fixture, "--locale", "ja")
         self.assertLines(done.stdout, f"which are UTF-8 for \"{JAPANESE_NAME}\"",
-                         "note: Inst_Japanese\\SETUP.INI is UTF-8, not Shift-JIS",
+                         "note: Inst_Japanese\\SETUP.INI: is UTF-8, not Shift-JIS",
                          ": not there", "so there is no earlier copy to remove",
                          f"note: the machine has the product key HKLM\\SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}: "
-                         "that is the AppName read as UTF-8", "OK: Japanese setup program started")
+                         "that is the AppName read as UTF-8",
+                         "MISSED: Japanese setup program started, but the earlier copy stays installed",
+                         f"(it has {JAPANESE_NAME}, the AppName's bytes read as UTF-8: the launcher reads "
+                         "them in code page 932)")
         self.assertNotIn("Started the uninstaller", done.stdout)
 
     def test_an_appname_one_letter_off_the_installed_copy_is_pointed_out(self):
         medium = make_medium(self.work)
         fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy("SOLVENTRA2"))
         done = self.rehearse(medium, "--registry", fixture, "--locale", "en")
-        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertEqual(done.returncode, 1, done.stdout)
         self.assertLines(done.stdout, f"3. product key {in_view(VENDOR + PRODUCT)}: not there",
                          "note: the machine has the product key HKLM\\SOFTWARE\\QUORVANTIX\\SOLVENTRA2, "
-                         f"which is not the AppName \"{PRODUCT}\"")
+                         f"which is not the AppName \"{PRODUCT}\" (position 10: the name has U+0020 SPACE, "
+                         "the key has none)",
+                         "MISSED: English setup program started, but the earlier copy stays installed: "
+                         f"AppName \"{PRODUCT}\": the product key {in_view(VENDOR + PRODUCT)} is not in "
+                         "machine.reg (it has SOLVENTRA2: the names must be equal;")
+
+    def test_a_per_user_key_with_subkeys_is_left(self):
+        medium = make_medium(self.work)
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), [
+            "[HKEY_CURRENT_USER\\Software\\QUORVANTIX\\SOLVENTRA\\Data\\Window]", '"Left"=dword:00000010', ""])
+        done = self.rehearse(medium, "--registry", fixture, "--locale", "en")
+        self.assertIn("4. Per-user key HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data: left (error 5): it has "
+                      "subkeys, and the launcher's delete removes only a key without subkeys", done.stdout)
 
     def test_an_uninstaller_that_leaves_the_copy_or_fails_stops_the_road_with_a_box(self):
         medium = make_medium(self.work)
@@ -393,7 +415,7 @@ class RehearseTest(MediumCase):
                 done = self.rehearse(medium, "--registry", fixture, "--uninstaller", mode)
                 self.assertEqual(done.returncode, 1, done.stdout)
                 self.assertLines(done.stdout, f"told to: {mode}",
-                                 f"5. Re-check, product key {in_view(VENDOR + PRODUCT)}: exists",
+                                 f"6. Re-check, product key {in_view(VENDOR + PRODUCT)}: exists",
                                  "caption \"Information\": \"Please uninstall old software.\"",
                                  "STOPPED: the earlier copy was still installed after its uninstaller had run")
                 self.assertNotIn("OK:", done.stdout)
@@ -406,7 +428,7 @@ class RehearseTest(MediumCase):
         self.writer("Inst_English/Setup.exe", b"@echo off\r\n")(medium)
         done = self.rehearse(medium, "--locale", "1033")
         self.assertEqual(done.returncode, 1, done.stdout)
-        self.assertLines(done.stdout, "7. Could not start Inst_English\\Setup.exe: not a program",
+        self.assertLines(done.stdout, "5. Could not start Inst_English\\Setup.exe: not a program",
                          "STOPPED: Inst_English\\Setup.exe could not be started: not a program")
 
     def test_symbolic_links_to_the_medium_and_its_programs_are_followed(self):
@@ -429,8 +451,8 @@ class RehearseTest(MediumCase):
         self.assertLines(done.stdout, "1. Looked for English\\SETUP.INI beside Setup.exe: found",
                          f"3. product key {in_view(ACME + PRODUCT)}: exists",
                          f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\WOW6432Node\\ACME\\{PRODUCT}",
-                         "6. Per-user key HKCU\\Software\\ACME\\Widget\\Cache: deleted",
-                         "7. Started Japanese\\Setup.exe", "OK: English setup program started")
+                         "7. Per-user key HKCU\\Software\\ACME\\Widget\\Cache: deleted",
+                         "8. Started Japanese\\Setup.exe", "OK: English setup program started")
 
     # (what, the medium's Setup.exe, --windows, the installer's views, expected lines, status)
     VIEW_CASES = [
@@ -439,15 +461,18 @@ class RehearseTest(MediumCase):
           f"note: the product key HKLM\\{VENDOR}{PRODUCT} is only in the 64-bit view "
           f"(regedit: HKLM\\{VENDOR}{PRODUCT}), where a 64-bit installer writes it: this launcher, "
           "the win32 build, will not see it; the win64 build would",
-          "OK: English setup program started"], 0),
+          "MISSED: English setup program started, but the earlier copy stays installed: AppName "
+          f"\"{PRODUCT}\": the product key {in_view(VENDOR + PRODUCT)} is not in machine 0.reg; it is "
+          "in the 64-bit view"], 1),
         ("a 32-bit installer's keys, the win64 build", 64, "64", (32,),
          [f"3. product key {in_view(VENDOR + PRODUCT, 64)}: not there",
           "where a 32-bit installer writes it: this launcher, the win64 build, will not see it; "
-          "the win32 build would", "OK: English setup program started"], 0),
+          "the win32 build would", "MISSED: English setup program started, but the earlier copy "
+          "stays installed"], 1),
         ("keys in both views, the win32 build", 32, "64", (32, 64),
          [f"3. product key {in_view(VENDOR + PRODUCT)}: exists",
           f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\WOW6432Node\\QUORVANTIX\\{PRODUCT}",
-          f"5. Re-check, product key {in_view(VENDOR + PRODUCT)}: not there",
+          f"6. Re-check, product key {in_view(VENDOR + PRODUCT)}: not there",
           "OK: English setup program started"], 0),
         ("32-bit Windows", 32, "32", (None,),
          [f"3. product key {in_view(VENDOR + PRODUCT, None)}: exists",
@@ -492,12 +517,14 @@ def launcher_medium(launcher, **options):
     return lambda parent, name: make_medium(parent, name=name, launcher=launcher, **options)
 
 
-def dated(builder, path, seconds):
-    """A medium builder: builder's medium with the file at path dated at
-    seconds since 1970."""
+def config_medium(japanese=ini(PRODUCT), english=ini(PRODUCT), dated=None):
+    """A medium builder: the release program with these SETUP.INI files, the
+    English one last written at `dated` (seconds since 1970)."""
     def build(parent, name):
-        medium = builder(parent, name)
-        os.utime(os.path.join(medium, path), (seconds, seconds))
+        medium = make_medium(parent, name=name, launcher=RELEASE_SETUP,
+                             configs={0: japanese, 1: english})
+        if dated is not None:
+            os.utime(os.path.join(medium, "Inst_English", "SETUP.INI"), (dated, dated))
         return medium
     return build
 
@@ -512,20 +539,22 @@ class AgreementTest(MediumCase):
 
     # what: the row's name; medium: builder(parent, name) -> path; views: the
     # earlier copy's registry views for the --registry fixture (None: no
-    # fixture) and name (optional, default PRODUCT); machine: options both
-    # tools take (--windows, --locale (default en), --code-page ...);
-    # rehearsal: options only the rehearsal takes (--uninstaller ...);
-    # verdict: the last line of the road's account starts with it; problem: a line check-medium prints
-    # (None: no problem; SKIP: not a medium matter, check-medium not asked);
-    # wine: also rehearsed under Wine.
+    # fixture); machine: options both tools take (--windows, --locale
+    # (default en), --code-page ...); rehearsal: options only the rehearsal
+    # takes (--uninstaller ...); verdict: the last line of the road's account
+    # starts with it; problem: a line check-medium prints (None: no problem;
+    # SKIP: not a medium matter, check-medium not asked);
+    # wine: also rehearsed under Wine. Optional: copy, the earlier copy's
+    # name (PRODUCT); command, its UninstallString.
     SKIP = object()
     CASES = [
         dict(what="the win64 build, a 64-bit installer's keys", medium=launcher_medium(WIN64_SETUP),
              views=(64,), machine=(), rehearsal=(), verdict="OK: English setup program started",
              problem=None, wine=True),
         dict(what="the win32 build, a 64-bit installer's keys", medium=launcher_medium(RELEASE_SETUP),
-             views=(64,), machine=(), rehearsal=(), verdict="OK: English setup program started",
-             problem=SKIP, wine=True),
+             views=(64,), machine=(), rehearsal=(),
+             verdict="MISSED: English setup program started, but the earlier copy stays installed",
+             problem="it is in the 64-bit view", wine=True),
         dict(what="the win32 build, a 32-bit installer's keys", medium=launcher_medium(RELEASE_SETUP),
              views=(32,), machine=(), rehearsal=(), verdict="OK: English setup program started",
              problem=None, wine=True),
@@ -542,8 +571,8 @@ class AgreementTest(MediumCase):
         dict(what="a Japanese user on a system of code page 1252",
              medium=launcher_medium(RELEASE_SETUP, configs={
                  0: f"[Startup]\r\nAppName={JAPANESE_NAME}\r\n".encode("cp932")}),
-             views=(32,), name=JAPANESE_NAME, machine=("--locale", "1041", "--code-page", "1252"),
-             rehearsal=(), verdict="OK: Japanese setup program started",
+             views=(32,), copy=JAPANESE_NAME, machine=("--locale", "1041", "--code-page", "1252"),
+             rehearsal=(), verdict="MISSED: Japanese setup program started",
              problem=f"AppName \"{JAPANESE_NAME.encode('cp932').decode('cp1252')}\": the product key",
              wine=True),
         dict(what="an uninstaller that hands the removal to a second process",
@@ -552,11 +581,43 @@ class AgreementTest(MediumCase):
              verdict="STOPPED: the earlier copy was still installed after its uninstaller had run "
                      "(the uninstaller handed the removal to a second process",
              problem=SKIP, wine=True),
-        dict(what="a SETUP.INI dated 1970", medium=dated(launcher_medium(RELEASE_SETUP),
-                                                          "Inst_English/SETUP.INI", 12 * 3600),
-             views=None, machine=(), rehearsal=(),
-             verdict="STOPPED: Inst_English\\SETUP.INI not found beside Setup.exe (it is dated 1970",
-             problem=SKIP, wine=True),
+        # Windows reads a byte-order mark other than UTF-16LE's as bytes of
+        # the first line; Wine and the host read the file as Unicode.
+        dict(what="UTF-8 with a mark before [Startup]",
+             medium=config_medium(english=b"\xef\xbb\xbf" + ini(PRODUCT)), views=(32,), machine=(),
+             rehearsal=(), verdict="STOPPED: Inst_English\\SETUP.INI: is UTF-8 with a byte-order mark",
+             problem="Inst_English\\SETUP.INI: is UTF-8 with a byte-order mark", wine=True),
+        dict(what="UTF-8 with a mark before a comment",
+             medium=config_medium(english="\ufeff; SOLVENTRA\r\n[Startup]\r\nAppName=SOLVENTRA Café\r\n"
+                                  .encode()), views=(32,), copy="SOLVENTRA Café", machine=(),
+             rehearsal=(), verdict="MISSED: English setup program started, but",
+             problem="on Windows AppName is \"SOLVENTRA CafÃ©\"", wine=True),
+        dict(what="UTF-16BE with its mark",
+             medium=config_medium(english="\ufeff[Startup]\r\nAppName=SOLVENTRA 2\r\n".encode("utf-16-be")),
+             views=None, machine=(), rehearsal=(), verdict="STOPPED: Inst_English\\SETUP.INI: is UTF-16BE",
+             problem="Inst_English\\SETUP.INI: is UTF-16BE", wine=True),
+        dict(what="an English SETUP.INI in Shift-JIS with a 0x5C trail byte",
+             medium=config_medium(english="[Startup]\r\nAppName=表計算 2024\r\n".encode("cp932")),
+             views=(32,), copy="表計算 2024", machine=(), rehearsal=(),
+             verdict="MISSED: English setup program started, but the earlier copy stays installed",
+             problem="is Shift-JIS for \"表計算 2024\", but the English road reads it in code page 1252",
+             wine=False),
+        dict(what="a blank inside the quotes", medium=config_medium(english=ini(f'"{PRODUCT} "')),
+             views=(32,), machine=(), rehearsal=(),
+             verdict="MISSED: English setup program started, but the earlier copy stays installed",
+             problem=f"AppName \"{PRODUCT} \" ends with a blank (U+0020 SPACE)", wine=False),
+        dict(what="a trailing full-width blank",
+             medium=config_medium(japanese="[Startup]\r\nAppName=表計算 2024\u3000\r\n".encode("cp932")),
+             views=(32,), copy="表計算 2024", machine=("--locale", "ja"), rehearsal=(),
+             verdict="MISSED: Japanese setup program started, but the earlier copy stays installed",
+             problem="position 9: the name has U+3000 IDEOGRAPHIC SPACE, the key has none", wine=False),
+        dict(what="a SETUP.INI of 1970", medium=config_medium(dated=12 * 3600), views=None, machine=(),
+             rehearsal=(), verdict="STOPPED: Inst_English\\SETUP.INI not found",
+             problem="Inst_English\\SETUP.INI: last written 1970-01-01", wine=True),
+        dict(what="an uninstall entry that starts the launcher", medium=config_medium(), views=(32,),
+             command="Setup.exe /uninstall", machine=(), rehearsal=(),
+             verdict="STOPPED: the uninstaller could not be run",
+             problem="would start the launcher itself", wine=False),
     ]
 
     def test_check_medium_and_both_rehearsals_give_one_verdict(self):
@@ -565,14 +626,14 @@ class AgreementTest(MediumCase):
                 medium = case["medium"](self.work, f"medium {index}")
                 machine = list(case["machine"])
                 if case["views"] is not None:
+                    copy = earlier_copy(case.get("copy", PRODUCT), views=case["views"],
+                                        **({"command": case["command"]} if "command" in case else {}))
                     machine += ["--registry", write_fixture(os.path.join(self.work, f"machine {index}.reg"),
-                                                            earlier_copy(case.get("name", PRODUCT),
-                                                                         views=case["views"]))]
-                locale = [] if "--locale" in machine else ["--locale", "en"]
-                runs = [self.rehearse(medium, *machine, *case["rehearsal"], *locale)]
+                                                            copy)]
+                road = () if "--locale" in machine else ("--locale", "en")
+                runs = [self.rehearse(medium, *machine, *case["rehearsal"], *road)]
                 if case["wine"] and WINE_READY:
-                    runs.append(self.rehearse(medium, *machine, *case["rehearsal"], *locale,
-                                              "--wine"))
+                    runs.append(self.rehearse(medium, *machine, *case["rehearsal"], *road, "--wine"))
                     self.assertIn("run under Wine", runs[-1].stdout)
                 for done in runs:
                     self.assertTrue(done.stdout.strip().splitlines()[-1].startswith(case["verdict"]),
