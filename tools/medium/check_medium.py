@@ -2,11 +2,16 @@
 """Checks an installation medium for the launcher without running anything.
 
   check_medium.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG [--registry FILE.reg]
+                  [--at WINDOWS_PATH]
 
 Lists each problem with the file it concerns, then per language the registry
 keys the launcher will look for on a user's machine. With --registry, those
 keys are also looked for in that machine's registry (loaded into a scratch
-machine), and a copy installed under another name is a problem. The layout (language
+machine), and a copy installed under another name is a problem. The files
+the launcher reads are read through the host where a user's medium is (the
+root of drive D:, or the folder --at names), whatever folder holds MEDIUM
+here; a folder a user may choose is a note per road, the --at folder a
+problem when the launcher refuses it. The layout (language
 folders, product key prefix, per-user key) is read from the medium's own
 Setup.exe when it is a build of this launcher, else from SETUP_EXE.
 Exit status: 0 no problem, 1 problems, 2 the medium could not be checked.
@@ -24,14 +29,16 @@ from inspect_pe import Image  # noqa: E402
 from layout import UNINSTALL_PREFIX, LayoutError, read_layout  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
+from place import Place, PlaceError, expose, folder_note  # noqa: E402
 from views import key_in_view, other_view, stored_path, target_of, view_name  # noqa: E402
 
 LANGUAGES = (("Japanese", 932), ("English", 1252))
 
 
 class Checker:
-    def __init__(self, medium, layout, hostwin_reg, scratch, target):
+    def __init__(self, medium, layout, hostwin_reg, scratch, target, place):
         self.medium = medium
+        self.place = place
         self.target = target
         self.layout = layout
         self.hostwin_reg = hostwin_reg
@@ -43,7 +50,24 @@ class Checker:
         """A fresh scratch host machine in the code page."""
         machine = Machine(os.path.join(self.scratch, name), self.hostwin_reg)
         machine.use_code_page(code_page)
+        machine.medium_folder = expose(self.place, machine.directory, self.medium)
         return machine
+
+    def at_place(self, machine, path):
+        """A file of the medium named at the place on the machine."""
+        return os.path.join(machine.medium_folder, os.path.relpath(path, self.medium))
+
+    def check_place(self):
+        """The --at folder on each road: the launcher's folder check."""
+        for language, code_page in LANGUAGES:
+            why = self.place.folder_stop(self.layout.folder(language), code_page)
+            if why:
+                self.problems.append(f"{self.place.windows}: the launcher cannot use this folder "
+                                     f"on the {language} road (an information box): {why}")
+
+    def notes(self):
+        return [f"{language}: {folder_note(self.layout.folder(language), code_page)}"
+                for language, code_page in LANGUAGES]
 
     def problem(self, path, text):
         shown = os.path.relpath(path, self.medium) if path != self.medium else "."
@@ -89,9 +113,10 @@ class Checker:
         if encoding:
             self.problem(config, encoding)
         machine = self.machine(f"{language}-profile", code_page)
-        name = inifile.app_name(machine, config)
+        name = inifile.app_name(machine, self.at_place(machine, config))
         if name is None:
-            keys = [k.decode("latin-1") for k in inifile.startup_keys(machine, config)]
+            keys = [k.decode("latin-1")
+                    for k in inifile.startup_keys(machine, self.at_place(machine, config))]
             hint = inifile.close_names("AppName", keys)
             also = f" (found {', '.join(hint)}: the key must be AppName)" if hint else ""
             self.problem(config, f"no [Startup] AppName{also}: the launcher ends without a word")
@@ -168,9 +193,16 @@ def main(argv):
     parser.add_argument("--registry", help="a user's machine as regedit exports it (.reg)")
     parser.add_argument("--windows", choices=("32", "64"), default="64",
                         help="the user's Windows: 64-bit (the default) or 32-bit (no registry views)")
+    parser.add_argument("--at", metavar="WINDOWS_PATH",
+                        help="where the user's copy of the medium is (default: D:\\, a drive's root)")
     parser.add_argument("--program", required=True, help="the host Setup.exe (for its layout)")
     parser.add_argument("--hostwin-reg", required=True, help="the host's hostwin-reg")
     args = parser.parse_args(argv)
+    try:
+        place = Place(args.at)
+    except PlaceError as error:
+        print(f"check-medium: {error}", file=sys.stderr)
+        return 2
     medium = os.path.realpath(args.medium)
     if not os.path.isdir(medium):
         what = "not a directory" if os.path.exists(args.medium) else "no such directory"
@@ -197,9 +229,11 @@ def main(argv):
             return 2
     with tempfile.TemporaryDirectory(prefix="check-medium-") as scratch:
         target = target_of(own, int(args.windows))
-        checker = Checker(medium, layout, os.path.abspath(args.hostwin_reg), scratch, target)
+        checker = Checker(medium, layout, os.path.abspath(args.hostwin_reg),
+                          os.path.realpath(scratch), target, place)
         try:
             checker.check_launcher()
+            checker.check_place()
             for language, code_page in LANGUAGES:
                 checker.check_language(language, code_page)
             checker.check_language_resources()
@@ -213,6 +247,7 @@ def main(argv):
     print(f"Layout from {source}: folders {layout.japanese_folder}, {layout.english_folder}; "
           f"product key prefix HKLM\\{layout.product_key_prefix}")
     print(f"Program: {target.describe('Setup.exe')}")
+    print(f"Read at {place.windows} of a user's machine")
     if not target.runs:
         checker.problems.append(f"Setup.exe: {target.cannot_run()}")
     if checker.problems:
@@ -221,6 +256,9 @@ def main(argv):
             print(f"  {line}")
     else:
         print("No problem found.")
+    print("Notes on the folder a user may copy the medium into:")
+    for line in checker.notes():
+        print(f"  {line}")
     keys = checker.keys()
     if keys:
         print("Registry keys the launcher will look for on a user's machine:")
