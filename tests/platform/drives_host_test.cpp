@@ -20,7 +20,8 @@ class DriveLinks {
 public:
     DriveLinks() { mkdir((Prefix() + "/dosdevices").c_str(), 0755); }
     ~DriveLinks() {
-        for (const std::string& link : links_) unlink(link.c_str());
+        for (const std::string& link : links_)
+            unlink(link.c_str());
     }
     void Link(char letter, const std::string& target) {
         std::string link = Prefix() + "/dosdevices/" + letter + ":";
@@ -56,21 +57,37 @@ TEST(Drives, LinksMapDrivesBothWays) {
         const char* what;
         std::vector<std::pair<char, std::string>> links;
         std::string posixDirectory;
-        const char* shown;          // its Windows name
-        const char* file;           // a Windows name of a file
+        const char* shown; // its Windows name
+        const char* file;  // a Windows name of a file
         bool fileFound;
     };
     const Case cases[] = {
-        {"no link: C: is drive_c", {}, Prefix() + "/drive_c/Program Files",
-         "C:\\Program Files", "", false},
+        {"no link: C: is drive_c",
+         {},
+         Prefix() + "/drive_c/Program Files",
+         "C:\\Program Files",
+         "",
+         false},
         {"no link: the rest is on Z:", {}, media, "", "D:\\Setup.ini", false},
         {"d: names the medium", {{'d', media}}, media, "D:\\", "d:\\SETUP.INI", true},
-        {"a relative link resolves from dosdevices", {{'d', "../media"}}, inner, "D:\\inner",
-         "D:\\inner\\setup.ini", true},
-        {"the longest drive holding the path wins", {{'d', media}, {'e', inner}}, inner, "E:\\",
-         "E:\\Setup.ini", true},
-        {"a broken link is no drive", {{'d', media}, {'f', "../nothere"}}, media, "D:\\",
-         "F:\\Setup.ini", false},
+        {"a relative link resolves from dosdevices",
+         {{'d', "../media"}},
+         inner,
+         "D:\\inner",
+         "D:\\inner\\setup.ini",
+         true},
+        {"the longest drive holding the path wins",
+         {{'d', media}, {'e', inner}},
+         inner,
+         "E:\\",
+         "E:\\Setup.ini",
+         true},
+        {"a broken link is no drive",
+         {{'d', media}, {'f', "../nothere"}},
+         media,
+         "D:\\",
+         "F:\\Setup.ini",
+         false},
         {"a c: link replaces drive_c", {{'c', media}}, media, "C:\\", "C:\\Setup.ini", true},
     };
     char saved[MAX_PATH];
@@ -78,7 +95,8 @@ TEST(Drives, LinksMapDrivesBothWays) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         DriveLinks links;
-        for (const auto& [letter, target] : c.links) links.Link(letter, target);
+        for (const auto& [letter, target] : c.links)
+            links.Link(letter, target);
         ASSERT_EQ(chdir(c.posixDirectory.c_str()), 0);
         std::string expected = *c.shown ? c.shown : "Z:" + c.posixDirectory;
         if (!*c.shown)
@@ -107,7 +125,8 @@ TEST(Drives, ALinkedRootIsARoot) {
     HANDLE search = FindFirstFileA("D:\\*", &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     std::vector<std::string> names{found.cFileName};
-    while (FindNextFileA(search, &found)) names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found))
+        names.push_back(found.cFileName);
     FindClose(search);
     EXPECT_EQ(names, std::vector<std::string>{"Setup.ini"});
     SetCurrentDirectoryA(saved);
@@ -123,4 +142,4 @@ TEST(Drives, ALinkedRootIsARoot) {
               "P:" + programPath.substr(directory.size()));
 }
 
-}  // namespace
+} // namespace

@@ -186,6 +186,8 @@ class WineRoad(Road):
 
     def read_config(self):
         """Steps 1 and 2 from the medium, read with the host's profile functions."""
+        if self.place.folder_stop(self.folder, self.code_page):
+            return None  # the launcher refuses its folder before it reads anything
         folder = find_entry(self.copy, self.folder)
         pattern = self.place.windows_path(os.path.join(self.folder, "SETUP.INI"))
         config = self.config_path()

@@ -117,30 +117,28 @@ std::optional<DrivePath> ParseWindowsPath(std::string_view path) {
     return DrivePath{current->drive, SplitComponents(path, current->components)};
 }
 
-// The directory of the prefix's drive links (as in a Wine prefix).
-std::string DosDevicesPath() { return TheMachine().prefix + "/dosdevices"; }
-
-// The POSIX directory a drive's link "x:" points to, resolved (a relative
-// target is relative to the dosdevices directory). No value without a link or
-// when its target is missing.
-std::optional<std::string> LinkedDriveRoot(char drive) {
-    std::string link = DosDevicesPath() + "/" +
-                       static_cast<char>(std::tolower(static_cast<unsigned char>(drive))) + ":";
-    char resolved[PATH_MAX];
-    if (!realpath(link.c_str(), resolved) || !PosixDirectoryExists(resolved)) return std::nullopt;
-    return std::string(resolved);
+// The link that maps a drive in the prefix: dosdevices/x: (as in a Wine prefix).
+std::string DriveLinkPath(char drive) {
+    return TheMachine().prefix + "/dosdevices/" +
+           static_cast<char>(std::tolower(static_cast<unsigned char>(drive))) + ":";
 }
 
 bool HasDriveLink(char drive) {
     struct stat info;
-    std::string link = DosDevicesPath() + "/" +
-                       static_cast<char>(std::tolower(static_cast<unsigned char>(drive))) + ":";
-    return lstat(link.c_str(), &info) == 0;
+    return lstat(DriveLinkPath(drive).c_str(), &info) == 0;
 }
 
+// The POSIX directory of a drive: its link's target, resolved (a relative
+// target is relative to the dosdevices directory); a link decides even when
+// its target is missing (then the drive is not there). Without a link, C: is
+// drive_c and Z: the root.
 std::optional<std::string> DriveRoot(char drive) {
-    // A link decides, even a broken one (then the drive is not there).
-    if (HasDriveLink(drive)) return LinkedDriveRoot(drive);
+    if (HasDriveLink(drive)) {
+        char resolved[PATH_MAX];
+        if (!realpath(DriveLinkPath(drive).c_str(), resolved) || !PosixDirectoryExists(resolved))
+            return std::nullopt;
+        return std::string(resolved);
+    }
     if (drive == 'C') return DriveCPath();
     if (drive == 'Z') return std::string("/");
     return std::nullopt;
@@ -148,7 +146,7 @@ std::optional<std::string> DriveRoot(char drive) {
 
 struct Drive {
     char letter;
-    std::vector<std::string> root;  // the POSIX components of its directory
+    std::vector<std::string> root; // the POSIX components of its directory
 };
 
 // Every drive there is, in letter order. A linked drive also answers to the
@@ -159,12 +157,7 @@ std::vector<Drive> Drives() {
         auto root = DriveRoot(letter);
         if (!root) continue;
         drives.push_back({letter, SplitPosix(*root)});
-        if (HasDriveLink(letter)) {
-            std::string link = DosDevicesPath() + "/" +
-                               static_cast<char>(std::tolower(static_cast<unsigned char>(letter))) +
-                               ":";
-            drives.push_back({letter, SplitPosix(link)});
-        }
+        if (HasDriveLink(letter)) drives.push_back({letter, SplitPosix(DriveLinkPath(letter))});
     }
     return drives;
 }

@@ -1,9 +1,10 @@
 // Paths as Wine maps them: a symbolic link $HOSTWIN_PREFIX/dosdevices/x:
 // maps drive X: to the directory it points to; without one, drive C: is
 // $HOSTWIN_PREFIX/drive_c and drive Z: the POSIX root. A POSIX path is shown
-// on the drive whose directory holds it (the longest such). Windows paths are byte strings in the ANSI code
-// page with backslashes (forward slashes are accepted too); POSIX names are
-// UTF-8. Names resolve case-insensitively against what exists.
+// on the drive whose directory holds it (the longest such). Windows paths are
+// byte strings in the ANSI code page with backslashes (forward slashes are
+// accepted too); POSIX names are UTF-8. Names resolve case-insensitively
+// against what exists.
 #pragma once
 
 #include "hostwin/windows.h"
