@@ -112,7 +112,7 @@ class Road:
     # --- the scratch medium and machine ------------------------------------------------
     def copy_medium(self):
         medium = self.args.medium
-        os.makedirs(self.copy)
+        os.makedirs(self.copy, exist_ok=True)  # --at C:\ is the prefix's own drive_c
         shutil.copyfile(self.args.program, os.path.join(self.copy, "Setup.exe"))
         os.chmod(os.path.join(self.copy, "Setup.exe"), 0o755)
         for entry in language_resource_files(medium):
