@@ -19,7 +19,8 @@ const char kUsage[] =
     "With KEY, writes the key's value in SECTION of the profile file FILE (a\n"
     "path of this system), as the program reads it: bytes in the machine's code\n"
     "page, nothing when there is no such key. Without KEY, writes the names of\n"
-    "the section's keys, each followed by a zero byte.\n"
+    "the section's keys, each followed by a zero byte. FILE is on the machine's\n"
+    "drive whose folder holds it as written (its links are not followed).\n"
     "Exit status: 0 done, 2 wrong command line or a file that cannot be named.\n";
 
 // The largest result the profile functions give through one buffer.
@@ -37,7 +38,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "hostwin-ini: %s: no such file\n", argv[1]);
         return 2;
     }
-    const std::string file = hostwin::PosixToWindows(resolved);
+    // The file is named as given (made absolute, its links kept), so that a
+    // file reached through a drive's folder shows on that drive.
+    const std::string given =
+        argv[1][0] == '/' ? argv[1] : hostwin::PosixCurrentDirectory() + "/" + argv[1];
+    const std::string file = hostwin::PosixToWindows(given);
     std::vector<char> buffer(kBufferSize);
     DWORD length = GetPrivateProfileStringA(argv[2], argc == 4 ? argv[3] : nullptr, "",
                                             buffer.data(), kBufferSize, file.c_str());

@@ -3,13 +3,18 @@
 
   check_medium.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG [--registry FILE.reg]
                   [--windows 32|64] [--locale ja|en|LCID] [--code-page 932|1252]
+                  [--at WINDOWS_PATH]
 
 Lists each problem with the file it concerns, then per language the registry
 keys the launcher will look for on a user's machine. With --registry, those
 keys are also looked for in that machine's registry (loaded into a scratch
 machine), and a copy installed under another name is a problem. --locale
 checks the one road that locale takes (default: both), --code-page reads it as
-a system with that ANSI code page does (default: the locale's). The layout (language
+a system with that ANSI code page does (default: the locale's). The files
+the launcher reads are read through the host where a user's medium is (the
+root of drive D:, or the folder --at names), whatever folder holds MEDIUM
+here; a folder a user may choose is a note per road, the --at folder a
+problem when the launcher refuses it. The layout (language
 folders, product key prefix, per-user key) is read from the medium's own
 Setup.exe when it is a build of this launcher, else from SETUP_EXE.
 Exit status: 0 no problem, 1 problems, 2 the medium could not be checked.
@@ -30,14 +35,16 @@ from layout import LayoutError, language_of, read_layout  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from machine_options import add_machine_options, machine_roads  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
+from place import Place, PlaceError, expose, folder_note  # noqa: E402
 from views import key_in_view, target_of  # noqa: E402
 
 LANGUAGES = (("Japanese", 932), ("English", 1252))
 
 
 class Checker:
-    def __init__(self, medium, layout, hostwin_reg, scratch, target):
+    def __init__(self, medium, layout, hostwin_reg, scratch, target, place):
         self.medium = medium
+        self.place = place
         self.target = target
         self.layout = layout
         self.hostwin_reg = hostwin_reg
@@ -49,7 +56,24 @@ class Checker:
         """A fresh scratch host machine in the code page."""
         machine = Machine(os.path.join(self.scratch, name), self.hostwin_reg)
         machine.use_code_page(code_page)
+        machine.medium_folder = expose(self.place, machine.directory, self.medium)
         return machine
+
+    def at_place(self, machine, path):
+        """A file of the medium named at the place on the machine."""
+        return os.path.join(machine.medium_folder, os.path.relpath(path, self.medium))
+
+    def check_place(self, roads):
+        """The --at folder on each road: the launcher's folder check."""
+        for language, _, code_page in roads:
+            why = self.place.folder_stop(self.layout.folder(language), code_page)
+            if why:
+                self.problems.append(f"{self.place.windows}: the launcher cannot use this folder "
+                                     f"on the {language} road (an information box): {why}")
+
+    def notes(self, roads):
+        return [f"{language}: {folder_note(self.layout.folder(language), code_page)}"
+                for language, _, code_page in roads]
 
     def problem(self, path, text):
         shown = os.path.relpath(path, self.medium) if path != self.medium else "."
@@ -86,10 +110,11 @@ class Checker:
                          f"missing: on the {language} road the launcher ends without a word")
             return
         machine = self.machine(f"{language}-profile", code_page)
-        reading = config_check.read_config(machine, config, language, code_page,
+        placed = self.at_place(machine, config)
+        reading = config_check.read_config(machine, placed, language, code_page,
                                            machine.directory)
         for finding in reading.findings:
-            self.problem(finding.path, finding.text)
+            self.problem(config if finding.path == placed else finding.path, finding.text)
         if reading.name not in (None, b"", b"NoName"):
             self.app_names[language] = (reading.name, code_page)
 
@@ -145,13 +170,16 @@ def main(argv):
     parser.add_argument("--windows", choices=("32", "64"), default="64",
                         help="the user's Windows: 64-bit (the default) or 32-bit (no registry views)")
     add_machine_options(parser)
+    parser.add_argument("--at", metavar="WINDOWS_PATH",
+                        help="where the user's copy of the medium is (default: D:\\, a drive's root)")
     parser.add_argument("--program", required=True, help="the host Setup.exe (for its layout)")
     parser.add_argument("--hostwin-reg", required=True, help="the host's hostwin-reg")
     args = parser.parse_args(argv)
     try:
         roads = [(language_of(lcid), lcid, page)
                  for lcid, page in machine_roads(args.locale, args.code_page)]
-    except MachineError as error:
+        place = Place(args.at)
+    except (MachineError, PlaceError) as error:
         print(f"check-medium: {error}", file=sys.stderr)
         return 2
     medium = os.path.realpath(args.medium)
@@ -180,9 +208,11 @@ def main(argv):
             return 2
     with tempfile.TemporaryDirectory(prefix="check-medium-") as scratch:
         target = target_of(own, int(args.windows))
-        checker = Checker(medium, layout, os.path.abspath(args.hostwin_reg), scratch, target)
+        checker = Checker(medium, layout, os.path.abspath(args.hostwin_reg),
+                          os.path.realpath(scratch), target, place)
         try:
             checker.check_launcher()
+            checker.check_place(roads)
             for language, _, code_page in roads:
                 checker.check_language(language, code_page)
             checker.check_language_resources()
@@ -198,6 +228,7 @@ def main(argv):
     print(f"Program: {target.describe('Setup.exe')}")
     print("Machine: " + "; ".join(f"the {language} road, locale {lcid}, code page {page}"
                                   for language, lcid, page in roads))
+    print(f"Read at {place.windows} of a user's machine")
     if not target.runs:
         checker.problems.append(f"Setup.exe: {target.cannot_run()}")
     if checker.problems:
@@ -206,6 +237,9 @@ def main(argv):
             print(f"  {line}")
     else:
         print("No problem found.")
+    print("Notes on the folder a user may copy the medium into:")
+    for line in checker.notes(roads):
+        print(f"  {line}")
     keys = checker.keys()
     if keys:
         print("Registry keys the launcher will look for on a user's machine:")

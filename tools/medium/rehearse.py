@@ -3,13 +3,16 @@
 
   rehearse.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG
               [--registry FILE.reg] [--locale ja|en|LCID] [--code-page 932|1252]
-              [--uninstaller removes|leaves|fails|hands-off] [--windows 32|64] [--keep]
+              [--uninstaller removes|leaves|fails|hands-off] [--windows 32|64]
+              [--at WINDOWS_PATH] [--keep]
               [--wine --wine-programs 32=DIR,64=DIR]
 
 MEDIUM is only read. Each road (both languages, or the one --locale names)
 runs the host SETUP_EXE on a scratch copy of what the launcher reads (the
 language folders' SETUP.INI files, the language resource files beside
 Setup.exe), over a scratch machine loaded with the --registry fixture. The
+copy is where a user's medium is: the root of drive D: (a DVD or a mounted
+image), or the folder --at names (C:\\..., or another drive). The
 medium's setup programs and the registered uninstallers are replaced by
 stand-ins that record how they were started (stand_in.py). The run is told
 from the host's journal. The medium's Setup.exe decides the program
@@ -33,6 +36,7 @@ from layout import LayoutError, read_layout  # noqa: E402
 from machine import MachineError  # noqa: E402
 from machine_options import add_machine_options, machine_roads  # noqa: E402
 from medium_files import find_entry  # noqa: E402
+from place import Place, PlaceError  # noqa: E402
 from road import CannotRehearse, Road  # noqa: E402
 from views import target_of  # noqa: E402
 from wine_road import WineRoad, wine_locales_of  # noqa: E402
@@ -83,6 +87,8 @@ def main(argv):
                              "removes it seconds later from a second process)")
     parser.add_argument("--windows", choices=("32", "64"), default="64",
                         help="the user's Windows: 64-bit (the default) or 32-bit (no registry views)")
+    parser.add_argument("--at", metavar="WINDOWS_PATH",
+                        help="where the user's copy of the medium is (default: D:\\, a drive's root)")
     parser.add_argument("--keep", action="store_true", help="keep the scratch copy and machine")
     parser.add_argument("--wine", action="store_true",
                         help="run the medium's own Setup.exe under Wine instead of the host build")
@@ -99,6 +105,7 @@ def main(argv):
                                "REHEARSE_DISPLAY=1", sys.executable, os.path.abspath(__file__),
                                *argv])
 
+    args.place = Place(args.at)
     args.program = os.path.abspath(args.program)
     args.hostwin_reg = os.path.abspath(args.hostwin_reg)
     if not os.path.isdir(args.medium):
@@ -128,7 +135,7 @@ def main(argv):
     except LayoutError as error:
         raise CannotRehearse(f"{args.program}: {error}") from None
 
-    scratch = tempfile.mkdtemp(prefix="rehearse-")
+    scratch = os.path.realpath(tempfile.mkdtemp(prefix="rehearse-"))
     try:
         print(f"Rehearsing {args.medium}")
         print(f"  (on a scratch copy; the medium is not changed; layout: folders "
@@ -137,6 +144,8 @@ def main(argv):
         program = args.target.describe("the medium's Setup.exe")
         where = "under Wine, with Windows stand-ins" if args.wine else "the host build"
         print(f"  ({program}; run {where})")
+        print(f"  (the copy is at {args.place.windows} of the user's machine, the launcher's "
+              f"current folder its root, as Explorer starts it)")
         all_ok = True
         for lcid, _ in roads:
             road = (WineRoad if args.wine else Road)(args, layout, lcid, scratch)
@@ -156,7 +165,7 @@ def main(argv):
 if __name__ == "__main__":
     try:
         sys.exit(main(sys.argv[1:]))
-    except (CannotRehearse, MachineError) as error:
+    except (CannotRehearse, MachineError, PlaceError) as error:
         print(f"rehearse: {error}", file=sys.stderr)
         sys.exit(2)
     except KeyboardInterrupt:

@@ -19,6 +19,7 @@ import missed_copy  # noqa: E402
 from layout import UNINSTALL_PREFIX, language_of  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
+from place import folder_note  # noqa: E402
 from views import other_view, other_view_note, key_in_view, stored_path  # noqa: E402
 
 ROADS = {"ja": 1041, "en": 1033}
@@ -110,17 +111,28 @@ class Road:
         self.code_page = args.code_page or default_code_page(lcid)
         self.folder = layout.folder(self.language)
         self.directory = os.path.join(scratch, f"{self.language}-{lcid}")
-        self.copy = os.path.join(self.directory, os.path.basename(args.medium) or "medium")
+        # The copy is where a user's medium is (a drive's root, or --at).
+        self.place = args.place
+        self.copy = self.place.directory(self.prefix_directory(), self.directory)
         self.records = os.path.join(self.directory, "stand-ins.jsonl")
         self.journal = os.path.join(self.directory, "journal.jsonl")
         self.notes = []
         self.second_processes = []  # records of hands-off uninstallers' second processes
         self.machine = Machine(os.path.join(self.directory, "machine"), args.hostwin_reg)
 
+    def prefix_directory(self):
+        """The directory of the machine the launcher runs on."""
+        return os.path.join(self.directory, "machine")
+
+    def link_place(self, prefix):
+        """Maps the place's drive of the machine in prefix to its directory."""
+        self.place.link(prefix, os.path.realpath(
+            self.place.drive_directory(self.prefix_directory(), self.directory)))
+
     # --- the scratch medium and machine ------------------------------------------------
     def copy_medium(self):
         medium = self.args.medium
-        os.makedirs(self.copy)
+        os.makedirs(self.copy, exist_ok=True)  # --at C:\ is the prefix's own drive_c
         shutil.copyfile(self.args.program, os.path.join(self.copy, "Setup.exe"))
         os.chmod(os.path.join(self.copy, "Setup.exe"), 0o755)
         for entry in language_resource_files(medium):
@@ -191,6 +203,7 @@ class Road:
     # --- the run ----------------------------------------------------------------------
     def run(self):
         self.copy_medium()
+        self.link_place(self.machine.directory)
         locale = {"HOSTWIN_LCID": str(self.lcid), "HOSTWIN_ACP": str(self.code_page)}
         # The machine is the road's: a REGEDIT4 fixture's text is read in its code page.
         self.machine.locale = locale
@@ -235,8 +248,8 @@ class Road:
     # --- the account --------------------------------------------------------------------
     def relative(self, path):
         """A Windows path of the scratch medium as the medium's own."""
-        root = windows_path(self.copy).lower()
-        if path.lower().startswith(root):
+        root = self.place.windows.rstrip("\\").lower()
+        if path.lower().startswith(root + "\\"):
             rest = path[len(root):].lstrip("\\")
             return rest or "the medium's root"
         return path
@@ -258,13 +271,7 @@ class Road:
                  f"{default_code_page(self.lcid)})"
                  if self.code_page != default_code_page(self.lcid) else "")
         say(f"== {self.language} road: locale {self.lcid}, code page {self.code_page}{apart}")
-        name = os.path.basename(self.copy)
-        try:
-            name.encode(f"cp{self.code_page}")
-        except UnicodeEncodeError:
-            say(f"   note: the medium's folder name \"{name}\" cannot be written in code page "
-                f"{self.code_page}: such a system shows the launcher \"?\" in its place, and "
-                f"the launcher finds none of its files there")
+        say(f"   note: {folder_note(self.folder, self.code_page)}")
         for note in self.notes:
             say(f"   note: {note}")
         state = {"app_name": None, "uninstaller_started": False, "setup": None, "boxes": [],
@@ -488,7 +495,9 @@ class Road:
         if self.status is None:
             return "STOPPED: Setup.exe did not end"
         if state["boxes"] and state["config_found"] is None:
-            return "STOPPED: Setup.exe cannot use the medium's folder path (an information box)"
+            why = self.place.folder_stop(self.folder, self.code_page)
+            return ("STOPPED: Setup.exe cannot use the medium's folder path (an information box)"
+                    + (f": {why}" if why else ""))
         if state["config_found"] is False:
             undated = self.undated()
             return (f"STOPPED: {self.folder}\\SETUP.INI not found beside Setup.exe"

@@ -65,6 +65,17 @@ class WineRoad(Road):
         self.logs = os.path.join(self.directory, "logs")
         os.makedirs(self.logs)
 
+    def prefix_directory(self):
+        return os.path.join(self.directory, "prefix")
+
+    def posix_of(self, windows):
+        """The POSIX path of a Windows path of the copy's place or of drive Z:."""
+        root = self.place.windows.rstrip("\\")
+        if windows and (windows.lower() + "\\").startswith(root.lower() + "\\"):
+            rest = [part for part in windows[len(root):].split("\\") if part]
+            return os.path.join(self.copy, *rest)
+        return posix_path(windows)
+
     # --- Wine ---------------------------------------------------------------------------
     def wine_env(self):
         env = {k: v for k, v in os.environ.items()
@@ -160,14 +171,19 @@ class WineRoad(Road):
 
     # --- the run ----------------------------------------------------------------------
     def run(self):
-        self.copy_medium()
         self.machine.locale = {"HOSTWIN_LCID": str(self.lcid),
                                "HOSTWIN_ACP": str(self.code_page)}
         self.events, self.records, self.shots, self.second_processes = [], [], [], []
         self.status = 0
         if not self.target.runs:
+            self.copy_medium()
             return
+        # The prefix first: the copy may be in its drive C:.
         self.make_prefix()
+        self.copy_medium()
+        # The copy's drive in the prefix, and on the host machine that reads SETUP.INI.
+        self.link_place(self.prefix)
+        self.link_place(self.machine.directory)
         try:
             if self.args.registry:
                 self.machine.import_fixture(self.args.registry)
@@ -193,8 +209,10 @@ class WineRoad(Road):
 
     def read_config(self):
         """Steps 1 and 2 from the medium, read with the host's profile functions."""
+        if self.place.folder_stop(self.folder, self.code_page):
+            return None  # the launcher refuses its folder before it reads anything
         folder = find_entry(self.copy, self.folder)
-        pattern = windows_path(os.path.join(self.copy, self.folder, "SETUP.INI"))
+        pattern = self.place.windows_path(os.path.join(self.folder, "SETUP.INI"))
         config = self.config_path()
         self.events.append({"event": "file_find", "pattern": pattern, "found": config,
                             "host_directory": folder})
@@ -205,7 +223,8 @@ class WineRoad(Road):
         found = value is not None
         value = b"NoName" if value is None else value
         self.events.append({"event": "profile_read", "section": "Startup", "key": "AppName",
-                            "file": windows_path(config), "found": True,
+                            "file": self.place.windows_path(os.path.relpath(config, self.copy)),
+                            "found": True,
                             "result_hex": value.hex(),
                             "default_hex": b"NoName".hex() if not found else ""})
         return value
@@ -355,7 +374,7 @@ class WineRoad(Road):
                                "command_line": entry[3] or "", "result": bool(record),
                                "error": None, "reason": "no stand-in recorded a start"})
                 if record:
-                    self.records.append({"role": "uninstaller", "directory": posix_path(record.get("cwd")),
+                    self.records.append({"role": "uninstaller", "directory": self.posix_of(record.get("cwd")),
                                          "mode": self.args.uninstaller,
                                          "status": 1 if self.args.uninstaller == "fails" else 0})
                 if after:
@@ -400,7 +419,7 @@ class WineRoad(Road):
             result, error = 33, 0
             for record in records:
                 self.records.append({"role": "setup", "command_line": record.get("command"),
-                                     "directory": posix_path(record.get("cwd")), "show": record.get("show")})
+                                     "directory": self.posix_of(record.get("cwd")), "show": record.get("show")})
         elif program:
             result, error = ERROR_BAD_EXE_FORMAT, ERROR_BAD_EXE_FORMAT
         else:

@@ -83,10 +83,6 @@ std::pair<std::string, std::string> SplitPattern(std::string_view pattern) {
     return {std::string(pattern.substr(0, nameStart)), std::string(pattern.substr(nameStart))};
 }
 
-bool IsDriveRoot(const std::string& posixDirectory) {
-    return posixDirectory == "/" || posixDirectory == DriveCPath();
-}
-
 WIN32_FIND_DATAA EntryData(const std::string& ansiName, const struct stat& info) {
     WIN32_FIND_DATAA data{};
     data.dwFileAttributes = AttributesOf(info);
@@ -113,7 +109,7 @@ std::vector<WIN32_FIND_DATAA> MatchingEntries(const std::string& directory,
     std::vector<WIN32_FIND_DATAA> entries;
     DIR* dir = opendir(directory.c_str());
     if (!dir) return entries;
-    bool root = IsDriveRoot(directory);
+    bool root = IsPosixDriveRoot(directory);
     while (dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
         bool dots = name == "." || name == "..";

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -115,13 +117,72 @@ std::optional<DrivePath> ParseWindowsPath(std::string_view path) {
     return DrivePath{current->drive, SplitComponents(path, current->components)};
 }
 
+// The link that maps a drive in the prefix: dosdevices/x: (as in a Wine prefix).
+std::string DriveLinkPath(char drive) {
+    return TheMachine().prefix + "/dosdevices/" +
+           static_cast<char>(std::tolower(static_cast<unsigned char>(drive))) + ":";
+}
+
+bool HasDriveLink(char drive) {
+    struct stat info;
+    return lstat(DriveLinkPath(drive).c_str(), &info) == 0;
+}
+
+// The POSIX directory of a drive: its link's target, resolved (a relative
+// target is relative to the dosdevices directory); a link decides even when
+// its target is missing (then the drive is not there). Without a link, C: is
+// drive_c and Z: the root.
 std::optional<std::string> DriveRoot(char drive) {
+    if (HasDriveLink(drive)) {
+        char resolved[PATH_MAX];
+        if (!realpath(DriveLinkPath(drive).c_str(), resolved) || !PosixDirectoryExists(resolved))
+            return std::nullopt;
+        return std::string(resolved);
+    }
     if (drive == 'C') return DriveCPath();
     if (drive == 'Z') return std::string("/");
     return std::nullopt;
 }
 
+struct Drive {
+    char letter;
+    std::vector<std::string> root; // the POSIX components of its directory
+};
+
+// Every drive there is, in letter order. A linked drive also answers to the
+// link's own path, so that a path written through the link maps too.
+std::vector<Drive> Drives() {
+    std::vector<Drive> drives;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        auto root = DriveRoot(letter);
+        if (!root) continue;
+        drives.push_back({letter, SplitPosix(*root)});
+        if (HasDriveLink(letter)) drives.push_back({letter, SplitPosix(DriveLinkPath(letter))});
+    }
+    return drives;
+}
+
+// The drive whose directory holds the POSIX path (the longest such; the
+// first letter among equals, as Wine picks), and the number of components of
+// its root.
+std::pair<char, size_t> DriveHolding(const std::vector<std::string>& parts) {
+    std::pair<char, size_t> best{0, 0};
+    for (const Drive& drive : Drives()) {
+        bool holds = parts.size() >= drive.root.size() &&
+                     std::equal(drive.root.begin(), drive.root.end(), parts.begin());
+        if (holds && (!best.first || drive.root.size() > best.second))
+            best = {drive.letter, drive.root.size()};
+    }
+    return best;
+}
+
 }  // namespace
+
+bool IsPosixDriveRoot(const std::string& posixDirectory) {
+    std::vector<std::string> parts = SplitPosix(posixDirectory);
+    auto [letter, depth] = DriveHolding(parts);
+    return letter && depth == parts.size();
+}
 
 std::string PosixCurrentDirectory() {
     std::vector<char> buffer(4096);
@@ -160,11 +221,11 @@ namespace {
 template <typename Text, typename Convert>
 Text WindowsFormOf(std::string_view posixPath, Convert name) {
     std::vector<std::string> parts = SplitPosix(posixPath);
-    std::vector<std::string> cParts = SplitPosix(DriveCPath());
-    bool onC = parts.size() >= cParts.size() &&
-               std::equal(cParts.begin(), cParts.end(), parts.begin());
-    Text out = name(onC ? "C:" : "Z:");
-    size_t first = onC ? cParts.size() : 0;
+    auto [letter, first] = DriveHolding(parts);
+    // Outside every drive (a prefix whose z: link names another directory):
+    // shown on Z: as if it were the root, the nearest the ANSI form can say.
+    if (!letter) letter = 'Z', first = 0;
+    Text out = name(std::string(1, letter) + ":");
     if (first == parts.size()) return out + name("\\");
     for (size_t i = first; i < parts.size(); ++i) out += name("\\") + name(parts[i]);
     return out;

@@ -1,7 +1,10 @@
-// Paths as Wine maps them: drive Z: is the POSIX root, drive C: is
-// $HOSTWIN_PREFIX/drive_c. Windows paths are byte strings in the ANSI code
-// page with backslashes (forward slashes are accepted too); POSIX names are
-// UTF-8. Names resolve case-insensitively against what exists.
+// Paths as Wine maps them: a symbolic link $HOSTWIN_PREFIX/dosdevices/x:
+// maps drive X: to the directory it points to; without one, drive C: is
+// $HOSTWIN_PREFIX/drive_c and drive Z: the POSIX root. A POSIX path is shown
+// on the drive whose directory holds it (the longest such). Windows paths are
+// byte strings in the ANSI code page with backslashes (forward slashes are
+// accepted too); POSIX names are UTF-8. Names resolve case-insensitively
+// against what exists.
 #pragma once
 
 #include "hostwin/windows.h"
@@ -32,6 +35,9 @@ std::optional<std::string> FullWindowsPath(std::string_view ansiPath);
 // value when a name does not exist; error is then ERROR_FILE_NOT_FOUND or
 // ERROR_PATH_NOT_FOUND.
 std::optional<std::string> LongWindowsPath(std::string_view ansiPath, DWORD& error);
+
+// True when the POSIX directory is the root of a drive.
+bool IsPosixDriveRoot(const std::string& posixDirectory);
 
 // The POSIX current directory.
 std::string PosixCurrentDirectory();

@@ -156,8 +156,8 @@ class MediumCase(unittest.TestCase):
 
 
 class CheckMediumTest(MediumCase):
-    def check(self, medium):
-        return self.tool("check_medium", medium)
+    def check(self, medium, *args):
+        return self.tool("check_medium", medium, *args)
 
     def test_a_sound_medium_has_no_problem_and_lists_the_keys_to_compare(self):
         # Windows reads a UTF-16LE profile file with its mark as Unicode.
@@ -175,7 +175,12 @@ class CheckMediumTest(MediumCase):
                                  f"Japanese (AppName \"{JAPANESE_NAME}\")",
                                  in_view(f"SOFTWARE\\QUORVANTIX\\{JAPANESE_NAME}"),
                                  f"{in_view(UNINSTALL + PRODUCT)}    value UninstallString",
-                                 "HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data")
+                                 "HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data",
+                                 "Read at D:\\ of a user's machine",
+                                 "English: a user who copies the medium into a folder of their own "
+                                 "may use at most 236 characters",
+                                 "Japanese: a user who copies the medium into a folder of their own "
+                                 "may use at most 235 characters")
 
     def test_each_mistake_is_reported_with_the_file_it_concerns(self):
         def remove(path):
@@ -294,16 +299,28 @@ class CheckMediumTest(MediumCase):
         self.assertCannot(self.check(os.path.join(self.work, "no medium")), "no medium: no such directory")
         self.assertCannot(self.tool("check_medium", make_medium(self.work), "--code-page", "1250"),
                           "--code-page 1250: the machines of these tools have code page 932")
+        medium = make_medium(self.work)
+        for place in ("Z:\\media", "media", "\\\\server\\share"):
+            with self.subTest(place):
+                self.assertCannot(self.check(medium, "--at", place), f"--at {place}")
 
 
 class RehearseTest(MediumCase):
-    def test_a_japanese_folder_name_is_reachable_only_on_the_japanese_road(self):
-        medium = make_medium(self.work, name="メディア one")
-        done = self.rehearse(medium)
+    def test_a_japanese_folder_of_the_user_is_reachable_only_on_the_japanese_road(self):
+        medium = make_medium(self.work)
+        done = self.rehearse(medium, "--at", "C:\\Users\\ユーザー\\メディア one")
         self.assertEqual(done.returncode, 1, done.stdout)
-        self.assertLines(done.stdout, "OK: Japanese setup program started",
-                         "note: the medium's folder name \"メディア one\" cannot be written in code page 1252",
-                         "STOPPED: Setup.exe cannot use the medium's folder path (an information box)")
+        self.assertLines(done.stdout, "(the copy is at C:\\Users\\ユーザー\\メディア one of the user's machine",
+                         "1. Looked for Inst_Japanese\\SETUP.INI beside Setup.exe: found",
+                         "the stand-in recorded: command line Inst_Japanese\\Setup.exe, current "
+                         "directory the medium's root",
+                         "OK: Japanese setup program started",
+                         "note: a user who copies the medium into a folder of their own may use at "
+                         "most 236 characters for it (drive included, as in C:\\Users\\...\\Product) and "
+                         "only characters of code page 1252",
+                         "STOPPED: Setup.exe cannot use the medium's folder path (an information "
+                         "box): the folder C:\\Users\\ユーザー\\メディア one has \"ユ\", which code "
+                         "page 1252 lacks")
 
     def test_both_roads_over_a_regedit_export_remove_the_earlier_copy_and_start_setup(self):
         medium = make_medium(self.work)  # a blank in the path
@@ -621,6 +638,20 @@ class AgreementTest(MediumCase):
              command="Setup.exe /uninstall", machine=(), rehearsal=(),
              verdict="STOPPED: the uninstaller could not be run",
              problem="would start the launcher itself", wine=False),
+        dict(what="a sound medium in a local folder named My Media ソフト",
+             medium=lambda parent, _: make_medium(parent, "My Media ソフト", launcher=RELEASE_SETUP),
+             views=(32,), machine=(), rehearsal=(), verdict="OK: English setup program started",
+             problem=None, wine=True),
+        dict(what="--at a Japanese folder, on the English road", medium=launcher_medium(RELEASE_SETUP),
+             views=(32,), machine=("--at", "D:\\製品\\メディア"), rehearsal=(),
+             verdict="STOPPED: Setup.exe cannot use the medium's folder path (an information box): "
+                     "the folder D:\\製品\\メディア has \"製\", which code page 1252 lacks",
+             problem="D:\\製品\\メディア: the launcher cannot use this folder on the English road",
+             wine=True),
+        dict(what="--at a folder too long for the English road", medium=launcher_medium(RELEASE_SETUP),
+             views=None, machine=("--at", "C:\\" + "x" * 234), rehearsal=(),
+             verdict="STOPPED: Setup.exe cannot use the medium's folder path (an information box): "
+                     "the folder C:\\xx", problem="is 237 characters long; at most 236", wine=False),
     ]
 
     def test_check_medium_and_both_rehearsals_give_one_verdict(self):
