@@ -297,9 +297,9 @@ class CheckMediumTest(MediumCase):
 
     def test_what_cannot_be_checked(self):
         self.assertCannot(self.check(os.path.join(self.work, "no medium")), "no medium: no such directory")
-        self.assertCannot(self.tool("check_medium", make_medium(self.work), "--code-page", "1250"),
-                          "--code-page 1250: the machines of these tools have code page 932")
         medium = make_medium(self.work)
+        self.assertCannot(self.check(medium, "--code-page", "1250"),
+                          "--code-page 1250: the machines of these tools have code page 932")
         for place in ("Z:\\media", "media", "\\\\server\\share"):
             with self.subTest(place):
                 self.assertCannot(self.check(medium, "--at", place), f"--at {place}")
