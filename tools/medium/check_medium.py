@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 """Checks an installation medium for the launcher without running anything.
 
-  check_medium.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG [--registry FILE.reg]
+  check_medium.py MEDIUM [--registry FILE.reg] [--windows 32|64]
+                  [--program SETUP_EXE] [--hostwin-reg HOSTWIN_REG]
 
 Lists each problem with the file it concerns, then per language the registry
 keys the launcher will look for on a user's machine. With --registry, those
 keys are also looked for in that machine's registry (loaded into a scratch
-machine), and a copy installed under another name is a problem. The layout (language
+machine), and a copy installed under another name, or an uninstall command
+that would start the launcher itself, is a problem. The layout (language
 folders, product key prefix, per-user key) is read from the medium's own
-Setup.exe when it is a build of this launcher, else from SETUP_EXE.
+Setup.exe when it is a build of this launcher, else from SETUP_EXE. The host
+build's tools (by default the repository's, build/host/bin) answer the
+questions about files and the registry.
 Exit status: 0 no problem, 1 problems, 2 the medium could not be checked.
 """
 import argparse
@@ -17,13 +21,14 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 import inifile  # noqa: E402
-from inspect_pe import Image  # noqa: E402
+import host_answers  # noqa: E402
+from host_answers import HostAnswerError, pe_facts  # noqa: E402
 from layout import UNINSTALL_PREFIX, LayoutError, read_layout  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
+from road import windows_path  # noqa: E402
 from views import key_in_view, other_view, stored_path, target_of, view_name  # noqa: E402
 
 LANGUAGES = (("Japanese", 932), ("English", 1252))
@@ -106,12 +111,15 @@ class Checker:
         for entry in language_resource_files(self.medium):
             path = os.path.join(self.medium, entry)
             try:
-                with open(path, "rb") as file:
-                    image = Image(file.read())
-                names = {str(name).upper() for kind, name, _ in image.resources() if kind == 10}
-            except (OSError, ValueError, IndexError, UnicodeDecodeError) as error:
-                self.problem(path, f"language resource file that is no readable PE file ({error})")
+                facts = pe_facts(path)
+            except HostAnswerError as error:
+                self.problem(path, f"language resource file that cannot be read ({error})")
                 continue
+            if not facts["pe"] or facts["resources"] is None:
+                what = "no MZ/PE header" if not facts["pe"] else "a malformed resource directory"
+                self.problem(path, f"language resource file that is no readable PE file ({what})")
+                continue
+            names = {str(r["name"]).upper() for r in facts["resources"] if r["type"] == 10}
             if "TFORMMAIN" not in names:
                 self.problem(path, "language resource file without the form description TFORMMAIN "
                                    "(RCDATA): Setup.exe stops with an error where it is chosen")
@@ -143,6 +151,26 @@ class Checker:
                              f"build would")
                 self.problem(config, f"AppName \"{text}\": the {role} {key_in_view(key, view)} is not "
                                      f"in {os.path.basename(fixture)}{also}")
+            self.check_uninstall_command(machine, config, text)
+
+    def check_uninstall_command(self, machine, config, text):
+        """An uninstall command that the host's lookup, from the launcher's
+        folder, resolves to the launcher itself: the launcher refuses it."""
+        key = stored_path(UNINSTALL_PREFIX + text, self.target.view)
+        records = machine.keys("HKLM\\" + key)
+        values = records[0]["values"] if records else []
+        command = next((v["data"] for v in values if v["name"].lower() == "uninstallstring"
+                        and v["type"] in ("REG_SZ", "REG_EXPAND_SZ")), None)
+        launcher = find_entry(self.medium, "Setup.exe")
+        if not command or not launcher:
+            return
+        folder = windows_path(self.medium)
+        answer = machine.locate_program(command, folder, folder)
+        if answer["found"] and os.path.realpath(answer["posix"]) == os.path.realpath(launcher):
+            self.problem(config, f"AppName \"{text}\": the uninstall command {command} starts "
+                                 f"the launcher itself (Setup.exe in its own folder is found "
+                                 f"first): the launcher refuses to run it and tells the user "
+                                 f"that the software failed to uninstall")
 
     def keys(self):
         lines = []
@@ -168,9 +196,15 @@ def main(argv):
     parser.add_argument("--registry", help="a user's machine as regedit exports it (.reg)")
     parser.add_argument("--windows", choices=("32", "64"), default="64",
                         help="the user's Windows: 64-bit (the default) or 32-bit (no registry views)")
-    parser.add_argument("--program", required=True, help="the host Setup.exe (for its layout)")
-    parser.add_argument("--hostwin-reg", required=True, help="the host's hostwin-reg")
+    parser.add_argument("--program", default=os.path.join(host_answers.DEFAULT_HOST_BIN, "Setup.exe"),
+                        help="the host Setup.exe, for its layout when the medium's Setup.exe "
+                             "has none (default: the repository's host build, "
+                             "build/host/bin/Setup.exe)")
+    parser.add_argument("--hostwin-reg", default=os.path.join(host_answers.DEFAULT_HOST_BIN, "hostwin-reg"),
+                        help="the host's hostwin-reg; the other host tools are taken from its "
+                             "folder (default: build/host/bin/hostwin-reg)")
     args = parser.parse_args(argv)
+    host_answers.use_host_bin(os.path.dirname(os.path.abspath(args.hostwin_reg)))
     medium = os.path.realpath(args.medium)
     if not os.path.isdir(medium):
         what = "not a directory" if os.path.exists(args.medium) else "no such directory"
@@ -205,7 +239,7 @@ def main(argv):
             checker.check_language_resources()
             if args.registry:
                 checker.check_registry(os.path.abspath(args.registry))
-        except MachineError as error:
+        except (MachineError, HostAnswerError) as error:
             print(f"check-medium: {error}", file=sys.stderr)
             return 2
 
