@@ -37,9 +37,11 @@ def build_host_program(layout):
     directory = build_directory(layout)
     program = os.path.join(directory, "bin", "Setup.exe")
     options = [f"-D{option}={getattr(layout, field)}" for field, option in OPTIONS]
-    for command in (["cmake", "-S", REPOSITORY, "-B", directory, "-G", "Ninja",
-                     "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DSETUP_BUILD_TESTS=OFF", *options],
-                    ["cmake", "--build", directory, "--target", "Setup"]):
+    configure = ["cmake", "-S", REPOSITORY, "-B", directory, "-G", "Ninja",
+                 "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DSETUP_BUILD_TESTS=OFF", *options]
+    build = ["cmake", "--build", directory, "--target", "Setup"]
+    configured = os.path.isfile(os.path.join(directory, "CMakeCache.txt"))
+    for command in ([build] if configured else [configure, build]):
         done = subprocess.run(command, capture_output=True, text=True, errors="replace",
                               stdin=subprocess.DEVNULL, check=False)
         if done.returncode != 0:

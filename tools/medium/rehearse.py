@@ -89,9 +89,13 @@ def main(argv):
     parser.add_argument("--hostwin-reg", default=os.path.join(host_answers.DEFAULT_HOST_BIN, "hostwin-reg"),
                         help="the host's hostwin-reg; the other host tools are taken from its "
                              "folder (default: build/host/bin/hostwin-reg)")
-    parser.add_argument("--wine-programs", default="",
+    builds = os.path.join(host_answers.REPOSITORY, "build")
+    parser.add_argument("--wine-programs",
+                        default=f"32={os.path.join(builds, 'win32', 'bin')},"
+                                f"64={os.path.join(builds, 'win64', 'bin')}",
                         help="32=DIR,64=DIR: the builds' bin directories (Setup.exe, and the Wine "
-                             "suite's programs in ../wine)")
+                             "suite's programs in ../wine; default: the repository's win32 and "
+                             "win64 builds)")
     parser.add_argument("--wine-locales", help="where the Japanese locale for Wine is made")
     args = parser.parse_args(argv)
     if args.wine and not os.environ.get("REHEARSE_DISPLAY"):

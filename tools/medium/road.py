@@ -414,6 +414,8 @@ class Road:
             say(f"4. Could not start the uninstall command {command!r}: {event['reason']}{error}")
             return
         say(f"4. Started the uninstaller and waited for it: {command}")
+        if event.get("image"):
+            say(f"     the program it started: {event['image']}")
         if record:
             say(f"     the stand-in recorded: current directory {self.where(record['directory'])}; "
                 f"told to: {record['mode']}; it ended with status {record['status']}")
