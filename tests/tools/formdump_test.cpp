@@ -360,7 +360,8 @@ TEST(Formdump, ProgramNeverAbortsAndSaysWhichFileFailed) {
         // A program: where its descriptions are and how to dump them.
         {FORMDUMP_PATH, "a program of this system (ELF), not a form description"},
         {library, "its form descriptions are its RCDATA resources (TFORMMAIN); dump one with: "
-                  "formdump --resource TFORMMAIN " + library + "\n"},
+                  "formdump --resource TFORMMAIN " +
+                      library + "\n"},
         {"--resource OTHER " + library, "has no RCDATA resource OTHER (it has TFORMMAIN)\n"},
     };
     for (const auto& test : cases) {

@@ -165,7 +165,8 @@ TEST(HostwinReg, AddsAndQueriesValuesOfEveryType) {
           "{\"name\": \"Big\", \"type\": \"REG_QWORD\", \"data\": 4294967296}",
           "{\"name\": \"Multi\", \"type\": \"REG_MULTI_SZ\", \"data\": [\"a\", \"bc\"]}",
           "{\"name\": \"Bytes\", \"type\": \"REG_BINARY\", \"data\": \"01FF\"}",
-          "\n{\"key\": \"HKEY_CURRENT_USER\\\\Software\\\\Tool\\\\Only\\\\A\\\\Key\", \"subkeys\": [], "
+          "\n{\"key\": \"HKEY_CURRENT_USER\\\\Software\\\\Tool\\\\Only\\\\A\\\\Key\", \"subkeys\": "
+          "[], "
           "\"values\": []}\n"})
         EXPECT_NE(json.out.find(part), std::string::npos) << part << json.out;
     EXPECT_TOOL(1, "query", "HKCU\\Software\\Tool", "/v", "Missing");

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <string>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace formdump {
@@ -37,8 +37,7 @@ public:
 // a file that is no program: it may be a description).
 std::optional<std::string> DescriptionInProgram(const std::string& contents,
                                                 const std::string& file,
-                                                const std::string& resource,
-                                                std::string& problem);
+                                                const std::string& resource, std::string& problem);
 
 // Decodes a description; malformed input raises DumpError.
 Json DumpDescription(const std::vector<uint8_t>& bytes);

@@ -123,9 +123,10 @@ std::string SearchProgram(std::string_view ansiName) {
 void ForEachProgramCandidate(std::string_view line, const std::string& programFolder,
                              const std::function<bool(const ProgramCandidate&)>& visit) {
     auto tryName = [&](std::string_view name, size_t argumentsStart) {
-        return ForEachNameCandidate(name, programFolder, [&](const std::string& path, bool appended) {
-            return visit(ProgramCandidate{path, argumentsStart, appended});
-        });
+        return ForEachNameCandidate(
+            name, programFolder, [&](const std::string& path, bool appended) {
+                return visit(ProgramCandidate{path, argumentsStart, appended});
+            });
     };
     size_t start = 0;
     while (start < line.size() && IsBlank(line[start]))
