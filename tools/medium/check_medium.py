@@ -165,7 +165,8 @@ class Checker:
         if not command or not launcher:
             return
         folder = windows_path(self.medium)
-        answer = machine.locate_program(command, folder, folder)
+        # The machine's folders, not this system's PATH, as the rehearsal looks.
+        answer = machine.locate_program(command, folder, folder, PATH="")
         if answer["found"] and os.path.realpath(answer["posix"]) == os.path.realpath(launcher):
             self.problem(config, f"AppName \"{text}\": the uninstall command {command} starts "
                                  f"the launcher itself (Setup.exe in its own folder is found "

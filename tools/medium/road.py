@@ -154,7 +154,12 @@ class Road:
         folder, which is also its current folder)."""
         return windows_path(self.copy)
 
-    def uninstaller_place(self, entry, command, root, **environment):
+    def lookup_environment(self):
+        """The environment of the launcher's program lookup: the machine's
+        folders, not the host's PATH."""
+        return {"PATH": ""}
+
+    def uninstaller_place(self, entry, command, root):
         """The POSIX path where the stand-in for an uninstall command goes on
         the machine below root (drive C:), found by the host's lookup from the
         launcher's folder: the file it finds there, else where the uninstaller
@@ -162,7 +167,7 @@ class Road:
         account, when the command starts the launcher itself, a file off the
         machine, or names no place on it."""
         folder = self.launcher_folder()
-        answer = self.machine.locate_program(command, folder, folder, **environment)
+        answer = self.machine.locate_program(command, folder, folder, **self.lookup_environment())
         found = answer["posix"] if answer["found"] else None
         launcher = os.path.join(self.copy, "Setup.exe")
         if found and os.path.realpath(found) == os.path.realpath(launcher):
@@ -217,7 +222,11 @@ class Road:
         if self.args.registry:
             self.machine.import_fixture(self.args.registry)
         self.place_uninstallers()
-        extra = {**locale, "HOSTWIN_JOURNAL": self.journal, "HOSTWIN_PROCESS": self.target.process}
+        # The host's PATH is not the machine's: the launcher looks for an
+        # uninstaller in the machine's folders only, so that a command such
+        # as "rm ..." starts nothing of this system.
+        extra = {**locale, "HOSTWIN_JOURNAL": self.journal, "HOSTWIN_PROCESS": self.target.process,
+                 **self.lookup_environment()}
         self.events = []
         if not self.target.runs:
             self.status = 0

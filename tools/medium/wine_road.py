@@ -124,7 +124,7 @@ class WineRoad(Road):
         drive_c = os.path.join(self.prefix, "drive_c")
         for entry, command in self.machine.uninstall_commands(
                 self.stored_key(UNINSTALL_PREFIX.rstrip("\\"))):
-            posix = self.uninstaller_place(entry, command, drive_c, **self.lookup_environment())
+            posix = self.uninstaller_place(entry, command, drive_c)
             if not posix:
                 continue
             os.makedirs(os.path.dirname(posix), exist_ok=True)
@@ -207,7 +207,7 @@ class WineRoad(Road):
     def lookup_environment(self):
         """The host's program lookup on the Wine prefix's drives, with Wine's
         search folders only (not the host's PATH)."""
-        return {"HOSTWIN_PREFIX": self.prefix, "PATH": ""}
+        return {**super().lookup_environment(), "HOSTWIN_PREFIX": self.prefix}
 
     def uninstaller_path(self, command, drive_c):
         """Where the stand-in for the command was placed, or None."""

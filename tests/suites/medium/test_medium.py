@@ -413,6 +413,8 @@ class RehearseTest(MediumCase):
         ("a name without a folder", "acmeuninst /x",
          ["the program it started: C:\\windows\\system32\\acmeuninst.exe", "told to: removes",
           "OK: English setup program started"]),
+        ("a name this system has on its PATH", "true /x",
+         ["the program it started: C:\\windows\\system32\\true.exe", "told to: removes"]),
         ("the launcher itself", "Setup.exe /uninstall",
          ["note: the uninstall entry SOLVENTRA 2 has the command Setup.exe /uninstall, which starts "
           "the launcher itself", "\"This software failed to uninstall.\"",
