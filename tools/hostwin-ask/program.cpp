@@ -29,17 +29,34 @@ std::string PosixOrNull(const std::string& windowsPath) {
     return json;
 }
 
+// A folder given as a Windows path, or as a POSIX path (beginning with a
+// slash): its Windows form (ANSI) and its POSIX path, when the machine has one.
+struct Folder {
+    std::string windows;
+    std::optional<std::string> posix;
+};
+
+Folder FolderOf(const std::string& utf8) {
+    if (!utf8.empty() && utf8[0] == '/') return {hostwin::PosixToWindows(utf8), utf8};
+    std::string windows = hostwin::Utf8ToAnsi(utf8);
+    return {windows, hostwin::WindowsToPosix(windows)};
+}
+
 } // namespace
 
 int AskProgram(const std::vector<std::string>& arguments) {
     std::string programFolder = hostwin::OwnProgramFolder();
-    std::optional<std::string> currentFolder, commandLine;
+    std::optional<Folder> currentFolder;
+    std::optional<std::string> commandLine;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument == "--program-folder" || argument == "--current-folder") {
-            if (i + 1 == arguments.size()) return Usage(argument + " needs a Windows folder");
-            std::string folder = hostwin::Utf8ToAnsi(arguments[++i]);
-            (argument == "--program-folder" ? programFolder : currentFolder.emplace()) = folder;
+            if (i + 1 == arguments.size()) return Usage(argument + " needs a folder");
+            Folder folder = FolderOf(arguments[++i]);
+            if (argument == "--program-folder")
+                programFolder = folder.windows;
+            else
+                currentFolder = folder;
         } else if (!commandLine) {
             commandLine = hostwin::Utf8ToAnsi(argument);
         } else {
@@ -47,12 +64,10 @@ int AskProgram(const std::vector<std::string>& arguments) {
         }
     }
     if (!commandLine) return Usage("no command line");
-    if (currentFolder) {
-        // The lookup's current folder is the process's own, as a starter's is.
-        auto posix = hostwin::WindowsToPosix(*currentFolder);
-        if (!posix || chdir(posix->c_str()) != 0)
-            return Fail(hostwin::AnsiToUtf8(*currentFolder) + ": no such folder on this machine");
-    }
+    // The lookup's current folder is the process's own, as a starter's is.
+    if (currentFolder && (!currentFolder->posix || chdir(currentFolder->posix->c_str()) != 0))
+        return Fail(hostwin::AnsiToUtf8(currentFolder->windows) +
+                    ": no such folder on this machine");
     std::string tried = "[";
     hostwin::ForEachProgramCandidate(
         *commandLine, programFolder, [&](const hostwin::ProgramCandidate& candidate) {

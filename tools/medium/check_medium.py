@@ -28,7 +28,6 @@ from host_answers import HostAnswerError, pe_facts  # noqa: E402
 from layout import UNINSTALL_PREFIX, LayoutError, read_layout  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
-from road import windows_path  # noqa: E402
 from views import key_in_view, other_view, stored_path, target_of, view_name  # noqa: E402
 
 LANGUAGES = (("Japanese", 932), ("English", 1252))
@@ -164,9 +163,8 @@ class Checker:
         launcher = find_entry(self.medium, "Setup.exe")
         if not command or not launcher:
             return
-        folder = windows_path(self.medium)
         # The machine's folders, not this system's PATH, as the rehearsal looks.
-        answer = machine.locate_program(command, folder, folder, PATH="")
+        answer = machine.locate_program(command, self.medium, self.medium, PATH="")
         if answer["found"] and os.path.realpath(answer["posix"]) == os.path.realpath(launcher):
             self.problem(config, f"AppName \"{text}\": the uninstall command {command} starts "
                                  f"the launcher itself (Setup.exe in its own folder is found "

@@ -99,8 +99,8 @@ class Machine:
 
     def locate_program(self, command, program_folder, current_folder, **environment):
         """Where the host finds the program a command line starts, for a
-        starter in program_folder whose current folder is current_folder (both
-        Windows paths): hostwin-ask's answer, {"found", "windows", "posix",
+        starter in program_folder whose current folder is current_folder (each
+        a Windows path, or a POSIX one): hostwin-ask's answer, {"found", "windows", "posix",
         "arguments", "tried": [{"windows", "posix", "exe_appended", "arguments"}]}.
         environment overrides the machine's (another HOSTWIN_PREFIX, PATH)."""
         try:

@@ -150,9 +150,10 @@ class Road:
         return "HKLM\\" + stored_path(key.removeprefix("HKLM\\"), self.target.view)
 
     def launcher_folder(self):
-        """The Windows path of the folder the launcher runs in (its own
-        folder, which is also its current folder)."""
-        return windows_path(self.copy)
+        """The folder the launcher runs in (its own folder, which is also its
+        current folder), as a POSIX path: the host names it as the launcher
+        sees it, also where the road's code page cannot write its name."""
+        return self.copy
 
     def lookup_environment(self):
         """The environment of the launcher's program lookup: the machine's

@@ -288,7 +288,9 @@ class CheckMediumTest(MediumCase):
 class RehearseTest(MediumCase):
     def test_a_japanese_folder_name_is_reachable_only_on_the_japanese_road(self):
         medium = make_medium(self.work, name="メディア one")
-        done = self.rehearse(medium)
+        # The uninstaller is looked up from a folder the English road cannot name.
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy())
+        done = self.rehearse(medium, "--registry", fixture)
         self.assertEqual(done.returncode, 1, done.stdout)
         self.assertLines(done.stdout, "OK: Japanese setup program started",
                          "note: the medium's folder name \"メディア one\" cannot be written in code page 1252",
