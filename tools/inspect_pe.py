@@ -10,16 +10,24 @@ unless the program: imports only system DLLs, carries no symbol table, has
 exactly one manifest (RT_MANIFEST id 1, so no toolchain default manifest was
 linked beside ours) asking for requireAdministrator, and has the resources
 TFORMMAIN and MAINICON. With --max-size it also fails when the file is larger
-than BYTES.
+than BYTES. The resources are read by the host build's own PE reader (its
+hostwin-ask, the reader that loads language resource files): run
+./dev build host first. Exit status: 0 fine, 1 problems found, 2 the file
+cannot be inspected or a wrong command line.
 """
+import json
+import os
 import re
 import struct
+import subprocess
 import sys
 
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "msvcrt.dll"}
 RESOURCE_TYPES = {3: "ICON", 6: "STRING", 10: "RCDATA", 14: "GROUP_ICON", 16: "VERSION", 24: "MANIFEST"}
 MACHINES = {0x14C: "i386", 0x8664: "x86-64"}
 SUBSYSTEMS = {2: "windows (GUI)", 3: "console"}
+HOSTWIN_ASK = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                           "build", "host", "bin", "hostwin-ask")
 
 
 class Image:
@@ -68,31 +76,22 @@ class Image:
             at += 20
         return names
 
-    def resources(self):
-        """(type, name, bytes) of every resource, names as numbers or texts."""
-        rva, size = self.directory[2]
-        if not size:
-            return []
-        base = self.offset(rva)
 
-        def entries(at):
-            named, numbered = struct.unpack_from("<HH", self.data, at + 12)
-            for i in range(named + numbered):
-                ident, target = struct.unpack_from("<II", self.data, at + 16 + 8 * i)
-                if ident & 0x80000000:
-                    length = struct.unpack_from("<H", self.data, base + (ident & 0x7FFFFFFF))[0]
-                    start = base + (ident & 0x7FFFFFFF) + 2
-                    ident = self.data[start:start + 2 * length].decode("utf-16-le")
-                yield ident, target
 
-        found = []
-        for kind, types in entries(base):
-            for name, names in entries(base + (types & 0x7FFFFFFF)):
-                for _, leaf in entries(base + (names & 0x7FFFFFFF)):
-                    data_rva, data_size = struct.unpack_from("<II", self.data, base + leaf)
-                    start = self.offset(data_rva)
-                    found.append((kind, name, self.data[start:start + data_size]))
-        return found
+def resources_of(path):
+    """(type, name, bytes) of every resource of the file, names as numbers or
+    texts, as the host's PE reader finds them."""
+    try:
+        done = subprocess.run([HOSTWIN_ASK, "pe", path, "--data"], capture_output=True,
+                              stdin=subprocess.DEVNULL, check=False)
+    except OSError as error:
+        raise ValueError(f"{HOSTWIN_ASK}: {error.strerror} (./dev build host builds it)") from None
+    if done.returncode != 0:
+        raise ValueError(done.stderr.decode(errors="replace").strip())
+    answer = json.loads(done.stdout)
+    if answer.get("resources") is None:
+        raise ValueError("the resource directory is malformed")
+    return [(r["type"], r["name"], bytes.fromhex(r["hex"])) for r in answer["resources"]]
 
 
 def execution_level(manifest):
@@ -100,21 +99,36 @@ def execution_level(manifest):
     return match.group(1).decode() if match else None
 
 
+def cannot(message):
+    """Ends with one line on standard error and status 2."""
+    print(message, file=sys.stderr)
+    sys.exit(2)
+
+
 def main():
     if len(sys.argv) < 2:
-        sys.exit(__doc__)
+        cannot(__doc__.strip())
+    if sys.argv[1] in ("--help", "-h"):
+        print(__doc__.strip())
+        sys.exit(0)
     path, options = sys.argv[1], sys.argv[2:]
     check = "--check" in options
     max_size = None
     if "--max-size" in options:
         at = options.index("--max-size") + 1
         if at == len(options) or not options[at].isdigit():
-            sys.exit("--max-size needs a number of bytes")
+            cannot("--max-size needs a number of bytes")
         max_size = int(options[at])
-    data = open(path, "rb").read()
-    image = Image(data)
-    imports = image.imports()
-    resources = image.resources()
+    try:
+        with open(path, "rb") as file:
+            data = file.read()
+        image = Image(data)
+        imports = image.imports()
+        resources = resources_of(path)
+    except OSError as error:
+        cannot(f"{path}: cannot be read ({error.strerror})")
+    except (ValueError, struct.error) as error:
+        cannot(f"{path}: {error}")
     manifests = [(name, body) for kind, name, body in resources if kind == 24]
     print(f"{path}: {len(data)} bytes ({len(data) / 1024:.0f} KiB), "
           f"{MACHINES.get(image.machine, hex(image.machine))}, "

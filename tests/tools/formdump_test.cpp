@@ -338,6 +338,7 @@ TEST(Formdump, ProgramNeverAbortsAndSaysWhichFileFailed) {
     std::ofstream(prefix + ".json") << "{\"class\": ";
     std::ofstream(prefix + ".tpf", std::ios::binary)
         .write(reinterpret_cast<const char*>(FormMainBytes.data()), 100);
+    const std::string library = std::string(TEST_PE_DIR) + "/language_full.dll";
     const struct {
         std::string arguments;
         std::string message;
@@ -356,6 +357,12 @@ TEST(Formdump, ProgramNeverAbortsAndSaysWhichFileFailed) {
          prefix + ".json: line 1, column 11: unexpected end of the document\n"},
         {"--compile " + prefix + ".tpf",
          "this is a form description, not JSON: dump it without --compile\n"},
+        // A program: where its descriptions are and how to dump them.
+        {FORMDUMP_PATH, "a program of this system (ELF), not a form description"},
+        {library, "its form descriptions are its RCDATA resources (TFORMMAIN); dump one with: "
+                  "formdump --resource TFORMMAIN " +
+                      library + "\n"},
+        {"--resource OTHER " + library, "has no RCDATA resource OTHER (it has TFORMMAIN)\n"},
     };
     for (const auto& test : cases) {
         auto [status, message] = RunFormdump(test.arguments);
@@ -364,8 +371,10 @@ TEST(Formdump, ProgramNeverAbortsAndSaysWhichFileFailed) {
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << message;
         EXPECT_NE(message.find(test.message), std::string::npos) << message;
     }
-    for (const char* wrong : {"", "--compile", "a b", "--frob x", "--strict x", "--output"})
+    for (const char* wrong : {"", "--compile", "a b", "--frob x", "--strict x", "--output",
+                              "--resource", "--compile --resource TFORMMAIN x.json"})
         EXPECT_EQ(RunFormdump(wrong).first, 2) << wrong;
+    EXPECT_EQ(RunFormdump("--resource tformmain " + library).first, 0);
     FILE* help = popen((std::string(FORMDUMP_PATH) + " --help").c_str(), "r");
     std::string helpText;
     std::array<char, 256> buffer;

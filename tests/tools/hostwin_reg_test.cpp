@@ -156,6 +156,19 @@ TEST(HostwinReg, AddsAndQueriesValuesOfEveryType) {
     EXPECT_NE(deep.out.find("\nHKEY_CURRENT_USER\\Software\\Tool\\Only\\A\\Key\n"),
               std::string::npos)
         << deep.out;
+    // The same for tools: one JSON line a key, typed data.
+    ToolRun json = Tool({"query", "HKCU\\Software\\Tool", "/json", "/s"});
+    EXPECT_EQ(json.status, 0);
+    for (const char* part :
+         {"{\"key\": \"HKEY_CURRENT_USER\\\\Software\\\\Tool\", \"subkeys\": [\"Only\"], ",
+          "{\"name\": \"Number\", \"type\": \"REG_DWORD\", \"data\": 42}",
+          "{\"name\": \"Big\", \"type\": \"REG_QWORD\", \"data\": 4294967296}",
+          "{\"name\": \"Multi\", \"type\": \"REG_MULTI_SZ\", \"data\": [\"a\", \"bc\"]}",
+          "{\"name\": \"Bytes\", \"type\": \"REG_BINARY\", \"data\": \"01FF\"}",
+          "\n{\"key\": \"HKEY_CURRENT_USER\\\\Software\\\\Tool\\\\Only\\\\A\\\\Key\", \"subkeys\": "
+          "[], "
+          "\"values\": []}\n"})
+        EXPECT_NE(json.out.find(part), std::string::npos) << part << json.out;
     EXPECT_TOOL(1, "query", "HKCU\\Software\\Tool", "/v", "Missing");
     EXPECT_TOOL(1, "query", "HKCU\\Software\\Missing");
 }
@@ -263,6 +276,7 @@ TEST(HostwinReg, RefusesWhatRegRefusesSayingWhy) {
          "keys are separated by backslashes (\\), not forward slashes"},
         {{"query", "HKU\\Software"}, "it must begin with HKLM, HKCU"},
         {{"query", "HKLM\\SOFTWARE", "/reg:32", "/reg:64"}, "/reg:32 and /reg:64 are given"},
+        {{"query", "HKCU\\Software", "/json", "/v", "x"}, "/json lists whole keys"},
     };
     for (const auto& test : cases) {
         ToolRun run = Tool(test.line);

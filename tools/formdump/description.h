@@ -17,7 +17,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace formdump {
@@ -28,6 +30,14 @@ class DumpError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The form description named resource (an RCDATA resource) in a Windows
+// program or resource file. Nothing when there is none, with problem saying
+// what the file is and how to dump its descriptions (problem stays empty for
+// a file that is no program: it may be a description).
+std::optional<std::string> DescriptionInProgram(const std::string& contents,
+                                                const std::string& file,
+                                                const std::string& resource, std::string& problem);
 
 // Decodes a description; malformed input raises DumpError.
 Json DumpDescription(const std::vector<uint8_t>& bytes);

@@ -18,6 +18,7 @@
 namespace {
 
 const char usage[] = "usage: formdump [--compile [--strict | --no-check]] FILE [--output OUT]\n"
+                     "       formdump --resource NAME PROGRAM [--output OUT]\n"
                      "       formdump --help\n";
 
 const char help[] =
@@ -26,6 +27,9 @@ const char help[] =
     "\n"
     "  formdump FILE                  print the description FILE as JSON\n"
     "  formdump --compile FILE.json   print the description that FILE.json describes\n"
+    "  formdump --resource NAME PROGRAM\n"
+    "                                 print the description NAME (an RCDATA resource, such as\n"
+    "                                 TFORMMAIN) of a Windows program or language resource file\n"
     "    --output OUT                 write to OUT (replaced whole) instead of standard output\n"
     "    --strict                     with --compile: unknown class or property names are errors\n"
     "    --no-check                   with --compile: no check of names (descriptions of other "
@@ -113,7 +117,7 @@ int main(int argc, char** argv) {
     formdump::CompileChecks checks;
     checks.names = true;
     bool noCheck = false;
-    std::string input, output;
+    std::string input, output, resource;
     for (int i = 1; i < argc; ++i) {
         std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
@@ -130,6 +134,10 @@ int main(int argc, char** argv) {
             output = argv[++i];
         else if (argument == "--output")
             return Usage("--output needs a file name");
+        else if (argument == "--resource" && i + 1 < argc)
+            resource = argv[++i];
+        else if (argument == "--resource")
+            return Usage("--resource needs a resource name (such as TFORMMAIN)");
         else if (argument.rfind("--", 0) == 0)
             return Usage("unknown option " + argument);
         else if (input.empty())
@@ -141,6 +149,7 @@ int main(int argc, char** argv) {
     if ((checks.strict || noCheck) && !compile)
         return Usage("--strict and --no-check go with --compile");
     if (checks.strict && noCheck) return Usage("--strict and --no-check exclude each other");
+    if (compile && !resource.empty()) return Usage("--resource and --compile exclude each other");
     checks.names = !noCheck;
 
     checks.warn = [&](const std::string& message) {
@@ -153,6 +162,12 @@ int main(int argc, char** argv) {
     std::string contents, reason;
     if (!hostwin::ReadWholeFile(input, contents, reason))
         return fail("cannot read the file: " + reason);
+    if (!compile) {
+        std::string problem;
+        auto description = formdump::DescriptionInProgram(contents, input, resource, problem);
+        if (!problem.empty()) return fail(problem);
+        if (description) contents = *description;
+    }
     std::string result;
     try {
         if (compile) {

@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "files.h"
+#include "journal.h"
 #include "registry_file.h"
 #include "replace_file.h"
 
@@ -198,6 +199,37 @@ private:
     int matches_ = 0;
 };
 
+// Writes a key as one JSON line, {"key", "subkeys", "values": [{"name",
+// "type", "data"}]}, and with /s every key below it after it.
+void JsonKey(HKEY key, const std::string& fullName, const CommandLine& line) {
+    std::string out = "{\"key\": ";
+    hostwin::AppendJsonString(out, fullName);
+    out += ", \"subkeys\": [";
+    std::vector<std::string> subkeys = SubkeyNames(key);
+    for (size_t i = 0; i < subkeys.size(); ++i) {
+        if (i) out += ", ";
+        hostwin::AppendJsonString(out, subkeys[i]);
+    }
+    out += "], \"values\": [";
+    bool first = true;
+    for (const Value& value : ValuesOf(key)) {
+        out += first ? "{\"name\": " : ", {\"name\": ";
+        first = false;
+        hostwin::AppendJsonString(out, value.name);
+        out += ", \"type\": ";
+        hostwin::AppendJsonString(out, TypeName(value.type));
+        out += ", \"data\": " + JsonData(value.type, value.data) + "}";
+    }
+    std::printf("%s]}\n", out.c_str());
+    if (!line.recursive) return;
+    for (const std::string& name : subkeys) {
+        HKEY subkey = nullptr;
+        if (OpenKey(key, name, KEY_ALL_ACCESS | line.view, &subkey) != ERROR_SUCCESS) continue;
+        JsonKey(subkey, fullName + "\\" + name, line);
+        CloseKey(subkey);
+    }
+}
+
 // Asks a yes-or-no question on the terminal. Nothing when standard input is
 // no terminal (nobody to ask); the end of input answers no.
 std::optional<bool> Ask(const std::string& question) {
@@ -279,6 +311,10 @@ int Query(const CommandLine& line) {
     }
     OpenedKey key;
     if (LSTATUS status = key.Open(name->root, name->path, line.view)) return Fail(status);
+    if (line.json) {
+        JsonKey(key.Handle(), name->Full(), line);
+        return 0;
+    }
     QueryWalk walk(line, types);
     walk.Key(key.Handle(), name->Full(), false);
     if (walk.OneValue() && !line.recursive && !walk.Search() && walk.Matches() == 0)

@@ -51,7 +51,8 @@ const std::vector<CommandSpec>& Commands() {
           {"k", false},
           {"d", false},
           {"c", false},
-          {"e", false}},
+          {"e", false},
+          {"json", false}},
          1},
         {"add",
          {{"v", true}, {"ve", false}, {"t", true}, {"s", true}, {"d", true}, {"f", false}},
@@ -92,6 +93,8 @@ void Store(CommandLine& line, const std::string& name, const std::string& value)
         line.caseSensitive = true;
     else if (name == "e")
         line.exact = true;
+    else if (name == "json")
+        line.json = true;
 }
 
 // The combinations reg refuses.
@@ -109,6 +112,10 @@ bool CheckCombinations(const CommandLine& line, std::string& error) {
     }
     if (line.find && valueOptions > 0) {
         error = "/f searches every value: it excludes /v and /ve";
+        return false;
+    }
+    if (line.json && (line.find || line.type || valueOptions > 0)) {
+        error = "/json lists whole keys: it excludes /f, /t, /v and /ve";
         return false;
     }
     if (line.findKeys && line.findData) {

@@ -30,6 +30,7 @@ struct CommandLine {
     bool caseSensitive = false;           // /c (query /f)
     bool exact = false;                   // /e (query /f)
     bool force = false;                   // /f (add, delete), /y (export)
+    bool json = false;                    // /json (query): JSON lines for tools
     // The registry view the command works in, as KEY_WOW64_* flags: reg is a
     // 64-bit program, so the 64-bit view unless /reg:32 asks for the other
     // (both are one registry on 32-bit Windows).
@@ -61,6 +62,11 @@ bool EncodeData(DWORD type, const std::string& text, const std::string& separato
                 std::string& stored, std::string& error);
 // The stored bytes as reg query shows them.
 std::string DisplayData(DWORD type, const std::string& stored);
+
+// The stored bytes as a JSON value: a string for REG_SZ and REG_EXPAND_SZ
+// (up to its first zero), a list of strings for REG_MULTI_SZ, a number for
+// REG_DWORD and REG_QWORD, else a string of hexadecimal digits.
+std::string JsonData(DWORD type, const std::string& stored);
 
 // A message for a registry error code.
 std::string ErrorText(LSTATUS status);

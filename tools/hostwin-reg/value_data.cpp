@@ -1,7 +1,9 @@
 #include "reg_tool.h"
 
 #include "codepage.h"
+#include "journal.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -161,6 +163,30 @@ std::string DisplayData(DWORD type, const std::string& stored) {
         hex += buffer;
     }
     return hex;
+}
+
+std::string JsonData(DWORD type, const std::string& stored) {
+    std::string json;
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+        std::string text = Utf8OfUtf16(stored);
+        hostwin::AppendJsonString(json, text.substr(0, text.find('\0')));
+        return json;
+    }
+    if (type == REG_MULTI_SZ) {
+        std::string text = Utf8OfUtf16(stored);
+        json = "[";
+        for (size_t start = 0; start < text.size() && text[start] != '\0';) {
+            size_t end = std::min(text.find('\0', start), text.size());
+            if (json.size() > 1) json += ", ";
+            hostwin::AppendJsonString(json, text.substr(start, end - start));
+            start = end + 1;
+        }
+        return json + "]";
+    }
+    if ((type == REG_DWORD && stored.size() == 4) || (type == REG_QWORD && stored.size() == 8))
+        return std::to_string(LittleEndian(stored));
+    hostwin::AppendJsonString(json, DisplayData(REG_BINARY, stored));
+    return json;
 }
 
 std::string ErrorText(LSTATUS status) {

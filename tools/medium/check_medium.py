@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """Checks an installation medium for the launcher without running anything.
 
-  check_medium.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG [--registry FILE.reg]
-                  [--windows 32|64] [--locale ja|en|LCID] [--code-page 932|1252]
-                  [--at WINDOWS_PATH]
+  check_medium.py MEDIUM [--registry FILE.reg] [--windows 32|64]
+                  [--locale ja|en|LCID] [--code-page 932|1252] [--at WINDOWS_PATH]
+                  [--program SETUP_EXE] [--hostwin-reg HOSTWIN_REG]
 
 Lists each problem with the file it concerns, then per language the registry
 keys the launcher will look for on a user's machine. With --registry, those
 keys are also looked for in that machine's registry (loaded into a scratch
-machine), and a copy installed under another name is a problem. --locale
+machine), and a copy installed under another name, or an uninstall command
+that would start the launcher itself, is a problem. --locale
 checks the one road that locale takes (default: both), --code-page reads it as
 a system with that ANSI code page does (default: the locale's). The files
 the launcher reads are read through the host where a user's medium is (the
@@ -16,7 +17,9 @@ root of drive D:, or the folder --at names), whatever folder holds MEDIUM
 here; a folder a user may choose is a note per road, the --at folder a
 problem when the launcher refuses it. The layout (language
 folders, product key prefix, per-user key) is read from the medium's own
-Setup.exe when it is a build of this launcher, else from SETUP_EXE.
+Setup.exe when it is a build of this launcher, else from SETUP_EXE. The host
+build's tools (by default the repository's, build/host/bin) answer the
+questions about files and the registry.
 Exit status: 0 no problem, 1 problems, 2 the medium could not be checked.
 """
 import argparse
@@ -25,12 +28,12 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 import config_check  # noqa: E402
 import inifile  # noqa: E402
+import host_answers  # noqa: E402
 import missed_copy  # noqa: E402
-from inspect_pe import Image  # noqa: E402
+from host_answers import HostAnswerError, pe_facts  # noqa: E402
 from layout import LayoutError, language_of, read_layout  # noqa: E402
 from machine import Machine, MachineError  # noqa: E402
 from machine_options import add_machine_options, machine_roads  # noqa: E402
@@ -122,12 +125,15 @@ class Checker:
         for entry in language_resource_files(self.medium):
             path = os.path.join(self.medium, entry)
             try:
-                with open(path, "rb") as file:
-                    image = Image(file.read())
-                names = {str(name).upper() for kind, name, _ in image.resources() if kind == 10}
-            except (OSError, ValueError, IndexError, UnicodeDecodeError) as error:
-                self.problem(path, f"language resource file that is no readable PE file ({error})")
+                facts = pe_facts(path)
+            except HostAnswerError as error:
+                self.problem(path, f"language resource file that cannot be read ({error})")
                 continue
+            if not facts["pe"] or facts["resources"] is None:
+                what = "no MZ/PE header" if not facts["pe"] else "a malformed resource directory"
+                self.problem(path, f"language resource file that is no readable PE file ({what})")
+                continue
+            names = {str(r["name"]).upper() for r in facts["resources"] if r["type"] == 10}
             if "TFORMMAIN" not in names:
                 self.problem(path, "language resource file without the form description TFORMMAIN "
                                    "(RCDATA): Setup.exe stops with an error where it is chosen")
@@ -142,6 +148,8 @@ class Checker:
                                   "SETUP.INI")
             for text, _ in missed_copy.missed(machine, self.layout, name, code_page,
                                               self.target.view, self.target.build,
+                                              find_entry(self.medium, "Setup.exe"),
+                                              {"PATH": ""},
                                               os.path.basename(fixture)):
                 self.problem(config, text)
 
@@ -172,9 +180,15 @@ def main(argv):
     add_machine_options(parser)
     parser.add_argument("--at", metavar="WINDOWS_PATH",
                         help="where the user's copy of the medium is (default: D:\\, a drive's root)")
-    parser.add_argument("--program", required=True, help="the host Setup.exe (for its layout)")
-    parser.add_argument("--hostwin-reg", required=True, help="the host's hostwin-reg")
+    parser.add_argument("--program", default=os.path.join(host_answers.DEFAULT_HOST_BIN, "Setup.exe"),
+                        help="the host Setup.exe, for its layout when the medium's Setup.exe "
+                             "has none (default: the repository's host build, "
+                             "build/host/bin/Setup.exe)")
+    parser.add_argument("--hostwin-reg", default=os.path.join(host_answers.DEFAULT_HOST_BIN, "hostwin-reg"),
+                        help="the host's hostwin-reg; the other host tools are taken from its "
+                             "folder (default: build/host/bin/hostwin-reg)")
     args = parser.parse_args(argv)
+    host_answers.use_host_bin(os.path.dirname(os.path.abspath(args.hostwin_reg)))
     try:
         roads = [(language_of(lcid), lcid, page)
                  for lcid, page in machine_roads(args.locale, args.code_page)]
@@ -218,7 +232,7 @@ def main(argv):
             checker.check_language_resources()
             if args.registry:
                 checker.check_registry(os.path.abspath(args.registry))
-        except MachineError as error:
+        except (MachineError, HostAnswerError) as error:
             print(f"check-medium: {error}", file=sys.stderr)
             return 2
 

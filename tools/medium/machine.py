@@ -1,9 +1,13 @@
 """A scratch host machine (HOSTWIN_PREFIX) and the host tools that work on it:
 hostwin-reg on its registry (loaded from a fixture, asked for keys and
-uninstall commands) and hostwin-ini, which reads profile files through the
-machine's profile functions in its code page."""
+uninstall commands in its JSON form), hostwin-ini, which reads profile files
+through the machine's profile functions in its code page, and hostwin-ask,
+which finds the program a command line starts by the host's own lookup."""
+import json
 import os
 import subprocess
+
+import host_answers
 
 from layout import UNINSTALL_PREFIX
 
@@ -58,29 +62,50 @@ class Machine:
             reason = message[-1].removeprefix("ERROR: ") if message else "not imported"
             raise MachineError(f"{fixture}: {reason}")
 
+    def keys(self, key, below=False):
+        """The key (HKLM\\... form, where regedit shows it), and with below
+        every key below it, as hostwin-reg's JSON records: "key", "subkeys",
+        "values" ({"name", "type", "data"}). None when the key is missing."""
+        done = self.reg("query", key, "/json", *(["/s"] if below else []))
+        if done.returncode != 0:
+            return None
+        return [json.loads(line) for line in done.stdout.splitlines() if line.strip()]
+
     def subkeys(self, key):
         """Names of the subkeys of key (HKLM\\... form); none when it is missing."""
-        done = self.reg("query", key)
-        full = key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\", 1).lower() + "\\"
-        return [line[len(full):] for line in done.stdout.splitlines()
-                if line.lower().startswith(full)]
+        records = self.keys(key)
+        return records[0]["subkeys"] if records else []
 
     def exists(self, key):
         """True when the key (HKLM\\... form, where regedit shows it) is there."""
-        return self.reg("query", key).returncode == 0
+        return self.keys(key) is not None
 
     def uninstall_commands(self, uninstall_key="HKLM\\" + UNINSTALL_PREFIX.rstrip("\\")):
         """(entry name, UninstallString) of every uninstall entry below the
-        key (HKLM\\... form, where regedit shows it)."""
-        done = self.reg("query", uninstall_key, "/s")
-        prefix = uninstall_key.replace("HKLM\\", "HKEY_LOCAL_MACHINE\\", 1).lower() + "\\"
-        entry, found = None, []
-        for line in done.stdout.splitlines():
-            if line.lower().startswith(prefix):
-                entry = line[len(prefix):]
-            elif entry and line.startswith("    "):
-                parts = line[4:].split("    ", 2)
-                if len(parts) == 3 and parts[0].lower() == "uninstallstring" \
-                        and parts[1] in ("REG_SZ", "REG_EXPAND_SZ"):
-                    found.append((entry, parts[2]))
+        key (HKLM\\... form, where regedit shows it) whose command is text."""
+        records = self.keys(uninstall_key, below=True) or []
+        if not records:
+            return []
+        entries = {records[0]["key"].lower() + "\\" + name.lower(): name
+                   for name in records[0]["subkeys"]}
+        found = []
+        for record in records[1:]:
+            entry = entries.get(record["key"].lower())
+            for value in record["values"] if entry else []:
+                if value["name"].lower() == "uninstallstring" and \
+                        value["type"] in ("REG_SZ", "REG_EXPAND_SZ"):
+                    found.append((entry, value["data"]))
         return found
+
+    def locate_program(self, command, program_folder, current_folder, **environment):
+        """Where the host finds the program a command line starts, for a
+        starter in program_folder whose current folder is current_folder (each
+        a Windows path, or a POSIX one): hostwin-ask's answer, {"found", "windows", "posix",
+        "arguments", "tried": [{"windows", "posix", "exe_appended", "arguments"}]}.
+        environment overrides the machine's (another HOSTWIN_PREFIX, PATH)."""
+        try:
+            return host_answers.ask("program", "--program-folder", program_folder,
+                                    "--current-folder", current_folder, command,
+                                    env=self.environment(**environment))[0]
+        except host_answers.HostAnswerError as error:
+            raise MachineError(str(error)) from None

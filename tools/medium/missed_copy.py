@@ -6,6 +6,7 @@ the other, or an uninstall command that would start the launcher itself.
 check-medium lists these as problems; a rehearsal whose road started its
 setup program over such a copy ends MISSED."""
 import difflib
+import os
 import unicodedata
 
 import inifile
@@ -39,15 +40,15 @@ def differences(name, key):
     return "; ".join(found)
 
 
-def starts_the_launcher(command):
-    """True when a command line's program is a bare Setup.exe (or Setup): it
-    is found in the launcher's own folder first, which is the launcher."""
-    command = command.lstrip(" \t")
-    if command.startswith('"'):
-        first = command[1:].split('"', 1)[0]
-    else:
-        first = command.replace("\t", " ").split(" ", 1)[0]
-    return first.lower() in ("setup.exe", "setup")
+def starts_the_launcher(machine, command, launcher, environment):
+    """True when the host's program lookup, from the launcher's folder (also
+    its current folder, as Explorer starts it), resolves the command line to
+    the launcher's own file (a POSIX path, or None when there is none)."""
+    if not launcher:
+        return False
+    folder = os.path.dirname(launcher)
+    answer = machine.locate_program(command, folder, folder, **environment)
+    return answer["found"] and os.path.realpath(answer["posix"]) == os.path.realpath(launcher)
 
 
 def other_readings(name, code_page):
@@ -67,18 +68,19 @@ def other_readings(name, code_page):
     return found
 
 
-def missed(machine, layout, name, code_page, view, build, fixture):
+def missed(machine, layout, name, code_page, view, build, fixture, launcher, environment):
     """[(text, effect)] for the earlier copy in the machine under the name
     (bytes read in code_page, looked for in `view`) that the launcher will
     miss (MISSES) or cannot remove (STOPS); empty when it finds and can
-    remove it, or when the machine holds no such copy."""
+    remove it, or when the machine holds no such copy. launcher and
+    environment: as for self_started."""
     text = name.decode(f"cp{code_page}", errors="replace")
     roles = (("product key", layout.product_key_prefix.rstrip("\\")),
              ("uninstall entry", UNINSTALL_PREFIX.rstrip("\\")))
     subkeys = {role: machine.subkeys("HKLM\\" + stored_path(parent, view)) for role, parent in roles}
     present = {role: any(k.lower() == text.lower() for k in subkeys[role]) for role, _ in roles}
     if all(present.values()):
-        return self_started(machine, text, view)
+        return self_started(machine, text, view, launcher, environment)
     found = []
     for (role, parent), (other_role, _) in zip(roles, reversed(roles)):
         if present[role]:
@@ -105,12 +107,15 @@ def missed(machine, layout, name, code_page, view, build, fixture):
     return found
 
 
-def self_started(machine, text, view):
-    """The uninstall entry's command when it would start the launcher."""
+def self_started(machine, text, view, launcher, environment):
+    """The uninstall entry's command when it would start the launcher (the
+    POSIX path of its file), looked up with the machine's environment
+    overridden by `environment` (the machine's folders only, no PATH)."""
     entries = "HKLM\\" + stored_path(UNINSTALL_PREFIX.rstrip("\\"), view)
     return [(f"AppName \"{text}\": the uninstall entry's UninstallString {command} would start "
-             f"the launcher itself (a bare Setup.exe is found in the launcher's own folder "
+             f"the launcher itself (the program lookup finds the launcher's own file "
              f"first): the launcher refuses it and shows \"This software failed to uninstall.\"",
              STOPS)
             for entry, command in machine.uninstall_commands(entries)
-            if entry.lower() == text.lower() and starts_the_launcher(command)]
+            if entry.lower() == text.lower()
+            and starts_the_launcher(machine, command, launcher, environment)]

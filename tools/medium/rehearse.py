@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """Rehearses the launcher on a release engineer's own medium.
 
-  rehearse.py MEDIUM --program SETUP_EXE --hostwin-reg HOSTWIN_REG
-              [--registry FILE.reg] [--locale ja|en|LCID] [--code-page 932|1252]
+  rehearse.py MEDIUM [--registry FILE.reg] [--locale ja|en|LCID] [--code-page 932|1252]
               [--uninstaller removes|leaves|fails|hands-off] [--windows 32|64]
               [--at WINDOWS_PATH] [--keep]
-              [--wine --wine-programs 32=DIR,64=DIR]
+              [--wine --wine-programs 32=DIR,64=DIR] [--program SETUP_EXE]
+              [--hostwin-reg HOSTWIN_REG]
 
 MEDIUM is only read. Each road (both languages, or the one --locale names)
-runs the host SETUP_EXE on a scratch copy of what the launcher reads (the
+runs the host Setup.exe (SETUP_EXE, by default the repository's host build,
+build/host/bin, whose tools answer the rehearsal's questions) on a scratch copy of what the launcher reads (the
 language folders' SETUP.INI files, the language resource files beside
 Setup.exe), over a scratch machine loaded with the --registry fixture. The
 copy is where a user's medium is: the root of drive D: (a DVD or a mounted
@@ -18,8 +19,10 @@ stand-ins that record how they were started (stand_in.py). The run is told
 from the host's journal. The medium's Setup.exe decides the program
 rehearsed (views.py): a 32-bit program on 64-bit Windows (the default) reads
 the 32-bit registry view. With --wine, each road runs the medium's own
-Setup.exe under Wine instead (wine_road.py). Each road ends with its verdict: OK, MISSED
-(its setup program started over an earlier copy that stays) or STOPPED. Exit status: 0
+Setup.exe under Wine instead (wine_road.py). The layout is the medium's
+Setup.exe's; a host Setup.exe with it is built when the host build's differs
+(layout_build.py). Each road ends with its verdict: OK, MISSED (its setup
+program started over an earlier copy that stays) or STOPPED. Exit status: 0
 every road OK, 1 a road MISSED or STOPPED, 2 the rehearsal could not be made.
 """
 import argparse
@@ -32,7 +35,9 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from layout import LayoutError, read_layout  # noqa: E402
+import host_answers  # noqa: E402
+from layout import LayoutError  # noqa: E402
+from layout_build import LayoutBuildError, rehearsal_layout  # noqa: E402
 from machine import MachineError  # noqa: E402
 from machine_options import add_machine_options, machine_roads  # noqa: E402
 from medium_files import find_entry  # noqa: E402
@@ -92,11 +97,19 @@ def main(argv):
     parser.add_argument("--keep", action="store_true", help="keep the scratch copy and machine")
     parser.add_argument("--wine", action="store_true",
                         help="run the medium's own Setup.exe under Wine instead of the host build")
-    parser.add_argument("--program", required=True, help="the host Setup.exe")
-    parser.add_argument("--hostwin-reg", required=True, help="the host's hostwin-reg")
-    parser.add_argument("--wine-programs", default="",
+    parser.add_argument("--program", default=os.path.join(host_answers.DEFAULT_HOST_BIN, "Setup.exe"),
+                        help="the host Setup.exe (default: the repository's host build, "
+                             "build/host/bin/Setup.exe)")
+    parser.add_argument("--hostwin-reg", default=os.path.join(host_answers.DEFAULT_HOST_BIN, "hostwin-reg"),
+                        help="the host's hostwin-reg; the other host tools are taken from its "
+                             "folder (default: build/host/bin/hostwin-reg)")
+    builds = os.path.join(host_answers.REPOSITORY, "build")
+    parser.add_argument("--wine-programs",
+                        default=f"32={os.path.join(builds, 'win32', 'bin')},"
+                                f"64={os.path.join(builds, 'win64', 'bin')}",
                         help="32=DIR,64=DIR: the builds' bin directories (Setup.exe, and the Wine "
-                             "suite's programs in ../wine)")
+                             "suite's programs in ../wine; default: the repository's win32 and "
+                             "win64 builds)")
     parser.add_argument("--wine-locales", help="where the Japanese locale for Wine is made")
     args = parser.parse_args(argv)
     if args.wine and not os.environ.get("REHEARSE_DISPLAY"):
@@ -108,6 +121,10 @@ def main(argv):
     args.place = Place(args.at)
     args.program = os.path.abspath(args.program)
     args.hostwin_reg = os.path.abspath(args.hostwin_reg)
+    host_answers.use_host_bin(os.path.dirname(args.hostwin_reg))
+    for tool in (args.program, args.hostwin_reg):
+        if not os.path.isfile(tool):
+            raise CannotRehearse(f"{tool}: missing (./dev build host builds it)")
     if not os.path.isdir(args.medium):
         what = "not a directory" if os.path.exists(args.medium) else "no such directory"
         raise CannotRehearse(f"{args.medium}: {what}")
@@ -125,22 +142,25 @@ def main(argv):
         args.registry = os.path.abspath(args.registry)
     roads = machine_roads(args.locale, args.code_page)
     args.code_page = roads[0][1] if args.code_page else None
-    args.target = target_of(find_entry(args.medium, "Setup.exe"), int(args.windows))
+    own = find_entry(args.medium, "Setup.exe")
+    args.target = target_of(own, int(args.windows))
+    host_program = args.program
     if args.wine:
-        prepare_wine(args, roads)
+        prepare_wine(args, roads)  # args.program: the Windows program Wine runs
     try:
-        layout = read_layout(args.program)
-    except OSError as error:
-        raise CannotRehearse(f"{args.program}: {error.strerror}") from None
-    except LayoutError as error:
-        raise CannotRehearse(f"{args.program}: {error}") from None
+        layout, program, layout_lines = rehearsal_layout(
+            args.program if args.wine else own, host_program, build=not args.wine)
+    except (LayoutError, LayoutBuildError) as error:
+        raise CannotRehearse(str(error)) from None
+    if not args.wine:
+        args.program = program
 
     scratch = os.path.realpath(tempfile.mkdtemp(prefix="rehearse-"))
     try:
         print(f"Rehearsing {args.medium}")
-        print(f"  (on a scratch copy; the medium is not changed; layout: folders "
-              f"{layout.japanese_folder} and {layout.english_folder}, product key prefix "
-              f"HKLM\\{layout.product_key_prefix}; uninstallers: {args.uninstaller})")
+        print(f"  (on a scratch copy; the medium is not changed; uninstallers: {args.uninstaller})")
+        for line in layout_lines:
+            print(f"  ({line})")
         program = args.target.describe("the medium's Setup.exe")
         where = "under Wine, with Windows stand-ins" if args.wine else "the host build"
         print(f"  ({program}; run {where})")
@@ -165,7 +185,7 @@ def main(argv):
 if __name__ == "__main__":
     try:
         sys.exit(main(sys.argv[1:]))
-    except (CannotRehearse, MachineError, PlaceError) as error:
+    except (CannotRehearse, MachineError, PlaceError, host_answers.HostAnswerError) as error:
         print(f"rehearse: {error}", file=sys.stderr)
         sys.exit(2)
     except KeyboardInterrupt:

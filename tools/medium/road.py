@@ -58,19 +58,31 @@ def windows_path(posix):
     return "Z:" + posix.replace("/", "\\")
 
 
-def program_of(command):
-    """The program a command line names, as Windows finds it: a first token in
-    quotes, else the shortest run of words that ends in .exe, else the first
-    word; without an extension ".exe" is tried first."""
-    if command.startswith('"'):
-        end = command.find('"', 1)
-        name = command[1:end if end > 0 else len(command)]
-    else:
-        words = command.split(" ")
-        name = next((" ".join(words[:i]) for i in range(1, len(words) + 1)
-                     if " ".join(words[:i]).lower().endswith(".exe")), words[0])
-    last = name.replace("/", "\\").rsplit("\\", 1)[-1]
-    return name if "." in last else name + ".exe"
+def installed_place(answer, root):
+    """Where an uninstaller that the machine does not have yet is taken to be
+    installed, from the host's lookup of its command (Machine.locate_program):
+    of the places the lookup tries that lie on the machine (below root, its
+    drive C:), in the lookup's order, the first whose name is written with
+    ".exe"; else the first after which the rest of the line reads as
+    arguments (nothing, a switch or a quote); else the first. None when the
+    lookup tries no place on the machine."""
+    on_machine = [place for place in answer["tried"]
+                  if place["posix"] and is_below(place["posix"], root)]
+    written = [p for p in on_machine if not p["exe_appended"]
+               and p["windows"].lower().endswith(".exe")]
+    if written:
+        return written[0]["posix"]
+    for place in on_machine:
+        rest = place["arguments"].lstrip(" \t")
+        if not rest or rest[0] in "/-\"":
+            return place["posix"]
+    return on_machine[0]["posix"] if on_machine else None
+
+
+def is_below(path, directory):
+    """True when path lies inside directory (both absolute POSIX paths)."""
+    return os.path.commonpath([os.path.realpath(path), os.path.realpath(directory)]) == \
+        os.path.realpath(directory)
 
 
 def stand_in_script(role, records, *extra):
@@ -173,22 +185,62 @@ class Road:
         """HKLM\\KEY of the launcher's view where regedit shows it."""
         return "HKLM\\" + stored_path(key.removeprefix("HKLM\\"), self.target.view)
 
+    def launcher_folder(self):
+        """The folder the launcher runs in (its own folder, which is also its
+        current folder), as a POSIX path: the host names it as the launcher
+        sees it, also where the road's code page cannot write its name."""
+        return self.copy
+
+    def launcher_file(self):
+        """The launcher's own file in the copy, as a POSIX path."""
+        return os.path.join(self.launcher_folder(), "Setup.exe")
+
+    def lookup_environment(self):
+        """The environment of the launcher's program lookup: the machine's
+        folders, not the host's PATH."""
+        return {"PATH": ""}
+
+    def uninstaller_place(self, entry, command, root):
+        """The POSIX path where the stand-in for an uninstall command goes on
+        the machine below root (drive C:), found by the host's lookup from the
+        launcher's folder: the file it finds there, else where the uninstaller
+        is taken to be installed (installed_place). None, with a note for the
+        account, when the command starts the launcher itself, a file off the
+        machine, or names no place on it."""
+        folder = self.launcher_folder()
+        answer = self.machine.locate_program(command, folder, folder, **self.lookup_environment())
+        found = answer["posix"] if answer["found"] else None
+        launcher = os.path.join(self.copy, "Setup.exe")
+        if found and os.path.realpath(found) == os.path.realpath(launcher):
+            self.notes.append(f"the uninstall entry {entry} has the command {command}, which "
+                              f"starts the launcher itself (Setup.exe in its own folder is "
+                              f"found first): the launcher refuses to run it")
+            return None
+        if found and is_below(found, root):
+            return found
+        if found:
+            self.notes.append(f"the uninstall entry {entry} has the command {command}, which "
+                              f"starts {answer['windows']}, a file that is not on the rehearsal "
+                              f"machine: no stand-in is placed for it")
+            return None
+        place = installed_place(answer, root)
+        if not place:
+            self.notes.append(f"the uninstall entry {entry} has the command {command}, which "
+                              f"names no place on the rehearsal machine (another drive or a "
+                              f"network path): no stand-in is placed, and the launcher cannot "
+                              f"start it")
+        return place
+
     def place_uninstallers(self):
         """Stand-ins for the uninstallers of the entries in the launcher's view;
         each removes the keys of its copy in that view."""
         by_program = {}
         entries = self.stored_key(UNINSTALL_PREFIX.rstrip("\\"))
         for entry, command in self.machine.uninstall_commands(entries):
-            program = program_of(command)
-            drive = program[:2].upper() if program[1:2] == ":" else ""
-            if drive == "C:":
-                posix = os.path.join(self.machine.directory, "drive_c",
-                                     *[p for p in program[2:].replace("/", "\\").split("\\") if p])
-            elif not drive and not program.startswith("\\"):
-                posix = os.path.join(self.machine.directory, "drive_c", "windows", "system32",
-                                     *[p for p in program.replace("/", "\\").split("\\") if p])
-            else:
-                continue  # another drive: not on the rehearsal machine
+            posix = self.uninstaller_place(entry, command,
+                                           os.path.join(self.machine.directory, "drive_c"))
+            if not posix:
+                continue
             keys = [self.stored_key(self.layout.product_key(entry)),
                     self.stored_key(self.layout.uninstall_entry(entry))]
             by_program.setdefault(posix, {}).setdefault(command, []).extend(keys)
@@ -210,7 +262,11 @@ class Road:
         if self.args.registry:
             self.machine.import_fixture(self.args.registry)
         self.place_uninstallers()
-        extra = {**locale, "HOSTWIN_JOURNAL": self.journal, "HOSTWIN_PROCESS": self.target.process}
+        # The host's PATH is not the machine's: the launcher looks for an
+        # uninstaller in the machine's folders only, so that a command such
+        # as "rm ..." starts nothing of this system.
+        extra = {**locale, "HOSTWIN_JOURNAL": self.journal, "HOSTWIN_PROCESS": self.target.process,
+                 **self.lookup_environment()}
         self.events = []
         if not self.target.runs:
             self.status = 0
@@ -415,6 +471,8 @@ class Road:
             step(f"Could not start the uninstall command {command}: {event['reason']}{error}")
             return
         step(f"Started the uninstaller and waited for it: {command}")
+        if event.get("image"):
+            say(f"     the program it started: {event['image']}")
         if record:
             say(f"     the stand-in recorded: current directory {self.where(record['directory'])}; "
                 f"told to: {record['mode']}; it ended with status {record['status']}")
@@ -481,7 +539,8 @@ class Road:
             return []
         return missed_copy.missed(self.machine, self.layout, state["app_name"], self.code_page,
                                   self.target.view, self.target.build,
-                                  os.path.basename(self.args.registry))
+                                  os.path.basename(self.args.registry), self.launcher_file(),
+                                  self.lookup_environment())
 
     def run_verdict(self, state):
         """The verdict on what the run itself did."""
@@ -514,7 +573,8 @@ class Road:
                     + hands_off.verdict_hint(self.second_processes))
         if state["boxes"] and state["product_key"] and state["entry"]:
             text = state["app_name"].decode(f"cp{self.code_page}", errors="replace")
-            why = missed_copy.self_started(self.machine, text, self.target.view)
+            why = missed_copy.self_started(self.machine, text, self.target.view,
+                                           self.launcher_file(), self.lookup_environment())
             return "STOPPED: the uninstaller could not be run" + (f": {why[0][0]}" if why else "")
         if state["boxes"]:
             return f"STOPPED: an information box: {state['boxes'][0]['text']}"

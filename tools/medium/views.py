@@ -9,7 +9,7 @@ ones. 32-bit Windows has one registry and no views.
 """
 from dataclasses import dataclass
 
-from medium_files import program_bits
+from host_answers import program_bits
 
 KEY_WOW64_64KEY = 0x100
 KEY_WOW64_32KEY = 0x200

@@ -20,8 +20,7 @@ import config_check
 import hands_off
 from layout import UNINSTALL_PREFIX
 from medium_files import find_entry, is_windows_program
-from road import (SETUP_WAIT_SECONDS, CannotRehearse, Road, program_of, windows_path,
-                  write_program)
+from road import SETUP_WAIT_SECONDS, CannotRehearse, Road, is_below, windows_path, write_program
 
 WINE = {32: "/usr/lib/wine/wine", 64: "/usr/lib/wine/wine64"}
 WINESERVER = "/usr/lib/wine/wineserver"
@@ -154,7 +153,7 @@ class WineRoad(Road):
         drive_c = os.path.join(self.prefix, "drive_c")
         for entry, command in self.machine.uninstall_commands(
                 self.stored_key(UNINSTALL_PREFIX.rstrip("\\"))):
-            posix = self.uninstaller_path(command, drive_c)
+            posix = self.uninstaller_place(entry, command, drive_c)
             if not posix:
                 continue
             os.makedirs(os.path.dirname(posix), exist_ok=True)
@@ -259,15 +258,16 @@ class WineRoad(Road):
         return [{"role": "second process", "seconds": WINE_HANDS_OFF_SECONDS,
                  "deleted": [later["product"][0], later["entry"][0]]}]
 
+    def lookup_environment(self):
+        """The host's program lookup on the Wine prefix's drives, with Wine's
+        search folders only (not the host's PATH)."""
+        return {**super().lookup_environment(), "HOSTWIN_PREFIX": self.prefix}
+
     def uninstaller_path(self, command, drive_c):
-        program = program_of(command)
-        drive = program[:2].upper() if program[1:2] == ":" else ""
-        parts = [p for p in program[2 if drive else 0:].replace("/", "\\").split("\\") if p]
-        if drive == "C:":
-            return os.path.join(drive_c, *parts)
-        if not drive and not program.startswith("\\"):
-            return os.path.join(drive_c, "windows", "system32", *parts)
-        return None
+        """Where the stand-in for the command was placed, or None."""
+        folder = self.launcher_folder()
+        answer = self.machine.locate_program(command, folder, folder, **self.lookup_environment())
+        return answer["posix"] if answer["found"] and is_below(answer["posix"], drive_c) else None
 
     def marker(self, name, directories):
         """The stand-in's marker lines (command=, cwd=, show=) as records."""

@@ -2,6 +2,7 @@
 #include "hostwin/windows.h"
 
 #include "codepage.h"
+#include "locale_table.h"
 #include "machine.h"
 
 #include <cstdio>
@@ -87,6 +88,13 @@ std::u32string TextOf(UINT codePage, LPCSTR text, int length) {
 }
 
 }  // namespace
+
+std::vector<LCID> hostwin::KnownLocales() {
+    std::vector<LCID> known;
+    for (const LocaleData& locale : locales)
+        known.push_back(locale.lcid);
+    return known;
+}
 
 extern "C" {
 

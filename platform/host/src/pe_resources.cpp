@@ -177,6 +177,16 @@ private:
 
 }  // namespace
 
+std::optional<PeKind> ReadPeKind(const std::vector<BYTE>& image) {
+    ImageReader file(image, image.size());
+    if (file.Word(0) != 0x5A4D) return std::nullopt; // "MZ"
+    size_t header = file.Dword(0x3C);
+    if (!file.ok() || file.Dword(header) != 0x00004550) return std::nullopt; // "PE\0\0"
+    PeKind kind{file.Word(header + 4), file.Word(header + 24)};
+    if (!file.ok()) return std::nullopt;
+    return kind;
+}
+
 std::unique_ptr<PeResourceModule> ReadPeResources(std::vector<BYTE> bytes) {
     auto module = std::make_unique<PeResourceModule>(std::move(bytes));
     const std::vector<BYTE>& image = module->Image();

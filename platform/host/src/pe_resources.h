@@ -6,6 +6,7 @@
 #include "resources.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace hostwin {
@@ -19,6 +20,17 @@ public:
 private:
     std::vector<BYTE> image_;
 };
+
+// What a PE file is built for: the COFF header's machine (0x14C i386,
+// 0x8664 x86-64) and the optional header's magic (0x10B PE32, 0x20B PE32+).
+struct PeKind {
+    WORD machine = 0;
+    WORD magic = 0;
+};
+
+// The kind of a file that starts with an MS-DOS header pointing at a PE
+// header; nothing for any other file.
+std::optional<PeKind> ReadPeKind(const std::vector<BYTE>& image);
 
 // Reads the PE headers, the section table and the three-level resource
 // directory (type, name, language) of the image. Every offset is checked

@@ -59,23 +59,14 @@ std::string ExistingFile(const std::string& windowsPath) {
     return posix && PosixFileExists(*posix) ? *posix : std::string();
 }
 
-// The file a Windows path names, with ".exe" tried first when it has no extension.
-std::string FileWithExtension(const std::string& windowsPath, bool appendExe) {
-    if (appendExe) {
-        std::string withExe = ExistingFile(windowsPath + ".exe");
-        if (!withExe.empty()) return withExe;
-    }
-    return ExistingFile(windowsPath);
-}
-
 std::string DirectoryOf(const std::string& posixPath) {
     size_t slash = posixPath.rfind('/');
     return slash == std::string::npos ? std::string(".") : posixPath.substr(0, slash + 1);
 }
 
-std::vector<std::string> SearchDirectories() {
+std::vector<std::string> SearchDirectories(const std::string& programFolder) {
     std::vector<std::string> directories = {
-        PosixToWindows(DirectoryOf(ProgramPosixPath())),
+        programFolder,
         PosixToWindows(PosixCurrentDirectory()),
         "C:\\windows\\system32",
         "C:\\windows\\system",
@@ -94,23 +85,49 @@ std::vector<std::string> SearchDirectories() {
     return directories;
 }
 
-} // namespace
-
-std::string SearchProgram(std::string_view ansiName) {
-    if (ansiName.empty()) return std::string();
+// Calls visit with each Windows path a program name may mean, in the order
+// they are tried (".exe" appended first when the name has no extension),
+// until visit returns true; true when it did.
+bool ForEachNameCandidate(std::string_view ansiName, const std::string& programFolder,
+                          const std::function<bool(const std::string&, bool)>& visit) {
+    if (ansiName.empty()) return false;
     std::string name(ansiName);
     bool appendExe = !HasExtension(name);
-    if (IsExplicitPath(name)) return FileWithExtension(name, appendExe);
-    for (std::string directory : SearchDirectories()) {
+    auto tryPath = [&](const std::string& path) {
+        return (appendExe && visit(path + ".exe", true)) || visit(path, false);
+    };
+    if (IsExplicitPath(name)) return tryPath(name);
+    for (std::string directory : SearchDirectories(programFolder)) {
         if (directory.empty()) continue;
         if (!EndsWithSeparator(directory)) directory += '\\';
-        std::string found = FileWithExtension(directory + name, appendExe);
-        if (!found.empty()) return found;
+        if (tryPath(directory + name)) return true;
     }
-    return std::string();
+    return false;
 }
 
-DWORD LocateProgram(std::string_view line, ProgramLocation& location) {
+} // namespace
+
+std::string OwnProgramFolder() {
+    return PosixToWindows(DirectoryOf(ProgramPosixPath()));
+}
+
+std::string SearchProgram(std::string_view ansiName) {
+    std::string found;
+    ForEachNameCandidate(ansiName, OwnProgramFolder(), [&](const std::string& path, bool) {
+        found = ExistingFile(path);
+        return !found.empty();
+    });
+    return found;
+}
+
+void ForEachProgramCandidate(std::string_view line, const std::string& programFolder,
+                             const std::function<bool(const ProgramCandidate&)>& visit) {
+    auto tryName = [&](std::string_view name, size_t argumentsStart) {
+        return ForEachNameCandidate(
+            name, programFolder, [&](const std::string& path, bool appended) {
+                return visit(ProgramCandidate{path, argumentsStart, appended});
+            });
+    };
     size_t start = 0;
     while (start < line.size() && IsBlank(line[start]))
         ++start;
@@ -119,21 +136,30 @@ DWORD LocateProgram(std::string_view line, ProgramLocation& location) {
         std::string_view name =
             line.substr(start + 1, close == std::string_view::npos ? std::string_view::npos
                                                                    : close - start - 1);
-        location.posixPath = SearchProgram(name);
-        location.argumentsStart = close == std::string_view::npos ? line.size() : close + 1;
-        return location.posixPath.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+        tryName(name, close == std::string_view::npos ? line.size() : close + 1);
+        return;
     }
     // Blanks and quotes are ASCII, below every trail byte, so scanning bytes is safe.
     for (size_t end = start + 1; end <= line.size(); ++end) {
         if (end < line.size() && !IsBlank(line[end])) continue;
         if (IsBlank(line[end - 1])) continue;
-        location.posixPath = SearchProgram(line.substr(start, end - start));
-        if (!location.posixPath.empty()) {
-            location.argumentsStart = end;
-            return ERROR_SUCCESS;
-        }
+        if (tryName(line.substr(start, end - start), end)) return;
     }
-    return ERROR_FILE_NOT_FOUND;
+}
+
+DWORD LocateProgram(std::string_view line, const std::string& programFolder,
+                    ProgramLocation& location) {
+    location = ProgramLocation{};
+    ForEachProgramCandidate(line, programFolder, [&](const ProgramCandidate& candidate) {
+        location.posixPath = ExistingFile(candidate.windowsPath);
+        location.argumentsStart = candidate.argumentsStart;
+        return !location.posixPath.empty();
+    });
+    return location.posixPath.empty() ? ERROR_FILE_NOT_FOUND : ERROR_SUCCESS;
+}
+
+DWORD LocateProgram(std::string_view line, ProgramLocation& location) {
+    return LocateProgram(line, OwnProgramFolder(), location);
 }
 
 size_t EndOfFirstToken(std::string_view line) {

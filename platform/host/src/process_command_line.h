@@ -4,6 +4,7 @@
 
 #include "hostwin/windows.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,20 @@ struct ProgramLocation {
     size_t argumentsStart = 0; // where the arguments begin in the command line
 };
 
+// One place the lookup of a command line's program tries: a Windows path,
+// and where the arguments would begin if the program is found there.
+struct ProgramCandidate {
+    std::string windowsPath;
+    size_t argumentsStart = 0;
+    bool exeAppended = false; // ".exe" was added to a name without an extension
+};
+
+// Calls visit with each place the lookup of a command line tries, in the
+// order LocateProgram tries them, until visit returns true. programFolder is
+// the starting program's folder (a Windows path).
+void ForEachProgramCandidate(std::string_view ansiCommandLine, const std::string& programFolder,
+                             const std::function<bool(const ProgramCandidate&)>& visit);
+
 // Finds the program that a command line names, as CreateProcessA does when
 // it is given no application name:
 // - a first token in quotes is the name;
@@ -24,6 +39,13 @@ struct ProgramLocation {
 // - each name is looked up by SearchProgram.
 // Returns ERROR_SUCCESS or ERROR_FILE_NOT_FOUND.
 DWORD LocateProgram(std::string_view ansiCommandLine, ProgramLocation& location);
+
+// The same for a starter in another program folder (a Windows path).
+DWORD LocateProgram(std::string_view ansiCommandLine, const std::string& programFolder,
+                    ProgramLocation& location);
+
+// The program folder of this process, as the lookup searches it first.
+std::string OwnProgramFolder();
 
 // The file a program name (ANSI) means, or an empty string. A name with a
 // drive, a leading backslash or a leading ".\" or "..\" is taken relative to

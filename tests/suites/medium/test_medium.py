@@ -79,8 +79,11 @@ def make_medium(parent, name="SOLVENTRA medium", folders=("Inst_Japanese", "Inst
     return medium
 
 
+INNO_COMMAND = '"C:\\Program Files\\QUORVANTIX\\unins000.exe" /SILENT'
+
+
 def earlier_copy(name=PRODUCT, vendor="QUORVANTIX", user_key="Software\\QUORVANTIX\\SOLVENTRA\\Data",
-                 views=(32,), command='\\"C:\\\\Program Files\\\\QUORVANTIX\\\\unins000.exe\\" /SILENT'):
+                 views=(32,), command=INNO_COMMAND):
     """Registry lines of a machine with an earlier copy and its per-user key,
     as regedit on 64-bit Windows exports them: a 32-bit installer's keys (the
     32-bit view) under WOW6432Node, a 64-bit one's (or 32-bit Windows', view
@@ -90,8 +93,13 @@ def earlier_copy(name=PRODUCT, vendor="QUORVANTIX", user_key="Software\\QUORVANT
         software = "SOFTWARE\\WOW6432Node" if view == 32 else "SOFTWARE"
         lines += [f"[HKEY_LOCAL_MACHINE\\{software}\\{vendor}\\{name}]", '"Version"="1.0"', "",
                   f"[HKEY_LOCAL_MACHINE\\{software}{UNINSTALL[8:]}{name}]",
-                  f'"UninstallString"="{command}"', ""]
+                  '"UninstallString"=' + reg_text(command), ""]
     return lines + [f"[HKEY_CURRENT_USER\\{user_key}]", '@="cached settings"', ""]
+
+
+def reg_text(text):
+    """A string as a .reg file writes it: quoted, backslashes and quotes escaped."""
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
 def write_fixture(path, lines, kind="regedit"):
@@ -169,6 +177,10 @@ class CheckMediumTest(MediumCase):
                 os.rename(os.path.join(medium, "Inst_English"), os.path.join(medium, "inst_english"))
                 os.rename(os.path.join(medium, "inst_english", "SETUP.INI"),
                           os.path.join(medium, "inst_english", "setup.ini"))
+                # No locale's abbreviation is INI or ICO: ordinary files, not language resources.
+                for name in ("Setup.INI", "Setup.ico"):
+                    with open(os.path.join(medium, name), "wb") as file:
+                        file.write(b"[autorun]\r\n")
                 done = self.check(medium)
                 self.assertEqual(done.returncode, 0, done.stdout)
                 self.assertLines(done.stdout, "No problem found.",
@@ -251,6 +263,13 @@ class CheckMediumTest(MediumCase):
         self.assertIn("it is in the 64-bit view (regedit: HKLM\\SOFTWARE\\QUORVANTIX\\SOLVENTRA 2), where "
                       "a 64-bit installer writes it: the win32 build will not see it; the win64 build "
                       "would", done.stdout)
+        # An uninstall command the launcher would find in its own folder: it refuses to run it.
+        itself = write_fixture(os.path.join(self.work, "itself.reg"),
+                               earlier_copy(command="setup /uninstall"))
+        done = self.tool("check_medium", medium, "--registry", itself)
+        self.assertEqual(done.returncode, 1, done.stdout)
+        self.assertIn("Inst_English\\SETUP.INI: AppName \"SOLVENTRA 2\": the uninstall command setup "
+                      "/uninstall starts the launcher itself", done.stdout)
 
     @unittest.skipUnless(os.path.exists(os.path.join(TEST_PE_DIR, "language_bare.dll")),
                          "the test resource libraries are built with the MinGW tools")
@@ -308,7 +327,9 @@ class CheckMediumTest(MediumCase):
 class RehearseTest(MediumCase):
     def test_a_japanese_folder_of_the_user_is_reachable_only_on_the_japanese_road(self):
         medium = make_medium(self.work)
-        done = self.rehearse(medium, "--at", "C:\\Users\\ユーザー\\メディア one")
+        # The uninstaller is looked up from a folder the English road cannot name.
+        fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy())
+        done = self.rehearse(medium, "--registry", fixture, "--at", "C:\\Users\\ユーザー\\メディア one")
         self.assertEqual(done.returncode, 1, done.stdout)
         self.assertLines(done.stdout, "(the copy is at C:\\Users\\ユーザー\\メディア one of the user's machine",
                          "1. Looked for Inst_Japanese\\SETUP.INI beside Setup.exe: found",
@@ -328,7 +349,11 @@ class RehearseTest(MediumCase):
         done = self.rehearse(medium, "--registry", fixture)
         self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
         out = done.stdout
-        self.assertLines(out, "== Japanese road: locale 1041, code page 932",
+        self.assertLines(out, "layout: folders Inst_Japanese and Inst_English, product key prefix "
+                         "HKLM\\SOFTWARE\\QUORVANTIX\\, per-user key HKCU\\Software\\QUORVANTIX\\"
+                         "SOLVENTRA\\Data, the host build's (the medium's Setup.exe carries no medium "
+                         "layout record",
+                         "== Japanese road: locale 1041, code page 932",
                          "== English road: locale 1033, code page 1252",
                          "1. Looked for Inst_English\\SETUP.INI beside Setup.exe: found",
                          f"2. Read [Startup] AppName from Inst_English\\SETUP.INI: \"{PRODUCT}\"",
@@ -443,6 +468,37 @@ class RehearseTest(MediumCase):
         self.assertLines(done.stdout, "the uninstaller's second process deleted HKLM\\SOFTWARE\\WOW6432Node"
                          f"\\QUORVANTIX\\{PRODUCT}", "the second process removed the copy")
 
+    # (what, UninstallString, expected lines): the stand-in goes where the
+    # host's lookup finds the program, or the account says why there is none.
+    UNINSTALL_COMMAND_CASES = [
+        ("a tab before the arguments", "C:\\Acme\\unins000.exe\t/SILENT",
+         ["the program it started: C:\\Acme\\unins000.exe", "told to: removes",
+          "OK: English setup program started"]),
+        ("blanks in the folder, a name without .exe", "C:\\Program Files\\Acme\\remove /x",
+         ["the program it started: C:\\Program Files\\Acme\\remove.exe", "told to: removes",
+          "OK: English setup program started"]),
+        ("a name without a folder", "acmeuninst /x",
+         ["the program it started: C:\\windows\\system32\\acmeuninst.exe", "told to: removes",
+          "OK: English setup program started"]),
+        ("a name this system has on its PATH", "true /x",
+         ["the program it started: C:\\windows\\system32\\true.exe", "told to: removes"]),
+        ("the launcher itself", "Setup.exe /uninstall",
+         ["note: the uninstall entry SOLVENTRA 2 has the command Setup.exe /uninstall, which starts "
+          "the launcher itself", "\"This software failed to uninstall.\"",
+          "STOPPED: the uninstaller could not be run"]),
+        ("another drive", "E:\\Uninstall\\unins000.exe /SILENT",
+         ["which names no place on the rehearsal machine", "STOPPED: the uninstaller could not be run"]),
+    ]
+
+    def test_the_uninstaller_stand_in_is_where_the_host_finds_the_program(self):
+        medium = make_medium(self.work)
+        for index, (what, command, expected) in enumerate(self.UNINSTALL_COMMAND_CASES):
+            with self.subTest(what):
+                fixture = write_fixture(os.path.join(self.work, f"machine {index}.reg"),
+                                        earlier_copy(command=command))
+                done = self.rehearse(medium, "--registry", fixture, "--locale", "en")
+                self.assertLines(done.stdout, *expected)
+
     def test_a_setup_program_that_is_no_windows_program_cannot_be_started(self):
         medium = make_medium(self.work)
         self.writer("Inst_English/Setup.exe", b"@echo off\r\n")(medium)
@@ -463,12 +519,17 @@ class RehearseTest(MediumCase):
         self.assertIn("OK: English setup program started", done.stdout)
 
     def test_a_launcher_built_with_another_layout_looks_for_its_own_keys(self):
-        medium = make_medium(self.work, folders=("Japanese", "English"))
+        # The host build has the default layout: the rehearsal builds one with the medium's.
+        medium = make_medium(self.work, folders=("Japanese", "English"), launcher=OTHER_LAYOUT_SETUP)
         fixture = write_fixture(os.path.join(self.work, "machine.reg"),
                                 earlier_copy(vendor="ACME", user_key="Software\\ACME\\Widget\\Cache"))
-        done = self.rehearse(medium, "--registry", fixture, program=OTHER_LAYOUT_SETUP)
-        self.assertEqual(done.returncode, 0, done.stdout)
-        self.assertLines(done.stdout, "1. Looked for English\\SETUP.INI beside Setup.exe: found",
+        done = self.rehearse(medium, "--registry", fixture)
+        self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+        self.assertLines(done.stdout, "product key prefix HKLM\\SOFTWARE\\ACME\\, per-user key "
+                         "HKCU\\Software\\ACME\\Widget\\Cache, from the medium's Setup.exe",
+                         "the host build has another layout (folders Inst_Japanese and Inst_English",
+                         "rehearsing with a host Setup.exe built with the medium's layout in",
+                         "1. Looked for English\\SETUP.INI beside Setup.exe: found",
                          f"3. product key {in_view(ACME + PRODUCT)}: exists",
                          f"the uninstaller stand-in deleted HKLM\\SOFTWARE\\WOW6432Node\\ACME\\{PRODUCT}",
                          "7. Per-user key HKCU\\Software\\ACME\\Widget\\Cache: deleted",
@@ -637,7 +698,7 @@ class AgreementTest(MediumCase):
         dict(what="an uninstall entry that starts the launcher", medium=config_medium(), views=(32,),
              command="Setup.exe /uninstall", machine=(), rehearsal=(),
              verdict="STOPPED: the uninstaller could not be run",
-             problem="would start the launcher itself", wine=False),
+             problem="would start the launcher itself", wine=True),
         dict(what="a sound medium in a local folder named My Media ソフト",
              medium=lambda parent, _: make_medium(parent, "My Media ソフト", launcher=RELEASE_SETUP),
              views=(32,), machine=(), rehearsal=(), verdict="OK: English setup program started",
