@@ -263,13 +263,6 @@ class CheckMediumTest(MediumCase):
         self.assertIn("it is in the 64-bit view (regedit: HKLM\\SOFTWARE\\QUORVANTIX\\SOLVENTRA 2), where "
                       "a 64-bit installer writes it: the win32 build will not see it; the win64 build "
                       "would", done.stdout)
-        # An uninstall command the launcher would find in its own folder: it refuses to run it.
-        itself = write_fixture(os.path.join(self.work, "itself.reg"),
-                               earlier_copy(command="setup /uninstall"))
-        done = self.tool("check_medium", medium, "--registry", itself)
-        self.assertEqual(done.returncode, 1, done.stdout)
-        self.assertIn("Inst_English\\SETUP.INI: AppName \"SOLVENTRA 2\": the uninstall command setup "
-                      "/uninstall starts the launcher itself", done.stdout)
 
     @unittest.skipUnless(os.path.exists(os.path.join(TEST_PE_DIR, "language_bare.dll")),
                          "the test resource libraries are built with the MinGW tools")
