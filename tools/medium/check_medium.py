@@ -148,9 +148,9 @@ class Checker:
                                   "SETUP.INI")
             for text, _ in missed_copy.missed(machine, self.layout, name, code_page,
                                               self.target.view, self.target.build,
+                                              os.path.basename(fixture),
                                               find_entry(self.medium, "Setup.exe"),
-                                              {"PATH": ""},
-                                              os.path.basename(fixture)):
+                                              {"PATH": ""}):
                 self.problem(config, text)
 
     def keys(self):
