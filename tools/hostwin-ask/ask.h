@@ -3,6 +3,8 @@
 // question cannot be answered, with a message on standard error).
 #pragma once
 
+#include "json_object.h"
+
 #include <string>
 #include <vector>
 
@@ -13,21 +15,7 @@ int AskPe(const std::vector<std::string>& arguments);
 int AskLayout(const std::vector<std::string>& arguments);
 int AskLocales(const std::vector<std::string>& arguments);
 
-// A JSON object built a member at a time.
-class JsonObject {
-public:
-    JsonObject& Text(const char* key, const std::string& utf8);
-    JsonObject& Number(const char* key, long long value);
-    JsonObject& Bool(const char* key, bool value);
-    JsonObject& Null(const char* key);
-    // A member whose value is JSON already.
-    JsonObject& Raw(const char* key, const std::string& json);
-    std::string Close() const { return text_ + "}"; }
-
-private:
-    void Key(const char* key);
-    std::string text_ = "{";
-};
+using hostwin::JsonObject;
 
 // Writes a line to standard error, prefixed with the tool's name; returns 1.
 int Fail(const std::string& message);

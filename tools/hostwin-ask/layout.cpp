@@ -56,10 +56,10 @@ int AskLayout(const std::vector<std::string>& arguments) {
         auto record = RecordAt(bytes, static_cast<size_t>(at - bytes.begin()));
         if (!record) continue;
         JsonObject answer;
-        answer.Text("product_key_prefix", record->ProductKeyPrefix)
-            .Text("user_data_key", record->UserDataKey)
-            .Text("japanese_folder", record->LanguageFolders[ilJapanese])
-            .Text("english_folder", record->LanguageFolders[ilEnglish]);
+        answer.Utf8("product_key_prefix", record->ProductKeyPrefix)
+            .Utf8("user_data_key", record->UserDataKey)
+            .Utf8("japanese_folder", record->LanguageFolders[ilJapanese])
+            .Utf8("english_folder", record->LanguageFolders[ilEnglish]);
         std::puts(answer.Close().c_str());
         return 0;
     }

@@ -22,7 +22,7 @@ int AskLocales(const std::vector<std::string>& arguments) {
         GetLocaleInfoA(lcid, LOCALE_IDEFAULTANSICODEPAGE, codePage, sizeof codePage);
         JsonObject answer;
         answer.Number("lcid", lcid)
-            .Text("abbreviation", abbreviation)
+            .Utf8("abbreviation", abbreviation)
             .Number("code_page", std::atol(codePage));
         std::puts(answer.Close().c_str());
     }

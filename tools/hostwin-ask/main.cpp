@@ -2,7 +2,7 @@
 // a program file and the host machine, as JSON lines, for the medium tools.
 #include "ask.h"
 
-#include "journal.h"
+#include "json_object.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -46,42 +46,6 @@ const char kUsage[] =
 } // namespace
 
 namespace hostwin_ask {
-
-void JsonObject::Key(const char* key) {
-    if (text_.size() > 1) text_ += ", ";
-    hostwin::AppendJsonString(text_, key);
-    text_ += ": ";
-}
-
-JsonObject& JsonObject::Text(const char* key, const std::string& utf8) {
-    Key(key);
-    hostwin::AppendJsonString(text_, utf8);
-    return *this;
-}
-
-JsonObject& JsonObject::Number(const char* key, long long value) {
-    Key(key);
-    text_ += std::to_string(value);
-    return *this;
-}
-
-JsonObject& JsonObject::Bool(const char* key, bool value) {
-    Key(key);
-    text_ += value ? "true" : "false";
-    return *this;
-}
-
-JsonObject& JsonObject::Null(const char* key) {
-    Key(key);
-    text_ += "null";
-    return *this;
-}
-
-JsonObject& JsonObject::Raw(const char* key, const std::string& json) {
-    Key(key);
-    text_ += json;
-    return *this;
-}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "hostwin-ask: %s\n", message.c_str());

@@ -3,7 +3,7 @@
 #include "ask.h"
 
 #include "codepage.h"
-#include "journal.h"
+#include "json_object.h"
 #include "pe_resources.h"
 
 namespace hostwin_ask {
@@ -71,7 +71,7 @@ int AskPe(const std::vector<std::string>& arguments) {
             .Raw("name", KeyJson(record.name))
             .Number("language", record.language)
             .Number("size", record.size);
-        if (withData) resource.Text("hex", Hex(record.data, record.size));
+        if (withData) resource.Utf8("hex", Hex(record.data, record.size));
         resources += (resources.size() > 1 ? ", " : "") + resource.Close();
     }
     std::puts(answer.Raw("resources", resources + "]").Close().c_str());

@@ -3,7 +3,7 @@
 #include "ask.h"
 
 #include "codepage.h"
-#include "journal.h"
+#include "json_object.h"
 #include "paths.h"
 #include "process_command_line.h"
 
@@ -72,10 +72,10 @@ int AskProgram(const std::vector<std::string>& arguments) {
     hostwin::ForEachProgramCandidate(
         *commandLine, programFolder, [&](const hostwin::ProgramCandidate& candidate) {
             JsonObject place;
-            place.Text("windows", hostwin::AnsiToUtf8(candidate.windowsPath))
+            place.Utf8("windows", hostwin::AnsiToUtf8(candidate.windowsPath))
                 .Raw("posix", PosixOrNull(candidate.windowsPath))
                 .Bool("exe_appended", candidate.exeAppended)
-                .Text("arguments",
+                .Utf8("arguments",
                       hostwin::AnsiToUtf8(commandLine->substr(candidate.argumentsStart)));
             tried += (tried.size() > 1 ? ", " : "") + place.Close();
             return false;
@@ -85,9 +85,9 @@ int AskProgram(const std::vector<std::string>& arguments) {
     hostwin::ProgramLocation location;
     if (hostwin::LocateProgram(*commandLine, programFolder, location) == ERROR_SUCCESS) {
         answer.Bool("found", true)
-            .Text("windows", hostwin::AnsiToUtf8(hostwin::PosixToWindows(location.posixPath)))
-            .Text("posix", location.posixPath)
-            .Text("arguments", hostwin::AnsiToUtf8(commandLine->substr(location.argumentsStart)));
+            .Utf8("windows", hostwin::AnsiToUtf8(hostwin::PosixToWindows(location.posixPath)))
+            .Utf8("posix", location.posixPath)
+            .Utf8("arguments", hostwin::AnsiToUtf8(commandLine->substr(location.argumentsStart)));
     } else {
         answer.Bool("found", false);
     }

@@ -2,7 +2,7 @@
 
 #include "codepage.h"
 #include "files.h"
-#include "journal.h"
+#include "json_object.h"
 #include "registry_file.h"
 #include "replace_file.h"
 

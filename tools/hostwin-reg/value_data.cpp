@@ -1,7 +1,7 @@
 #include "reg_tool.h"
 
 #include "codepage.h"
-#include "journal.h"
+#include "json_object.h"
 
 #include <algorithm>
 #include <cctype>

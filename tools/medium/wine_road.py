@@ -421,7 +421,9 @@ class WineRoad(Road):
                 self.records.append({"role": "setup", "command_line": record.get("command"),
                                      "directory": self.posix_of(record.get("cwd")), "show": record.get("show")})
         elif program:
-            result, error = ERROR_BAD_EXE_FORMAT, ERROR_BAD_EXE_FORMAT
+            # No box: WinExec succeeded (it fails with a box), although the
+            # stand-in left no record in time.
+            result, error = 33, 0
         else:
             result, error = ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND
         reason = {ERROR_BAD_EXE_FORMAT: "not a program", ERROR_FILE_NOT_FOUND: "no such file"}

@@ -3,13 +3,14 @@
 // carries the event, the process id and the program's file name.
 #pragma once
 
-#include <cstdint>
+#include "json_object.h"
+
 #include <string>
 #include <string_view>
 
 namespace hostwin {
 
-class JournalEntry {
+class JournalEntry : public JsonMembers<JournalEntry> {
 public:
     explicit JournalEntry(const char* event);
     ~JournalEntry();  // appends the line (one write, so lines of processes never mix)
@@ -21,24 +22,14 @@ public:
     JournalEntry& Text(const char* key, std::string_view ansiBytes);
     // Like Text, but a null pointer is written as JSON null.
     JournalEntry& TextOrNull(const char* key, const char* ansiBytes);
-    // A text that is already UTF-8 (host paths, host messages).
-    JournalEntry& Utf8(const char* key, std::string_view utf8);
-    JournalEntry& Number(const char* key, int64_t value);
-    JournalEntry& Bool(const char* key, bool value);
-    JournalEntry& Null(const char* key);
-
-private:
-    void Key(const char* key);
-    std::string line_;
+    // Texts that are already UTF-8 (host paths, host messages), numbers and
+    // the rest: the JsonMembers calls.
 };
 
 // True when $HOSTWIN_JOURNAL names a journal. The events of what the program
 // looks at (reads, lookups) are only put together when it does, so that a run
 // without a journal pays nothing for them.
 bool JournalEnabled();
-
-// Appends text as a JSON string literal (quotes included).
-void AppendJsonString(std::string& out, std::string_view utf8);
 
 // The program's file name as the journal names it (UTF-8).
 std::string ProgramName();
