@@ -25,7 +25,7 @@ from road import SETUP_WAIT_SECONDS, CannotRehearse, Road, is_below, windows_pat
 WINE = {32: "/usr/lib/wine/wine", 64: "/usr/lib/wine/wine64"}
 WINESERVER = "/usr/lib/wine/wineserver"
 KEY_READ = 0x20019
-ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT = 2, 5, 193
+ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT = 2, 3, 5, 193
 # Wine takes the system's locale and ANSI code page from LC_CTYPE and the
 # user's locale (GetUserDefaultLCID, GetThreadLocale) from LC_MESSAGES; a "C"
 # LC_MESSAGES follows LC_CTYPE, so the English user's locale is a named one.
@@ -104,9 +104,10 @@ class WineRoad(Road):
         with open(settings, "w", encoding="ascii", newline="\r\n") as file:
             file.write('REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n'
                        '"Managed"="N"\n"Decorated"="N"\n\n'
-                       # Wine's relay trace of the launcher's boxes tells their flags (the icon).
+                       # Wine's relay trace of the launcher's boxes tells their flags (the
+                       # icon), and that of WinExec whether the setup program started.
                        '[HKEY_CURRENT_USER\\Software\\Wine\\Debug]\n'
-                       '"RelayInclude"="user32.MessageBoxA"\n')
+                       '"RelayInclude"="user32.MessageBoxA;kernel32.WinExec"\n')
         self.regedit(settings)
 
     def regedit(self, path):
@@ -381,6 +382,16 @@ class WineRoad(Road):
                     events.append(self.open_event(after["product"][0], after["product"][1]))
                     if after["product"][1]:
                         events.append(self.open_event(after["entry"][0], after["entry"][1]))
+        # The launcher went on to start its setup program when it called
+        # WinExec (a box then tells the failure), or when it ended without a box.
+        calls = self.winexec_results()
+        went_on = name not in (None, b"NoName") and (calls or not boxes and not form)
+        if went_on:
+            outcome = 0 if user_before and not user_after else \
+                ERROR_FILE_NOT_FOUND if not user_before else ERROR_ACCESS_DENIED
+            events.append({"event": "registry_delete_key", "key": self.layout.user_data_key,
+                           "result": outcome})
+            self.tell_setup(calls[-1] if calls else None)
         flags = iter(self.box_flags())
         shots = {line: shot for line, shot in zip(
             [line for line in watch if line.startswith(("shown class=#32770 ",
@@ -394,17 +405,12 @@ class WineRoad(Road):
         for line in form:
             events.append({"event": "window_show", "class": FORM, "screenshot": shots.get(line),
                            "caption": hex_text(field(line, "caption"), self.code_page)})
-        went_on = name not in (None, b"NoName") and not boxes and not form
-        if went_on:
-            outcome = 0 if user_before and not user_after else \
-                ERROR_FILE_NOT_FOUND if not user_before else ERROR_ACCESS_DENIED
-            events.append({"event": "registry_delete_key", "key": self.layout.user_data_key,
-                           "result": outcome})
-            self.tell_setup()
         events.append({"event": "exit", "program": "Setup.exe",
                        "status": self.status if self.status is not None else "none"})
 
-    def tell_setup(self):
+    def tell_setup(self, winexec):
+        """The start of the setup program; winexec: WinExec's result as the
+        relay trace shows it, or None when the trace has none."""
         command = f"{self.folder}\\Setup.exe"
         folder = find_entry(self.copy, self.folder)
         program = folder and find_entry(folder, "Setup.exe")
@@ -415,7 +421,10 @@ class WineRoad(Road):
         while not records and time.monotonic() < deadline:
             time.sleep(0.1)
             records = self.marker("setup", [folder])
-        if records:
+        if winexec is not None and winexec < 32:
+            # WinExec's codes: 2 no such file, 3 no such path, 11 not a program.
+            result, error = winexec, {11: ERROR_BAD_EXE_FORMAT}.get(winexec, winexec)
+        elif records:
             result, error = 33, 0
             for record in records:
                 self.records.append({"role": "setup", "command_line": record.get("command"),
@@ -426,7 +435,8 @@ class WineRoad(Road):
             result, error = 33, 0
         else:
             result, error = ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND
-        reason = {ERROR_BAD_EXE_FORMAT: "not a program", ERROR_FILE_NOT_FOUND: "no such file"}
+        reason = {ERROR_BAD_EXE_FORMAT: "not a program", ERROR_FILE_NOT_FOUND: "no such file",
+                  ERROR_PATH_NOT_FOUND: "no such directory"}
         self.events.append({"event": "process_start", "api": "WinExec", "command_line": command,
                             "result": result, "show": 1, "error": error,
                             "reason": reason.get(error)})
@@ -448,10 +458,18 @@ class WineRoad(Road):
 
     def box_flags(self):
         """The flags of each MessageBoxA call, in order, from Wine's relay trace."""
-        with open(os.path.join(self.logs, "relay.txt"), "rb") as file:
-            trace = file.read().decode("latin-1")
         return [int(flags, 16) for flags in
-                re.findall(r"Call user32\.MessageBoxA\(.*,([0-9A-Fa-f]+)\) ret=", trace)]
+                re.findall(r"Call user32\.MessageBoxA\(.*,([0-9A-Fa-f]+)\) ret=", self.relay_trace())]
+
+    def winexec_results(self):
+        """What each WinExec call returned, in order, from Wine's relay trace."""
+        return [int(value, 16) for value in
+                re.findall(r"Ret  (?i:kernel32)\.WinExec\(\) retval=([0-9A-Fa-f]+)", self.relay_trace())]
+
+    def relay_trace(self):
+        """Wine's relay trace of the launcher's run."""
+        with open(os.path.join(self.logs, "relay.txt"), "rb") as file:
+            return file.read().decode("latin-1")
 
     def stand_ins(self, role):
         return [r for r in getattr(self, "records", []) if r["role"] == role]

@@ -591,6 +591,16 @@ def launcher_medium(launcher, **options):
     return lambda parent, name: make_medium(parent, name=name, launcher=launcher, **options)
 
 
+def rewritten(builder, path, data):
+    """A medium builder: builder's medium with the file at path holding data."""
+    def build(parent, name):
+        medium = builder(parent, name)
+        with open(os.path.join(medium, path), "wb") as file:
+            file.write(data)
+        return medium
+    return build
+
+
 def config_medium(japanese=ini(PRODUCT), english=ini(PRODUCT), dated=None):
     """A medium builder: the release program with these SETUP.INI files, the
     English one last written at `dated` (seconds since 1970)."""
@@ -692,6 +702,11 @@ class AgreementTest(MediumCase):
              command="Setup.exe /uninstall", machine=(), rehearsal=(),
              verdict="STOPPED: the uninstaller could not be run",
              problem="would start the launcher itself", wine=True),
+        dict(what="a setup program that is no Windows program",
+             medium=rewritten(launcher_medium(RELEASE_SETUP), "Inst_English/Setup.exe", b"@echo off\r\n"),
+             views=None, machine=(), rehearsal=(),
+             verdict="STOPPED: Inst_English\\Setup.exe could not be started: not a program",
+             problem="Inst_English\\Setup.exe: not a Windows program", wine=True),
         dict(what="a sound medium in a local folder named My Media ソフト",
              medium=lambda parent, _: make_medium(parent, "My Media ソフト", launcher=RELEASE_SETUP),
              views=(32,), machine=(), rehearsal=(), verdict="OK: English setup program started",
