@@ -3,16 +3,14 @@
 #include "framework/application/framework_modules.h"
 #include "framework/controls/graphics.h"
 #include "framework/controls/menus.h"
-#include "framework/streaming/loading.h"
-#include "framework/streaming/references.h"
 #include "framework/streaming/stream.h"
+#include "fuzz/fuzz_input.h"
+#include "fuzz/read_invariants.h"
 #include "launcher/unitmain.h"
 #include "runtime/exceptions.h"
 #include "runtime/module_registry.h"
 #include "system/doublebyte.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <vector>
 
@@ -55,11 +53,6 @@ void StartOnce() {
     (void)started;
 }
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "form fuzz invariant broken: %s\n", what);
-    std::abort();
-}
-
 // Reads the bytes into the form and shows it; the form is destroyed
 // afterwards whatever happened.
 void ReadIntoForm(const std::vector<uint8_t>& bytes, TFuzzFormMain* form) {
@@ -67,17 +60,15 @@ void ReadIntoForm(const std::vector<uint8_t>& bytes, TFuzzFormMain* form) {
     try {
         TMemoryStream stream(bytes);
         stream.LoadTree(form);
-        if (stream.Position() > static_cast<int64_t>(bytes.size()))
-            Fail("stream moved past its end");
+        CheckStreamWithin("form", stream, bytes.size());
         form->SetVisible(true);
     } catch (const Exception&) {
         // Malformed input or values the window cannot take: an expected outcome.
     } catch (...) {
-        Fail("an exception not of the framework's tree");
+        FuzzFailure("form", "an exception not of the framework's tree");
     }
     owned.reset();
-    if (PendingGlobalRefCount() != 0) Fail("pending references outlived their objects");
-    if (CurrentLoadBatch()) Fail("a load batch stayed open");
+    CheckNothingPending("form");
 }
 
 } // namespace
@@ -92,9 +83,9 @@ void FuzzFormInput(const uint8_t* data, size_t size) {
         described =
             static_cast<TFuzzFormMain*>(ConstructComponent(&TFuzzFormMain::ClassInfo, nullptr));
     } catch (...) {
-        Fail("the launcher's own description did not load");
+        FuzzFailure("form", "the launcher's own description did not load");
     }
-    if (described->creations != 1) Fail("the creation handler did not run once");
+    if (described->creations != 1) FuzzFailure("form", "the creation handler did not run once");
     described->creations = 0;
     ReadIntoForm(bytes, described);
     // Into a form built with its defaults only.

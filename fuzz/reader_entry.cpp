@@ -5,11 +5,11 @@
 #include "framework/streaming/references.h"
 #include "framework/streaming/registries.h"
 #include "framework/streaming/stream.h"
+#include "fuzz/fuzz_input.h"
+#include "fuzz/read_invariants.h"
 #include "runtime/exceptions.h"
 #include "tests/framework/streaming/sample_classes.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -33,11 +33,6 @@ void StartOnce() {
     (void)started;
 }
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "reader fuzz invariant broken: %s\n", what);
-    std::abort();
-}
-
 // One read; the root is destroyed afterwards whatever happened.
 void ReadOnce(const std::vector<uint8_t>& bytes, const TClass* rootClass, int32_t chunk, bool handleErrors) {
     TMemoryStream stream(bytes);
@@ -51,12 +46,11 @@ void ReadOnce(const std::vector<uint8_t>& bytes, const TClass* rootClass, int32_
     } catch (const Exception&) {
         // Malformed input: an expected outcome.
     }
-    if (stream.Position() > static_cast<int64_t>(bytes.size())) Fail("stream moved past its end");
+    CheckStreamWithin("reader", stream, bytes.size());
     if (!rootClass && created) FreeObject(created);
     root.reset();
     // Destroying the roots of this read drops every reference waiting for them.
-    if (PendingGlobalRefCount() != 0) Fail("pending references outlived their objects");
-    if (CurrentLoadBatch()) Fail("a load batch stayed open");
+    CheckNothingPending("reader");
 }
 
 }  // namespace
