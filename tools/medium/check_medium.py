@@ -41,8 +41,6 @@ from medium_files import find_entry, is_windows_program, language_resource_files
 from place import Place, PlaceError, expose, folder_note  # noqa: E402
 from views import key_in_view, target_of  # noqa: E402
 
-LANGUAGES = (("Japanese", 932), ("English", 1252))
-
 
 class Checker:
     def __init__(self, medium, layout, hostwin_reg, scratch, target, place):
@@ -155,12 +153,9 @@ class Checker:
 
     def keys(self):
         lines = []
-        for language, _ in LANGUAGES:
-            if language not in self.app_names:
-                continue
-            name, code_page = self.app_names[language]
+        for language, (name, code_page) in self.app_names.items():  # in the roads' order
             shown_name = inifile.show_bytes(name, code_page)
-            text = name.decode("cp932" if code_page == 932 else "cp1252", errors="replace")
+            text = name.decode(f"cp{code_page}", errors="replace")
             view = self.target.view
             lines.append(f"{language} (AppName {shown_name}):")
             lines.append(f"  {key_in_view(self.layout.product_key(text)[5:], view)}    "

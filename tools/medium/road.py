@@ -23,7 +23,6 @@ from place import folder_note  # noqa: E402
 from views import other_view, other_view_note, key_in_view, stored_path  # noqa: E402
 
 ROADS = {"ja": 1041, "en": 1033}
-CODE_PAGES = {1041: 932, 1033: 1252}
 HIVES = {"HKEY_LOCAL_MACHINE": "HKLM", "HKEY_CURRENT_USER": "HKCU"}
 TYPES = {0: "REG_NONE", 1: "REG_SZ", 2: "REG_EXPAND_SZ", 3: "REG_BINARY", 4: "REG_DWORD",
          7: "REG_MULTI_SZ", 11: "REG_QWORD"}
@@ -38,7 +37,7 @@ class CannotRehearse(Exception):
 
 def default_code_page(lcid):
     """The ANSI code page a system of the locale has unless told otherwise."""
-    return CODE_PAGES.get(lcid, 932 if lcid == 1041 else 1252)
+    return 932 if lcid == ROADS["ja"] else 1252
 
 
 def parse_locale(text):
