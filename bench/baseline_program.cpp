@@ -14,8 +14,12 @@ const TModuleStep baselineModules[] = {
     {"runtime", StartModuleRegistry, StopModuleRegistry},
 };
 
-int NothingToDo() { return 0; }
+int NothingToDo() {
+    return 0;
+}
 
-}  // namespace
+} // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { RunProgram(baselineModules, NothingToDo); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    RunProgram(baselineModules, NothingToDo);
+}

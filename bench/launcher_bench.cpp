@@ -59,7 +59,8 @@ std::vector<std::string> RunEnvironment() {
     std::vector<std::string> variables;
     for (char** entry = environ; *entry; ++entry)
         if (std::string(*entry).rfind("HOSTWIN_", 0) != 0) variables.emplace_back(*entry);
-    variables.push_back("HOSTWIN_PREFIX=" + (fs::path(BenchMachinePrefix()) / "launcher-machine").string());
+    variables.push_back("HOSTWIN_PREFIX=" +
+                        (fs::path(BenchMachinePrefix()) / "launcher-machine").string());
     variables.push_back("HOSTWIN_LCID=1033");
     variables.push_back("HOSTWIN_JOURNAL=/dev/null");
     return variables;
@@ -92,22 +93,28 @@ long RunOnce(benchmark::State& state, const std::string& program, const std::vec
 void RunProgramBenchmark(benchmark::State& state, const std::string& program) {
     const std::vector<std::string> variables = RunEnvironment();
     std::vector<char*> envp;
-    for (const std::string& variable : variables) envp.push_back(const_cast<char*>(variable.c_str()));
+    for (const std::string& variable : variables)
+        envp.push_back(const_cast<char*>(variable.c_str()));
     envp.push_back(nullptr);
     long peakKiB = 0;
     for (auto _ : state) {
         auto started = std::chrono::steady_clock::now();
         long peak = RunOnce(state, program, envp);
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         if (peak > peakKiB) peakKiB = peak;
     }
     state.counters["peak_KiB"] = static_cast<double>(peakKiB);
 }
 
-void LauncherNormalRoad(benchmark::State& state) { RunProgramBenchmark(state, "Setup.exe"); }
-void BaselineProgram(benchmark::State& state) { RunProgramBenchmark(state, "Baseline.exe"); }
+void LauncherNormalRoad(benchmark::State& state) {
+    RunProgramBenchmark(state, "Setup.exe");
+}
+void BaselineProgram(benchmark::State& state) {
+    RunProgramBenchmark(state, "Baseline.exe");
+}
 
-}  // namespace
+} // namespace
 
 BENCHMARK(BaselineProgram)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(LauncherNormalRoad)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -53,7 +53,8 @@ void FuzzFormdumpInput(const uint8_t* data, size_t size) {
     try {
         dumped = DumpDescription(bytes).Write();
     } catch (const DumpError& error) {
-        FuzzFailure("formdump", std::string("a compiled description does not dump: ") + error.what());
+        FuzzFailure("formdump",
+                    std::string("a compiled description does not dump: ") + error.what());
     }
     try {
         Check(CompileDescription(ParseJson(dumped)) == bytes,

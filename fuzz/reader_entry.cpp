@@ -34,14 +34,17 @@ void StartOnce() {
 }
 
 // One read; the root is destroyed afterwards whatever happened.
-void ReadOnce(const std::vector<uint8_t>& bytes, const TClass* rootClass, int32_t chunk, bool handleErrors) {
+void ReadOnce(const std::vector<uint8_t>& bytes, const TClass* rootClass, int32_t chunk,
+              bool handleErrors) {
     TMemoryStream stream(bytes);
     TOwned<TComponent> root(rootClass ? ConstructComponent(rootClass, nullptr) : nullptr);
     TComponent* created = nullptr;
     try {
         TReader reader(stream, chunk);
         if (handleErrors)
-            reader.OnReadError = [](TReader&, const std::string&, bool& handled) { handled = true; };
+            reader.OnReadError = [](TReader&, const std::string&, bool& handled) {
+                handled = true;
+            };
         created = reader.LoadRoot(root.get());
     } catch (const Exception&) {
         // Malformed input: an expected outcome.
@@ -53,7 +56,7 @@ void ReadOnce(const std::vector<uint8_t>& bytes, const TClass* rootClass, int32_
     CheckNothingPending("reader");
 }
 
-}  // namespace
+} // namespace
 
 void FuzzReaderInput(const uint8_t* data, size_t size) {
     StartOnce();

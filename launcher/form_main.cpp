@@ -5,14 +5,15 @@
 namespace {
 // Method tables are filled at start-up: code addresses are no constant expressions.
 const TMethodEntry formMainMethods[] = {PublishedMethod<&TFormMain::FormCreate>("FormCreate")};
-}  // namespace
+} // namespace
 
 constinit const TClass TFormMain::ClassInfo =
     MakeClass<TFormMain>("TFormMain", &TForm::ClassInfo, {}, formMainMethods);
 
 TFormMain* FormMain = nullptr;
 
-constinit const TModuleStep UnitmainModule = {"Unitmain", BuildMessageCatalogue, ReleaseMessageCatalogue};
+constinit const TModuleStep UnitmainModule = {"Unitmain", BuildMessageCatalogue,
+                                              ReleaseMessageCatalogue};
 
 void TFormMain::FormCreate(TObject*) {
     const LCID locale = GetUserDefaultLCID();

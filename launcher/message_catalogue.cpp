@@ -71,7 +71,7 @@ struct TMessageCatalogue {
 
 std::unique_ptr<TMessageCatalogue> MessageCatalogue;
 
-}  // namespace
+} // namespace
 
 void BuildMessageCatalogue() {
     auto catalogue = std::make_unique<TMessageCatalogue>();
@@ -81,7 +81,9 @@ void BuildMessageCatalogue() {
     MessageCatalogue = std::move(catalogue);
 }
 
-void ReleaseMessageCatalogue() { MessageCatalogue.reset(); }
+void ReleaseMessageCatalogue() {
+    MessageCatalogue.reset();
+}
 
 const std::string& CatalogueText(TLauncherMessage message, TInstallLanguage language) {
     static const std::string none;

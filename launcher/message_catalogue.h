@@ -10,8 +10,8 @@
 enum TLauncherMessage : uint8_t {
     lmUninstallFailed,
     lmStillInstalled,
-    lmFolderUnusable,  // the program's folder path cannot be used
-    lmSetupMissing,    // the language's setup program is not there or does not start
+    lmFolderUnusable, // the program's folder path cannot be used
+    lmSetupMissing,   // the language's setup program is not there or does not start
 };
 
 // The caption of every launcher message, in both languages.

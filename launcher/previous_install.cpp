@@ -58,7 +58,7 @@ bool StartAndAwait(const std::string& command) {
     return ended;
 }
 
-}  // namespace
+} // namespace
 
 bool TFormMain::IsPreviousInstallPresent(const std::string& applicationName) {
     TOwned<TRegistry> registry = MachineRegistry();

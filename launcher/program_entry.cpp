@@ -1,7 +1,7 @@
 // The program's entry: starts the modules in their fixed order, runs the main
 // function and ends through the orderly exit.
-#include "framework/application/framework_modules.h"
 #include "framework/application/program_entry.h"
+#include "framework/application/framework_modules.h"
 #include "framework/controls/graphics.h"
 #include "framework/controls/menus.h"
 #include "framework/streaming/streaming_module.h"
@@ -35,9 +35,11 @@ const TModuleStep programModules[] = {
     UnitmainModule,
 };
 
-int ProgramEntry() { return ProgramEntry(&TFormMain::ClassInfo, FormMain); }
+int ProgramEntry() {
+    return ProgramEntry(&TFormMain::ClassInfo, FormMain);
+}
 
-}  // namespace
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     RunProgram(programModules, ProgramEntry, ReportUncaughtException);

@@ -7,7 +7,7 @@ void TFormMain::RemoveUserDataKey() {
     // still has subkeys (which RegDeleteKeyA refuses) leave things as they are.
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, UserDataKey(), 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
-        RegDeleteValueA(key, nullptr);  // the default (unnamed) value
+        RegDeleteValueA(key, nullptr); // the default (unnamed) value
         RegCloseKey(key);
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, UserDataKey());

@@ -4,7 +4,9 @@
 #include "runtime/format.h"
 #include "runtime/resstrings.h"
 
-void Abort() { throw EAbort(LoadResString(SOperationAborted)); }
+void Abort() {
+    throw EAbort(LoadResString(SOperationAborted));
+}
 
 void RaiseLastWin32Error() {
     DWORD error = GetLastError();

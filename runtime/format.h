@@ -14,8 +14,6 @@
 #include <string_view>
 #include <variant>
 
-
-
 class FormatArg {
 public:
     FormatArg(int value) : value_(static_cast<int64_t>(value)) {}
@@ -40,5 +38,3 @@ private:
 // Formats the text with the arguments. A placeholder whose argument is
 // missing or of another kind is written as the text "<?>" instead of failing.
 std::string Format(std::string_view format, std::initializer_list<FormatArg> args);
-
-

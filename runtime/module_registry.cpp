@@ -17,7 +17,8 @@ ModuleRecord* firstModule = nullptr;
 constexpr DWORD PathBufferSize = 261;
 constexpr DWORD LanguageBufferSize = 5;
 
-const char* const LocaleOverrideKeys[] = {"Software\\Trevasol\\Locales", "Software\\Trevasol\\Ormund\\Locales"};
+const char* const LocaleOverrideKeys[] = {"Software\\Trevasol\\Locales",
+                                          "Software\\Trevasol\\Ormund\\Locales"};
 
 // Text of at most size bytes from a buffer that need not hold a terminating zero.
 std::string BoundedText(const char* buffer, size_t size) {
@@ -43,7 +44,8 @@ std::string HostPathLongForm() {
 bool ReadOverrideValue(HKEY key, const char* name, std::string& value) {
     char buffer[LanguageBufferSize] = {};
     DWORD size = sizeof(buffer);
-    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
+        ERROR_SUCCESS)
         return false;
     value = BoundedText(buffer, size);
     return true;
@@ -53,7 +55,8 @@ bool ReadOverrideValue(HKEY key, const char* name, std::string& value) {
 std::string LocaleOverride() {
     for (const char* keyName : LocaleOverrideKeys) {
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) continue;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            continue;
         // The key's default value serves only when the program has no value
         // of its own; an empty value of its own means no override.
         std::string value;
@@ -77,7 +80,7 @@ int dataAnchor = 1;
 
 ModuleRecord programRecord;
 
-}  // namespace
+} // namespace
 
 void RegisterModule(ModuleRecord& record) {
     std::lock_guard<TLock> lock(registryMutex);
@@ -104,7 +107,8 @@ HINSTANCE ModuleOfAddress(const void* address) {
 HINSTANCE ResourceModuleOf(HINSTANCE module) {
     std::lock_guard<TLock> lock(registryMutex);
     for (ModuleRecord* record = firstModule; record; record = record->NextModule)
-        if (module == record->ModuleHandle || module == record->CodeHandle || module == record->DataHandle)
+        if (module == record->ModuleHandle || module == record->CodeHandle ||
+            module == record->DataHandle)
             return record->ResourceHandle;
     return module;
 }
@@ -112,9 +116,11 @@ HINSTANCE ResourceModuleOf(HINSTANCE module) {
 HINSTANCE LoadLanguageResourceModule(const char* moduleFileName) {
     std::string choice = LocaleOverride();
     // The file name as a 261-byte buffer holds it.
-    std::string name = moduleFileName ? BoundedText(moduleFileName, PathBufferSize - 1) : std::string();
+    std::string name =
+        moduleFileName ? BoundedText(moduleFileName, PathBufferSize - 1) : std::string();
     char languageBuffer[LanguageBufferSize] = {};
-    if (GetLocaleInfoA(GetThreadLocale(), LOCALE_SABBREVLANGNAME, languageBuffer, sizeof(languageBuffer)) == 0)
+    if (GetLocaleInfoA(GetThreadLocale(), LOCALE_SABBREVLANGNAME, languageBuffer,
+                       sizeof(languageBuffer)) == 0)
         languageBuffer[0] = 0;
     std::string language = BoundedText(languageBuffer, sizeof(languageBuffer));
     if (name.empty() || (language.empty() && choice.empty())) return nullptr;
@@ -147,6 +153,7 @@ void StartModuleRegistry() {
 void StopModuleRegistry() {
     if (!programRecord.ModuleHandle) return;
     UnregisterModule(programRecord);
-    if (programRecord.ResourceHandle != programRecord.ModuleHandle) FreeLibrary(programRecord.ResourceHandle);
+    if (programRecord.ResourceHandle != programRecord.ModuleHandle)
+        FreeLibrary(programRecord.ResourceHandle);
     programRecord = ModuleRecord{};
 }

@@ -8,10 +8,10 @@
 
 struct ModuleRecord {
     ModuleRecord* NextModule = nullptr;
-    HINSTANCE ModuleHandle = nullptr;    // the module's instance handle
-    HINSTANCE CodeHandle = nullptr;      // allocation base of its code
-    HINSTANCE DataHandle = nullptr;      // allocation base of its data
-    HINSTANCE ResourceHandle = nullptr;  // the module searched for its resources
+    HINSTANCE ModuleHandle = nullptr;   // the module's instance handle
+    HINSTANCE CodeHandle = nullptr;     // allocation base of its code
+    HINSTANCE DataHandle = nullptr;     // allocation base of its data
+    HINSTANCE ResourceHandle = nullptr; // the module searched for its resources
 };
 
 // Puts the record at the head of the registry / takes it out. The record

@@ -7,7 +7,7 @@
 namespace {
 
 struct ModuleState {
-    std::vector<const TModuleStep*> started;  // in start-up order
+    std::vector<const TModuleStep*> started; // in start-up order
     std::vector<void (*)()> exitChain;
     bool halting = false;
 };
@@ -25,13 +25,14 @@ void RunGuarded(void (*step)()) {
     }
 }
 
-}  // namespace
+} // namespace
 
 void StartModules(std::span<const TModuleStep> modules) {
     ModuleState& state = State();
     for (const TModuleStep& module : modules) {
         bool already = false;
-        for (const TModuleStep* started : state.started) already |= started == &module;
+        for (const TModuleStep* started : state.started)
+            already |= started == &module;
         if (already) continue;
         state.started.push_back(&module);
         if (module.Start) module.Start();
@@ -47,7 +48,9 @@ void StopModules() {
     }
 }
 
-void AddExitStep(void (*step)()) { State().exitChain.push_back(step); }
+void AddExitStep(void (*step)()) {
+    State().exitChain.push_back(step);
+}
 
 void Halt(int status) {
     ModuleState& state = State();

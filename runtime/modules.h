@@ -13,8 +13,8 @@
 
 struct TModuleStep {
     const char* Name;
-    void (*Start)();  // may be null
-    void (*Stop)();   // may be null
+    void (*Start)(); // may be null
+    void (*Stop)();  // may be null
 };
 
 // Runs the start steps of the modules in order. A module already started is

@@ -4,11 +4,17 @@
 
 constinit const TClass TObject::ClassInfo = MakeClass<TObject>("TObject", nullptr);
 
-const TClass* TObject::ClassType() const { return &ClassInfo; }
+const TClass* TObject::ClassType() const {
+    return &ClassInfo;
+}
 
-const char* TObject::ClassName() const { return ClassType()->Name; }
+const char* TObject::ClassName() const {
+    return ClassType()->Name;
+}
 
-bool TObject::InheritsFrom(const TClass* cls) const { return ClassType()->InheritsFrom(cls); }
+bool TObject::InheritsFrom(const TClass* cls) const {
+    return ClassType()->InheritsFrom(cls);
+}
 
 void FreeObject(TObject* object) {
     if (!object) return;

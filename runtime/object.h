@@ -62,4 +62,6 @@ template <class T> const T* As(const TObject* object) {
 // In a class body: the class record and the override that returns it.
 #define DECLARE_CLASS_INFO()                                                                       \
     static const TClass ClassInfo;                                                                 \
-    const TClass* ClassType() const override { return &ClassInfo; }
+    const TClass* ClassType() const override {                                                     \
+        return &ClassInfo;                                                                         \
+    }

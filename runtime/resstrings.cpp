@@ -13,7 +13,7 @@ std::string LoadStringOf(HINSTANCE module, unsigned id) {
     return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
 }
 
-}  // namespace
+} // namespace
 
 std::string LoadResString(unsigned id) {
     HINSTANCE program = GetModuleHandleA(nullptr);

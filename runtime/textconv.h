@@ -22,7 +22,7 @@ std::string IntToStr(int64_t value);
 // digits taken as two's complement ($FFFFFFFF is -1). The whole text must be
 // consumed. False for anything else, the empty text included.
 bool TryStrToInt(std::string_view text, int32_t& value);
-int32_t StrToInt(std::string_view text);  // raises EConvertError
+int32_t StrToInt(std::string_view text); // raises EConvertError
 // Reads exactly a decimal integer: an optional "-", then one or more digits,
 // in the signed 32-bit range; nothing before or after (no spaces, no "+").
 bool TryDecimalToInt(std::string_view text, int32_t& value);
@@ -34,8 +34,8 @@ struct TFormatSettings {
     char DecimalSeparator = '.';
     char DateSeparator = '/';
     char TimeSeparator = ':';
-    std::string ShortDateFormat = "M/d/yyyy";   // a Windows date picture
-    std::string LongTimeFormat = "h:mm:ss tt";  // a Windows time picture
+    std::string ShortDateFormat = "M/d/yyyy";  // a Windows date picture
+    std::string LongTimeFormat = "h:mm:ss tt"; // a Windows time picture
     std::string TimeAMString = "AM";
     std::string TimePMString = "PM";
 };
@@ -55,7 +55,7 @@ std::string FloatToStr(double value);
 // Optional sign, digits with an optional decimal separator, optional
 // exponent; surrounding spaces allowed. Finite results only.
 bool TryStrToFloat(std::string_view text, double& value);
-double StrToFloat(std::string_view text);  // raises EConvertError
+double StrToFloat(std::string_view text); // raises EConvertError
 
 // --- Dates and times ------------------------------------------------------------
 
@@ -78,6 +78,6 @@ bool TryStrToDate(std::string_view text, TDateTime& value);
 bool TryStrToTime(std::string_view text, TDateTime& value);
 // Reads a date, a time, or a date and a time separated by a space.
 bool TryStrToDateTime(std::string_view text, TDateTime& value);
-TDateTime StrToDate(std::string_view text);      // raise EConvertError
+TDateTime StrToDate(std::string_view text); // raise EConvertError
 TDateTime StrToTime(std::string_view text);
 TDateTime StrToDateTime(std::string_view text);

@@ -9,9 +9,11 @@ namespace {
 
 constexpr const char* booleanNames[] = {"False", "True"};
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
-}  // namespace
+} // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -65,7 +67,8 @@ namespace typeinfo_detail {
 
 std::u16string AnsiTextToWide(const std::string& text) {
     if (text.empty()) return {};
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    int length =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::u16string wide(static_cast<size_t>(length > 0 ? length : 0), u'\0');
     if (length > 0)
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
@@ -85,7 +88,7 @@ std::string WideTextToAnsi(const std::u16string& text) {
     return ansi;
 }
 
-}  // namespace typeinfo_detail
+} // namespace typeinfo_detail
 
 constinit const TTypeInfo TypeInteger{"Integer", pkOrdinal, osSLong};
 constinit const TTypeInfo TypeCardinal{"Cardinal", pkOrdinal, osULong};
@@ -98,7 +101,7 @@ constinit const TTypeInfo TypeChar{"Char", pkCharacter, osUByte};
 constinit const TTypeInfo TypeWideChar{"WideChar", pkWideCharacter, osUWord};
 constinit const TTypeInfo TypeString{"AnsiString", pkText};
 constinit const TTypeInfo TypeShortString{"ShortString", pkShortText, osUByte, fkDouble, {},
-                                          nullptr, 0, 0, 255};
+                                          nullptr,       0,           0,       255};
 constinit const TTypeInfo TypeWideString{"WideString", pkWideText};
 constinit const TTypeInfo TypeSingle{"Single", pkReal, osSLong, fkSingle};
 constinit const TTypeInfo TypeDouble{"Double", pkReal, osSLong, fkDouble};

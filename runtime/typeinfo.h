@@ -18,20 +18,20 @@ class TObject;
 
 // Property kinds.
 enum TPropKind : uint8_t {
-    pkOrdinal,        // integers (also named integer types such as colours)
-    pkCharacter,      // single-byte character
-    pkChoice,         // enumerations, booleans included
-    pkReal,           // floating point
-    pkShortText,      // length-limited string
-    pkFlagSet,        // sets
-    pkObjectRef,      // objects
-    pkHandler,        // events (bound methods)
-    pkWideCharacter,  // UTF-16 character
-    pkText,           // counted 8-bit string
-    pkWideText,       // UTF-16 string
-    pkVariantData,    // variant
-    pkOrdinal64,      // 64-bit integer
-    pkOther,          // arrays, records, interfaces
+    pkOrdinal,       // integers (also named integer types such as colours)
+    pkCharacter,     // single-byte character
+    pkChoice,        // enumerations, booleans included
+    pkReal,          // floating point
+    pkShortText,     // length-limited string
+    pkFlagSet,       // sets
+    pkObjectRef,     // objects
+    pkHandler,       // events (bound methods)
+    pkWideCharacter, // UTF-16 character
+    pkText,          // counted 8-bit string
+    pkWideText,      // UTF-16 string
+    pkVariantData,   // variant
+    pkOrdinal64,     // 64-bit integer
+    pkOther,         // arrays, records, interfaces
 };
 
 // Storage of ordinal values: width and signedness.
@@ -78,14 +78,14 @@ struct TClass;
 struct TTypeInfo {
     const char* Name;
     TPropKind Kind;
-    TOrdinalStorage Storage = osSLong;           // ordinals, choices, sets, characters
-    TFloatKind FloatKind = fkDouble;             // reals
-    std::span<const char* const> Members = {};   // choices: member names in ordinal order
-    const TTypeInfo* ElementType = nullptr;      // sets: the element type
-    int MinValue = 0, MaxValue = 0;              // integer element types of sets
-    int MaxLength = 0;                           // length-limited strings
-    const TClass* ObjectClass = nullptr;         // object references: the class held
-    const TSignature* Signature = nullptr;       // handlers: the parameters of the event
+    TOrdinalStorage Storage = osSLong;         // ordinals, choices, sets, characters
+    TFloatKind FloatKind = fkDouble;           // reals
+    std::span<const char* const> Members = {}; // choices: member names in ordinal order
+    const TTypeInfo* ElementType = nullptr;    // sets: the element type
+    int MinValue = 0, MaxValue = 0;            // integer element types of sets
+    int MaxLength = 0;                         // length-limited strings
+    const TClass* ObjectClass = nullptr;       // object references: the class held
+    const TSignature* Signature = nullptr;     // handlers: the parameters of the event
 
     // Member ordinal by name: enumerations search their names ASCII
     // case-insensitively (-1 when absent or empty); integer element types
@@ -104,9 +104,9 @@ struct TPropInfo {
     const char* Name;
     const TTypeInfo* Type;
     TPropValue (*Get)(const TObject* object) = nullptr;
-    void (*Set)(TObject* object, const TPropValue& value) = nullptr;  // null: read-only
-    int64_t Default = NoDefault;  // ordinals: a writer leaves this value out
-    bool Stored = true;           // false: never written
+    void (*Set)(TObject* object, const TPropValue& value) = nullptr; // null: read-only
+    int64_t Default = NoDefault; // ordinals: a writer leaves this value out
+    bool Stored = true;          // false: never written
 
     bool HasSetter() const { return Set != nullptr; }
 };
@@ -122,7 +122,7 @@ struct TMethodEntry {
 struct TClass {
     const char* Name;
     const TClass* Parent;
-    TObject* (*NewObject)() = nullptr;  // allocation with defaults; null: not creatable by name
+    TObject* (*NewObject)() = nullptr; // allocation with defaults; null: not creatable by name
     std::span<const TPropInfo> Properties = {};
     std::span<const TMethodEntry> Methods = {};
     std::span<const TClass* const> FieldClasses = {};
@@ -181,7 +181,7 @@ template <class V> TPropValue ToValue(const V& value) {
     else if constexpr (std::is_same_v<V, TMethod>)
         return value;
     else
-        return V(value);  // std::string, std::u16string, TVariant
+        return V(value); // std::string, std::u16string, TVariant
 }
 
 std::u16string AnsiTextToWide(const std::string& text);
@@ -242,7 +242,7 @@ template <class C, class... A, void (C::*Method)(A...)> struct Trampoline<Method
     static constexpr const TSignature* Signature = &SignatureOf<A...>;
 };
 
-}  // namespace typeinfo_detail
+} // namespace typeinfo_detail
 
 // A published property read through Getter and written through Setter; each
 // may be a member function or a data member; Setter may be nullptr (read-only).

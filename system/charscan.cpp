@@ -4,7 +4,9 @@
 
 #include <cstring>
 
-int ZStrLength(const char* p) { return p ? static_cast<int>(std::strlen(p)) : 0; }
+int ZStrLength(const char* p) {
+    return p ? static_cast<int>(std::strlen(p)) : 0;
+}
 
 const char* ZStrScan(const char* p, char b) {
     if (!p) return nullptr;
@@ -15,10 +17,15 @@ const char* FirstCharScan(const char* p, char b) {
     const char* q = ZStrScan(p, b);
     while (q) {
         switch (ClassifyByteZ(p, static_cast<int>(q - p))) {
-        case brSingle: return q;
+        case brSingle:
+            return q;
         // A lead byte with this value: go on after its character.
-        case brLead: q = q[1] ? ZStrScan(q + 2, b) : nullptr; break;
-        case brTrail: q = ZStrScan(q + 1, b); break;
+        case brLead:
+            q = q[1] ? ZStrScan(q + 2, b) : nullptr;
+            break;
+        case brTrail:
+            q = ZStrScan(q + 1, b);
+            break;
         }
     }
     return nullptr;
@@ -28,7 +35,8 @@ const char* LastCharScan(const char* p, char b) {
     const char* q = FirstCharScan(p, b);
     if (b == 0 || !q) return q;
     // Each further search starts on a character boundary, just after a hit.
-    while (const char* next = FirstCharScan(q + 1, b)) q = next;
+    while (const char* next = FirstCharScan(q + 1, b))
+        q = next;
     return q;
 }
 

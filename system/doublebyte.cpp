@@ -7,7 +7,8 @@ void AddLeadByteRanges(const BYTE (&leadBytes)[MAX_LEADBYTES]) {
     for (int pair = 0; pair < MAX_LEADBYTES; pair += 2) {
         BYTE low = leadBytes[pair], high = leadBytes[pair + 1];
         if (low == 0 && high == 0) break;
-        for (int value = low; value <= high; ++value) LeadByteSet.Include(static_cast<BYTE>(value));
+        for (int value = low; value <= high; ++value)
+            LeadByteSet.Include(static_cast<BYTE>(value));
     }
 }
 
@@ -32,7 +33,8 @@ TByteRole ClassifyByteZ(const char* p, int index) {
     // The lead-set bytes directly before the byte pair up from the start of
     // their run: an odd number of them makes this byte a trail byte.
     int j = index - 1;
-    while (j >= 0 && isLead(j)) --j;
+    while (j >= 0 && isLead(j))
+        --j;
     if ((index - j) % 2 == 0) return brTrail;
     return isLead(index) ? brLead : brSingle;
 }

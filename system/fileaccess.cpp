@@ -8,7 +8,7 @@ const DWORD kAccessModes[] = {GENERIC_READ, GENERIC_WRITE, GENERIC_READ | GENERI
 const DWORD kShareModes[] = {0, 0, FILE_SHARE_READ, FILE_SHARE_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE};
 
-}  // namespace
+} // namespace
 
 int32_t FileDosStamp(const std::string& name) {
     WIN32_FIND_DATAA found;
@@ -23,7 +23,9 @@ int32_t FileDosStamp(const std::string& name) {
     return static_cast<int32_t>((static_cast<uint32_t>(date) << 16) | time);
 }
 
-bool FileIsPresent(const std::string& name) { return FileDosStamp(name) != -1; }
+bool FileIsPresent(const std::string& name) {
+    return FileDosStamp(name) != -1;
+}
 
 HANDLE FileOpen(const std::string& name, uint32_t mode) {
     uint32_t access = mode & 0x3, sharing = (mode >> 4) & 0xF;
@@ -57,4 +59,6 @@ int32_t FileSeek(HANDLE file, int32_t offset, int32_t origin) {
     return static_cast<int32_t>(SetFilePointer(file, offset, nullptr, static_cast<DWORD>(origin)));
 }
 
-void FileClose(HANDLE file) { CloseHandle(file); }
+void FileClose(HANDLE file) {
+    CloseHandle(file);
+}

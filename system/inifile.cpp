@@ -33,7 +33,7 @@ T LoadConverted(TCustomIniFile& ini, const std::string& section, const std::stri
     }
 }
 
-}  // namespace
+} // namespace
 
 // --- TCustomIniFile: the typed operations over LoadText and StoreText --------
 
@@ -144,7 +144,9 @@ void TIniFile::ListKeys(const std::string& section, TStrings& list) {
     ListNames(section.c_str(), list);
 }
 
-void TIniFile::ListSections(TStrings& list) { ListNames(nullptr, list); }
+void TIniFile::ListSections(TStrings& list) {
+    ListNames(nullptr, list);
+}
 
 void TIniFile::ListEntries(const std::string& section, TStrings& list) {
     TOwned<TStringList> keys(new TStringList());
@@ -165,7 +167,9 @@ void TIniFile::RemoveKey(const std::string& section, const std::string& key) {
     WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, FIniPath.c_str());
 }
 
-void TIniFile::FlushToDisk() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, FIniPath.c_str()); }
+void TIniFile::FlushToDisk() {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, FIniPath.c_str());
+}
 
 void TIniFile::RaiseWriteError() const {
     throw Exception(FormatResString(SIniFileWriteError, {FIniPath}));

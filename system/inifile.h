@@ -47,8 +47,7 @@ public:
     virtual TDateTime LoadTime(const std::string& section, const std::string& key,
                                TDateTime defaultValue);
     virtual void StoreDate(const std::string& section, const std::string& key, TDateTime value);
-    virtual void StoreDateTime(const std::string& section, const std::string& key,
-                               TDateTime value);
+    virtual void StoreDateTime(const std::string& section, const std::string& key, TDateTime value);
     virtual void StoreReal(const std::string& section, const std::string& key, double value);
     virtual void StoreTime(const std::string& section, const std::string& key, TDateTime value);
     // Fill a list with the key names of a section, or the section names (cleared first).

@@ -7,7 +7,7 @@ namespace {
 
 const std::string kPathDelimiters = "\\:";
 
-}  // namespace
+} // namespace
 
 int RightmostDelimiter(const std::string& delimiters, const std::string& s) {
     int i = static_cast<int>(s.size());
@@ -15,7 +15,7 @@ int RightmostDelimiter(const std::string& delimiters, const std::string& s) {
         char b = s[static_cast<size_t>(i - 1)];
         if (b != 0 && ZStrScan(delimiters.c_str(), b)) {
             if (ClassifyByte(s, i) != brTrail) return i;
-            --i;  // the second byte of a double-byte character: step past its lead byte
+            --i; // the second byte of a double-byte character: step past its lead byte
         }
         --i;
     }

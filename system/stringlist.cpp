@@ -16,7 +16,7 @@ bool SameText(const std::string& a, const std::string& b) {
                           static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-}  // namespace
+} // namespace
 
 int TStrings::Add(const std::string& line) {
     int index = Count();

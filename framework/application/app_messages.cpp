@@ -68,8 +68,9 @@ void TApplication::HandleAppMessage(TMessage& message) {
         ApplySettingChange(message);
         if (message.Msg >= WM_CTLCOLORMSGBOX && message.Msg <= WM_CTLCOLORSTATIC) {
             // Colour requests of a child go to the framework control that owns it.
-            message.Result = SendMessageA(reinterpret_cast<HWND>(message.LParam),
-                                          message.Msg + NotifyOffset, message.WParam, message.LParam);
+            message.Result =
+                SendMessageA(reinterpret_cast<HWND>(message.LParam), message.Msg + NotifyOffset,
+                             message.WParam, message.LParam);
             return;
         }
         switch (message.Msg) {
@@ -207,8 +208,12 @@ void TApplication::ApplySettingChange(TMessage& message) {
 
 void TApplication::HandleSystemCommand(TMessage& message) {
     switch (message.WParam & 0xFFF0) {
-    case SC_MINIMIZE: Iconify(); break;
-    case SC_RESTORE: Uniconify(); break;
+    case SC_MINIMIZE:
+        Iconify();
+        break;
+    case SC_RESTORE:
+        Uniconify();
+        break;
     default:
         message.Result = DefWindowProcA(FAppWindow, message.Msg, message.WParam, message.LParam);
         break;
@@ -269,7 +274,7 @@ BOOL CALLBACK ConsiderUsable(HWND window, LPARAM param) try {
     return FALSE;
 }
 
-}  // namespace
+} // namespace
 
 HWND TApplication::FirstUsableWindow(HWND excepted) const {
     UsableSearch search{excepted, FAppWindow};
@@ -381,8 +386,7 @@ bool TApplication::ShowHelp(WORD command, LONG_PTR data) {
         HWND owner = FPrimaryForm ? FPrimaryForm->Handle() : FAppWindow;
         return WinHelpA(owner, FHelpPath.c_str(), command, data32) != FALSE;
     }
-    if (!FOwnsAppWindow && FAppWindow)
-        PostMessageA(FAppWindow, AM_HELP, command, data);
+    if (!FOwnsAppWindow && FAppWindow) PostMessageA(FAppWindow, AM_HELP, command, data);
     return false;
 }
 

@@ -8,7 +8,6 @@
 #include "runtime/resstrings.h"
 #include "system/module_path.h"
 
-
 constinit const TClass TApplication::ClassInfo =
     MakeClass<TApplication>("TApplication", &TComponent::ClassInfo);
 
@@ -26,7 +25,9 @@ constexpr char AppWindowClass[] = "TApplication";
 // WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, not visible.
 constexpr DWORD AppWindowStyle = 0x84CA0000;
 
-HINSTANCE ProgramInstance() { return GetModuleHandleA(nullptr); }
+HINSTANCE ProgramInstance() {
+    return GetModuleHandleA(nullptr);
+}
 
 // The application window's procedure: hands each message to the object that
 // owns the window (kept in the window's user data).
@@ -43,9 +44,11 @@ LRESULT CALLBACK AppWindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM
     return 0;
 }
 
-void ReleaseAppFormsStep() { ReleaseAppForms(); }
+void ReleaseAppFormsStep() {
+    ReleaseAppForms();
+}
 
-}  // namespace
+} // namespace
 
 void ReadStartupSettings() {
     STARTUPINFOA info{};
@@ -59,7 +62,8 @@ void ReadStartupSettings() {
 void AddTerminateGuard(TTerminateGuard& guard) {
     guard.Next = nullptr;
     TTerminateGuard** link = &TerminateGuards;
-    while (*link) link = &(*link)->Next;
+    while (*link)
+        link = &(*link)->Next;
     *link = &guard;
 }
 
@@ -127,9 +131,9 @@ void TApplication::CreateAppWindow() {
         windowClass.lpszClassName = AppWindowClass;
         if (!RegisterClassA(&windowClass)) throw EOutOfResources(LoadResString(SWindowClass));
     }
-    FAppWindow = CreateWindowExA(0, AppWindowClass, FStoredTitle.c_str(), AppWindowStyle,
-                                 GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
-                                 0, 0, nullptr, nullptr, instance, nullptr);
+    FAppWindow = CreateWindowExA(
+        0, AppWindowClass, FStoredTitle.c_str(), AppWindowStyle, GetSystemMetrics(SM_CXSCREEN) / 2,
+        GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance, nullptr);
     if (!FAppWindow) RaiseLastWin32Error();
     FStoredTitle.clear();
     FOwnsAppWindow = true;
@@ -164,7 +168,7 @@ void TApplication::Destroy() {
         DestroyWindow(FAppWindow);
         FAppWindow = nullptr;
         FOwnsAppWindow = false;
-        AppWindowShown = false;  // it described the window that is gone
+        AppWindowShown = false; // it described the window that is gone
     }
     FWindowThunk = nullptr;
     FMessageHooks.clear();
@@ -270,7 +274,8 @@ void TApplication::FollowFormVisibility() {
 void TApplication::UpdateFormActions() {
     if (!TheScreen) return;
     std::vector<TCustomForm*> forms;
-    for (int i = 0; i < TheScreen->CustomFormCount(); ++i) forms.push_back(TheScreen->CustomForms(i));
+    for (int i = 0; i < TheScreen->CustomFormCount(); ++i)
+        forms.push_back(TheScreen->CustomForms(i));
     for (TCustomForm* form : forms) {
         if (!form->HandleAllocated()) continue;
         HWND window = form->Handle();
@@ -310,7 +315,8 @@ void TApplication::EnterMessageLoop() {
         else
             FPrimaryForm->SetVisible(true);
     }
-    do PumpOnce();
+    do
+        PumpOnce();
     while (!FQuitRequested);
 }
 
@@ -339,7 +345,8 @@ bool TApplication::DispatchNextMessage(MSG& message) {
     // The hint preview never consumes the message.
     if (FHintPopup && FHintPopup->IsHintMsg(message)) CancelHint();
     if (handled) return true;
-    if (PreviewMdiAccelerator(message) || PreviewKey(message) || PreviewDialog(message)) return true;
+    if (PreviewMdiAccelerator(message) || PreviewKey(message) || PreviewDialog(message))
+        return true;
     TranslateMessage(&message);
     DispatchMessageA(&message);
     return true;
@@ -370,7 +377,8 @@ bool TApplication::PreviewKey(MSG& message) {
         else if (TWinControl* control = FindEnclosingControl(message.hwnd))
             target = control->Handle();
     }
-    return SendMessageA(target, message.message + NotifyOffset, message.wParam, message.lParam) != 0;
+    return SendMessageA(target, message.message + NotifyOffset, message.wParam, message.lParam) !=
+           0;
 }
 
 bool TApplication::PreviewDialog(MSG& message) {

@@ -5,6 +5,7 @@
 // supplies the program title, the program file path and the modal message box.
 #pragma once
 
+#include "framework/application/window_list.h"
 #include "framework/classes/component.h"
 #include "framework/controls/bound_method.h"
 #include "framework/controls/hint_window.h"
@@ -12,7 +13,6 @@
 #include "framework/controls/messages.h"
 #include "framework/forms/application_link.h"
 #include "framework/forms/form.h"
-#include "framework/application/window_list.h"
 
 #include <cstdint>
 #include <functional>

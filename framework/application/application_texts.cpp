@@ -15,7 +15,8 @@ std::string DeriveTitle(const char* buffer, size_t bufferSize) {
 
     size_t slash = std::string::npos;
     for (size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\\' && ClassifyByteZ(text.c_str(), static_cast<int>(i)) != brTrail) slash = i;
+        if (text[i] == '\\' && ClassifyByteZ(text.c_str(), static_cast<int>(i)) != brTrail)
+            slash = i;
     if (slash != std::string::npos) text.erase(0, slash + 1);
 
     for (size_t i = 0; i < text.size(); ++i)

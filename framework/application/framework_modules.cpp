@@ -17,7 +17,7 @@ int formsStarted = 0;
 ATOM windowAtom = 0;
 ATOM controlAtom = 0;
 
-}  // namespace
+} // namespace
 
 void StartControlsModule() {
     if (controlsStarted++ != 0) return;
@@ -25,9 +25,9 @@ void StartControlsModule() {
     // The atoms name the window-to-control association of this process and thread.
     windowAtom = GlobalAddAtomA(Format("WindowOwner%.8X", {GetCurrentProcessId()}).c_str());
     controlAtom = GlobalAddAtomA(
-        Format("ControlOfs%.8X%.8X",
-               {static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))),
-                GetCurrentThreadId()})
+        Format("ControlOfs%.8X%.8X", {static_cast<unsigned long long>(
+                                          reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))),
+                                      GetCurrentThreadId()})
             .c_str());
     TheMouse = new TMouse();
     TheScreen = NewComponent<TScreen>(nullptr);

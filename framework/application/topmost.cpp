@@ -6,12 +6,14 @@ namespace {
 
 struct TopmostSearch {
     HWND appWindow;
-    HWND excluded;  // the primary form's window when it is not included
+    HWND excluded; // the primary form's window when it is not included
     std::vector<HWND>* list;
     HWND anchor;
 };
 
-bool IsTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool IsTopmost(HWND window) {
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 // Walks the top-level windows in z-order; the owned topmost windows above the
 // first owned ordinary window (or the excluded primary form) are listed.
@@ -30,11 +32,15 @@ BOOL CALLBACK CollectTopmost(HWND window, LPARAM param) try {
     return FALSE;
 }
 
-}  // namespace
+} // namespace
 
-void TApplication::SuspendTopmosts() { SuspendTopmostsOf(false); }
+void TApplication::SuspendTopmosts() {
+    SuspendTopmostsOf(false);
+}
 
-void TApplication::SuspendAllTopmosts() { SuspendTopmostsOf(true); }
+void TApplication::SuspendAllTopmosts() {
+    SuspendTopmostsOf(true);
+}
 
 void TApplication::SuspendTopmostsOf(bool includePrimaryForm) {
     if (!FAppWindow) return;

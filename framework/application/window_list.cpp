@@ -25,7 +25,7 @@ BOOL CALLBACK DisableWindow(HWND window, LPARAM param) try {
     return FALSE;
 }
 
-}  // namespace
+} // namespace
 
 TWindowList* DisableOtherWindows(HWND excepted) {
     DisableState state{excepted, nullptr, nullptr};

@@ -7,7 +7,8 @@
 
 constinit const TClass TCollectionItem::ClassInfo =
     MakeClass<TCollectionItem>("TCollectionItem", &TPersistent::ClassInfo);
-constinit const TClass TCollection::ClassInfo = MakeClass<TCollection>("TCollection", &TPersistent::ClassInfo);
+constinit const TClass TCollection::ClassInfo =
+    MakeClass<TCollection>("TCollection", &TPersistent::ClassInfo);
 
 void TCollectionItem::Destroy() {
     if (collection_) collection_->Forget(this);
@@ -19,7 +20,8 @@ TCollectionItem* TCollection::Add() {
     auto* item = As<TCollectionItem>(object);
     if (!item) {
         delete object;
-        throw EInvalidOperation(FormatResString(SAbstractError, {itemClass_ ? itemClass_->Name : "?"}));
+        throw EInvalidOperation(
+            FormatResString(SAbstractError, {itemClass_ ? itemClass_->Name : "?"}));
     }
     item->collection_ = this;
     items_.push_back(item);
@@ -30,7 +32,8 @@ TCollectionItem* TCollection::Add() {
 void TCollection::Clear() {
     if (items_.empty()) return;
     BeginUpdate();
-    while (!items_.empty()) FreeObject(items_.back());
+    while (!items_.empty())
+        FreeObject(items_.back());
     EndUpdate();
 }
 
@@ -45,7 +48,8 @@ void TCollection::Forget(TCollectionItem* item) {
 }
 
 void TCollection::Destroy() {
-    updateCount_ = 1;  // no change notifications while dying
-    while (!items_.empty()) FreeObject(items_.back());
+    updateCount_ = 1; // no change notifications while dying
+    while (!items_.empty())
+        FreeObject(items_.back());
     TPersistent::Destroy();
 }

@@ -49,7 +49,9 @@ public:
     // Holds an update bracket for a scope.
     class TUpdateBracket {
     public:
-        explicit TUpdateBracket(TCollection& collection) : collection_(collection) { collection_.BeginUpdate(); }
+        explicit TUpdateBracket(TCollection& collection) : collection_(collection) {
+            collection_.BeginUpdate();
+        }
         ~TUpdateBracket() { collection_.EndUpdate(); }
         TUpdateBracket(const TUpdateBracket&) = delete;
         TUpdateBracket& operator=(const TUpdateBracket&) = delete;

@@ -5,7 +5,8 @@
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 
-constinit const TClass TControlCanvas::ClassInfo = MakeClass<TControlCanvas>("TControlCanvas", &TObject::ClassInfo);
+constinit const TClass TControlCanvas::ClassInfo =
+    MakeClass<TControlCanvas>("TControlCanvas", &TObject::ClassInfo);
 
 void TControlCanvas::SetControl(TWinControl* control) {
     if (control == control_) return;

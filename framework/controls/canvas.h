@@ -3,8 +3,8 @@
 // is measured in the control's font.
 #pragma once
 
-#include "runtime/object.h"
 #include "platform/win32.h"
+#include "runtime/object.h"
 
 #include <string>
 
@@ -33,6 +33,6 @@ public:
 
 private:
     TWinControl* control_ = nullptr;
-    HWND window_ = nullptr;  // the window dc_ belongs to
+    HWND window_ = nullptr; // the window dc_ belongs to
     HDC dc_ = nullptr;
 };

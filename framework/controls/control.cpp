@@ -19,7 +19,7 @@ constexpr TPropInfo controlProperties[] = {
     Property<&TControl::Height, &TControl::SetHeight>("Height", &TypeInteger),
 };
 
-}  // namespace
+} // namespace
 
 constinit const TClass TControl::ClassInfo =
     MakeClass<TControl>("TControl", &TComponent::ClassInfo, controlProperties);
@@ -44,7 +44,7 @@ std::unordered_map<HWND, TWinControl*>& ControlWindows() {
 // CreateWindowExA returns the handle.
 TWinControl* controlInCreation = nullptr;
 
-}  // namespace
+} // namespace
 
 // --- TControl ------------------------------------------------------------------
 
@@ -106,9 +106,13 @@ void TControl::SetVisible(bool visible) {
     VisibleChanged();
 }
 
-void TControl::SetEnabled(bool enabled) { enabled_ = enabled; }
+void TControl::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+}
 
-void TControl::SetCaption(const std::string& caption) { caption_ = caption; }
+void TControl::SetCaption(const std::string& caption) {
+    caption_ = caption;
+}
 
 void TControl::SetFont(TFont* font) {
     if (font && font_) font_->Assign(*font);
@@ -153,7 +157,7 @@ void TControl::ChangeScale(int multiplier, int divisor) {
     SetBounds(left, top, width, height);
     if (scaleFont) {
         font_->SetHeight(MulDiv(font_->Height(), multiplier, divisor));
-        rescaleMarks_ = 0;  // the font's own change is the scaling itself
+        rescaleMarks_ = 0; // the font's own change is the scaling itself
     }
 }
 
@@ -176,7 +180,9 @@ void TControl::ApplyDescription(TReader& reader) {
     ExcludeControlFlags(cfReadingDescription);
 }
 
-void TControl::AttachToParent(TComponent* parent) { SetParent(As<TWinControl>(parent)); }
+void TControl::AttachToParent(TComponent* parent) {
+    SetParent(As<TWinControl>(parent));
+}
 
 void TControl::DeclareExtraProperties(TFiler& filer) {
     TComponent::DeclareExtraProperties(filer);
@@ -186,7 +192,8 @@ void TControl::DeclareExtraProperties(TFiler& filer) {
 }
 
 void TControl::Destroy() {
-    if (TControlApplicationLink* application = ControlApplication()) application->ForgetControl(this);
+    if (TControlApplicationLink* application = ControlApplication())
+        application->ForgetControl(this);
     SetParent(nullptr);
     FreeObject(font_);
     font_ = nullptr;
@@ -214,13 +221,17 @@ void TWinControl::DestroyHandle() {
 }
 
 void TWinControl::InsertControl(TControl* control) {
-    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) controls_.push_back(control);
+    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end())
+        controls_.push_back(control);
 }
 
-void TWinControl::RemoveControl(TControl* control) { std::erase(controls_, control); }
+void TWinControl::RemoveControl(TControl* control) {
+    std::erase(controls_, control);
+}
 
 void TWinControl::ScaleControls(int multiplier, int divisor) {
-    for (TControl* control : controls_) control->ChangeScale(multiplier, divisor);
+    for (TControl* control : controls_)
+        control->ChangeScale(multiplier, divisor);
 }
 
 void TWinControl::ChangeScale(int multiplier, int divisor) {
@@ -281,7 +292,8 @@ int TWinControl::ClientHeight() {
 void TWinControl::BuildWindow() {
     TWindowParams params;
     FillWindowParams(params);
-    defaultProc_ = params.WindowClass.lpfnWndProc ? params.WindowClass.lpfnWndProc : &DefWindowProcA;
+    defaultProc_ =
+        params.WindowClass.lpfnWndProc ? params.WindowClass.lpfnWndProc : &DefWindowProcA;
     WNDCLASSA registered{};
     if (!GetClassInfoA(params.WindowClass.hInstance, params.ClassName.c_str(), &registered)) {
         WNDCLASSA windowClass = params.WindowClass;
@@ -317,9 +329,10 @@ void TWinControl::ReadBoundsFromWindow() {
 }
 
 void TWinControl::OpenWindowHandle(const TWindowParams& params) {
-    HWND window = CreateWindowExA(params.ExStyle, params.ClassName.c_str(), params.Caption.c_str(),
-                                  params.Style, params.X, params.Y, params.Width, params.Height,
-                                  params.Owner, nullptr, params.WindowClass.hInstance, params.Param);
+    HWND window =
+        CreateWindowExA(params.ExStyle, params.ClassName.c_str(), params.Caption.c_str(),
+                        params.Style, params.X, params.Y, params.Width, params.Height, params.Owner,
+                        nullptr, params.WindowClass.hInstance, params.Param);
     if (window) AdoptWindow(window);
 }
 
@@ -345,7 +358,8 @@ void TWinControl::DropWindowHandle() {
 }
 
 void TWinControl::DefaultHandler(TMessage& message) {
-    message.Result = CallWindowProcA(defaultProc_, window_, message.Msg, message.WParam, message.LParam);
+    message.Result =
+        CallWindowProcA(defaultProc_, window_, message.Msg, message.WParam, message.LParam);
 }
 
 void TWinControl::HandleMessage(TMessage& message) {
@@ -385,9 +399,11 @@ void TWinControl::VisibleChanged() {
 }
 
 void TWinControl::FontChanged() {
-    if (window_) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
+    if (window_)
+        SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
     // Controls that show their parent's font follow it.
-    for (TControl* control : controls_) control->FollowParentFont();
+    for (TControl* control : controls_)
+        control->FollowParentFont();
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
@@ -408,7 +424,8 @@ void TWinControl::SetCaption(const std::string& caption) {
 
 void TWinControl::Destroy() {
     // The controls placed here stay with their owner; they lose their parent.
-    while (!controls_.empty()) controls_.back()->SetParent(nullptr);
+    while (!controls_.empty())
+        controls_.back()->SetParent(nullptr);
     if (window_) {
         try {
             DropWindowHandle();
@@ -483,9 +500,13 @@ namespace {
 TControlApplicationLink* linkedApplication = nullptr;
 }
 
-TControlApplicationLink* ControlApplication() { return linkedApplication; }
+TControlApplicationLink* ControlApplication() {
+    return linkedApplication;
+}
 
-void SetControlApplication(TControlApplicationLink* application) { linkedApplication = application; }
+void SetControlApplication(TControlApplicationLink* application) {
+    linkedApplication = application;
+}
 
 void RouteBoundaryException(TObject* sender) {
     if (linkedApplication) {

@@ -17,7 +17,7 @@ class TWinControl;
 
 // Members of the control flag set, as bit values.
 enum TControlFlag : uint16_t {
-    cfReadingDescription = 1u << 0,  // the reader applies this control's own properties
+    cfReadingDescription = 1u << 0, // the reader applies this control's own properties
 };
 using TControlFlags = uint16_t;
 
@@ -142,7 +142,7 @@ private:
     bool isControl_ = false;
     std::string caption_;
     std::string hint_;
-    TColor color_ = static_cast<TColor>(0x80000005);  // clWindow
+    TColor color_ = static_cast<TColor>(0x80000005); // clWindow
     TFont* font_ = nullptr;
     int32_t fontHeightSeen_ = TFont::DefaultHeight;
     TControlFlags controlFlags_ = 0;
@@ -158,7 +158,7 @@ struct TWindowParams {
     DWORD Style = 0;
     DWORD ExStyle = 0;
     int X = 0, Y = 0, Width = 0, Height = 0;
-    HWND Owner = nullptr;  // parent or owner window
+    HWND Owner = nullptr; // parent or owner window
     LPVOID Param = nullptr;
     WNDCLASSA WindowClass{};
     std::string ClassName;

@@ -15,11 +15,12 @@ constexpr TPropInfo fontProperties[] = {
     Property<&TFont::Style, &TFont::SetStyle>("Style", &TypeFontStyles),
 };
 
-}  // namespace
+} // namespace
 
 constinit const TTypeInfo TypeFontStyle = EnumType("TFontStyle", fontStyleNames);
 constinit const TTypeInfo TypeFontStyles = SetType("TFontStyles", &TypeFontStyle);
-constinit const TClass TFont::ClassInfo = MakeClass<TFont>("TFont", &TPersistent::ClassInfo, fontProperties);
+constinit const TClass TFont::ClassInfo =
+    MakeClass<TFont>("TFont", &TPersistent::ClassInfo, fontProperties);
 constinit const TTypeInfo TypeFontObject = ObjectType("TFont", &TFont::ClassInfo);
 
 template <class T> void TFont::Update(T& field, const T& value) {
@@ -28,11 +29,21 @@ template <class T> void TFont::Update(T& field, const T& value) {
     Changed();
 }
 
-void TFont::SetCharset(TFontCharset charset) { Update(charset_, charset); }
-void TFont::SetColor(TColor color) { Update(color_, color); }
-void TFont::SetHeight(int32_t height) { Update(height_, height); }
-void TFont::SetName(const std::string& name) { Update(name_, name); }
-void TFont::SetStyle(TFontStyles style) { Update(style_, style); }
+void TFont::SetCharset(TFontCharset charset) {
+    Update(charset_, charset);
+}
+void TFont::SetColor(TColor color) {
+    Update(color_, color);
+}
+void TFont::SetHeight(int32_t height) {
+    Update(height_, height);
+}
+void TFont::SetName(const std::string& name) {
+    Update(name_, name);
+}
+void TFont::SetStyle(TFontStyles style) {
+    Update(style_, style);
+}
 
 void TFont::Assign(const TFont& other) {
     if (&other == this) return;
@@ -54,7 +65,8 @@ HFONT TFont::Handle() {
         font.lfStrikeOut = (style_ & (1u << fsStrikeOut)) ? 1 : 0;
         font.lfCharSet = charset_;
         // The face name field holds 31 bytes and its terminating zero.
-        std::memcpy(font.lfFaceName, name_.data(), std::min(name_.size(), sizeof(font.lfFaceName) - 1));
+        std::memcpy(font.lfFaceName, name_.data(),
+                    std::min(name_.size(), sizeof(font.lfFaceName) - 1));
         handle_ = CreateFontIndirectA(&font);
     }
     return handle_;

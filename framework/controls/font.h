@@ -55,7 +55,7 @@ private:
     void ReleaseHandle();
 
     TFontCharset charset_ = DEFAULT_CHARSET;
-    TColor color_ = static_cast<TColor>(0x80000008);  // clWindowText
+    TColor color_ = static_cast<TColor>(0x80000008); // clWindowText
     int32_t height_ = DefaultHeight;
     std::string name_ = DefaultName;
     TFontStyles style_ = 0;

@@ -6,7 +6,9 @@ constinit const TTypeInfo TypeCursor = NamedIntegerType("TCursor", osSWord);
 
 namespace {
 
-constexpr int32_t SystemColor(int index) { return static_cast<int32_t>(0x80000000u | static_cast<uint32_t>(index)); }
+constexpr int32_t SystemColor(int index) {
+    return static_cast<int32_t>(0x80000000u | static_cast<uint32_t>(index));
+}
 
 constexpr TIdentMapEntry colorTable[] = {
     {0x00000000, "clBlack"},
@@ -54,20 +56,20 @@ constexpr TIdentMapEntry colorTable[] = {
 };
 
 constexpr TIdentMapEntry charsetTable[] = {
-    {0, "ANSI_CHARSET"},          {1, "DEFAULT_CHARSET"},      {2, "SYMBOL_CHARSET"},
-    {77, "MAC_CHARSET"},          {128, "SHIFTJIS_CHARSET"},   {129, "HANGEUL_CHARSET"},
-    {130, "JOHAB_CHARSET"},       {134, "GB2312_CHARSET"},     {136, "CHINESEBIG5_CHARSET"},
-    {161, "GREEK_CHARSET"},       {162, "TURKISH_CHARSET"},    {177, "HEBREW_CHARSET"},
-    {178, "ARABIC_CHARSET"},      {186, "BALTIC_CHARSET"},     {204, "RUSSIAN_CHARSET"},
-    {222, "THAI_CHARSET"},        {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"},
+    {0, "ANSI_CHARSET"},     {1, "DEFAULT_CHARSET"},      {2, "SYMBOL_CHARSET"},
+    {77, "MAC_CHARSET"},     {128, "SHIFTJIS_CHARSET"},   {129, "HANGEUL_CHARSET"},
+    {130, "JOHAB_CHARSET"},  {134, "GB2312_CHARSET"},     {136, "CHINESEBIG5_CHARSET"},
+    {161, "GREEK_CHARSET"},  {162, "TURKISH_CHARSET"},    {177, "HEBREW_CHARSET"},
+    {178, "ARABIC_CHARSET"}, {186, "BALTIC_CHARSET"},     {204, "RUSSIAN_CHARSET"},
+    {222, "THAI_CHARSET"},   {238, "EASTEUROPE_CHARSET"}, {255, "OEM_CHARSET"},
 };
 
 constexpr TIdentMapEntry cursorTable[] = {
-    {0, "crDefault"},     {-1, "crNone"},      {-2, "crArrow"},      {-3, "crCross"},
-    {-4, "crIBeam"},      {-6, "crSizeNESW"},  {-7, "crSizeNS"},     {-8, "crSizeNWSE"},
-    {-9, "crSizeWE"},     {-10, "crUpArrow"},  {-11, "crHourGlass"}, {-12, "crDrag"},
-    {-13, "crNoDrop"},    {-14, "crHSplit"},   {-15, "crVSplit"},    {-16, "crMultiDrag"},
-    {-17, "crSQLWait"},   {-18, "crNo"},       {-19, "crAppStart"},  {-20, "crHelp"},
+    {0, "crDefault"},     {-1, "crNone"},     {-2, "crArrow"},      {-3, "crCross"},
+    {-4, "crIBeam"},      {-6, "crSizeNESW"}, {-7, "crSizeNS"},     {-8, "crSizeNWSE"},
+    {-9, "crSizeWE"},     {-10, "crUpArrow"}, {-11, "crHourGlass"}, {-12, "crDrag"},
+    {-13, "crNoDrop"},    {-14, "crHSplit"},  {-15, "crVSplit"},    {-16, "crMultiDrag"},
+    {-17, "crSQLWait"},   {-18, "crNo"},      {-19, "crAppStart"},  {-20, "crHelp"},
     {-21, "crHandPoint"}, {-22, "crSizeAll"},
 };
 
@@ -75,12 +77,16 @@ static_assert(std::size(colorTable) == 42 && std::size(charsetTable) == 18);
 
 // The identifier map functions of one table.
 template <const auto& Table> struct TTableMap {
-    static bool ToInt(std::string_view ident, int32_t& value) { return IdentToIntFrom(Table, ident, value); }
-    static bool ToIdent(int32_t value, std::string& ident) { return IntToIdentFrom(Table, value, ident); }
+    static bool ToInt(std::string_view ident, int32_t& value) {
+        return IdentToIntFrom(Table, ident, value);
+    }
+    static bool ToIdent(int32_t value, std::string& ident) {
+        return IntToIdentFrom(Table, value, ident);
+    }
     static void Register(const TTypeInfo* type) { RegisterIdentMap(type, &ToInt, &ToIdent); }
 };
 
-}  // namespace
+} // namespace
 
 const std::span<const TIdentMapEntry> ColorIdents = colorTable;
 const std::span<const TIdentMapEntry> CharsetIdents = charsetTable;

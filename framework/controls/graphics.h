@@ -9,13 +9,13 @@
 #include <cstdint>
 #include <span>
 
-using TColor = int32_t;        // 0x00BBGGRR, or 0x80000000 plus a system colour index
-using TFontCharset = uint8_t;  // a GDI character set
-using TCursor = int16_t;       // a cursor identifier (crDefault 0, built-in cursors negative)
+using TColor = int32_t;       // 0x00BBGGRR, or 0x80000000 plus a system colour index
+using TFontCharset = uint8_t; // a GDI character set
+using TCursor = int16_t;      // a cursor identifier (crDefault 0, built-in cursors negative)
 
-extern const TTypeInfo TypeColor;        // TColor, 32-bit signed
-extern const TTypeInfo TypeFontCharset;  // TFontCharset, unsigned byte
-extern const TTypeInfo TypeCursor;       // TCursor, 16-bit signed
+extern const TTypeInfo TypeColor;       // TColor, 32-bit signed
+extern const TTypeInfo TypeFontCharset; // TFontCharset, unsigned byte
+extern const TTypeInfo TypeCursor;      // TCursor, 16-bit signed
 
 // The colour names, in table order (42 rows).
 extern const std::span<const TIdentMapEntry> ColorIdents;

@@ -21,8 +21,10 @@ bool THintWindow::IsHintMsg(const MSG& message) const {
     if (!HandleAllocated() || !IsWindowVisible(Window())) return false;
     UINT m = message.message;
     return (m >= WM_KEYFIRST && m <= WM_KEYLAST) ||
-           (m >= WM_MOUSEFIRST + 1 && m <= WM_MOUSELAST) ||  // presses, not moves
+           (m >= WM_MOUSEFIRST + 1 && m <= WM_MOUSELAST) || // presses, not moves
            m == WM_ACTIVATE || m == WM_ACTIVATEAPP;
 }
 
-void THintWindow::ReleaseHandle() { DestroyHandle(); }
+void THintWindow::ReleaseHandle() {
+    DestroyHandle();
+}

@@ -6,9 +6,13 @@ constinit const TClass TMouse::ClassInfo = MakeClass<TMouse>("TMouse", &TObject:
 
 TMouse* TheMouse = nullptr;
 
-TMouse::TMouse() { ReadSettings(); }
+TMouse::TMouse() {
+    ReadSettings();
+}
 
-void TMouse::SettingChanged(WPARAM) { ReadSettings(); }
+void TMouse::SettingChanged(WPARAM) {
+    ReadSettings();
+}
 
 void TMouse::ReadSettings() {
     mousePresent_ = GetSystemMetrics(SM_MOUSEPRESENT) != 0;

@@ -2,8 +2,8 @@
 // system's settings change.
 #pragma once
 
-#include "runtime/object.h"
 #include "platform/win32.h"
+#include "runtime/object.h"
 
 class TMouse : public TObject {
 public:

@@ -16,7 +16,7 @@ bool ApplyDescriptionsOf(const TClass* cls, const TClass* rootAncestor, TCompone
     return ReadDescriptionResource(cls->Name, module, component) || found;
 }
 
-}  // namespace
+} // namespace
 
 bool ReadDescriptionResource(const char* name, HINSTANCE module, TComponent*& component) {
     if (!module) module = GetModuleHandleA(nullptr);

@@ -20,10 +20,11 @@ constexpr const char* borderIconNames[] = {"biSystemMenu", "biMinimize", "biMaxi
 constexpr const char* borderStyleNames[] = {"bsNone",   "bsSingle",     "bsSizeable",
                                             "bsDialog", "bsToolWindow", "bsSizeToolWin"};
 constexpr const char* windowStateNames[] = {"wsNormal", "wsMinimized", "wsMaximized"};
-constexpr const char* defaultMonitorNames[] = {"dmDesktop", "dmPrimary", "dmMainForm", "dmActiveForm"};
-constexpr const char* positionNames[] = {"poDesigned",     "poDefault",       "poDefaultPosOnly",
-                                         "poDefaultSizeOnly", "poScreenCenter", "poDesktopCenter",
-                                         "poMainFormCenter",  "poOwnerFormCenter"};
+constexpr const char* defaultMonitorNames[] = {"dmDesktop", "dmPrimary", "dmMainForm",
+                                               "dmActiveForm"};
+constexpr const char* positionNames[] = {
+    "poDesigned",     "poDefault",       "poDefaultPosOnly", "poDefaultSizeOnly",
+    "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"};
 constexpr const char* formStyleNames[] = {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"};
 constexpr const char* printScaleNames[] = {"poNone", "poProportional", "poPrintToFit"};
 
@@ -46,32 +47,39 @@ constexpr TBorderIcons DefaultBorderIcons = BorderIconSet({biSystemMenu, biMinim
 // The published properties of TForm with the values a written description
 // leaves out. "PixelsPerInch" is written as a custom value, never as itself.
 constexpr TPropInfo formProperties[] = {
-    Property<&TCustomForm::ActiveControl, &TCustomForm::SetActiveControl>("ActiveControl", &TypeWinControlObject),
-    Property<&TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons>("BorderIcons", &TypeBorderIcons,
-                                                                       DefaultBorderIcons),
-    Property<&TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle>("BorderStyle", &TypeFormBorderStyle,
-                                                                       bsSizeable),
+    Property<&TCustomForm::ActiveControl, &TCustomForm::SetActiveControl>("ActiveControl",
+                                                                          &TypeWinControlObject),
+    Property<&TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons>(
+        "BorderIcons", &TypeBorderIcons, DefaultBorderIcons),
+    Property<&TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle>(
+        "BorderStyle", &TypeFormBorderStyle, bsSizeable),
     Property<&TControl::Caption, &TControl::SetCaption>("Caption", &TypeString),
-    Property<&TCustomForm::ClientHeightValue, &TCustomForm::SetClientHeight>("ClientHeight", &TypeInteger),
-    Property<&TCustomForm::ClientWidthValue, &TCustomForm::SetClientWidth>("ClientWidth", &TypeInteger),
+    Property<&TCustomForm::ClientHeightValue, &TCustomForm::SetClientHeight>("ClientHeight",
+                                                                             &TypeInteger),
+    Property<&TCustomForm::ClientWidthValue, &TCustomForm::SetClientWidth>("ClientWidth",
+                                                                           &TypeInteger),
     Property<&TControl::Color, &TControl::SetColor>("Color", &TypeColor),
     Property<&TControl::Ctl3D, &TControl::SetCtl3D>("Ctl3D", &TypeBoolean, 1),
-    Property<&TCustomForm::DefaultMonitor, &TCustomForm::SetDefaultMonitor>("DefaultMonitor", &TypeDefaultMonitor,
-                                                                             dmActiveForm),
+    Property<&TCustomForm::DefaultMonitor, &TCustomForm::SetDefaultMonitor>(
+        "DefaultMonitor", &TypeDefaultMonitor, dmActiveForm),
     Property<&TControl::Enabled, &TControl::SetEnabled>("Enabled", &TypeBoolean, 1),
     Property<&TControl::Font, &TControl::SetFont>("Font", &TypeFontObject),
-    Property<&TCustomForm::FormStyle, &TCustomForm::SetFormStyle>("FormStyle", &TypeFormStyle, fsNormal),
+    Property<&TCustomForm::FormStyle, &TCustomForm::SetFormStyle>("FormStyle", &TypeFormStyle,
+                                                                  fsNormal),
     Property<&TCustomForm::HelpFile, &TCustomForm::SetHelpFile>("HelpFile", &TypeString),
     Property<&TControl::Hint, &TControl::SetHint>("Hint", &TypeString),
     Property<&TCustomForm::Icon, &TCustomForm::SetIcon>("Icon", &TypeIconObject),
-    Property<&TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder>("OldCreateOrder", &TypeBoolean),
+    Property<&TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder>("OldCreateOrder",
+                                                                            &TypeBoolean),
     Property<&TControl::ParentFont, &TControl::SetParentFont>("ParentFont", &TypeBoolean, 0),
-    Property<&TCustomForm::Position, &TCustomForm::SetPosition>("Position", &TypePosition, poDesigned),
+    Property<&TCustomForm::Position, &TCustomForm::SetPosition>("Position", &TypePosition,
+                                                                poDesigned),
     Property<&TCustomForm::PrintScale, &TCustomForm::SetPrintScale>("PrintScale", &TypePrintScale,
-                                                                     poProportional),
+                                                                    poProportional),
     Property<&TCustomForm::Scaled, &TCustomForm::SetScaled>("Scaled", &TypeBoolean, 1),
     Property<&TControl::Visible, &TCustomForm::SetVisible>("Visible", &TypeBoolean, 0),
-    Property<&TCustomForm::WindowState, &TCustomForm::SetWindowState>("WindowState", &TypeWindowState, wsNormal),
+    Property<&TCustomForm::WindowState, &TCustomForm::SetWindowState>("WindowState",
+                                                                      &TypeWindowState, wsNormal),
     FieldProperty<&TCustomForm::OnActivate>("OnActivate", &TypeNotifyEvent),
     FieldProperty<&TCustomForm::OnClose>("OnClose", &TypeCloseEvent),
     FieldProperty<&TCustomForm::OnCloseQuery>("OnCloseQuery", &TypeCloseQueryEvent),
@@ -82,8 +90,8 @@ constexpr TPropInfo formProperties[] = {
     FieldProperty<&TCustomForm::OnHide>("OnHide", &TypeNotifyEvent),
     FieldProperty<&TCustomForm::OnShortCut>("OnShortCut", &TypeShortCutEvent),
     FieldProperty<&TCustomForm::OnShow>("OnShow", &TypeNotifyEvent),
-    Property<&TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch>("PixelsPerInch", &TypeInteger,
-                                                                           TPropInfo::NoDefault, false),
+    Property<&TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch>(
+        "PixelsPerInch", &TypeInteger, TPropInfo::NoDefault, false),
 };
 
 // Releases the name-space lock that destruction took, however it ends.
@@ -95,17 +103,21 @@ struct TDestructionLock {
     }
 };
 
-}  // namespace
+} // namespace
 
 constinit const TClass TCustomForm::ClassInfo =
     MakeClass<TCustomForm>("TCustomForm", &TScrollingWinControl::ClassInfo);
-constinit const TClass TForm::ClassInfo = MakeClass<TForm>("TForm", &TCustomForm::ClassInfo, formProperties);
+constinit const TClass TForm::ClassInfo =
+    MakeClass<TForm>("TForm", &TCustomForm::ClassInfo, formProperties);
 
 int ShowCommandOf(TWindowState state) {
     switch (state) {
-    case wsMinimized: return SW_SHOWMINNOACTIVE;
-    case wsMaximized: return SW_SHOWMAXIMIZED;
-    default: return SW_SHOWNORMAL;
+    case wsMinimized:
+        return SW_SHOWMINNOACTIVE;
+    case wsMaximized:
+        return SW_SHOWMAXIMIZED;
+    default:
+        return SW_SHOWNORMAL;
     }
 }
 
@@ -190,7 +202,9 @@ void TCustomForm::RunCreationHandler() {
     if (FBuildFlags & bfShowRequested) SetVisible(true);
 }
 
-void TCustomForm::RunDestructionHandler() { FireCaptured(OnDestroy); }
+void TCustomForm::RunDestructionHandler() {
+    FireCaptured(OnDestroy);
+}
 
 void TCustomForm::RefreshActions() {}
 
@@ -289,8 +303,8 @@ void TCustomForm::DeclareExtraProperties(TFiler& filer) {
     const bool stored = !IsControl();
     // The published setter receives "PixelsPerInch"; only writing goes through here.
     filer.AcceptCustomProperty(
-        "PixelsPerInch", TReaderProc(), [this](TWriter& writer) { writer.WriteInteger(PixelsPerInch()); },
-        stored);
+        "PixelsPerInch", TReaderProc(),
+        [this](TWriter& writer) { writer.WriteInteger(PixelsPerInch()); }, stored);
     filer.AcceptCustomProperty(
         "TextHeight", [this](TReader& reader) { FDescribedTextHeight = reader.ReadIntValue(); },
         [this](TWriter& writer) { writer.WriteInteger(MeasureTextHeight()); }, stored);
@@ -311,7 +325,9 @@ void TCustomForm::DescriptionLoaded() {
         SetFocus(control->Handle());
 }
 
-int TCustomForm::MeasureTextHeight() { return FSurface->TextHeight("0"); }
+int TCustomForm::MeasureTextHeight() {
+    return FSurface->TextHeight("0");
+}
 
 // --- Published properties -------------------------------------------------------------
 
@@ -334,7 +350,8 @@ void TCustomForm::SetScaled(bool scaled) {
     FPixelsPerInch = scaled ? TScreen::ScreenPixelsPerInch() : 0;
 }
 
-void TCustomForm::SetClientExtent(int value, int32_t& pending, TRescaleMark mark, void (TControl::*size)(int)) {
+void TCustomForm::SetClientExtent(int value, int32_t& pending, TRescaleMark mark,
+                                  void (TControl::*size)(int)) {
     if (ControlFlags() & cfReadingDescription) {
         pending = value;
         IncludeRescaleMarks(mark);
@@ -391,7 +408,9 @@ void TCustomForm::Activate() {
     FireCaptured(OnActivate);
 }
 
-void TCustomForm::Deactivate() { FireCaptured(OnDeactivate); }
+void TCustomForm::Deactivate() {
+    FireCaptured(OnDeactivate);
+}
 
 void TCustomForm::IconChanged(TObject*) {
     if (HandleAllocated() && FBorderStyle != bsDialog && LOBYTE(LOWORD(GetVersion())) >= 4)
@@ -424,7 +443,8 @@ void TCustomForm::HandleMessage(TMessage& message) {
         }
         break;
     }
-    default: break;
+    default:
+        break;
     }
     TScrollingWinControl::HandleMessage(message);
 }

@@ -13,7 +13,14 @@
 enum TBorderIcon : uint8_t { biSystemMenu, biMinimize, biMaximize, biHelp };
 // A set of TBorderIcon: bit 1 << member.
 using TBorderIcons = uint8_t;
-enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormBorderStyle : uint8_t {
+    bsNone,
+    bsSingle,
+    bsSizeable,
+    bsDialog,
+    bsToolWindow,
+    bsSizeToolWin
+};
 enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
 enum TDefaultMonitor : uint8_t { dmDesktop, dmPrimary, dmMainForm, dmActiveForm };
 enum TPosition : uint8_t {
@@ -32,18 +39,19 @@ enum TCloseChoice : uint8_t { ccKeep, ccHide, ccRelease, ccMinimize };
 
 constexpr TBorderIcons BorderIconSet(std::initializer_list<TBorderIcon> icons) {
     TBorderIcons set = 0;
-    for (TBorderIcon icon : icons) set = static_cast<TBorderIcons>(set | 1u << icon);
+    for (TBorderIcon icon : icons)
+        set = static_cast<TBorderIcons>(set | 1u << icon);
     return set;
 }
 
 // Members of the form's build flags, as bit values.
 enum TFormBuildFlag : uint8_t {
-    bfConstructing = 1u << 0,     // descriptions are being loaded; Visible only records a request
-    bfShowRequested = 1u << 1,    // Visible was set to true while constructing
-    bfShowInProgress = 1u << 2,   // inside ApplyShowState
-    bfModalRun = 1u << 3,         // the form runs modally
-    bfMdiChildWindow = 1u << 4,   // the window was made as a multiple-document child
-    bfActivatePending = 1u << 5,  // an activation arrived while the form was read
+    bfConstructing = 1u << 0,    // descriptions are being loaded; Visible only records a request
+    bfShowRequested = 1u << 1,   // Visible was set to true while constructing
+    bfShowInProgress = 1u << 2,  // inside ApplyShowState
+    bfModalRun = 1u << 3,        // the form runs modally
+    bfMdiChildWindow = 1u << 4,  // the window was made as a multiple-document child
+    bfActivatePending = 1u << 5, // an activation arrived while the form was read
 };
 using TFormBuildFlags = uint8_t;
 
@@ -192,7 +200,8 @@ private:
     void IconChanged(TObject* sender);
     // While the description is read, keeps the value for the rescaling and
     // marks it; otherwise sizes the client area at once.
-    void SetClientExtent(int value, int32_t& pending, TRescaleMark mark, void (TControl::*size)(int));
+    void SetClientExtent(int value, int32_t& pending, TRescaleMark mark,
+                         void (TControl::*size)(int));
     void Activate();
     void Deactivate();
     void PlaceByPosition();

@@ -13,9 +13,13 @@
 namespace {
 
 // Windows 4 and later: new-style controls, forms carry a large icon.
-bool NewStyleControls() { return LOBYTE(LOWORD(GetVersion())) >= 4; }
+bool NewStyleControls() {
+    return LOBYTE(LOWORD(GetVersion())) >= 4;
+}
 
-constexpr TBorderIcons IconBit(TBorderIcon icon) { return static_cast<TBorderIcons>(1u << icon); }
+constexpr TBorderIcons IconBit(TBorderIcon icon) {
+    return static_cast<TBorderIcons>(1u << icon);
+}
 
 // SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE.
 constexpr UINT HideWithoutActivating = 0x97;
@@ -29,7 +33,7 @@ HMONITOR MonitorOfForm(TCustomForm* form) {
     return MonitorFromRect(&bounds, MONITOR_DEFAULTTONEAREST);
 }
 
-}  // namespace
+} // namespace
 
 // --- The window creation record ---------------------------------------------------------
 
@@ -57,7 +61,9 @@ bool TCustomForm::ApplyFrame(TWindowParams& params) const {
         icons = 0;
         break;
     case bsSingle:
-    case bsToolWindow: params.Style |= WS_CAPTION; break;
+    case bsToolWindow:
+        params.Style |= WS_CAPTION;
+        break;
     case bsSizeable:
     case bsSizeToolWin:
         params.Style |= WS_CAPTION | WS_THICKFRAME;
@@ -135,7 +141,8 @@ void TCustomForm::OpenWindowHandle(const TWindowParams& params) {
                             params.Height,
                             params.Style,
                             reinterpret_cast<LPARAM>(params.Param)};
-    auto window = reinterpret_cast<HWND>(SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    auto window = reinterpret_cast<HWND>(
+        SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
     if (!window) return;
     if (!HandleAllocated()) AdoptWindow(window);
     IncludeBuildFlags(bfMdiChildWindow);
@@ -150,7 +157,8 @@ void TCustomForm::BuildWindow() {
             // which may be none (then the window class's icon is used).
             icon = FIcon ? FIcon->Handle() : nullptr;
             if (!icon)
-                if (TFormApplicationLink* application = FormApplication()) icon = application->AppIconHandle();
+                if (TFormApplicationLink* application = FormApplication())
+                    icon = application->AppIconHandle();
         }
         SendMessageA(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     }
@@ -159,10 +167,10 @@ void TCustomForm::BuildWindow() {
         CLIENTCREATESTRUCT client{nullptr, FirstMdiChildId};
         RECT area{};
         GetClientRect(Window(), &area);
-        FClientWindow = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                                        WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_GROUP | WS_TABSTOP, 0, 0,
-                                        area.right, area.bottom, Window(), nullptr, GetModuleHandleA(nullptr),
-                                        &client);
+        FClientWindow = CreateWindowExA(
+            WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+            WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_GROUP | WS_TABSTOP, 0, 0, area.right,
+            area.bottom, Window(), nullptr, GetModuleHandleA(nullptr), &client);
         if (!FClientWindow) RaiseLastWin32Error();
     } else if (FFormStyle == fsStayOnTop) {
         SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
@@ -266,14 +274,16 @@ void TCustomForm::HideNow() {
 
 void TCustomForm::PlaceByPosition() {
     TFormApplicationLink* application = FormApplication();
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN),
+              screenHeight = GetSystemMetrics(SM_CYSCREEN);
     int left = Left(), top = Top();
     auto centreIn = [&](int width, int height) {
         left = SaturatedInt((int64_t{width} - Width()) / 2);
         top = SaturatedInt((int64_t{height} - Height()) / 2);
     };
     bool placed = true, onDefaultMonitor = true;
-    if (FPosition == poScreenCenter || (FPosition == poMainFormCenter && FFormStyle == fsMDIChild)) {
+    if (FPosition == poScreenCenter ||
+        (FPosition == poMainFormCenter && FFormStyle == fsMDIChild)) {
         TCustomForm* primary = application ? application->PrimaryForm() : nullptr;
         if (FFormStyle == fsMDIChild && primary)
             centreIn(primary->ClientWidth(), primary->ClientHeight());
@@ -310,12 +320,18 @@ void TCustomForm::MoveToDefaultMonitor() {
     if (!primary) return;
     HMONITOR target = nullptr;
     switch (FDefaultMonitor) {
-    case dmMainForm: target = MonitorOfForm(primary); break;
-    case dmActiveForm:
-        if (TheScreen && TheScreen->ActiveCustomForm()) target = MonitorOfForm(TheScreen->ActiveCustomForm());
+    case dmMainForm:
+        target = MonitorOfForm(primary);
         break;
-    case dmPrimary: target = TScreen::PrimaryMonitor(); break;
-    default: break;
+    case dmActiveForm:
+        if (TheScreen && TheScreen->ActiveCustomForm())
+            target = MonitorOfForm(TheScreen->ActiveCustomForm());
+        break;
+    case dmPrimary:
+        target = TScreen::PrimaryMonitor();
+        break;
+    default:
+        break;
     }
     HMONITOR current = MonitorOfForm(this);
     if (!target || target == current) return;
@@ -348,7 +364,8 @@ void TCustomForm::RequestClose() {
     }
     if (!MayClose()) return;
     TCloseChoice choice = ccHide;
-    if (FFormStyle == fsMDIChild) choice = (FBorderIcons & IconBit(biMinimize)) ? ccMinimize : ccKeep;
+    if (FFormStyle == fsMDIChild)
+        choice = (FBorderIcons & IconBit(biMinimize)) ? ccMinimize : ccKeep;
     if (OnClose.Assigned()) OnClose(this, &choice);
     if (choice == ccKeep) return;
     TFormApplicationLink* application = FormApplication();
@@ -357,10 +374,17 @@ void TCustomForm::RequestClose() {
         return;
     }
     switch (choice) {
-    case ccHide: SetVisible(false); break;
-    case ccMinimize: SetWindowState(wsMinimized); break;
-    case ccRelease: PostMessageA(Handle(), AM_RELEASE, 0, 0); break;
-    default: break;
+    case ccHide:
+        SetVisible(false);
+        break;
+    case ccMinimize:
+        SetWindowState(wsMinimized);
+        break;
+    case ccRelease:
+        PostMessageA(Handle(), AM_RELEASE, 0, 0);
+        break;
+    default:
+        break;
     }
 }
 

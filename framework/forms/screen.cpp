@@ -14,7 +14,7 @@ namespace {
 template <class T> void Forget(std::vector<T*>& list, T* item) {
     list.erase(std::remove(list.begin(), list.end(), item), list.end());
 }
-}  // namespace
+} // namespace
 
 namespace {
 int DevicePixelsPerInch() {
@@ -23,16 +23,20 @@ int DevicePixelsPerInch() {
     ReleaseDC(nullptr, dc);
     return pixelsPerInch;
 }
-}  // namespace
+} // namespace
 
 void TScreen::Create(TComponent* owner) {
     TComponent::Create(owner);
     pixelsPerInch_ = DevicePixelsPerInch();
 }
 
-int TScreen::ScreenPixelsPerInch() { return TheScreen ? TheScreen->PixelsPerInch() : DevicePixelsPerInch(); }
+int TScreen::ScreenPixelsPerInch() {
+    return TheScreen ? TheScreen->PixelsPerInch() : DevicePixelsPerInch();
+}
 
-HMONITOR TScreen::PrimaryMonitor() { return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY); }
+HMONITOR TScreen::PrimaryMonitor() {
+    return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
 
 void TScreen::SetActive(TCustomForm* form, TWinControl* control) {
     activeCustomForm_ = form;
@@ -66,7 +70,9 @@ void TScreen::UnregisterForm(TCustomForm* form) {
     }
 }
 
-void TScreen::ForgetFocus(TCustomForm* form) { Forget(FFocusHistory, form); }
+void TScreen::ForgetFocus(TCustomForm* form) {
+    Forget(FFocusHistory, form);
+}
 
 void TScreen::RefreshMetrics() {
     pixelsPerInch_ = DevicePixelsPerInch();
@@ -92,7 +98,9 @@ namespace {
 TFormApplicationLink* formApplication = nullptr;
 }
 
-TFormApplicationLink* FormApplication() { return formApplication; }
+TFormApplicationLink* FormApplication() {
+    return formApplication;
+}
 
 void SetFormApplication(TFormApplicationLink* application) {
     formApplication = application;
@@ -105,6 +113,8 @@ namespace {
 TComponent* LookupTopLevelComponent(std::string_view name) {
     return TheScreen ? TheScreen->FindGlobalComponent(name) : nullptr;
 }
-}  // namespace
+} // namespace
 
-void InstallGlobalComponentLookup() { GlobalComponentLookup = &LookupTopLevelComponent; }
+void InstallGlobalComponentLookup() {
+    GlobalComponentLookup = &LookupTopLevelComponent;
+}

@@ -17,25 +17,25 @@
 
 // The tag byte in front of every value.
 enum TValueTag : uint8_t {
-    tgEnd = 0x00,        // end of a list; as a value, null
-    tgValueList = 0x01,  // values up to tgEnd
+    tgEnd = 0x00,       // end of a list; as a value, null
+    tgValueList = 0x01, // values up to tgEnd
     tgSigned8 = 0x02,
     tgSigned16 = 0x03,
     tgSigned32 = 0x04,
-    tgFloat80 = 0x05,    // 10 bytes: 80-bit extended real
-    tgShortText = 0x06,  // length byte and bytes
-    tgName = 0x07,       // length byte and bytes: an identifier
+    tgFloat80 = 0x05,   // 10 bytes: 80-bit extended real
+    tgShortText = 0x06, // length byte and bytes
+    tgName = 0x07,      // length byte and bytes: an identifier
     tgBoolFalse = 0x08,
     tgBoolTrue = 0x09,
-    tgBlob = 0x0A,       // 4-byte length and bytes
-    tgNameSet = 0x0B,    // short texts up to an empty one
-    tgLongText = 0x0C,   // 4-byte length and bytes
-    tgNone = 0x0D,       // no object, no handler
-    tgItems = 0x0E,      // collection items up to tgEnd
+    tgBlob = 0x0A,     // 4-byte length and bytes
+    tgNameSet = 0x0B,  // short texts up to an empty one
+    tgLongText = 0x0C, // 4-byte length and bytes
+    tgNone = 0x0D,     // no object, no handler
+    tgItems = 0x0E,    // collection items up to tgEnd
     tgFloat32 = 0x0F,
-    tgFixed64 = 0x10,    // amount times 10000
-    tgDateTime = 0x11,   // IEEE double, days
-    tgWideText = 0x12,   // 4-byte count of UTF-16 units and the units
+    tgFixed64 = 0x10,  // amount times 10000
+    tgDateTime = 0x11, // IEEE double, days
+    tgWideText = 0x12, // 4-byte count of UTF-16 units and the units
     tgSigned64 = 0x13,
 };
 
@@ -59,15 +59,19 @@ std::optional<TValueTag> ValueTagByName(std::string_view name);
 
 // The low nibble of a record's prefix byte.
 enum TPrefixFlag : uint8_t {
-    pfFromAncestor = 1,  // the component exists already and is looked up by name
-    pfHasPosition = 2,   // an integer child position follows the prefix
-    pfEmbedded = 4,      // the component is an embedded sub-root
+    pfFromAncestor = 1, // the component exists already and is looked up by name
+    pfHasPosition = 2,  // an integer child position follows the prefix
+    pfEmbedded = 4,     // the component is an embedded sub-root
 };
 using TPrefixFlags = uint8_t;
 
 // A byte that starts a record is a prefix when its high nibble is 0xF.
-constexpr bool IsPrefixByte(uint8_t byte) { return (byte & 0xF0) == 0xF0; }
-constexpr uint8_t MakePrefixByte(TPrefixFlags flags) { return static_cast<uint8_t>(0xF0 | (flags & 0x0F)); }
+constexpr bool IsPrefixByte(uint8_t byte) {
+    return (byte & 0xF0) == 0xF0;
+}
+constexpr uint8_t MakePrefixByte(TPrefixFlags flags) {
+    return static_cast<uint8_t>(0xF0 | (flags & 0x0F));
+}
 
 // The signature, "TPF0".
 constexpr std::array<uint8_t, 4> StreamMagic = {0x54, 0x50, 0x46, 0x30};

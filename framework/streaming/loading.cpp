@@ -22,7 +22,7 @@ bool OwnedBy(const TComponent* component, const TComponent* owner) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 TMultiReadExclusiveWriteSynchronizer& NameSpaceLock() {
     static TMultiReadExclusiveWriteSynchronizer lock;
@@ -38,7 +38,8 @@ void FinishLoadBatch() {
     TLoadedList* list = loadBatch.current.get();
     if (!list) return;
     size_t count = list->size();
-    for (size_t i = 0; i < count && i < list->size(); ++i) (*list)[i]->DescriptionLoaded();
+    for (size_t i = 0; i < count && i < list->size(); ++i)
+        (*list)[i]->DescriptionLoaded();
 }
 
 void CloseLoadBatch() {
@@ -50,14 +51,17 @@ void CloseLoadBatch() {
     loadBatch.suspended.pop_back();
 }
 
-TLoadedList* CurrentLoadBatch() { return loadBatch.current.get(); }
+TLoadedList* CurrentLoadBatch() {
+    return loadBatch.current.get();
+}
 
 void ForgetLoadedComponent(TComponent* component) {
     auto forget = [&](TLoadedList* list) {
         if (list) std::erase_if(*list, [&](TComponent* c) { return OwnedBy(c, component); });
     };
     forget(loadBatch.current.get());
-    for (auto& list : loadBatch.suspended) forget(list.get());
+    for (auto& list : loadBatch.suspended)
+        forget(list.get());
     for (TLoadedList* list : readerLists)
         forget(list);
 }

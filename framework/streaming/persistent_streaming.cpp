@@ -16,7 +16,9 @@ void TPersistent::Destroy() {
     TObject::Destroy();
 }
 
-void TComponent::ApplyDescription(TReader& reader) { reader.LoadBody(this); }
+void TComponent::ApplyDescription(TReader& reader) {
+    reader.LoadBody(this);
+}
 
 void TComponent::DeclareExtraProperties(TFiler& filer) {
     // "Left" and "Top" keep a non-visual component's design position in the
@@ -34,7 +36,8 @@ void TComponent::DeclareExtraProperties(TFiler& filer) {
                 designOffset_ = static_cast<int32_t>(keep | (value << shift));
             },
             [this, shift](TWriter& writer) {
-                writer.WriteInteger(static_cast<int16_t>(static_cast<uint32_t>(designOffset_) >> shift));
+                writer.WriteInteger(
+                    static_cast<int16_t>(static_cast<uint32_t>(designOffset_) >> shift));
             },
             half(own, shift) != half(inherited, shift));
     };

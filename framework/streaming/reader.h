@@ -81,10 +81,12 @@ public:
     ~TReader() override;
 
     // --- Hooks: all empty unless a user of the reader sets them -------------
-    std::function<void(TReader&, std::string_view name, TCodePointer& code, bool& notFound)> OnMethodLookup;
+    std::function<void(TReader&, std::string_view name, TCodePointer& code, bool& notFound)>
+        OnMethodLookup;
     std::function<void(TReader&, TComponent* component, std::string& name)> OnNameAssign;
     std::function<void(TReader&, std::string& name)> OnReferenceResolve;
-    std::function<void(TReader&, std::string_view name, const TClass* cls, TComponent*& component)> OnAncestorMissing;
+    std::function<void(TReader&, std::string_view name, const TClass* cls, TComponent*& component)>
+        OnAncestorMissing;
     std::function<void(TReader&, const std::string& message, bool& handled)> OnReadError;
     std::function<void(TReader&, std::string_view className, const TClass*& cls)> OnClassLookup;
     std::function<void(TReader&, const TClass* cls, TComponent*& component)> OnComponentFactory;
@@ -106,10 +108,10 @@ public:
     std::string MakeUniqueName(std::string_view name);
 
     // --- Filer operations -----------------------------------------------------
-    void AcceptCustomProperty(std::string_view name, const TReaderProc& read, const TWriterProc& write,
-                              bool hasData) override;
-    void AcceptCustomBinary(std::string_view name, const TStreamProc& read, const TStreamProc& write,
-                            bool hasData) override;
+    void AcceptCustomProperty(std::string_view name, const TReaderProc& read,
+                              const TWriterProc& write, bool hasData) override;
+    void AcceptCustomBinary(std::string_view name, const TStreamProc& read,
+                            const TStreamProc& write, bool hasData) override;
     void Resync() override;
     // Whether an error in a property record is to be ignored (OnReadError).
     virtual bool ReportError(const std::string& message);

@@ -14,25 +14,32 @@ constinit const TClass TReader::ClassInfo = MakeClass<TReader>("TReader", &TFile
 
 namespace {
 
-[[noreturn]] void RaiseReadError() { throw EReadError(LoadResString(SReadError)); }
+[[noreturn]] void RaiseReadError() {
+    throw EReadError(LoadResString(SReadError));
+}
 
 template <class T> T LittleEndian(const uint8_t* bytes) {
     uint64_t value = 0;
-    for (size_t i = sizeof(T); i-- > 0;) value = (value << 8) | bytes[i];
+    for (size_t i = sizeof(T); i-- > 0;)
+        value = (value << 8) | bytes[i];
     T result;
     if constexpr (sizeof(T) == 8) {
         std::memcpy(&result, &value, 8);
     } else {
-        auto narrow = static_cast<std::conditional_t<sizeof(T) == 4, uint32_t,
-                                                     std::conditional_t<sizeof(T) == 2, uint16_t, uint8_t>>>(value);
+        auto narrow =
+            static_cast<std::conditional_t<sizeof(T) == 4, uint32_t,
+                                           std::conditional_t<sizeof(T) == 2, uint16_t, uint8_t>>>(
+                value);
         std::memcpy(&result, &narrow, sizeof(T));
     }
     return result;
 }
 
-bool IsIntegerTag(uint8_t tag) { return tag == tgSigned8 || tag == tgSigned16 || tag == tgSigned32; }
+bool IsIntegerTag(uint8_t tag) {
+    return tag == tgSigned8 || tag == tgSigned16 || tag == tgSigned32;
+}
 
-}  // namespace
+} // namespace
 
 TReader::TNesting::TNesting(TReader& reader) : reader_(reader) {
     if (reader_.FNesting >= MaxNesting) throw EReadError(LoadResString(SInvalidStreamFormat));
@@ -51,7 +58,9 @@ TFiler::~TFiler() {
     }
 }
 
-void TFiler::AssignRoot(TComponent* root) { FRootComponent = root; }
+void TFiler::AssignRoot(TComponent* root) {
+    FRootComponent = root;
+}
 
 TReader::TReader(TStream& source, int32_t chunkSize) : TFiler(source, chunkSize) {}
 
@@ -103,7 +112,8 @@ std::string TReader::ReadBytes(int64_t count) {
     std::string text;
     while (static_cast<int64_t>(text.size()) < count) {
         size_t done = text.size();
-        size_t step = static_cast<size_t>(std::min<int64_t>(piece, count - static_cast<int64_t>(done)));
+        size_t step =
+            static_cast<size_t>(std::min<int64_t>(piece, count - static_cast<int64_t>(done)));
         text.resize(done + step);
         TakeBytes(text.data() + done, static_cast<int64_t>(step));
     }
@@ -122,7 +132,9 @@ uint8_t TReader::PeekTag() {
     return tag;
 }
 
-void TReader::RaiseInvalidValue() { throw EReadError(LoadResString(SInvalidPropertyValue)); }
+void TReader::RaiseInvalidValue() {
+    throw EReadError(LoadResString(SInvalidPropertyValue));
+}
 
 void TReader::RaiseWrongTag() {
     // The tag was just taken: step back over it and skip the whole value, so
@@ -136,7 +148,9 @@ void TReader::ExpectTag(uint8_t tag) {
     if (TakeTag() != tag) RaiseWrongTag();
 }
 
-bool TReader::AtListEnd() { return PeekTag() == tgEnd; }
+bool TReader::AtListEnd() {
+    return PeekTag() == tgEnd;
+}
 
 void TReader::CheckMagic() {
     uint8_t signature[4];
@@ -244,7 +258,9 @@ uint8_t TReader::ReadCharValue() {
     return text[1];
 }
 
-bool TReader::ReadFlagValue() { return TakeTag() == tgBoolTrue; }
+bool TReader::ReadFlagValue() {
+    return TakeTag() == tgBoolTrue;
+}
 
 std::string TReader::ReadTextValue() {
     switch (TakeTag()) {
@@ -369,7 +385,8 @@ void TReader::SkipAnyValue() {
     switch (TakeTag() & 0x7F) {
     case tgValueList: {
         TNesting nesting(*this);
-        while (!AtListEnd()) SkipAnyValue();
+        while (!AtListEnd())
+            SkipAnyValue();
         CloseList();
         break;
     }
@@ -399,7 +416,7 @@ void TReader::SkipAnyValue() {
     case tgLongText: {
         uint8_t bytes[4];
         TakeBytes(bytes, 4);
-        SkipBytes(LittleEndian<int32_t>(bytes));  // nothing more when 0 or less
+        SkipBytes(LittleEndian<int32_t>(bytes)); // nothing more when 0 or less
         break;
     }
     case tgWideText: {
@@ -415,14 +432,15 @@ void TReader::SkipAnyValue() {
         TNesting nesting(*this);
         while (!AtListEnd()) {
             if (IsIntegerTag(PeekTag())) SkipAnyValue();
-            TakeTag();  // the item's list tag, not checked
-            while (!AtListEnd()) SkipPropertyRecord();
+            TakeTag(); // the item's list tag, not checked
+            while (!AtListEnd())
+                SkipPropertyRecord();
             CloseList();
         }
         CloseList();
         break;
     }
-    default:  // tgEnd, the booleans, tgNone and undefined tags carry nothing
+    default: // tgEnd, the booleans, tgNone and undefined tags carry nothing
         break;
     }
 }
@@ -444,8 +462,10 @@ void TReader::SkipComponentRecord(bool withHeader) {
         SkipBytes(TakeTag());
         SkipBytes(TakeTag());
     }
-    while (!AtListEnd()) SkipPropertyRecord();
+    while (!AtListEnd())
+        SkipPropertyRecord();
     CloseList();
-    while (!AtListEnd()) SkipComponentRecord(true);
+    while (!AtListEnd())
+        SkipComponentRecord(true);
     CloseList();
 }

@@ -30,12 +30,18 @@ private:
 // Cuts an ordinal to the width and signedness the property stores.
 int64_t FitOrdinal(int64_t value, TOrdinalStorage storage) {
     switch (storage) {
-    case osSByte: return static_cast<int8_t>(value);
-    case osUByte: return static_cast<uint8_t>(value);
-    case osSWord: return static_cast<int16_t>(value);
-    case osUWord: return static_cast<uint16_t>(value);
-    case osSLong: return static_cast<int32_t>(value);
-    case osULong: return static_cast<uint32_t>(value);
+    case osSByte:
+        return static_cast<int8_t>(value);
+    case osUByte:
+        return static_cast<uint8_t>(value);
+    case osSWord:
+        return static_cast<int16_t>(value);
+    case osUWord:
+        return static_cast<uint16_t>(value);
+    case osSLong:
+        return static_cast<int32_t>(value);
+    case osULong:
+        return static_cast<uint32_t>(value);
     }
     return value;
 }
@@ -44,11 +50,16 @@ int64_t FitOrdinal(int64_t value, TOrdinalStorage storage) {
 // comp rounds to an integer, currency holds the amount times 10000 rounded.
 TPropValue FloatValue(TExtended value, TFloatKind kind) {
     switch (kind) {
-    case fkComp: return static_cast<int64_t>(std::llround(value));
-    case fkCurrency: return static_cast<int64_t>(std::llround(value * 10000));
-    case fkSingle: return static_cast<TExtended>(static_cast<float>(value));
-    case fkDouble: return static_cast<TExtended>(static_cast<double>(value));
-    case fkExtended: break;
+    case fkComp:
+        return static_cast<int64_t>(std::llround(value));
+    case fkCurrency:
+        return static_cast<int64_t>(std::llround(value * 10000));
+    case fkSingle:
+        return static_cast<TExtended>(static_cast<float>(value));
+    case fkDouble:
+        return static_cast<TExtended>(static_cast<double>(value));
+    case fkExtended:
+        break;
     }
     return value;
 }
@@ -72,7 +83,7 @@ const TClass* FieldClassNamed(const TClass* cls, std::string_view name) {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 TComponent* TStream::LoadTree(TComponent* root) {
     TReader reader(*this, TReader::DefaultChunkSize);
@@ -95,7 +106,7 @@ TComponent* TReader::LoadRoot(TComponent* root) {
             created = root = ConstructComponent(cls, nullptr);
             root->SetName(ReadShortText());
         } else {
-            ReadShortText();  // the class name is not compared with the root's class
+            ReadShortText(); // the class name is not compared with the root's class
             if (root->HasState(lsDesignTime)) {
                 ReadShortText();
             } else {
@@ -118,7 +129,8 @@ TComponent* TReader::LoadRoot(TComponent* root) {
         root->ApplyDescription(*this);
         root->ExcludeState(lsReading);
         if (ownList)
-            for (size_t i = 0; i < ownList->size(); ++i) (*ownList)[i]->DescriptionLoaded();
+            for (size_t i = 0; i < ownList->size(); ++i)
+                (*ownList)[i]->DescriptionLoaded();
         FLoadedList = nullptr;
         ApplyGlobalRefs();
         return root;
@@ -197,7 +209,8 @@ TComponent* TReader::LoadChild(TComponent* component) {
         if ((flags & pfHasPosition) && FParentForNew) FParentForNew->PlaceChild(result, position);
         if (FLoadedList) {
             bool once = fromAncestor || result->HasState(lsEmbedded);
-            if (!once || std::find(FLoadedList->begin(), FLoadedList->end(), result) == FLoadedList->end())
+            if (!once ||
+                std::find(FLoadedList->begin(), FLoadedList->end(), result) == FLoadedList->end())
                 FLoadedList->push_back(result);
         }
     } catch (...) {
@@ -231,14 +244,16 @@ void TReader::CollectReferences(const std::function<void()>& read) {
 }
 
 void TReader::ReadBody(TComponent* component) {
-    while (!AtListEnd()) LoadProperty(component);
+    while (!AtListEnd())
+        LoadProperty(component);
     CloseList();
     TRestore restoreParent(FParentForNew);
     TRestore restoreOwner(FOwnerForNew);
     FParentForNew = component->ChildParentFor();
     FOwnerForNew = component->ChildOwnerFor();
     if (!FOwnerForNew) FOwnerForNew = FRootComponent;
-    while (!AtListEnd()) LoadChild(nullptr);
+    while (!AtListEnd())
+        LoadChild(nullptr);
     CloseList();
 }
 
@@ -258,8 +273,9 @@ void TReader::LoadProperty(TPersistent* object) {
                 FPendingName = path.substr(start, dot - start);
                 const TPropInfo* property = current->ClassType()->FindProperty(FPendingName);
                 if (!property) RaisePropertyMissing();
-                TPersistent* next =
-                    property->Type->Kind == pkObjectRef ? As<TPersistent>(HeldObject(current, property)) : nullptr;
+                TPersistent* next = property->Type->Kind == pkObjectRef
+                                        ? As<TPersistent>(HeldObject(current, property))
+                                        : nullptr;
                 if (!next) {
                     SkipAnyValue();
                     throw EReadError(LoadResString(SInvalidPropertyPath));
@@ -279,8 +295,10 @@ void TReader::LoadProperty(TPersistent* object) {
             }
         } catch (const Exception& error) {
             auto* component = As<TComponent>(object);
-            std::string owner = component && !component->Name().empty() ? component->Name() : object->ClassName();
-            throw EReadError(FormatResString(SPropertyReadError, {owner, ".", path, error.Message()}));
+            std::string owner =
+                component && !component->Name().empty() ? component->Name() : object->ClassName();
+            throw EReadError(
+                FormatResString(SPropertyReadError, {owner, ".", path, error.Message()}));
         }
     } catch (const Exception& error) {
         if (!FRecoverable || !ReportError(error.Message())) throw;
@@ -324,7 +342,8 @@ void TReader::AssignValue(TPersistent* object, const TPropInfo* property) {
     case pkText:
     case pkWideText: {
         std::string text = ReadTextValue();
-        if (type->Kind == pkShortText && type->MaxLength > 0 && text.size() > static_cast<size_t>(type->MaxLength))
+        if (type->Kind == pkShortText && type->MaxLength > 0 &&
+            text.size() > static_cast<size_t>(type->MaxLength))
             text.resize(static_cast<size_t>(type->MaxLength));
         SetProperty(object, property, std::move(text));
         break;
@@ -411,19 +430,22 @@ void TReader::ReadCollectionValue(TCollection* collection) {
         if (tag == tgSigned8 || tag == tgSigned16 || tag == tgSigned32) ReadIntValue();
         TCollectionItem* item = collection->Add();
         OpenList();
-        while (!AtListEnd()) LoadProperty(item);
+        while (!AtListEnd())
+            LoadProperty(item);
         CloseList();
     }
     CloseList();
 }
 
-void TReader::AcceptCustomProperty(std::string_view name, const TReaderProc& read, const TWriterProc&, bool) {
+void TReader::AcceptCustomProperty(std::string_view name, const TReaderProc& read,
+                                   const TWriterProc&, bool) {
     if (!read || FPendingName.empty() || !SameName(name, FPendingName)) return;
     read(*this);
     FPendingName.clear();
 }
 
-void TReader::AcceptCustomBinary(std::string_view name, const TStreamProc& read, const TStreamProc&, bool) {
+void TReader::AcceptCustomBinary(std::string_view name, const TStreamProc& read, const TStreamProc&,
+                                 bool) {
     if (!read || FPendingName.empty() || !SameName(name, FPendingName)) return;
     if (TakeTag() != tgBlob) {
         StepBack();
@@ -454,7 +476,8 @@ bool TReader::ReportError(const std::string& message) {
 }
 
 const TClass* TReader::ResolveComponentClass(std::string_view className) {
-    const TClass* cls = FRootComponent ? FieldClassNamed(FRootComponent->ClassType(), className) : nullptr;
+    const TClass* cls =
+        FRootComponent ? FieldClassNamed(FRootComponent->ClassType(), className) : nullptr;
     if (!cls) cls = LookupRegisteredClass(className);
     if (!cls && FNameScope && FNameScope != FRootComponent)
         cls = FieldClassNamed(FNameScope->ClassType(), className);

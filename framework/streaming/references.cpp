@@ -11,7 +11,8 @@
 #include <algorithm>
 #include <mutex>
 
-constinit const TClass TPropFixup::ClassInfo = MakeClass<TPropFixup>("TPropFixup", &TObject::ClassInfo);
+constinit const TClass TPropFixup::ClassInfo =
+    MakeClass<TPropFixup>("TPropFixup", &TObject::ClassInfo);
 
 namespace {
 
@@ -74,7 +75,7 @@ template <class Predicate> void DropInPlace(TFixupList& list, Predicate selects)
         if (entry && selects(*entry)) entry.reset();
 }
 
-}  // namespace
+} // namespace
 
 TComponent* FindByPath(TComponent* start, std::string_view path) {
     if (path.empty()) return nullptr;
@@ -167,7 +168,8 @@ void DropGlobalRefs(TComponent* root, std::string_view rootName) {
     TPendingGlobalRefs& global = PendingGlobalRefs();
     std::lock_guard guard(global.lock);
     DropFromLast(global.entries, [&](const TPropFixup& entry) {
-        return (!root || entry.FTargetRoot == root) && (rootName.empty() || SameName(entry.FRootText, rootName));
+        return (!root || entry.FTargetRoot == root) &&
+               (rootName.empty() || SameName(entry.FRootText, rootName));
     });
 }
 
@@ -186,6 +188,10 @@ size_t PendingGlobalRefCount() {
     return global.entries.size();
 }
 
-TActiveFixupList::TActiveFixupList(TFixupList& list) : list_(list) { activeLists.push_back(&list_); }
+TActiveFixupList::TActiveFixupList(TFixupList& list) : list_(list) {
+    activeLists.push_back(&list_);
+}
 
-TActiveFixupList::~TActiveFixupList() { std::erase(activeLists, &list_); }
+TActiveFixupList::~TActiveFixupList() {
+    std::erase(activeLists, &list_);
+}

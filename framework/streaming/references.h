@@ -19,11 +19,11 @@ class TPropFixup : public TObject {
 public:
     DECLARE_CLASS_INFO()
 
-    TPersistent* FTarget = nullptr;        // the object whose property receives the reference
-    TComponent* FTargetRoot = nullptr;     // the root in which the name is resolved
-    const TPropInfo* FTargetProp = nullptr;  // the object-typed property to set
-    std::string FRootText;                 // name of another root; empty until global
-    std::string FPathText;                 // the component name path
+    TPersistent* FTarget = nullptr;         // the object whose property receives the reference
+    TComponent* FTargetRoot = nullptr;      // the root in which the name is resolved
+    const TPropInfo* FTargetProp = nullptr; // the object-typed property to set
+    std::string FRootText;                  // name of another root; empty until global
+    std::string FPathText;                  // the component name path
 };
 
 using TFixupList = std::vector<TOwned<TPropFixup>>;

@@ -50,7 +50,7 @@ const TIdentMapRecord* FindRecord(TIdentMapRegistry& registry, const TTypeInfo* 
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 void RegisterComponentClass(const TClass* cls) {
     TClassRegistry& registry = ClassRegistry();

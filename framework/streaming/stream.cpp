@@ -36,7 +36,9 @@ int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
     return static_cast<int32_t>(available);
 }
 
-int32_t TCustomMemoryStream::Write(const void*, int32_t) { return 0; }
+int32_t TCustomMemoryStream::Write(const void*, int32_t) {
+    return 0;
+}
 
 int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
     int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : size_;

@@ -12,7 +12,8 @@ constinit const TClass TWriter::ClassInfo = MakeClass<TWriter>("TWriter", &TObje
 void TWriter::WriteBytes(const void* bytes, size_t count) {
     auto* data = static_cast<const uint8_t*>(bytes);
     while (count > 0) {
-        int32_t step = static_cast<int32_t>(std::min<size_t>(count, std::numeric_limits<int32_t>::max()));
+        int32_t step =
+            static_cast<int32_t>(std::min<size_t>(count, std::numeric_limits<int32_t>::max()));
         target_->WriteBuffer(data, step);
         data += step;
         count -= static_cast<size_t>(step);
@@ -21,11 +22,14 @@ void TWriter::WriteBytes(const void* bytes, size_t count) {
 
 void TWriter::WriteLittleEndian(uint64_t value, int size) {
     uint8_t bytes[8];
-    for (int i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(value >> (8 * i));
+    for (int i = 0; i < size; ++i)
+        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
     WriteBytes(bytes, static_cast<size_t>(size));
 }
 
-void TWriter::WriteSignature() { WriteBytes(StreamMagic.data(), StreamMagic.size()); }
+void TWriter::WriteSignature() {
+    WriteBytes(StreamMagic.data(), StreamMagic.size());
+}
 
 void TWriter::WritePrefix(TPrefixFlags flags, int32_t position) {
     if (flags == 0) return;
@@ -59,7 +63,10 @@ void TWriter::WriteTag(TValueTag tag) {
 void TWriter::WriteInteger(int64_t value) {
     TValueTag tag = SmallestIntegerTag(value);
     WriteTag(tag);
-    WriteLittleEndian(static_cast<uint64_t>(value), tag == tgSigned8 ? 1 : tag == tgSigned16 ? 2 : tag == tgSigned32 ? 4 : 8);
+    WriteLittleEndian(static_cast<uint64_t>(value), tag == tgSigned8    ? 1
+                                                    : tag == tgSigned16 ? 2
+                                                    : tag == tgSigned32 ? 4
+                                                                        : 8);
 }
 
 void TWriter::WriteInt64(int64_t value) {
@@ -85,9 +92,13 @@ void TWriter::WriteName(std::string_view ident) {
     WriteShortText(ident);
 }
 
-void TWriter::WriteBoolean(bool value) { WriteTag(value ? tgBoolTrue : tgBoolFalse); }
+void TWriter::WriteBoolean(bool value) {
+    WriteTag(value ? tgBoolTrue : tgBoolFalse);
+}
 
-void TWriter::WriteFloat(TExtended value) { WriteFloat80(EncodeExtended80(value)); }
+void TWriter::WriteFloat(TExtended value) {
+    WriteFloat80(EncodeExtended80(value));
+}
 
 void TWriter::WriteFloat80(const TExtended80& bytes) {
     WriteTag(tgFloat80);
@@ -118,7 +129,8 @@ void TWriter::WriteWideText(std::u16string_view text) {
         throw EWriteError(LoadResString(SWriteError));
     WriteTag(tgWideText);
     WriteLittleEndian(text.size(), 4);
-    for (char16_t unit : text) WriteLittleEndian(unit, 2);
+    for (char16_t unit : text)
+        WriteLittleEndian(unit, 2);
 }
 
 void TWriter::WriteBlob(std::span<const uint8_t> bytes) {

@@ -37,18 +37,18 @@ public:
     // The terminator of a list (tgEnd).
     void WriteListEnd() { WriteTag(tgEnd); }
 
-    void WriteInteger(int64_t value);  // tgSigned8/16/32, tgSigned64 beyond 32 bits
-    void WriteInt64(int64_t value);    // always tgSigned64
+    void WriteInteger(int64_t value);       // tgSigned8/16/32, tgSigned64 beyond 32 bits
+    void WriteInt64(int64_t value);         // always tgSigned64
     void WriteText(std::string_view text);  // tgShortText or tgLongText
-    void WriteName(std::string_view ident);  // tgName
+    void WriteName(std::string_view ident); // tgName
     void WriteBoolean(bool value);
-    void WriteFloat(TExtended value);             // tgFloat80
-    void WriteFloat80(const TExtended80& bytes);  // tgFloat80, the payload as given
-    void WriteSingle(float value);                // tgFloat32
-    void WriteCurrency(int64_t amountTimes10000);  // tgFixed64
-    void WriteDate(double days);                  // tgDateTime
-    void WriteWideText(std::u16string_view text);  // tgWideText
-    void WriteBlob(std::span<const uint8_t> bytes);  // tgBlob
+    void WriteFloat(TExtended value);               // tgFloat80
+    void WriteFloat80(const TExtended80& bytes);    // tgFloat80, the payload as given
+    void WriteSingle(float value);                  // tgFloat32
+    void WriteCurrency(int64_t amountTimes10000);   // tgFixed64
+    void WriteDate(double days);                    // tgDateTime
+    void WriteWideText(std::u16string_view text);   // tgWideText
+    void WriteBlob(std::span<const uint8_t> bytes); // tgBlob
     // tgNameSet with the member names and the closing empty name.
     void WriteNameSet(std::span<const std::string> names);
 

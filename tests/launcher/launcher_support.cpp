@@ -67,9 +67,8 @@ std::string EarlierCopyLines(const std::string& applicationName, const std::stri
 
 std::string WindowsPath(const std::string& prefix, const std::string& posixPath) {
     const std::string driveC = prefix + "/drive_c/";
-    std::string path = posixPath.rfind(driveC, 0) == 0
-                           ? "C:\\" + posixPath.substr(driveC.size())
-                           : "Z:" + posixPath;
+    std::string path = posixPath.rfind(driveC, 0) == 0 ? "C:\\" + posixPath.substr(driveC.size())
+                                                       : "Z:" + posixPath;
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
@@ -92,21 +91,27 @@ std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool Exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
 
 namespace {
 
 // Text in single quotes for a shell script (the text has no single quote).
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
 
-}  // namespace
+} // namespace
 
 void WriteStandInUninstaller(const std::string& path, const std::string& marker,
                              const std::string& applicationName, bool removesCopy) {
     std::string script = "#!/bin/sh\n"
-                         "printf '%s\\n' \"$*\" > " + Quoted(marker) + "\n";
+                         "printf '%s\\n' \"$*\" > " +
+                         Quoted(marker) + "\n";
     if (removesCopy)
-        for (const std::string& key : {ProductKey(applicationName), UninstallEntry(applicationName)})
+        for (const std::string& key :
+             {ProductKey(applicationName), UninstallEntry(applicationName)})
             script += Quoted(HOSTWIN_REG_PROGRAM) + " delete " + Quoted(key) + " >/dev/null\n";
     WriteFile(path, script, true);
 }
@@ -120,12 +125,14 @@ RunOutcome Run(const RunRequest& request) {
         if (name.rfind("HOSTWIN_", 0) == 0 || request.environment.count(name)) continue;
         environment.push_back(variable);
     }
-    for (const auto& [name, value] : request.environment) environment.push_back(name + "=" + value);
+    for (const auto& [name, value] : request.environment)
+        environment.push_back(name + "=" + value);
     std::vector<char*> argv, envp;
     for (const std::string& argument : request.arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    for (const std::string& variable : environment) envp.push_back(const_cast<char*>(variable.c_str()));
+    for (const std::string& variable : environment)
+        envp.push_back(const_cast<char*>(variable.c_str()));
     envp.push_back(nullptr);
 
     char outputPath[] = "/tmp/launcher-test-output-XXXXXX";
@@ -164,7 +171,8 @@ RunOutcome Run(const RunRequest& request) {
     if (!outcome.timedOut && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
     lseek(output, 0, SEEK_SET);
     char buffer[4096];
-    for (ssize_t n; (n = read(output, buffer, sizeof(buffer))) > 0;) outcome.output.append(buffer, n);
+    for (ssize_t n; (n = read(output, buffer, sizeof(buffer))) > 0;)
+        outcome.output.append(buffer, n);
     close(output);
     return outcome;
 }
@@ -177,7 +185,7 @@ RunOutcome RunReg(const std::string& prefix, const std::vector<std::string>& arg
     request.environment["HOSTWIN_PREFIX"] = prefix;
     return Run(request);
 }
-}  // namespace
+} // namespace
 
 int Reg(const std::string& prefix, const std::vector<std::string>& arguments) {
     return RunReg(prefix, arguments).status;
@@ -207,4 +215,4 @@ std::vector<JournalLine> JournalOf(const std::string& journalPath, const std::st
     return lines;
 }
 
-}  // namespace launcher_test
+} // namespace launcher_test

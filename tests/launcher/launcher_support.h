@@ -44,13 +44,13 @@ void WriteStandInUninstaller(const std::string& path, const std::string& marker,
 
 // A run of another program.
 struct RunOutcome {
-    int status = -1;       // exit status; -1 when it was killed or timed out
+    int status = -1; // exit status; -1 when it was killed or timed out
     bool timedOut = false;
-    std::string output;    // standard output and error
+    std::string output; // standard output and error
 };
 struct RunRequest {
     std::vector<std::string> arguments;             // the program first
-    std::map<std::string, std::string> environment;  // set over the test's own (HOSTWIN_* left out)
+    std::map<std::string, std::string> environment; // set over the test's own (HOSTWIN_* left out)
     std::string directory;                          // working directory; empty: the test's
     int timeoutSeconds = 60;
 };
@@ -67,4 +67,4 @@ std::string QueryKey(const std::string& prefix, const std::string& key);
 // The journal's lines of one event, from a journal file.
 std::vector<JournalLine> JournalOf(const std::string& journalPath, const std::string& event);
 
-}  // namespace launcher_test
+} // namespace launcher_test

@@ -19,7 +19,7 @@ const char* LanguageDirectory(TInstallLanguage language) {
     return language == ilJapanese ? "Inst_Japanese" : "Inst_English";
 }
 
-}  // namespace
+} // namespace
 
 Scenario::Scenario(const std::string& mediumName) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -60,17 +60,20 @@ std::string Scenario::StandInSetupRecord(TInstallLanguage language) const {
     // language's program there is nothing to wait for.
     bool started = false;
     for (const JournalLine& start : LauncherEvents("process_start"))
-        started |= start.Bytes("command_line") == SetupCommandOf(language) &&
-                   start.Number("result") >= 32;
+        started |=
+            start.Bytes("command_line") == SetupCommandOf(language) && start.Number("result") >= 32;
     for (int waited = 0; started && !Exists(record) && waited < 10000; waited += 10)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return ReadFile(record);
 }
 
-void Scenario::Import(const std::string& regLines) const { ImportRegistry(machine, regLines); }
+void Scenario::Import(const std::string& regLines) const {
+    ImportRegistry(machine, regLines);
+}
 
 void Scenario::InstallEarlierCopy(const std::string& applicationName, bool uninstallerRemovesIt) {
-    const std::string uninstaller = machine + "/drive_c/Program Files/QUORVANTIX/SOLVENTRA/unins000.exe";
+    const std::string uninstaller =
+        machine + "/drive_c/Program Files/QUORVANTIX/SOLVENTRA/unins000.exe";
     uninstallerMarker = root + "/uninstaller-ran";
     WriteStandInUninstaller(uninstaller, uninstallerMarker, applicationName, uninstallerRemovesIt);
     uninstallCommand = "\"" + WindowsPath(machine, uninstaller) + "\" /SILENT";
@@ -81,7 +84,9 @@ std::string Scenario::UninstallerRecord() const {
     return uninstallerMarker.empty() ? std::string() : ReadFile(uninstallerMarker);
 }
 
-bool Scenario::KeyExists(const std::string& key) const { return launcher_test::KeyExists(machine, key); }
+bool Scenario::KeyExists(const std::string& key) const {
+    return launcher_test::KeyExists(machine, key);
+}
 
 std::string Scenario::QueryKey(const std::string& key) const {
     return launcher_test::QueryKey(machine, key);
@@ -107,4 +112,4 @@ std::vector<JournalLine> Scenario::LauncherEvents(const std::string& event) cons
     return lines;
 }
 
-}  // namespace launcher_test
+} // namespace launcher_test

@@ -45,14 +45,14 @@ public:
     // The journal's lines of an event written by the launcher itself.
     std::vector<JournalLine> LauncherEvents(const std::string& event) const;
 
-    std::string root;     // the scenario's directory
-    std::string machine;  // HOSTWIN_PREFIX of the runs
-    std::string medium;   // the medium's directory
-    std::string journal;  // HOSTWIN_JOURNAL of the runs
+    std::string root;    // the scenario's directory
+    std::string machine; // HOSTWIN_PREFIX of the runs
+    std::string medium;  // the medium's directory
+    std::string journal; // HOSTWIN_JOURNAL of the runs
 
 private:
     std::string uninstallCommand;
     std::string uninstallerMarker;
 };
 
-}  // namespace launcher_test
+} // namespace launcher_test

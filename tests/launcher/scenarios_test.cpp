@@ -82,7 +82,9 @@ struct Road {
     TInstallLanguage language;
     const char* command;
 };
-void PrintTo(const Road& road, std::ostream* out) { *out << road.locale; }
+void PrintTo(const Road& road, std::ostream* out) {
+    *out << road.locale;
+}
 
 class NormalRoad : public ::testing::TestWithParam<Road> {};
 
@@ -93,15 +95,16 @@ TEST_P(NormalRoad, RemovesTheUserKeyStartsTheLanguagesSetupAndEndsUnseen) {
 
     ExpectSilentEnd(scenario, outcome);
     ExpectSetupStarted(scenario, road.command);
-    EXPECT_EQ(scenario.LauncherEvents("process_start").size(), 1u);  // no uninstaller
+    EXPECT_EQ(scenario.LauncherEvents("process_start").size(), 1u); // no uninstaller
     EXPECT_EQ(Deletions(scenario),
               DefaultValueDeleted +
                   "registry_delete_key \"Software\\\\QUORVANTIX\\\\SOLVENTRA\\\\Data\" null 0\n");
     EXPECT_FALSE(scenario.KeyExists(UserDataKey));
-    EXPECT_TRUE(scenario.KeyExists("HKCU\\Software\\QUORVANTIX\\SOLVENTRA"));  // parents stay
+    EXPECT_TRUE(scenario.KeyExists("HKCU\\Software\\QUORVANTIX\\SOLVENTRA")); // parents stay
     EXPECT_EQ(scenario.StandInSetupRecord(road.language),
               "show=1\nargs=\ncwd=" + scenario.medium + "\n");
-    EXPECT_EQ(scenario.StandInSetupRecord(road.language == ilJapanese ? ilEnglish : ilJapanese), "");
+    EXPECT_EQ(scenario.StandInSetupRecord(road.language == ilJapanese ? ilEnglish : ilJapanese),
+              "");
 }
 
 INSTANTIATE_TEST_SUITE_P(, NormalRoad,
@@ -142,12 +145,14 @@ struct BoxPath {
     const char* name;
     LCID locale;
     EarlierCopy earlierCopy;
-    const char* text;  // UTF-8; shown in code page 932 when Japanese
+    const char* text; // UTF-8; shown in code page 932 when Japanese
     const char* mediumName = "medium";
-    unsigned codePage = 0;     // 0: the locale's
-    bool setupProgram = true;  // the language's setup program is on the medium
+    unsigned codePage = 0;    // 0: the locale's
+    bool setupProgram = true; // the language's setup program is on the medium
 };
-void PrintTo(const BoxPath& path, std::ostream* out) { *out << path.name; }
+void PrintTo(const BoxPath& path, std::ostream* out) {
+    *out << path.name;
+}
 
 class InformationBox : public ::testing::TestWithParam<BoxPath> {};
 
@@ -200,8 +205,8 @@ const char FolderUnusableJapanese[] =
 const char FolderUnusableEnglish[] =
     "Setup cannot be run from this folder path.\nPlease copy the contents of the medium to a "
     "folder with a short path of plain letters and numbers, and run Setup again.";
-const char SetupMissingJapanese[] =
-    "セットアッププログラムが見つからないか、起動できません。\nインストールメディアを確認してください。";
+const char SetupMissingJapanese[] = "セットアッププログラムが見つからないか、起動できません。\nイン"
+                                    "ストールメディアを確認してください。";
 const char SetupMissingEnglish[] =
     "The setup program cannot be found or started.\nPlease check the installation medium.";
 
@@ -209,7 +214,8 @@ INSTANTIATE_TEST_SUITE_P(
     , InformationBox,
     ::testing::Values(
         BoxPath{"JapaneseCopyLeft", 1041, ecUninstallerKeepsIt,
-                "前回バージョンのソフトウェアをアンインストールしてから、\n再度インストールしてください。"},
+                "前回バージョンのソフトウェアをアンインストールしてから、\n再度インストールしてくだ"
+                "さい。"},
         BoxPath{"EnglishCopyLeft", 1033, ecUninstallerKeepsIt, "Please uninstall old software."},
         BoxPath{"JapaneseEmptyCommand", 1041, ecEmptyCommand,
                 "ソフトウェアのアンインストールに失敗しました。"},
@@ -235,8 +241,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(LauncherScenario, AnUninstallCommandTooLongForTheBufferIsRefusedNotCut) {
     ReadyScenario scenario;
     // Cut at 1023 bytes, this command would start "C:\Program" instead.
-    const std::string command = "C:\\Program Files\\QUORVANTIX\\SOLVENTRA\\unins000.exe /LOG=" +
-                                std::string(1024, 'x');
+    const std::string command =
+        "C:\\Program Files\\QUORVANTIX\\SOLVENTRA\\unins000.exe /LOG=" + std::string(1024, 'x');
     scenario.InstallEarlierCopy(Product, true);
     scenario.Import(EarlierCopyLines(Product, RegString(command)));
     RunOutcome outcome = scenario.Run(1033);
@@ -300,7 +306,7 @@ TEST(LauncherScenario, ANonTextUninstallStringIsReportedAndTheFormShownUntilClos
 TEST(LauncherScenario, WithoutTheConfigurationTheLauncherEndsBeforeTouchingTheUserKey) {
     Scenario scenario;
     scenario.AddStandInSetup(ilEnglish);
-    scenario.WriteAppName(ilJapanese, Product);  // the other language's file does not count
+    scenario.WriteAppName(ilJapanese, Product); // the other language's file does not count
     scenario.Import(UserDataLines);
     RunOutcome outcome = scenario.Run(1033);
 
@@ -402,7 +408,7 @@ TEST(LauncherScenario, TheUserKeyGoesWithItsValuesButNotWithASubkey) {
         const char* name;
         std::string lines;
         bool deleted;
-        const char* defaultValueResult;  // the result of deleting the default value
+        const char* defaultValueResult; // the result of deleting the default value
     };
     const std::string key = std::string("[") + UserDataKey + "]\r\n";
     const Case cases[] = {
@@ -448,8 +454,8 @@ TEST(LauncherScenario, AMediumWhoseShiftJisNameHasABackslashTrailByteIsFound) {
     EXPECT_EQ(scenario.UninstallerRecord(), "/SILENT\n");
     ExpectSetupStarted(scenario, "Inst_Japanese\\Setup.exe");
     auto starts = scenario.LauncherEvents("process_start");
-    EXPECT_EQ(starts.back().Bytes("image"),
-              WindowsPath(scenario.machine, scenario.root) + "\\\x83\x5C\\Inst_Japanese\\Setup.exe");
+    EXPECT_EQ(starts.back().Bytes("image"), WindowsPath(scenario.machine, scenario.root) +
+                                                "\\\x83\x5C\\Inst_Japanese\\Setup.exe");
     EXPECT_NE(scenario.StandInSetupRecord(ilJapanese), "");
 }
 
@@ -474,8 +480,8 @@ TEST(LauncherScenario, ALongProgramPathIsTakenWhole) {
     // configuration could be another product's; whole, it is short enough
     // in characters for the file functions.
     struct Case {
-        const char* unit;  // a character of the folder names (UTF-8)
-        size_t unitBytes;  // its size in the ANSI code page
+        const char* unit; // a character of the folder names (UTF-8)
+        size_t unitBytes; // its size in the ANSI code page
         LCID locale;
         size_t programPathBytes;
     };
@@ -492,7 +498,8 @@ TEST(LauncherScenario, ALongProgramPathIsTakenWhole) {
             size_t units = std::min<size_t>(80, (missing - 1) / c.unitBytes);
             if (missing - 1 - units * c.unitBytes == 1) --units;
             std::string name;
-            for (size_t i = 0; i < units; ++i) name += c.unit;
+            for (size_t i = 0; i < units; ++i)
+                name += c.unit;
             if (units == 0) name.assign(missing - 1, 'd');
             medium += "/" + name;
             bytes += 1 + (units == 0 ? missing - 1 : units * c.unitBytes);
@@ -517,7 +524,7 @@ TEST(LauncherScenario, ALongProgramPathIsTakenWhole) {
 
 TEST(LauncherScenario, FromAnotherDirectoryTheConfigurationIsReadBesideTheProgram) {
     ReadyScenario scenario;
-    const std::string elsewhere = scenario.root;  // holds no Inst_English
+    const std::string elsewhere = scenario.root; // holds no Inst_English
     RunOutcome outcome = scenario.Run(1033, 0, elsewhere);
 
     ExpectSilentEnd(scenario, outcome);
@@ -530,4 +537,4 @@ TEST(LauncherScenario, FromAnotherDirectoryTheConfigurationIsReadBesideTheProgra
     EXPECT_FALSE(scenario.KeyExists(UserDataKey));
 }
 
-}  // namespace
+} // namespace

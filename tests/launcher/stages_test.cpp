@@ -102,7 +102,8 @@ TEST_F(LauncherStages, AnEarlierCopyIsPresentOnlyWithBothKeys) {
         bool product, entry;
     };
     for (Case c : {Case{false, false}, Case{true, false}, Case{false, true}, Case{true, true}}) {
-        SCOPED_TRACE(testing::Message() << "product key " << c.product << ", uninstall entry " << c.entry);
+        SCOPED_TRACE(testing::Message()
+                     << "product key " << c.product << ", uninstall entry " << c.entry);
         Reg(prefix, {"delete", ProductKey(EnglishName)});
         Reg(prefix, {"delete", UninstallEntry(EnglishName)});
         if (c.product) Reg(prefix, {"add", ProductKey(EnglishName)});
@@ -127,7 +128,8 @@ TEST_F(LauncherStages, TheUninstallEntryIsOpenedOnlyAfterTheProductKeyWasFound) 
         EXPECT_EQ(TFormMain::IsPreviousInstallPresent(EnglishName), productPresent);
 
         std::vector<std::string> opened;
-        for (const JournalLine& open : Events("registry_open")) opened.push_back(open.Bytes("key"));
+        for (const JournalLine& open : Events("registry_open"))
+            opened.push_back(open.Bytes("key"));
         std::vector<std::string> expected{product};
         if (productPresent) expected.push_back(entry);
         EXPECT_EQ(opened, expected);
@@ -168,11 +170,13 @@ struct FailurePath {
     const char* name;
     LCID locale;
     enum { LeavesTheCopy, EmptyCommand, NoCommandValue, CommandTooLong } machine;
-    const char* text;  // UTF-8; the box shows it in code page 932 when Japanese
+    const char* text; // UTF-8; the box shows it in code page 932 when Japanese
     bool japanese;
     bool startsUninstaller;
 };
-void PrintTo(const FailurePath& path, std::ostream* out) { *out << path.name; }
+void PrintTo(const FailurePath& path, std::ostream* out) {
+    *out << path.name;
+}
 
 class LauncherFailurePaths : public LauncherStages,
                              public ::testing::WithParamInterface<FailurePath> {};
@@ -185,7 +189,9 @@ TEST_P(LauncherFailurePaths, ShowTheirInformationBoxAndEndWithStatusZero) {
         WriteStandInUninstaller(uninstaller, marker, product, false);
         InstallEarlierCopy(product, UninstallerCommand());
         break;
-    case FailurePath::EmptyCommand: InstallEarlierCopy(product, ""); break;
+    case FailurePath::EmptyCommand:
+        InstallEarlierCopy(product, "");
+        break;
     case FailurePath::NoCommandValue:
         Reg(prefix, {"add", ProductKey(product)});
         Reg(prefix, {"add", UninstallEntry(product)});
@@ -217,19 +223,19 @@ TEST_P(LauncherFailurePaths, ShowTheirInformationBoxAndEndWithStatusZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     , LauncherFailurePaths,
-    ::testing::Values(
-        FailurePath{"EnglishCopyLeft", 1033, FailurePath::LeavesTheCopy,
-                    "Please uninstall old software.", false, true},
-        FailurePath{"JapaneseCopyLeft", 1041, FailurePath::LeavesTheCopy, StillInstalledJapanese,
-                    true, true},
-        FailurePath{"EnglishEmptyCommand", 1033, FailurePath::EmptyCommand,
-                    "This software failed to uninstall.", false, false},
-        FailurePath{"JapaneseEmptyCommand", 1041, FailurePath::EmptyCommand,
-                    UninstallFailedJapanese, true, false},
-        FailurePath{"OtherLocaleNoCommandValue", 0x0C0A, FailurePath::NoCommandValue,
-                    "This software failed to uninstall.", false, false},
-        FailurePath{"CommandTooLongIsRefusedNotCut", 1033, FailurePath::CommandTooLong,
-                    "This software failed to uninstall.", false, false}),
+    ::testing::Values(FailurePath{"EnglishCopyLeft", 1033, FailurePath::LeavesTheCopy,
+                                  "Please uninstall old software.", false, true},
+                      FailurePath{"JapaneseCopyLeft", 1041, FailurePath::LeavesTheCopy,
+                                  StillInstalledJapanese, true, true},
+                      FailurePath{"EnglishEmptyCommand", 1033, FailurePath::EmptyCommand,
+                                  "This software failed to uninstall.", false, false},
+                      FailurePath{"JapaneseEmptyCommand", 1041, FailurePath::EmptyCommand,
+                                  UninstallFailedJapanese, true, false},
+                      FailurePath{"OtherLocaleNoCommandValue", 0x0C0A, FailurePath::NoCommandValue,
+                                  "This software failed to uninstall.", false, false},
+                      FailurePath{"CommandTooLongIsRefusedNotCut", 1033,
+                                  FailurePath::CommandTooLong, "This software failed to uninstall.",
+                                  false, false}),
     [](const ::testing::TestParamInfo<FailurePath>& info) { return std::string(info.param.name); });
 
 TEST_F(LauncherStages, CommandsFillingTheBufferRunAndLongerOnesAreRefused) {
@@ -284,4 +290,4 @@ TEST(MessageCatalogue, HoldsItsTextsFromModuleStartUpToShutdown) {
     EXPECT_EQ(CatalogueText(lmStillInstalled, ilJapanese), "");
 }
 
-}  // namespace
+} // namespace

@@ -28,8 +28,10 @@ inline std::string FreshDirectory() {
             std::string_view entry = data.cFileName;
             if (entry == "." || entry == "..") continue;
             std::string name = directory + "\\" + data.cFileName;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveDirectoryA(name.c_str());
-            else DeleteFileA(name.c_str());
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(name.c_str());
+            else
+                DeleteFileA(name.c_str());
         } while (FindNextFileA(search, &data));
         FindClose(search);
     }
@@ -55,13 +57,15 @@ inline std::string ReadBytes(const std::string& name) {
     std::string bytes;
     char chunk[512];
     DWORD done = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &done, nullptr) && done > 0) bytes.append(chunk, done);
+    while (ReadFile(file, chunk, sizeof(chunk), &done, nullptr) && done > 0)
+        bytes.append(chunk, done);
     CloseHandle(file);
     return bytes;
 }
 
 // A scoped trace naming the caller's line, for helpers that check on its behalf.
-#define CONFORMANCE_TRACE(where) ::testing::ScopedTrace trace__((where).file_name(), static_cast<int>((where).line()), "")
+#define CONFORMANCE_TRACE(where)                                                                   \
+    ::testing::ScopedTrace trace__((where).file_name(), static_cast<int>((where).line()), "")
 
 // True when the tests run under Wine (its ntdll exports wine_get_version);
 // false on Windows and on the host.
@@ -78,4 +82,4 @@ inline bool RunningUnderWine() {
 // Fills a buffer with a sentinel byte so that writes past the promised end show.
 constexpr char kSentinel = '\xA5';
 
-}  // namespace conformance
+} // namespace conformance

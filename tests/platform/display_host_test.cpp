@@ -45,7 +45,7 @@ private:
 #define CHILD_CHECK(condition)                                                                     \
     do {                                                                                           \
         if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "failed: %s\n", #condition);                                     \
+            std::fprintf(stderr, "failed: %s\n", #condition);                                      \
             _exit(1);                                                                              \
         }                                                                                          \
     } while (0)
@@ -81,8 +81,8 @@ void CheckTwoMonitors() {
     EnumDisplayMonitors(nullptr, nullptr, CountMonitors, reinterpret_cast<LPARAM>(&count));
     CHILD_CHECK(count == 2);
     // A window on the second monitor is found there and maximises onto it.
-    HWND window = CreateWindowExA(0, RecordingClass(), "", WS_OVERLAPPEDWINDOW, 1200, 100, 300, 200, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, RecordingClass(), "", WS_OVERLAPPEDWINDOW, 1200, 100, 300, 200,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     CHILD_CHECK(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) == second);
     ShowWindow(window, SW_SHOWMINNOACTIVE);
     CHILD_CHECK(MonitorFromWindow(window, MONITOR_DEFAULTTONULL) == second);
@@ -117,13 +117,18 @@ void CheckTextHeights(int dpi) {
         CHILD_CHECK(GetTextMetricsA(screen, &metrics));
         CHILD_CHECK(size.cy == (height < 0 ? -height : height));
         CHILD_CHECK(metrics.tmHeight == size.cy);
-        CHILD_CHECK(metrics.tmHeight - metrics.tmInternalLeading == (height < 0 ? -height : height - height / 8));
+        CHILD_CHECK(metrics.tmHeight - metrics.tmInternalLeading ==
+                    (height < 0 ? -height : height - height / 8));
         CHILD_CHECK(metrics.tmAscent + metrics.tmDescent == metrics.tmHeight);
         // Half-width characters about half the height, double-byte ones the full height.
         SIZE wide{};
-        GetTextExtentPoint32A(screen, "\x82\x60" "0", 3, &wide);  // fullwidth A, then a digit
+        GetTextExtentPoint32A(screen,
+                              "\x82\x60"
+                              "0",
+                              3, &wide); // fullwidth A, then a digit
         CHILD_CHECK(wide.cx == metrics.tmMaxCharWidth + size.cx);
-        CHILD_CHECK(size.cx * 2 >= metrics.tmMaxCharWidth && size.cx * 2 <= metrics.tmMaxCharWidth + 1);
+        CHILD_CHECK(size.cx * 2 >= metrics.tmMaxCharWidth &&
+                    size.cx * 2 <= metrics.tmMaxCharWidth + 1);
         SelectObject(screen, old);
         DeleteObject(handle);
     }
@@ -143,8 +148,11 @@ TEST_F(DisplayHostTest, TextHeightsAt96AndAt120Dpi) {
 // On a Japanese machine a double-byte character that does not fit whole is
 // left out, never cut in two.
 void CheckDoubleByteTruncation() {
-    HWND window = CreateWindowExA(0, RecordingClass(), "\x83\x5C\x83\x74\x83\x67" "A", WS_POPUP, 0, 0, 1, 1, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        CreateWindowExA(0, RecordingClass(),
+                        "\x83\x5C\x83\x74\x83\x67"
+                        "A",
+                        WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     char buffer[8];
     std::memset(buffer, '#', sizeof(buffer));
     CHILD_CHECK(GetWindowTextA(window, buffer, 4) == 2);
@@ -185,23 +193,23 @@ TEST_F(DisplayHostTest, IconsFromAModulesResources) {
     static const BYTE group[] = {0, 0, 1, 0, 1, 0, 48, 48, 0, 0, 1, 0, 32, 0, 0x10, 0, 0, 0, 1, 0};
     auto module = std::make_unique<hostwin::ResourceModule>();
     module->Records().push_back(hostwin::ResourceRecord{hostwin::ResourceKey::From(RT_GROUP_ICON),
-                                                        hostwin::ResourceKey::From("MAINICON"), 0, group,
-                                                        sizeof(group)});
+                                                        hostwin::ResourceKey::From("MAINICON"), 0,
+                                                        group, sizeof(group)});
     HMODULE handle = reinterpret_cast<HMODULE>(0x5550000);
     hostwin::RegisterResourceModule(handle, std::move(module));
     HICON icon = LoadIconA(handle, "MainIcon");
     EXPECT_NE(icon, nullptr);
-    EXPECT_EQ(LoadIconA(handle, "MAINICON"), icon);  // shared: the same handle each time
+    EXPECT_EQ(LoadIconA(handle, "MAINICON"), icon); // shared: the same handle each time
     EXPECT_TRUE(DestroyIcon(icon));
     EXPECT_EQ(LoadIconA(handle, "mainicon"), icon);
     SetLastError(0);
     EXPECT_EQ(LoadIconA(handle, "OTHER"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
     SetLastError(0);
-    EXPECT_EQ(LoadCursorA(handle, "MAINICON"), nullptr);  // no cursors in the module at all
+    EXPECT_EQ(LoadCursorA(handle, "MAINICON"), nullptr); // no cursors in the module at all
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
     hostwin::UnregisterResourceModule(handle);
     EXPECT_EQ(LoadIconA(reinterpret_cast<HMODULE>(0x5560000), "MAINICON"), nullptr);
 }
 
-}  // namespace
+} // namespace

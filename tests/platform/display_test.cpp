@@ -35,13 +35,14 @@ TEST_F(DisplayTest, PrimaryMonitorHoldsTheApplicationWindow) {
 TEST_F(DisplayTest, MonitorFunctionsCanBeLookedUp) {
     HMODULE user32 = GetModuleHandleA("user32.dll");
     ASSERT_NE(user32, nullptr);
-    for (const char* name : {"MonitorFromWindow", "MonitorFromPoint", "MonitorFromRect", "GetMonitorInfoA",
-                             "EnumDisplayMonitors"})
+    for (const char* name : {"MonitorFromWindow", "MonitorFromPoint", "MonitorFromRect",
+                             "GetMonitorInfoA", "EnumDisplayMonitors"})
         EXPECT_NE(GetProcAddress(user32, name), nullptr) << name;
     using MonitorFromWindowFunction = HMONITOR(WINAPI*)(HWND, DWORD);
     auto lookedUp = reinterpret_cast<MonitorFromWindowFunction>(
         reinterpret_cast<void (*)()>(GetProcAddress(user32, "MonitorFromWindow")));
-    EXPECT_EQ(lookedUp(nullptr, MONITOR_DEFAULTTOPRIMARY), MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY));
+    EXPECT_EQ(lookedUp(nullptr, MONITOR_DEFAULTTOPRIMARY),
+              MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY));
 }
 
 TEST_F(DisplayTest, AnimationSettingCanBeReadAndWritten) {
@@ -98,7 +99,7 @@ TEST_F(DisplayTest, FontsKeepTheirDescription) {
     ReleaseDC(nullptr, dc);
     EXPECT_TRUE(DeleteObject(handle));
     EXPECT_EQ(GetObjectA(handle, sizeof(back), &back), 0);
-    EXPECT_TRUE(DeleteObject(GetStockObject(DEFAULT_GUI_FONT)));  // stock objects stay
+    EXPECT_TRUE(DeleteObject(GetStockObject(DEFAULT_GUI_FONT))); // stock objects stay
     EXPECT_NE(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(back), &back), 0);
 }
 
@@ -122,4 +123,4 @@ TEST_F(DisplayTest, DeviceContextState) {
     EXPECT_EQ(ReleaseDC(window, dc), 1);
 }
 
-}  // namespace
+} // namespace

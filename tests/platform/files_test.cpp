@@ -97,7 +97,7 @@ TEST_F(Files, ReadWriteAndPosition) {
     EXPECT_TRUE(ReadFile(file, buffer, 8, &done, nullptr));
     EXPECT_EQ(std::string(buffer, done), "ello");
     EXPECT_TRUE(ReadFile(file, buffer, 8, &done, nullptr));
-    EXPECT_EQ(done, 0u);  // end of file is success with nothing read
+    EXPECT_EQ(done, 0u); // end of file is success with nothing read
     EXPECT_EQ(SetFilePointer(file, 3, nullptr, FILE_END), 8u);
     EXPECT_TRUE(WriteFile(file, "X", 1, &done, nullptr));
     DWORD high = 7;
@@ -150,7 +150,8 @@ TEST_F(Files, SearchesMatchWildcardsWithoutCase) {
     HANDLE search = FindFirstFileA(Path("*").c_str(), &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     std::vector<std::string> names;
-    do names.push_back(data.cFileName);
+    do
+        names.push_back(data.cFileName);
     while (FindNextFileA(search, &data));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
     EXPECT_TRUE(FindClose(search));
@@ -165,7 +166,8 @@ TEST_F(Files, SearchesMatchWildcardsWithoutCase) {
         search = FindFirstFileA(Path(pattern).c_str(), &data);
         ASSERT_NE(search, INVALID_HANDLE_VALUE) << pattern;
         std::string first = data.cFileName;
-        while (first != "Setup.INI" && FindNextFileA(search, &data)) first = data.cFileName;
+        while (first != "Setup.INI" && FindNextFileA(search, &data))
+            first = data.cFileName;
         EXPECT_EQ(first, "Setup.INI") << pattern;
         EXPECT_EQ(data.nFileSizeLow, 5u);
         FindClose(search);
@@ -213,7 +215,8 @@ TEST(FileTimes, DosDateTimeRange) {
         FILETIME time;
         ASSERT_TRUE(SystemTimeToFileTime(&c.time, &time));
         WORD date = 0xAAAA, dosTime = 0xAAAA;
-        EXPECT_EQ(FileTimeToDosDateTime(&time, &date, &dosTime) != FALSE, c.converts) << c.time.wYear;
+        EXPECT_EQ(FileTimeToDosDateTime(&time, &date, &dosTime) != FALSE, c.converts)
+            << c.time.wYear;
         if (!c.converts) continue;
         EXPECT_EQ(date, c.date) << c.time.wYear;
         EXPECT_EQ(dosTime, c.dosTime) << c.time.wYear;
@@ -225,9 +228,9 @@ TEST(FileTimes, DosDateTimeRange) {
         EXPECT_EQ(round.wSecond, c.time.wSecond & ~1);
     }
     FILETIME time;
-    EXPECT_FALSE(DosDateTimeToFileTime(0, 0, &time));                 // day 0
-    EXPECT_FALSE(DosDateTimeToFileTime((13 << 5) | 1, 0, &time));     // month 13
-    EXPECT_FALSE(DosDateTimeToFileTime(0x21, 30, &time));             // second 60
+    EXPECT_FALSE(DosDateTimeToFileTime(0, 0, &time));             // day 0
+    EXPECT_FALSE(DosDateTimeToFileTime((13 << 5) | 1, 0, &time)); // month 13
+    EXPECT_FALSE(DosDateTimeToFileTime(0x21, 30, &time));         // second 60
 }
 
 TEST(FileTimes, SystemTimeChecksAndWeekday) {
@@ -240,7 +243,7 @@ TEST(FileTimes, SystemTimeChecksAndWeekday) {
     ASSERT_TRUE(SystemTimeToFileTime(&leap, &time));
     SYSTEMTIME back;
     ASSERT_TRUE(FileTimeToSystemTime(&time, &back));
-    EXPECT_EQ(back.wDayOfWeek, 4);  // a Thursday
+    EXPECT_EQ(back.wDayOfWeek, 4); // a Thursday
     EXPECT_EQ(back.wMilliseconds, 999);
     FILETIME known = {0x12345678, 0x01D00000};
     ASSERT_TRUE(FileTimeToSystemTime(&known, &back));
@@ -273,7 +276,8 @@ TEST_F(Files, PathsAndDirectories) {
     EXPECT_EQ(GetCurrentDirectoryA(3, buffer), dir_.size() + 1);
     EXPECT_EQ(GetCurrentDirectoryA(MAX_PATH, buffer), dir_.size());
     EXPECT_TRUE(std::equal(dir_.begin(), dir_.end(), buffer, [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
     })) << buffer;
     WriteBytes(Path("Setup.INI"), "");
     ExpectError(!SetCurrentDirectoryA("Setup.INI"), ERROR_DIRECTORY);
@@ -297,7 +301,7 @@ TEST_F(Files, PathsAndDirectories) {
     SetCurrentDirectoryA(saved);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -309,7 +313,7 @@ TEST(ModuleFileName, ACutNameFillsTheBufferAndSaysSo) {
     const DWORD length = GetModuleFileNameA(nullptr, whole, sizeof(whole));
     ASSERT_GT(length, 4u);
     WCHAR wide[1024] = {};
-    ASSERT_EQ(GetModuleFileNameW(nullptr, wide, 1024), length);  // an ASCII path
+    ASSERT_EQ(GetModuleFileNameW(nullptr, wide, 1024), length); // an ASCII path
     EXPECT_TRUE(std::equal(whole, whole + length, wide));
 
     char cut[1024];
@@ -328,4 +332,4 @@ TEST(ModuleFileName, ACutNameFillsTheBufferAndSaysSo) {
     EXPECT_EQ(cut[length], '\0');
 }
 
-}  // namespace
+} // namespace

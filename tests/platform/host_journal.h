@@ -22,7 +22,8 @@ public:
         previous_ = old ? old : "";
         const char* prefix = std::getenv("HOSTWIN_PREFIX");
         const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::string(prefix ? prefix : "/tmp") + "/" + test->test_suite_name() + "." + test->name() + ".jsonl";
+        path_ = std::string(prefix ? prefix : "/tmp") + "/" + test->test_suite_name() + "." +
+                test->name() + ".jsonl";
         std::remove(path_.c_str());
         setenv("HOSTWIN_JOURNAL", path_.c_str(), 1);
     }
@@ -71,4 +72,4 @@ inline void DetachFromTerminal() {
     }
 }
 
-}  // namespace host_tests
+} // namespace host_tests

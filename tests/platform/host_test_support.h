@@ -6,10 +6,10 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <iterator>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace host_test {

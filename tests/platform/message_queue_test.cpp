@@ -134,7 +134,9 @@ TEST_F(MessageQueueTest, PaintComesAfterPostedMessagesUntilValidated) {
 }
 
 int timerCalls = 0;
-void CALLBACK CountTimer(HWND, UINT, UINT_PTR, DWORD) { ++timerCalls; }
+void CALLBACK CountTimer(HWND, UINT, UINT_PTR, DWORD) {
+    ++timerCalls;
+}
 
 TEST_F(MessageQueueTest, TimersPostWmTimerAndCallTheirCallback) {
     HWND window = MakeWindow(WS_POPUP);
@@ -182,4 +184,4 @@ TEST_F(MessageQueueTest, DefWindowProcDefaults) {
     EXPECT_EQ(DefWindowProcA(window, WM_USER + 99, 0, 0), 0);
 }
 
-}  // namespace
+} // namespace

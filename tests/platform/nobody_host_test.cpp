@@ -65,14 +65,14 @@ TEST_F(NobodyTest, AWindowThatKeepsRefusingIsADeadlock) {
     RegisterClassWith("RefuseToClose", RefuseToClose);
     EXPECT_EXIT(
         {
-            CreateWindowExA(0, "RefuseToClose", "stubborn", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), nullptr);
+            CreateWindowExA(0, "RefuseToClose", "stubborn", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10,
+                            nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
             MSG msg;
             int closes = 0;
             while (GetMessageA(&msg, nullptr, 0, 0)) {
                 if (msg.message == WM_CLOSE) ++closes;
                 DispatchMessageA(&msg);
-                if (closes > 3) _exit(1);  // the host should have given up after three
+                if (closes > 3) _exit(1); // the host should have given up after three
             }
             _exit(2);
         },
@@ -91,10 +91,12 @@ TEST_F(NobodyTest, AClosedProgramEndsItsLoopNormally) {
         }
     };
     RegisterClassWith("QuitsOnDestroy", Loop::Procedure);
-    HWND window = CreateWindowExA(0, "QuitsOnDestroy", "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        CreateWindowExA(0, "QuitsOnDestroy", "main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100,
+                        100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+    while (GetMessageA(&msg, nullptr, 0, 0))
+        DispatchMessageA(&msg);
     EXPECT_EQ(msg.wParam, 9u);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_TRUE(journal.Lines("deadlock").empty());
@@ -109,4 +111,4 @@ TEST_F(NobodyTest, PendingTimersAreWaitedFor) {
     KillTimer(window, 1);
 }
 
-}  // namespace
+} // namespace

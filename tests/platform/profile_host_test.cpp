@@ -65,7 +65,8 @@ TEST_F(ProfileHost, FailedWriteLeavesTheOldFileWhole) {
     small.rlim_cur = 64;
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    BOOL written = WritePrivateProfileStringA("s", "k", std::string(500, 'x').c_str(), file_.c_str());
+    BOOL written =
+        WritePrivateProfileStringA("s", "k", std::string(500, 'x').c_str(), file_.c_str());
     DWORD error = GetLastError();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
@@ -78,7 +79,8 @@ TEST_F(ProfileHost, FailedWriteLeavesTheOldFileWhole) {
     HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &data);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     int files = 0;
-    do files += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
+    do
+        files += (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? 0 : 1;
     while (FindNextFileA(search, &data));
     FindClose(search);
     EXPECT_EQ(files, 1);
@@ -92,7 +94,7 @@ TEST(ProfileHostShiftJis, TrailByteIsNoDirectorySeparator) {
     EXPECT_EXIT(
         {
             setenv("HOSTWIN_ACP", "932", 1);
-            const char* name = "\x95\x5C.ini";  // one double-byte character, then ".ini"
+            const char* name = "\x95\x5C.ini"; // one double-byte character, then ".ini"
             bool written = WritePrivateProfileStringA("s", "k", "v", name);
             std::string inWindows = ReadBytes(std::string("C:\\windows\\") + name);
             std::exit(written && inWindows == "[s]\r\nk=v\r\n" ? 0 : 1);
@@ -106,4 +108,4 @@ TEST(ProfileHostShiftJis, ConformanceTestsPassUnderCodePage932) {
     EXPECT_TRUE(host_test::PassOnAJapaneseMachine("Profile.*"));
 }
 
-}  // namespace
+} // namespace

@@ -24,7 +24,8 @@ protected:
         ASSERT_EQ(result, expected.size());
         EXPECT_EQ(std::string_view(buffer.data(), result), expected);
         EXPECT_EQ(buffer[result], '\0');
-        for (size_t i = size; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], kSentinel) << "byte " << i;
+        for (size_t i = size; i < buffer.size(); ++i)
+            EXPECT_EQ(buffer[i], kSentinel) << "byte " << i;
     }
 
     void ExpectValue(LPCSTR section, LPCSTR key, std::string_view expected,
@@ -38,13 +39,14 @@ protected:
                        std::source_location where = std::source_location::current()) {
         CONFORMANCE_TRACE(where);
         std::vector<char> buffer(size + 8, kSentinel);
-        DWORD result = GetPrivateProfileStringA(section, nullptr, nullptr, buffer.data(), size,
-                                                file_.c_str());
+        DWORD result =
+            GetPrivateProfileStringA(section, nullptr, nullptr, buffer.data(), size, file_.c_str());
         ASSERT_EQ(result, size - 2);
         EXPECT_EQ(std::string_view(buffer.data(), result), expected);
         EXPECT_EQ(buffer[size - 2], '\0');
         EXPECT_EQ(buffer[size - 1], kSentinel);
-        for (size_t i = size; i < buffer.size(); ++i) EXPECT_EQ(buffer[i], kSentinel) << "byte " << i;
+        for (size_t i = size; i < buffer.size(); ++i)
+            EXPECT_EQ(buffer[i], kSentinel) << "byte " << i;
     }
 
     BOOL Write(LPCSTR section, LPCSTR key, LPCSTR value) {
@@ -288,7 +290,7 @@ struct TCharacter {
     std::string utf8, ansi;
 };
 TCharacter CharacterOfTheCodePage() {
-    if (GetACP() == 932) return {u"\u30A2", "\xE3\x82\xA2", "\x83\x41"};  // katakana A
+    if (GetACP() == 932) return {u"\u30A2", "\xE3\x82\xA2", "\x83\x41"}; // katakana A
     return {u"\u00E9", "\xC3\xA9", "\xE9"};                              // e acute
 }
 
@@ -321,7 +323,8 @@ TEST_F(Profile, WritesKeepTheEncodingOfTheFile) {
         SCOPED_TRACE(bigEndian ? "UTF-16 big-endian" : "UTF-16 little-endian");
         WriteBytes(file_, Utf16Bytes(u"\uFEFF[S]\r\nA=x\r\n", bigEndian));
         EXPECT_TRUE(Write("S", "N", ("v" + c.ansi).c_str()));
-        EXPECT_EQ(ReadBytes(file_), Utf16Bytes(u"\uFEFF[S]\r\nA=x\r\nN=v" + c.utf16 + u"\r\n", bigEndian));
+        EXPECT_EQ(ReadBytes(file_),
+                  Utf16Bytes(u"\uFEFF[S]\r\nA=x\r\nN=v" + c.utf16 + u"\r\n", bigEndian));
         ExpectValue("S", "N", "v" + c.ansi);
         EXPECT_TRUE(Write("S", nullptr, nullptr));
         EXPECT_EQ(ReadBytes(file_), Utf16Bytes(u"\uFEFF", bigEndian));
@@ -345,10 +348,11 @@ TEST_F(Profile, MalformedFilesNeverBreakTheReader) {
         std::vector<char> buffer(64 + 8, kSentinel);
         for (LPCSTR section : {static_cast<LPCSTR>(nullptr), "", "a", "ab"}) {
             for (LPCSTR key : {static_cast<LPCSTR>(nullptr), "", "a", "b"}) {
-                DWORD result = GetPrivateProfileStringA(section, key, "d", buffer.data(), 64,
-                                                        file_.c_str());
+                DWORD result =
+                    GetPrivateProfileStringA(section, key, "d", buffer.data(), 64, file_.c_str());
                 EXPECT_LE(result, 63u);
-                for (size_t i = 64; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], kSentinel);
+                for (size_t i = 64; i < buffer.size(); ++i)
+                    ASSERT_EQ(buffer[i], kSentinel);
             }
         }
         EXPECT_TRUE(Write("a", "b", "c"));
@@ -356,4 +360,4 @@ TEST_F(Profile, MalformedFilesNeverBreakTheReader) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -11,7 +11,9 @@
 
 namespace {
 
-std::string LibraryPosixPath(const std::string& file) { return std::string(TEST_PE_DIR) + "/" + file; }
+std::string LibraryPosixPath(const std::string& file) {
+    return std::string(TEST_PE_DIR) + "/" + file;
+}
 
 std::string WindowsPathOf(const std::string& posix) {
     std::string path = "Z:" + posix;
@@ -43,7 +45,9 @@ uint32_t Dword(const std::string& bytes, size_t at) {
     return value;
 }
 
-void PutDword(std::string& bytes, size_t at, uint32_t value) { std::memcpy(bytes.data() + at, &value, 4); }
+void PutDword(std::string& bytes, size_t at, uint32_t value) {
+    std::memcpy(bytes.data() + at, &value, 4);
+}
 
 TEST(ResourceModule, LoadsTheResourcesOfPeFilesOfBothWidths) {
     for (const char* file : {"language_full.dll", "language_full32.dll"}) {
@@ -51,7 +55,8 @@ TEST(ResourceModule, LoadsTheResourcesOfPeFilesOfBothWidths) {
         SetLastError(0);
         HMODULE module = LoadAsData(WindowsPathOf(LibraryPosixPath(file)));
         ASSERT_NE(module, nullptr) << GetLastError();
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(module) & 1, 1u);  // a data module, as Windows marks it
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(module) & 1,
+                  1u); // a data module, as Windows marks it
         HRSRC found = FindResourceA(module, "tformmain", RT_RCDATA);
         ASSERT_NE(found, nullptr);
         EXPECT_EQ(SizeofResource(module, found), 274u);
@@ -83,7 +88,7 @@ TEST(ResourceModule, LoadsTheResourcesOfPeFilesOfBothWidths) {
 TEST(ResourceModule, RefusesWhatIsNoPeFileAndWhatIsNoData) {
     std::string library = WindowsPathOf(LibraryPosixPath("language_full.dll"));
     SetLastError(0);
-    EXPECT_EQ(LoadLibraryExA(library.c_str(), nullptr, 0), nullptr);  // code is never loaded
+    EXPECT_EQ(LoadLibraryExA(library.c_str(), nullptr, 0), nullptr); // code is never loaded
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 
     struct Case {
@@ -91,7 +96,8 @@ TEST(ResourceModule, RefusesWhatIsNoPeFileAndWhatIsNoData) {
         DWORD error;
     };
     const Case cases[] = {
-        {WriteVariant("text.dll", "MZ, but a text file and no PE file at all"), ERROR_BAD_EXE_FORMAT},
+        {WriteVariant("text.dll", "MZ, but a text file and no PE file at all"),
+         ERROR_BAD_EXE_FORMAT},
         {WriteVariant("empty.dll", ""), ERROR_BAD_EXE_FORMAT},
         {"C:\\missing.dll", ERROR_FILE_NOT_FOUND},
         {"C:\\windows", ERROR_ACCESS_DENIED},
@@ -133,13 +139,15 @@ TEST(ResourceModule, RefusesAResourceTreeThatPointsOutsideItselfOrBackAtItself) 
     size_t header = Dword(bytes, 0x3C);
     size_t optional = header + 24;
     uint32_t resourceRva = Dword(bytes, optional + 112 + 16);
-    size_t sections = optional + (static_cast<uint8_t>(bytes[header + 20]) | static_cast<uint8_t>(bytes[header + 21]) << 8);
+    size_t sections = optional + (static_cast<uint8_t>(bytes[header + 20]) |
+                                  static_cast<uint8_t>(bytes[header + 21]) << 8);
     size_t sectionCount = static_cast<uint8_t>(bytes[header + 6]);
     size_t root = 0;
     for (size_t i = 0; i < sectionCount; ++i) {
         size_t at = sections + 40 * i;
         uint32_t address = Dword(bytes, at + 12), raw = Dword(bytes, at + 20);
-        if (resourceRva >= address && resourceRva < address + Dword(bytes, at + 16)) root = raw + (resourceRva - address);
+        if (resourceRva >= address && resourceRva < address + Dword(bytes, at + 16))
+            root = raw + (resourceRva - address);
     }
     ASSERT_NE(root, 0u);
     // The first entry of the root directory points at the type directory.
@@ -150,8 +158,9 @@ TEST(ResourceModule, RefusesAResourceTreeThatPointsOutsideItselfOrBackAtItself) 
     std::string hugeCount = bytes;
     hugeCount[root + 14] = '\xFF';
     hugeCount[root + 15] = '\x7F';
-    for (const auto& [name, variant] : {std::pair{"self.dll", selfReference}, std::pair{"outside.dll", outside},
-                                        std::pair{"count.dll", hugeCount}}) {
+    for (const auto& [name, variant] :
+         {std::pair{"self.dll", selfReference}, std::pair{"outside.dll", outside},
+          std::pair{"count.dll", hugeCount}}) {
         SCOPED_TRACE(name);
         SetLastError(0);
         EXPECT_EQ(LoadAsData(WriteVariant(name, variant)), nullptr);
@@ -163,7 +172,8 @@ int initialisedData = 7;
 int zeroData;
 
 TEST(VirtualQuery, ReportsTheImageBaseForCodeDataAndBss) {
-    const void* addresses[] = {reinterpret_cast<const void*>(&LoadAsData), &initialisedData, &zeroData};
+    const void* addresses[] = {reinterpret_cast<const void*>(&LoadAsData), &initialisedData,
+                               &zeroData};
     HMODULE program = GetModuleHandleA(nullptr);
     for (const void* address : addresses) {
         MEMORY_BASIC_INFORMATION info{};
@@ -172,7 +182,8 @@ TEST(VirtualQuery, ReportsTheImageBaseForCodeDataAndBss) {
         EXPECT_EQ(info.AllocationBase, reinterpret_cast<PVOID>(program));
         EXPECT_EQ(info.Type, static_cast<DWORD>(MEM_IMAGE));
         EXPECT_LE(info.BaseAddress, address);
-        EXPECT_GT(reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize, reinterpret_cast<uintptr_t>(address));
+        EXPECT_GT(reinterpret_cast<uintptr_t>(info.BaseAddress) + info.RegionSize,
+                  reinterpret_cast<uintptr_t>(address));
     }
     std::string heap(100000, 'x');
     MEMORY_BASIC_INFORMATION info{};
@@ -190,11 +201,12 @@ TEST(VirtualQuery, ReportsFreeMemoryAndRefusesBadArguments) {
     EXPECT_EQ(info.BaseAddress, nullptr);
 
     SetLastError(0);
-    EXPECT_EQ(VirtualQuery(reinterpret_cast<const void*>(~uintptr_t(0xFFFF)), &info, sizeof(info)), 0u);
+    EXPECT_EQ(VirtualQuery(reinterpret_cast<const void*>(~uintptr_t(0xFFFF)), &info, sizeof(info)),
+              0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
     SetLastError(0);
     EXPECT_EQ(VirtualQuery(&info, &info, sizeof(info) - 1), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_LENGTH));
 }
 
-}  // namespace
+} // namespace

@@ -51,7 +51,8 @@ TEST_F(WindowClassTest, RegistersOnceAndReadsTheRecordBack) {
 TEST_F(WindowClassTest, UnregisteringWaitsForTheLastWindow) {
     WNDCLASSA wc = ClassRecord("ClassTestBusy");
     ASSERT_NE(RegisterClassA(&wc), 0);
-    HWND window = CreateWindowExA(0, "ClassTestBusy", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowExA(0, "ClassTestBusy", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
     SetLastError(0);
     EXPECT_FALSE(UnregisterClassA("ClassTestBusy", wc.hInstance));
@@ -70,7 +71,8 @@ TEST_F(WindowClassTest, UnknownClassFailsCreation) {
               nullptr);
     // Windows documents ERROR_CANNOT_FIND_WND_CLASS; Wine answers ERROR_CLASS_DOES_NOT_EXIST.
     DWORD error = GetLastError();
-    EXPECT_TRUE(error == ERROR_CANNOT_FIND_WND_CLASS || error == ERROR_CLASS_DOES_NOT_EXIST) << error;
+    EXPECT_TRUE(error == ERROR_CANNOT_FIND_WND_CLASS || error == ERROR_CLASS_DOES_NOT_EXIST)
+        << error;
 }
 
 TEST_F(WindowClassTest, ClassNameTruncatesLikeWindows) {
@@ -81,14 +83,18 @@ TEST_F(WindowClassTest, ClassNameTruncatesLikeWindows) {
         int size;
         int result;
         const char* text;
-    } cases[] = {{64, 10, "WindowTest"}, {11, 10, "WindowTest"}, {10, 9, "WindowTes"}, {3, 2, "Wi"}, {1, 0, ""}};
+    } cases[] = {{64, 10, "WindowTest"},
+                 {11, 10, "WindowTest"},
+                 {10, 9, "WindowTes"},
+                 {3, 2, "Wi"},
+                 {1, 0, ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
         char buffer[80];
         std::memset(buffer, '#', sizeof(buffer));
         EXPECT_EQ(GetClassNameA(window, buffer, c.size), c.result);
         EXPECT_STREQ(buffer, c.text);
-        EXPECT_EQ(buffer[c.result + 1], '#');  // nothing written past the terminating zero
+        EXPECT_EQ(buffer[c.result + 1], '#'); // nothing written past the terminating zero
     }
 }
 
@@ -102,7 +108,8 @@ TEST_F(WindowClassTest, ClassValuesChangeForEveryWindowOfTheClass) {
     EXPECT_EQ(GetClassLongPtrA(second, GCLP_HICON), reinterpret_cast<ULONG_PTR>(icon));
     EXPECT_EQ(SetClassLongPtrA(second, GCLP_HICON, 0), reinterpret_cast<ULONG_PTR>(icon));
     WNDCLASSA record{};
-    DWORD atom = static_cast<DWORD>(GetClassInfoA(GetModuleHandleA(nullptr), "WindowTest", &record));
+    DWORD atom =
+        static_cast<DWORD>(GetClassInfoA(GetModuleHandleA(nullptr), "WindowTest", &record));
     EXPECT_NE(atom, 0u);
     EXPECT_EQ(GetClassLongA(first, GCW_ATOM), atom);
     EXPECT_EQ(GetClassLongA(second, GCW_ATOM), atom);
@@ -115,4 +122,4 @@ TEST_F(WindowClassTest, SystemClassMdiClientIsThere) {
     EXPECT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "mdiclient", &got));
 }
 
-}  // namespace
+} // namespace

@@ -10,8 +10,9 @@ namespace {
 
 class WindowCreateTest : public WindowTest {};
 
-const std::initializer_list<UINT> kLifeMessages = {WM_NCCREATE, WM_CREATE, WM_SIZE, WM_MOVE, WM_SHOWWINDOW,
-                                                   WM_DESTROY, WM_NCDESTROY, WM_PARENTNOTIFY};
+const std::initializer_list<UINT> kLifeMessages = {WM_NCCREATE,  WM_CREATE,      WM_SIZE,
+                                                   WM_MOVE,      WM_SHOWWINDOW,  WM_DESTROY,
+                                                   WM_NCDESTROY, WM_PARENTNOTIFY};
 
 TEST_F(WindowCreateTest, PopupGetsCreationAndSizeMessages) {
     HWND window = MakeWindow(WS_POPUP, nullptr, "popup", 10, 20, 50, 40);
@@ -88,15 +89,18 @@ TEST_F(WindowCreateTest, StylesReadBack) {
     EXPECT_RECT(ClientRectOf(application), 0, 0, 0, 0);
 
     // A form window owned by it.
-    HWND form = MakeWindow(0x06CF0000, application, "Visible false", 192, 107, 190, 129, WS_EX_CONTROLPARENT);
+    HWND form = MakeWindow(0x06CF0000, application, "Visible false", 192, 107, 190, 129,
+                           WS_EX_CONTROLPARENT);
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(form, GWL_STYLE)), 0x06CF0000u);
     EXPECT_TRUE(GetWindowLongA(form, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
     EXPECT_EQ(GetWindow(form, GW_OWNER), application);
     EXPECT_RECT(WindowRectOf(form), 192, 107, 382, 236);
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, 0x06CF0000, FALSE, static_cast<DWORD>(GetWindowLongA(form, GWL_EXSTYLE)));
-    EXPECT_RECT(ClientRectOf(form), 0, 0, 190 - (frame.right - frame.left), 129 - (frame.bottom - frame.top));
+    AdjustWindowRectEx(&frame, 0x06CF0000, FALSE,
+                       static_cast<DWORD>(GetWindowLongA(form, GWL_EXSTYLE)));
+    EXPECT_RECT(ClientRectOf(form), 0, 0, 190 - (frame.right - frame.left),
+                129 - (frame.bottom - frame.top));
 }
 
 TEST_F(WindowCreateTest, DefaultPlacementOfOverlappedWindows) {
@@ -104,9 +108,11 @@ TEST_F(WindowCreateTest, DefaultPlacementOfOverlappedWindows) {
                                  CW_USEDEFAULT, CW_USEDEFAULT);
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_RECT(WindowRectOf(overlapped), work.left, work.top, work.left + (work.right - work.left) * 3 / 4,
+    EXPECT_RECT(WindowRectOf(overlapped), work.left, work.top,
+                work.left + (work.right - work.left) * 3 / 4,
                 work.top + (work.bottom - work.top) * 3 / 4);
-    HWND popup = MakeWindow(WS_POPUP, nullptr, "", CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT);
+    HWND popup = MakeWindow(WS_POPUP, nullptr, "", CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT);
     EXPECT_RECT(WindowRectOf(popup), 0, 0, 0, 0);
 }
 
@@ -174,13 +180,16 @@ TEST_F(WindowCreateTest, DestroyingTakesOwnedWindowsAndChildren) {
     EXPECT_TRUE(DestroyWindow(owner));
     std::vector<std::pair<HWND, UINT>> order;
     for (const Received& r : Log())
-        if (r.message == WM_DESTROY || r.message == WM_NCDESTROY) order.emplace_back(r.window, r.message);
+        if (r.message == WM_DESTROY || r.message == WM_NCDESTROY)
+            order.emplace_back(r.window, r.message);
     std::vector<std::pair<HWND, UINT>> expected = {
-        {ownedByOwned, WM_DESTROY}, {ownedByOwned, WM_NCDESTROY}, {owned, WM_DESTROY}, {owned, WM_NCDESTROY},
-        {owner, WM_DESTROY},        {child, WM_DESTROY},          {grandChild, WM_DESTROY},
-        {grandChild, WM_NCDESTROY}, {child, WM_NCDESTROY},        {owner, WM_NCDESTROY}};
+        {ownedByOwned, WM_DESTROY}, {ownedByOwned, WM_NCDESTROY}, {owned, WM_DESTROY},
+        {owned, WM_NCDESTROY},      {owner, WM_DESTROY},          {child, WM_DESTROY},
+        {grandChild, WM_DESTROY},   {grandChild, WM_NCDESTROY},   {child, WM_NCDESTROY},
+        {owner, WM_NCDESTROY}};
     EXPECT_EQ(order, expected);
-    for (HWND gone : {owner, owned, ownedByOwned, child, grandChild}) EXPECT_FALSE(IsWindow(gone));
+    for (HWND gone : {owner, owned, ownedByOwned, child, grandChild})
+        EXPECT_FALSE(IsWindow(gone));
     EXPECT_TRUE(IsWindow(stranger));
     EXPECT_FALSE(DestroyWindow(owner));
     SetLastError(0);
@@ -192,7 +201,8 @@ TEST_F(WindowCreateTest, CloseDestroysThroughDefWindowProc) {
     HWND window = MakeWindow(WS_POPUP);
     SendMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
-    EXPECT_MESSAGES(Watched({WM_CLOSE, WM_DESTROY, WM_NCDESTROY}, window), WM_CLOSE, WM_DESTROY, WM_NCDESTROY);
+    EXPECT_MESSAGES(Watched({WM_CLOSE, WM_DESTROY, WM_NCDESTROY}, window), WM_CLOSE, WM_DESTROY,
+                    WM_NCDESTROY);
 }
 
 TEST_F(WindowCreateTest, WindowTextTruncatesToTheBuffer) {
@@ -202,7 +212,11 @@ TEST_F(WindowCreateTest, WindowTextTruncatesToTheBuffer) {
         int size;
         int result;
         const char* text;
-    } cases[] = {{64, 11, "Hello world"}, {12, 11, "Hello world"}, {11, 10, "Hello worl"}, {5, 4, "Hell"}, {1, 0, ""}};
+    } cases[] = {{64, 11, "Hello world"},
+                 {12, 11, "Hello world"},
+                 {11, 10, "Hello worl"},
+                 {5, 4, "Hell"},
+                 {1, 0, ""}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
         char buffer[80];
@@ -231,7 +245,8 @@ LRESULT CALLBACK Subclass(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 TEST_F(WindowCreateTest, WindowProcedureCanBeReplaced) {
     HWND window = MakeWindow(WS_POPUP);
-    LONG_PTR original = SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass));
+    LONG_PTR original =
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Subclass));
     EXPECT_NE(original, 0);
     SetWindowLongPtrA(window, GWLP_USERDATA, original);
     EXPECT_EQ(GetWindowLongPtrA(window, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(Subclass));
@@ -248,16 +263,19 @@ TEST_F(WindowCreateTest, WindowProcedureCanBeReplaced) {
 
 TEST_F(WindowCreateTest, WindowValues) {
     HWND window = MakeWindow(WS_CHILD, MakeWindow(WS_POPUP));
-    EXPECT_EQ(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)), GetModuleHandleA(nullptr));
+    EXPECT_EQ(reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)),
+              GetModuleHandleA(nullptr));
     EXPECT_EQ(SetWindowLongPtrA(window, GWLP_ID, 42), 0);
     EXPECT_EQ(GetWindowLongPtrA(window, GWLP_ID), 42);
     ClearLog();
     SetWindowLongA(window, GWL_STYLE, WS_CHILD | WS_BORDER);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), static_cast<DWORD>(WS_CHILD | WS_BORDER));
-    EXPECT_MESSAGES(Watched({WM_STYLECHANGING, WM_STYLECHANGED}, window), WM_STYLECHANGING, WM_STYLECHANGED);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)),
+              static_cast<DWORD>(WS_CHILD | WS_BORDER));
+    EXPECT_MESSAGES(Watched({WM_STYLECHANGING, WM_STYLECHANGED}, window), WM_STYLECHANGING,
+                    WM_STYLECHANGED);
     SetLastError(0);
     EXPECT_EQ(GetWindowLongA(window, 4096), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
 }
 
-}  // namespace
+} // namespace

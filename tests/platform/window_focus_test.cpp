@@ -16,13 +16,14 @@ WPARAM FirstWParam(HWND window, UINT message) {
 TEST_F(WindowFocusTest, EnableWindowSendsWmEnableOnAChange) {
     HWND window = MakeWindow(WS_POPUP);
     ClearLog();
-    EXPECT_FALSE(EnableWindow(window, FALSE));  // it was enabled
+    EXPECT_FALSE(EnableWindow(window, FALSE)); // it was enabled
     EXPECT_FALSE(IsWindowEnabled(window));
     EXPECT_TRUE(GetWindowLongA(window, GWL_STYLE) & WS_DISABLED);
     EXPECT_MESSAGES(Watched({WM_CANCELMODE, WM_ENABLE}, window), WM_CANCELMODE, WM_ENABLE);
     EXPECT_EQ(FirstWParam(window, WM_ENABLE), 0u);
     ClearLog();
-    EXPECT_TRUE(EnableWindow(window, FALSE));  // already disabled: the mode is cancelled, no WM_ENABLE
+    EXPECT_TRUE(
+        EnableWindow(window, FALSE)); // already disabled: the mode is cancelled, no WM_ENABLE
     EXPECT_MESSAGES(Watched({WM_CANCELMODE, WM_ENABLE}, window), WM_CANCELMODE);
     EXPECT_TRUE(EnableWindow(window, TRUE));
     EXPECT_EQ(FirstWParam(window, WM_ENABLE), static_cast<WPARAM>(TRUE));
@@ -36,7 +37,7 @@ TEST_F(WindowFocusTest, DisablingTheFocusWindowTakesTheFocusAway) {
     ASSERT_EQ(GetFocus(), window);
     EnableWindow(window, FALSE);
     EXPECT_EQ(GetFocus(), nullptr);
-    EXPECT_EQ(SetFocus(window), nullptr);  // a disabled window cannot take it
+    EXPECT_EQ(SetFocus(window), nullptr); // a disabled window cannot take it
     EnableWindow(window, TRUE);
 }
 
@@ -127,4 +128,4 @@ TEST_F(WindowFocusTest, CaptureChangesAreAnnounced) {
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
-}  // namespace
+} // namespace

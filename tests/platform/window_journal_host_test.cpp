@@ -21,12 +21,12 @@ TEST_F(WindowJournalTest, TopLevelWindowsAppearAndDisappear) {
     HWND application = MakeWindow(0x84CA0000, nullptr, "Setup", 512, 384, 0, 0);
     HWND form = MakeWindow(0x06CF0000, application, "Visible false", 192, 107, 190, 129);
     HWND child = MakeWindow(WS_CHILD, form, "", 0, 0, 10, 10);
-    EXPECT_TRUE(journal.Lines("window_show").empty());  // hidden windows are not shown
+    EXPECT_TRUE(journal.Lines("window_show").empty()); // hidden windows are not shown
 
     SetWindowPos(application, nullptr, 0, 0, 0, 0, 0x57);
     ShowWindow(form, SW_SHOWNORMAL);
-    ShowWindow(child, SW_SHOW);  // children are not top-level windows
-    ShowWindow(form, SW_SHOW);   // no change, no event
+    ShowWindow(child, SW_SHOW); // children are not top-level windows
+    ShowWindow(form, SW_SHOW);  // no change, no event
     std::vector<std::string> shown = journal.Lines("window_show");
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(Field(shown[0], "class"), "WindowTest");
@@ -71,8 +71,8 @@ LRESULT CALLBACK WatchEnable(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 TEST_F(WindowJournalTest, MessageBoxDisablesItsOwnerMeanwhile) {
     RegisterClassWith("TApplicationLike", WatchEnable);
-    HWND owner = CreateWindowExA(0, "TApplicationLike", "Setup", 0x84CA0000, 0, 0, 0, 0, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+    HWND owner = CreateWindowExA(0, "TApplicationLike", "Setup", 0x84CA0000, 0, 0, 0, 0, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(owner, nullptr);
     enableMessages.clear();
     EXPECT_EQ(MessageBoxA(owner, "Uninstall failed", "Information", 0x40), IDOK);
@@ -98,7 +98,7 @@ TEST_F(WindowJournalTest, MessageBoxAnswersWithTheDefaultButton) {
                  {MB_YESNO, IDYES},
                  {MB_YESNO | MB_DEFBUTTON2, IDNO},
                  {MB_YESNOCANCEL | MB_DEFBUTTON3, IDCANCEL},
-                 {MB_OKCANCEL | MB_DEFBUTTON4, IDOK},  // no fourth button: the first
+                 {MB_OKCANCEL | MB_DEFBUTTON4, IDOK}, // no fourth button: the first
                  {MB_ABORTRETRYIGNORE | MB_ICONSTOP | MB_DEFBUTTON2, IDRETRY}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flags);
@@ -107,7 +107,8 @@ TEST_F(WindowJournalTest, MessageBoxAnswersWithTheDefaultButton) {
     std::vector<std::string> boxes = journal.Lines("message_box");
     ASSERT_EQ(boxes.size(), std::size(cases));
     EXPECT_EQ(Field(boxes[0], "owner_class"), "null");
-    EXPECT_EQ(Field(boxes[5], "flags"), std::to_string(MB_ABORTRETRYIGNORE | MB_ICONSTOP | MB_DEFBUTTON2));
+    EXPECT_EQ(Field(boxes[5], "flags"),
+              std::to_string(MB_ABORTRETRYIGNORE | MB_ICONSTOP | MB_DEFBUTTON2));
     SetLastError(0);
     EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", 7), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_MSGBOX_STYLE));
@@ -132,4 +133,4 @@ TEST_F(WindowJournalTest, HelpRequestsAreWritten) {
     EXPECT_EQ(Field(help[0], "data"), "42");
 }
 
-}  // namespace
+} // namespace

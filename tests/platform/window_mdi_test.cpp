@@ -31,7 +31,8 @@ protected:
         create.x = create.y = 10;
         create.cx = 200;
         create.cy = 150;
-        create.style = WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | style;
+        create.style =
+            WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | style;
         return reinterpret_cast<HWND>(
             SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
     }
@@ -63,7 +64,7 @@ TEST_F(WindowMdiTest, ANewChildIsShownActiveInTheStateItsStyleAsks) {
     EXPECT_EQ(StateOf(plain), "shown normal");
     RECT area = ClientRectOf(client);
     RECT inside = ClientRectOf(maximised);
-    EXPECT_GE(inside.right, area.right);  // its client area covers the client's
+    EXPECT_GE(inside.right, area.right); // its client area covers the client's
     EXPECT_GE(inside.bottom, area.bottom);
 }
 
@@ -89,7 +90,7 @@ TEST_F(WindowMdiTest, RestoringOrMaximisingAHiddenChildShowsIt) {
     HWND other = Child();
     ShowWindow(child, SW_HIDE);
     Send(WM_MDIRESTORE, child);
-    EXPECT_EQ(StateOf(child), "shown normal");  // but not activated
+    EXPECT_EQ(StateOf(child), "shown normal"); // but not activated
     EXPECT_EQ(StateOf(other), "shown normal active");
     ShowWindow(child, SW_HIDE);
     Send(WM_MDIMAXIMIZE, child);
@@ -130,4 +131,4 @@ TEST_F(WindowMdiTest, ANewChildRestoresTheMaximisedOne) {
     EXPECT_EQ(StateOf(first), "shown normal active");
 }
 
-}  // namespace
+} // namespace

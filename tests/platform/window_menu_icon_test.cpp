@@ -9,7 +9,8 @@ class WindowMenuTest : public WindowTest {};
 
 std::vector<UINT> Items(HMENU menu) {
     std::vector<UINT> ids;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) ids.push_back(GetMenuItemID(menu, i));
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        ids.push_back(GetMenuItemID(menu, i));
     return ids;
 }
 
@@ -23,16 +24,17 @@ TEST_F(WindowMenuTest, WindowMenuItemsCanBeDeletedAndReverted) {
     HWND window = MakeWindow(0x84CA0000, nullptr, "", 512, 384, 0, 0);
     HMENU menu = GetSystemMenu(window, FALSE);
     ASSERT_NE(menu, nullptr);
-    EXPECT_EQ(GetSystemMenu(window, FALSE), menu);  // the window's own copy, kept
+    EXPECT_EQ(GetSystemMenu(window, FALSE), menu); // the window's own copy, kept
     std::vector<UINT> standard = Items(menu);
     for (UINT id : {SC_RESTORE, SC_MOVE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE, SC_CLOSE})
         EXPECT_TRUE(Has(standard, id)) << std::hex << id;
     EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(SC_RESTORE));
-    EXPECT_EQ(GetMenuItemID(menu, 5), 0u);  // the separator
+    EXPECT_EQ(GetMenuItemID(menu, 5), 0u); // the separator
     EXPECT_EQ(GetMenuItemID(menu, 999), static_cast<UINT>(-1));
 
     // As the application object trims its window's menu.
-    for (UINT id : {SC_MAXIMIZE, SC_SIZE, SC_MOVE}) EXPECT_TRUE(DeleteMenu(menu, id, MF_BYCOMMAND));
+    for (UINT id : {SC_MAXIMIZE, SC_SIZE, SC_MOVE})
+        EXPECT_TRUE(DeleteMenu(menu, id, MF_BYCOMMAND));
     EXPECT_FALSE(DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND));
     std::vector<UINT> trimmed = Items(menu);
     EXPECT_EQ(trimmed.size(), standard.size() - 3);
@@ -72,4 +74,4 @@ TEST_F(WindowMenuTest, SystemIconsAndCursorsAreShared) {
         << error;
 }
 
-}  // namespace
+} // namespace

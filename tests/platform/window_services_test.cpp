@@ -16,7 +16,7 @@ TEST_F(WindowServicesTest, WindowsAreFoundByPointAndByName) {
     EXPECT_EQ(WindowFromPoint(POINT{105, 105}), popup);
     EXPECT_EQ(WindowFromPoint(POINT{115, 115}), child);
     EnableWindow(child, FALSE);
-    EXPECT_EQ(WindowFromPoint(POINT{115, 115}), popup);  // disabled children are looked through
+    EXPECT_EQ(WindowFromPoint(POINT{115, 115}), popup); // disabled children are looked through
     EXPECT_EQ(FindWindowA("WindowTest", "Finder Target"), popup);
     EXPECT_EQ(FindWindowA("windowtest", "finder target"), popup);
     EXPECT_EQ(FindWindowA(nullptr, "Finder Target"), popup);
@@ -41,7 +41,7 @@ TEST_F(WindowServicesTest, ChildrenAreFoundByPointOfTheParentsClientArea) {
 }
 
 TEST_F(WindowServicesTest, TheFirstActivationTellsEveryWindowOfTheProcess) {
-    ASSERT_EQ(GetActiveWindow(), nullptr);  // the fixture destroyed every window
+    ASSERT_EQ(GetActiveWindow(), nullptr); // the fixture destroyed every window
     HWND hidden = MakeWindow(WS_POPUP);
     ClearLog();
     HWND shown = MakeWindow(WS_POPUP | WS_VISIBLE);
@@ -81,8 +81,9 @@ MSG KeyDown(HWND window, WPARAM key) {
 
 TEST_F(WindowServicesTest, DialogKeysMoveTheFocusAndPressButtons) {
     RegisterClassWith("DialogLike", DialogProcedure);
-    HWND dialog = CreateWindowExA(WS_EX_CONTROLPARENT, "DialogLike", "dialog", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
-                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND dialog =
+        CreateWindowExA(WS_EX_CONTROLPARENT, "DialogLike", "dialog", WS_POPUP | WS_VISIBLE, 0, 0,
+                        200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     HWND first = MakeWindow(WS_CHILD | WS_VISIBLE | WS_TABSTOP, dialog, "", 0, 0, 10, 10);
     HWND plain = MakeWindow(WS_CHILD | WS_VISIBLE, dialog, "", 20, 0, 10, 10);
     HWND second = MakeWindow(WS_CHILD | WS_VISIBLE | WS_TABSTOP, dialog, "", 40, 0, 10, 10);
@@ -98,7 +99,8 @@ TEST_F(WindowServicesTest, DialogKeysMoveTheFocusAndPressButtons) {
     EXPECT_TRUE(IsDialogMessageA(dialog, &escape));
     bool cancelled = false;
     for (const Received& r : Log())
-        if (r.window == dialog && r.message == WM_COMMAND && LOWORD(r.wParam) == IDCANCEL) cancelled = true;
+        if (r.window == dialog && r.message == WM_COMMAND && LOWORD(r.wParam) == IDCANCEL)
+            cancelled = true;
     EXPECT_TRUE(cancelled);
     // Other messages for the dialog are dispatched by it.
     ClearLog();
@@ -115,10 +117,12 @@ TEST_F(WindowServicesTest, DialogKeysMoveTheFocusAndPressButtons) {
 }
 
 TEST_F(WindowServicesTest, MdiClientCreatesAndDestroysChildren) {
-    HWND frame = MakeWindow(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, "frame", 0, 0, 400, 300);
+    HWND frame =
+        MakeWindow(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, "frame", 0, 0, 400, 300);
     CLIENTCREATESTRUCT clientCreate{nullptr, 0xFF00};
-    HWND client = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0,
-                                  300, 200, frame, nullptr, GetModuleHandleA(nullptr), &clientCreate);
+    HWND client = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+                                  WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 300, 200, frame,
+                                  nullptr, GetModuleHandleA(nullptr), &clientCreate);
     ASSERT_NE(client, nullptr);
     MDICREATESTRUCTA create{};
     create.szClass = RecordingClass();
@@ -128,7 +132,8 @@ TEST_F(WindowServicesTest, MdiClientCreatesAndDestroysChildren) {
     create.y = 6;
     create.cx = 100;
     create.cy = 80;
-    HWND child = reinterpret_cast<HWND>(SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
+    HWND child = reinterpret_cast<HWND>(
+        SendMessageA(client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&create)));
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(GetParent(child), client);
     EXPECT_TRUE(GetWindowLongA(child, GWL_STYLE) & WS_CHILD);
@@ -146,4 +151,4 @@ TEST_F(WindowServicesTest, MdiClientCreatesAndDestroysChildren) {
     EXPECT_TRUE(IsWindow(client));
 }
 
-}  // namespace
+} // namespace

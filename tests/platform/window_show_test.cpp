@@ -13,7 +13,8 @@ class WindowShowTest : public WindowTest {};
 BOOL CALLBACK CollectOwnWindows(HWND window, LPARAM param) {
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId()) reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+    if (process == GetCurrentProcessId())
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
     return TRUE;
 }
 
@@ -37,7 +38,7 @@ TEST_F(WindowShowTest, ShowWindowAnswersThePreviousVisibility) {
     EXPECT_FALSE(IsWindowVisible(window));
     ClearLog();
     EXPECT_FALSE(ShowWindow(window, SW_HIDE));
-    EXPECT_TRUE(Log().empty());  // hiding a hidden window sends nothing
+    EXPECT_TRUE(Log().empty()); // hiding a hidden window sends nothing
 }
 
 TEST_F(WindowShowTest, ShowMinNoActiveKeepsTheActiveWindow) {
@@ -54,7 +55,8 @@ TEST_F(WindowShowTest, ShowMinNoActiveKeepsTheActiveWindow) {
     // WM_SIZE tells of the minimised state.
     bool minimizedSize = false;
     for (const Received& r : Log())
-        if (r.window == window && r.message == WM_SIZE && r.wParam == SIZE_MINIMIZED) minimizedSize = true;
+        if (r.window == window && r.message == WM_SIZE && r.wParam == SIZE_MINIMIZED)
+            minimizedSize = true;
     EXPECT_TRUE(minimizedSize);
     // Restoring puts the window back where it was.
     ShowWindow(window, SW_RESTORE);
@@ -70,7 +72,7 @@ TEST_F(WindowShowTest, MaximiseAndRestoreKeepTheNormalRectangle) {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     RECT client = ClientRectOf(window);
-    EXPECT_EQ(client.right, work.right - work.left);  // the frame lies outside the work area
+    EXPECT_EQ(client.right, work.right - work.left); // the frame lies outside the work area
     // Minimised from maximised comes back maximised.
     ShowWindow(window, SW_MINIMIZE);
     EXPECT_TRUE(IsIconic(window));
@@ -102,16 +104,19 @@ TEST_F(WindowShowTest, SystemCommandsIgnoreTheLowFourBits) {
 
 TEST_F(WindowShowTest, ZeroSizedWindowShowsAndHidesWithSetWindowPos) {
     HWND window = MakeWindow(0x84CA0000, nullptr, "", 512, 384, 0, 0);
-    const UINT show = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW;  // 0x57
-    const UINT hide = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW;  // 0x97
+    const UINT show =
+        SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW; // 0x57
+    const UINT hide =
+        SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW; // 0x97
     EXPECT_TRUE(SetWindowPos(window, nullptr, 0, 0, 0, 0, show));
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_RECT(WindowRectOf(window), 512, 384, 512, 384);
     EXPECT_NE(GetActiveWindow(), window);
     EXPECT_TRUE(SetWindowPos(window, nullptr, 0, 0, 0, 0, hide));
     EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_MESSAGES(Watched({WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}, window), WM_WINDOWPOSCHANGING,
-                    WM_WINDOWPOSCHANGED, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED);
+    EXPECT_MESSAGES(Watched({WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED}, window),
+                    WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_WINDOWPOSCHANGING,
+                    WM_WINDOWPOSCHANGED);
 }
 
 TEST_F(WindowShowTest, MoveAndSizeSendTheirMessages) {
@@ -144,14 +149,15 @@ TEST_F(WindowShowTest, SizableWindowsKeepWithinTheirTrackingLimits) {
     RECT rect = WindowRectOf(overlapped);
     EXPECT_EQ(rect.right - rect.left, GetSystemMetrics(SM_CXMINTRACK));
     EXPECT_EQ(rect.bottom - rect.top, GetSystemMetrics(SM_CYMINTRACK));
-    EXPECT_EQ(Watched({WM_GETMINMAXINFO, WM_NCCREATE}, overlapped).front(), static_cast<UINT>(WM_GETMINMAXINFO));
+    EXPECT_EQ(Watched({WM_GETMINMAXINFO, WM_NCCREATE}, overlapped).front(),
+              static_cast<UINT>(WM_GETMINMAXINFO));
     HWND popup = MakeWindow(WS_POPUP, nullptr, "", 10, 10, 20, 10);
     EXPECT_RECT(WindowRectOf(popup), 10, 10, 30, 20);
 
     // A window's own answer to WM_GETMINMAXINFO bounds sizing and maximising.
     RegisterClassWith("AtLeast300By200", AtLeast300By200);
-    HWND limited = CreateWindowExA(0, "AtLeast300By200", "", WS_OVERLAPPEDWINDOW, 10, 10, 100, 100, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+    HWND limited = CreateWindowExA(0, "AtLeast300By200", "", WS_OVERLAPPEDWINDOW, 10, 10, 100, 100,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     EXPECT_RECT(WindowRectOf(limited), 10, 10, 310, 210);
     MoveWindow(limited, 10, 10, 50, 500, FALSE);
     EXPECT_RECT(WindowRectOf(limited), 10, 10, 310, 510);
@@ -229,20 +235,25 @@ TEST_F(WindowShowTest, FrameSizesAsAdjustWindowRectExComputesThem) {
     struct Case {
         DWORD style;
         DWORD exStyle;
-    } cases[] = {{WS_OVERLAPPEDWINDOW, 0},          {0x84CA0000, 0},      {WS_POPUP, 0},
-                 {WS_POPUP | WS_BORDER, 0},         {WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW},
-                 {WS_POPUP, WS_EX_DLGMODALFRAME},   {WS_POPUP | WS_THICKFRAME, WS_EX_CLIENTEDGE}};
+    } cases[] = {{WS_OVERLAPPEDWINDOW, 0},
+                 {0x84CA0000, 0},
+                 {WS_POPUP, 0},
+                 {WS_POPUP | WS_BORDER, 0},
+                 {WS_POPUP | WS_CAPTION, WS_EX_TOOLWINDOW},
+                 {WS_POPUP, WS_EX_DLGMODALFRAME},
+                 {WS_POPUP | WS_THICKFRAME, WS_EX_CLIENTEDGE}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.style << " " << c.exStyle);
         HWND window = MakeWindow(c.style, nullptr, "", 100, 100, 200, 150, c.exStyle);
         RECT expected = ClientRectOf(window);
         POINT origin{0, 0};
         ClientToScreen(window, &origin);
-        expected = RECT{expected.left + origin.x, expected.top + origin.y, expected.right + origin.x,
-                        expected.bottom + origin.y};
+        expected = RECT{expected.left + origin.x, expected.top + origin.y,
+                        expected.right + origin.x, expected.bottom + origin.y};
         AdjustWindowRectEx(&expected, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), FALSE,
                            static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)));
-        EXPECT_RECT(WindowRectOf(window), expected.left, expected.top, expected.right, expected.bottom);
+        EXPECT_RECT(WindowRectOf(window), expected.left, expected.top, expected.right,
+                    expected.bottom);
     }
     RECT rect{0, 0, 100, 100};
     AdjustWindowRectEx(&rect, WS_POPUP, FALSE, 0);
@@ -252,4 +263,4 @@ TEST_F(WindowShowTest, FrameSizesAsAdjustWindowRectExComputesThem) {
     EXPECT_RECT(bordered, -1, -1, 101, 101);
 }
 
-}  // namespace
+} // namespace

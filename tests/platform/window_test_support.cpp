@@ -22,7 +22,7 @@ std::string Name(UINT message) {
     return out.str();
 }
 
-}  // namespace
+} // namespace
 
 std::vector<Received>& Log() {
     static std::vector<Received> log;
@@ -49,11 +49,14 @@ const char* RegisterClassWith(const char* name, WNDPROC procedure, UINT style) {
     return name;
 }
 
-const char* RecordingClass() { return RegisterClassWith("WindowTest", RecordingProcedure); }
+const char* RecordingClass() {
+    return RegisterClassWith("WindowTest", RecordingProcedure);
+}
 
-HWND MakeWindow(DWORD style, HWND parent, const char* text, int x, int y, int width, int height, DWORD exStyle) {
-    HWND window = CreateWindowExA(exStyle, RecordingClass(), text, style, x, y, width, height, parent, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
+HWND MakeWindow(DWORD style, HWND parent, const char* text, int x, int y, int width, int height,
+                DWORD exStyle) {
+    HWND window = CreateWindowExA(exStyle, RecordingClass(), text, style, x, y, width, height,
+                                  parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window) Made().push_back(window);
     return window;
 }
@@ -88,8 +91,10 @@ void ExpectRect(int line, const RECT& rect, LONG left, LONG top, LONG right, LON
 void ExpectMessages(int line, const std::vector<UINT>& got, std::initializer_list<UINT> expected) {
     SCOPED_TRACE(testing::Message() << "checked at line " << line);
     std::string gotText, expectedText;
-    for (UINT m : got) gotText += Name(m) + " ";
-    for (UINT m : expected) expectedText += Name(m) + " ";
+    for (UINT m : got)
+        gotText += Name(m) + " ";
+    for (UINT m : expected)
+        expectedText += Name(m) + " ";
     EXPECT_EQ(gotText, expectedText);
 }
 
@@ -105,4 +110,4 @@ RECT ClientRectOf(HWND window) {
     return rect;
 }
 
-}  // namespace window_tests
+} // namespace window_tests

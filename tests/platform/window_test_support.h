@@ -23,7 +23,9 @@ struct Received {
 
 // Every message the recording procedure has received since the last Clear.
 std::vector<Received>& Log();
-inline void ClearLog() { Log().clear(); }
+inline void ClearLog() {
+    Log().clear();
+}
 
 // The messages of the log that are among `watched`, in order.
 std::vector<UINT> Watched(std::initializer_list<UINT> watched, HWND window = nullptr);
@@ -58,4 +60,4 @@ RECT ClientRectOf(HWND window);
 // paint messages so that none stays behind.
 void DrainQueue();
 
-}  // namespace window_tests
+} // namespace window_tests

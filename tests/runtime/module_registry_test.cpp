@@ -17,12 +17,14 @@ namespace fs = std::filesystem;
 
 int dataAnchor = 3;
 
-std::string TestLibrary(const std::string& file) { return std::string(TEST_PE_DIR) + "/" + file; }
+std::string TestLibrary(const std::string& file) {
+    return std::string(TEST_PE_DIR) + "/" + file;
+}
 
 // A directory C:\<name> of the test machine, emptied, with a stand-in
 // program file Setup.exe in it; returns the program's Windows path.
 std::string FreshProgramDirectory(const std::string& name) {
-    GetACP();  // the machine's directory exists from its first use
+    GetACP(); // the machine's directory exists from its first use
     fs::path directory = fs::path(std::getenv("HOSTWIN_PREFIX")) / "drive_c" / name;
     fs::remove_all(directory);
     fs::create_directories(directory);
@@ -30,7 +32,8 @@ std::string FreshProgramDirectory(const std::string& name) {
     return "C:\\" + name + "\\Setup.exe";
 }
 
-void PlaceLanguageFile(const std::string& directory, const std::string& fileName, const std::string& library) {
+void PlaceLanguageFile(const std::string& directory, const std::string& fileName,
+                       const std::string& library) {
     fs::path target = fs::path(std::getenv("HOSTWIN_PREFIX")) / "drive_c" / directory / fileName;
     fs::copy_file(TestLibrary(library), target, fs::copy_options::overwrite_existing);
 }
@@ -46,7 +49,8 @@ std::string StringOf(HINSTANCE module, UINT id) {
 class LocaleOverride {
 public:
     explicit LocaleOverride(const char* key) : key_(key) {
-        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle_, nullptr),
+        EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &handle_, nullptr),
                   ERROR_SUCCESS);
     }
     ~LocaleOverride() {
@@ -54,7 +58,8 @@ public:
         RegDeleteKeyA(HKEY_CURRENT_USER, key_);
     }
     void Set(const char* name, const std::string& value) {
-        EXPECT_EQ(RegSetValueExA(handle_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        EXPECT_EQ(RegSetValueExA(handle_, name, 0, REG_SZ,
+                                 reinterpret_cast<const BYTE*>(value.c_str()),
                                  static_cast<DWORD>(value.size() + 1)),
                   ERROR_SUCCESS);
     }
@@ -92,7 +97,7 @@ TEST(ModuleRegistry, AModuleIsFoundByAnyOfItsHandlesAndTheNewestRecordWins) {
     RegisterModule(newer);
     EXPECT_EQ(ResourceModuleOf(handle(0x1000)), handle(0x8001));
     EXPECT_EQ(ResourceModuleOf(handle(0x3000)), handle(0x9001));
-    EXPECT_EQ(ResourceModuleOf(program), program);  // unregistered: itself
+    EXPECT_EQ(ResourceModuleOf(program), program); // unregistered: itself
     UnregisterModule(newer);
     UnregisterModule(older);
     EXPECT_EQ(ResourceModuleOf(handle(0x2000)), handle(0x2000));
@@ -101,7 +106,7 @@ TEST(ModuleRegistry, AModuleIsFoundByAnyOfItsHandlesAndTheNewestRecordWins) {
 TEST(ModuleRegistry, TheLanguageFileHasTheLocalesAbbreviationOrItsFirstTwoLetters) {
     std::string program = FreshProgramDirectory("media");
     SetThreadLocale(1041);
-    EXPECT_EQ(LoadLanguageResourceModule(program.c_str()), nullptr);  // no file beside it
+    EXPECT_EQ(LoadLanguageResourceModule(program.c_str()), nullptr); // no file beside it
     PlaceLanguageFile("media", "Setup.JP", "language_bare.dll");
     HINSTANCE twoLetters = LoadLanguageResourceModule(program.c_str());
     ASSERT_NE(twoLetters, nullptr);
@@ -114,7 +119,7 @@ TEST(ModuleRegistry, TheLanguageFileHasTheLocalesAbbreviationOrItsFirstTwoLetter
     FreeLibrary(full);
 
     SetThreadLocale(1033);
-    EXPECT_EQ(LoadLanguageResourceModule(program.c_str()), nullptr);  // no Setup.ENU, no Setup.EN
+    EXPECT_EQ(LoadLanguageResourceModule(program.c_str()), nullptr); // no Setup.ENU, no Setup.EN
     // The extension is what follows the last period of the name.
     EXPECT_EQ(LoadLanguageResourceModule("C:\\media\\Setup"), nullptr);
     EXPECT_EQ(LoadLanguageResourceModule(""), nullptr);
@@ -131,7 +136,7 @@ TEST(ModuleRegistry, TheUsersOverrideChoosesTheExtensionByProgramOrByDefault) {
         key.Set(nullptr, "ZZ");
         HINSTANCE byDefault = LoadLanguageResourceModule(program.c_str());
         ASSERT_NE(byDefault, nullptr);
-        EXPECT_EQ(StringOf(byDefault, 65529), "");  // the bare file
+        EXPECT_EQ(StringOf(byDefault, 65529), ""); // the bare file
         FreeLibrary(byDefault);
         // The value named by the program's path comes first.
         key.Set(ProgramLongPath().c_str(), "XY");
@@ -177,7 +182,8 @@ TEST(ModuleRegistry, MessagesComeFromTheResourceModuleAndElseFromTheProgram) {
         ModuleRecord record{nullptr, program, program, program, language};
         RegisterModule(record);
         bool full = std::string(file) == "language_full.dll";
-        EXPECT_EQ(LoadResString(SResNotFound), full ? "%s is not in the language file" : programText);
+        EXPECT_EQ(LoadResString(SResNotFound),
+                  full ? "%s is not in the language file" : programText);
         EXPECT_EQ(LoadResString(SInvalidStreamFormat), otherText);
         UnregisterModule(record);
         FreeLibrary(language);
@@ -193,4 +199,4 @@ TEST(ModuleRegistry, StartUpRegistersTheProgramWithItselfWithoutALanguageFile) {
     StopModuleRegistry();
 }
 
-}  // namespace
+} // namespace

@@ -10,15 +10,29 @@
 
 namespace {
 std::string trace;
-void StartA() { trace += "+A"; }
-void StopA() { trace += "-A"; }
-void StartB() { trace += "+B"; }
-void StopB() { trace += "-B"; }
-void Exit1() { trace += "x1"; }
-void Exit2() { trace += "x2"; }
+void StartA() {
+    trace += "+A";
+}
+void StopA() {
+    trace += "-A";
+}
+void StartB() {
+    trace += "+B";
+}
+void StopB() {
+    trace += "-B";
+}
+void Exit1() {
+    trace += "x1";
+}
+void Exit2() {
+    trace += "x2";
+}
 const TModuleStep modules[] = {{"a", StartA, StopA}, {"b", StartB, StopB}};
 
-void ReportTrace() { std::fprintf(stderr, "order=%s;", trace.c_str()); }
+void ReportTrace() {
+    std::fprintf(stderr, "order=%s;", trace.c_str());
+}
 const TModuleStep reporter[] = {{"report", nullptr, ReportTrace}};
 
 // Starts the modules twice (the second start runs nothing), adds two exit
@@ -37,9 +51,15 @@ void HaltFromDeepInside() {
     }
 }
 
-void StartRaising() { throw 42; }
-int MainRaising() { throw 7; }
-int MainReturning() { return 0; }
+void StartRaising() {
+    throw 42;
+}
+int MainRaising() {
+    throw 7;
+}
+int MainReturning() {
+    return 0;
+}
 void ReportCaught() {
     try {
         throw;
@@ -63,7 +83,7 @@ void RunRaisingMain() {
     RunProgram(reporter, MainRaising, ReportCaught);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Modules, AnExceptionFromAStartStepOrTheMainFunctionIsReportedAndEndsInOrder) {
     EXPECT_EXIT(RunRaisingStart(), ::testing::ExitedWithCode(0), "order=\\+Areport42-A;$");
@@ -89,7 +109,7 @@ TEST(RwLock, WriterMayReenterAndExcludesReaders) {
     lock.ReleaseRead();
     lock.ReleaseWrite();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_FALSE(readerIn);  // still held once
+    EXPECT_FALSE(readerIn); // still held once
     lock.ReleaseWrite();
     reader.join();
     EXPECT_TRUE(readerIn);

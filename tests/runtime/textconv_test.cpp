@@ -17,16 +17,34 @@ TEST(TextConv, IntegerRules) {
         int32_t value;
     };
     const Case cases[] = {
-        {"26", true, 26},          {"  26", true, 26},        {"+26", true, 26},
-        {"-26", true, -26},        {"$1A", true, 26},         {"x1a", true, 26},
-        {"X1A", true, 26},         {"0x1A", true, 26},        {"0X1a", true, 26},
-        {"$FFFFFFFF", true, -1},   {"$000000001", true, 1},   {"$80000000", true, INT32_MIN},
-        {"2147483647", true, INT32_MAX}, {"-2147483648", true, INT32_MIN},
-        {"2147483648", false, 0},  {"-2147483649", false, 0}, {"$100000000", false, 0},
-        {"26 ", false, 0},         {"\t26", false, 0},        {"", false, 0},
-        {"-", false, 0},           {"$", false, 0},           {"0x", false, 0},
-        {"-0x1A", false, 0},       {"-$1A", false, 0},        {"1A", false, 0},
-        {"$1G", false, 0},         {"99999999999999999999", false, 0},
+        {"26", true, 26},
+        {"  26", true, 26},
+        {"+26", true, 26},
+        {"-26", true, -26},
+        {"$1A", true, 26},
+        {"x1a", true, 26},
+        {"X1A", true, 26},
+        {"0x1A", true, 26},
+        {"0X1a", true, 26},
+        {"$FFFFFFFF", true, -1},
+        {"$000000001", true, 1},
+        {"$80000000", true, INT32_MIN},
+        {"2147483647", true, INT32_MAX},
+        {"-2147483648", true, INT32_MIN},
+        {"2147483648", false, 0},
+        {"-2147483649", false, 0},
+        {"$100000000", false, 0},
+        {"26 ", false, 0},
+        {"\t26", false, 0},
+        {"", false, 0},
+        {"-", false, 0},
+        {"$", false, 0},
+        {"0x", false, 0},
+        {"-0x1A", false, 0},
+        {"-$1A", false, 0},
+        {"1A", false, 0},
+        {"$1G", false, 0},
+        {"99999999999999999999", false, 0},
     };
     for (const Case& c : cases) {
         int32_t value = 12345;
@@ -64,7 +82,8 @@ TEST_F(TextConvLocale, FloatsRoundTripWithTheDecimalSeparator) {
     EXPECT_EQ(FloatToStr(1.5e-7), "1.5E-7");
     EXPECT_EQ(FloatToStr(100), "100");
     double value = 0;
-    for (const char* bad : {"", "abc", "1.2.3", "1e", "--1", "1,5", "inf", "nan", "1e999", ".", "1 2"})
+    for (const char* bad :
+         {"", "abc", "1.2.3", "1e", "--1", "1,5", "inf", "nan", "1e999", ".", "1 2"})
         EXPECT_FALSE(TryStrToFloat(bad, value)) << bad;
     EXPECT_TRUE(TryStrToFloat(" -1.5E+3 ", value));
     EXPECT_EQ(value, -1500.0);
@@ -119,7 +138,7 @@ TEST_F(TextConvLocale, DatesAndTimesRoundTripInEachLocaleOrder) {
         std::string both = DateTimeToStr(date + time);
         ASSERT_TRUE(TryStrToDateTime(both, back)) << both;
         EXPECT_NEAR(back, date + time, 1e-9) << both;
-        EXPECT_EQ(DateTimeToStr(date), DateToStr(date));  // midnight leaves the time out
+        EXPECT_EQ(DateTimeToStr(date), DateToStr(date)); // midnight leaves the time out
         EXPECT_THROW(StrToDate("not a date"), EConvertError);
         EXPECT_THROW(StrToTime("25:00"), EConvertError);
         EXPECT_THROW(StrToDateTime("x y"), EConvertError);
@@ -140,4 +159,4 @@ TEST_F(TextConvLocale, DatesAndTimesRoundTripInEachLocaleOrder) {
     EXPECT_EQ(value, date);
 }
 
-}  // namespace
+} // namespace

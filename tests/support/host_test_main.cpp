@@ -10,8 +10,8 @@
 
 int main(int argc, char** argv) {
     const char* base = std::getenv("HOSTWIN_PREFIX");
-    std::string prefix = std::string(base && *base ? base : "/tmp/hostwin-tests") + "/p" +
-                         std::to_string(getpid());
+    std::string prefix =
+        std::string(base && *base ? base : "/tmp/hostwin-tests") + "/p" + std::to_string(getpid());
     setenv("HOSTWIN_PREFIX", prefix.c_str(), 1);
     if (!std::getenv("HOSTWIN_JOURNAL"))
         setenv("HOSTWIN_JOURNAL", (prefix + "/journal.jsonl").c_str(), 1);

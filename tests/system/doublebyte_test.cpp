@@ -36,13 +36,16 @@ TEST_F(DoubleByte, LeadByteRangesArePairsEndedByZeros) {
     LeadByteSet.Clear();
     const BYTE ranges[MAX_LEADBYTES] = {0x81, 0x82, 0x90, 0x80, 0xA0, 0xA0, 0, 0, 0xB0, 0xB0};
     AddLeadByteRanges(ranges);
-    for (int value : {0x81, 0x82, 0xA0}) EXPECT_TRUE(LeadByteSet.Contains(static_cast<BYTE>(value)));
+    for (int value : {0x81, 0x82, 0xA0})
+        EXPECT_TRUE(LeadByteSet.Contains(static_cast<BYTE>(value)));
     // A reversed pair adds nothing; pairs after the zero pair are not read.
-    for (int value : {0x80, 0x83, 0x90, 0xB0}) EXPECT_FALSE(LeadByteSet.Contains(static_cast<BYTE>(value)));
+    for (int value : {0x80, 0x83, 0x90, 0xB0})
+        EXPECT_FALSE(LeadByteSet.Contains(static_cast<BYTE>(value)));
     const BYTE all[MAX_LEADBYTES] = {1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6};
     AddLeadByteRanges(all);
-    for (int value = 1; value <= 6; ++value) EXPECT_TRUE(LeadByteSet.Contains(static_cast<BYTE>(value)));
-    EXPECT_TRUE(LeadByteSet.Contains(0x81));  // earlier values stay
+    for (int value = 1; value <= 6; ++value)
+        EXPECT_TRUE(LeadByteSet.Contains(static_cast<BYTE>(value)));
+    EXPECT_TRUE(LeadByteSet.Contains(0x81)); // earlier values stay
 }
 
 TEST_F(DoubleByte, RunsOfLeadBytesPairUpFromTheirStart) {
@@ -55,7 +58,7 @@ TEST_F(DoubleByte, RunsOfLeadBytesPairUpFromTheirStart) {
     EXPECT_EQ(ClassifyByte(run, 3), brTrail);
     EXPECT_EQ(ClassifyByte(run, 4), brLead);
     EXPECT_EQ(ClassifyByte(run, 5), brTrail);
-    EXPECT_EQ(ClassifyByteZ(run.c_str(), 5), brSingle);  // the terminator
+    EXPECT_EQ(ClassifyByteZ(run.c_str(), 5), brSingle); // the terminator
     EXPECT_EQ(ClassifyByteZ(nullptr, 0), brSingle);
     DoubleByteLocale = false;
     EXPECT_EQ(ClassifyByte(s, 1), brSingle);
@@ -90,7 +93,8 @@ TEST_F(DoubleByte, TrailByteWithTheBackslashCodeIsNoDelimiter) {
     EXPECT_EQ(RightmostDelimiter("\\:", kTrailBackslashPath), 3);
     EXPECT_EQ(DirectoryPart(kTrailBackslashPath), "C:\\");
     EXPECT_EQ(NamePart(kTrailBackslashPath), "x\x95\x5C");
-    const std::string onlyTrail = "ab\x95\x5C" "cd";
+    const std::string onlyTrail = "ab\x95\x5C"
+                                  "cd";
     EXPECT_EQ(RightmostDelimiter("\\:", onlyTrail), 0);
     EXPECT_EQ(DirectoryPart(onlyTrail), "");
     // The program directory case: a real separator after such a character.
@@ -137,7 +141,8 @@ TEST_F(DoubleByte, CharacterScansSkipTrailBytes) {
 
 TEST_F(DoubleByte, SubTextStartsOnACharacterBoundary) {
     // "\x81\x5C" is one character; the text "\x5C" inside it is not found there.
-    const std::string s = "a\x81\x5C" "b\\c";
+    const std::string s = "a\x81\x5C"
+                          "b\\c";
     EXPECT_EQ(SubTextScan(s.c_str(), "\\c"), s.c_str() + 4);
     EXPECT_EQ(SubTextPosition("\\", s), 5);
     EXPECT_EQ(SubTextPosition("bc", "abc"), 2);
@@ -199,4 +204,4 @@ TEST(DoubleByteStartUp, LeavesSingleByteLocalesAlone) {
     });
 }
 
-}  // namespace
+} // namespace

@@ -60,7 +60,7 @@ TEST_F(FileAccess, PresenceFollowsTheDosStamp) {
 
 TEST_F(FileAccess, HandleFunctionsReportFailureAsMinusOne) {
     MakeFile("file.txt", "hello world");
-    HANDLE file = FileOpen(Path("file.txt"), 0x00);  // read, no sharing
+    HANDLE file = FileOpen(Path("file.txt"), 0x00); // read, no sharing
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     char buffer[16] = {};
     EXPECT_EQ(FileSeek(file, 6, 0), 6);
@@ -69,33 +69,34 @@ TEST_F(FileAccess, HandleFunctionsReportFailureAsMinusOne) {
     EXPECT_EQ(FileSeek(file, -3, 2), 8);
     EXPECT_EQ(FileSeek(file, -1, 1), 7);
     EXPECT_EQ(FileSeek(file, -100, 1), -1);
-    EXPECT_EQ(FileWrite(file, "x", 1), -1);  // opened for reading only
+    EXPECT_EQ(FileWrite(file, "x", 1), -1); // opened for reading only
     EXPECT_EQ(FileRead(file, buffer, -1), -1);
     // No sharing: a second handle is refused.
     EXPECT_EQ(FileOpen(Path("file.txt"), 0x20), INVALID_HANDLE_VALUE);
     FileClose(file);
 
-    HANDLE reader = FileOpen(Path("file.txt"), 0x20);  // read, others may read
-    HANDLE second = FileOpen(Path("file.txt"), 0x40);  // read, others may read and write
+    HANDLE reader = FileOpen(Path("file.txt"), 0x20); // read, others may read
+    HANDLE second = FileOpen(Path("file.txt"), 0x40); // read, others may read and write
     EXPECT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_NE(second, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(FileOpen(Path("file.txt"), 0x41), INVALID_HANDLE_VALUE);  // the reader shares no writing
+    EXPECT_EQ(FileOpen(Path("file.txt"), 0x41),
+              INVALID_HANDLE_VALUE); // the reader shares no writing
     FileClose(second);
     FileClose(reader);
 
-    HANDLE both = FileOpen(Path("file.txt"), 0x102);  // read and write; bit 8 is ignored
+    HANDLE both = FileOpen(Path("file.txt"), 0x102); // read and write; bit 8 is ignored
     ASSERT_NE(both, INVALID_HANDLE_VALUE);
     EXPECT_EQ(FileSeek(both, 0, 2), 11);
     EXPECT_EQ(FileWrite(both, "!", 1), 1);
     FileClose(both);
-    EXPECT_EQ(FileOpen(Path("file.txt"), 0x03), INVALID_HANDLE_VALUE);  // no such access
-    EXPECT_EQ(FileOpen(Path("file.txt"), 0x50), INVALID_HANDLE_VALUE);  // no such sharing
+    EXPECT_EQ(FileOpen(Path("file.txt"), 0x03), INVALID_HANDLE_VALUE); // no such access
+    EXPECT_EQ(FileOpen(Path("file.txt"), 0x50), INVALID_HANDLE_VALUE); // no such sharing
     EXPECT_EQ(FileOpen(Path("missing.txt"), 0), INVALID_HANDLE_VALUE);
     EXPECT_EQ(FileRead(INVALID_HANDLE_VALUE, buffer, 1), -1);
 
-    HANDLE again = FileCreate(Path("file.txt"));  // empties the file
+    HANDLE again = FileCreate(Path("file.txt")); // empties the file
     EXPECT_EQ(FileSeek(again, 0, 2), 0);
     FileClose(again);
 }
 
-}  // namespace
+} // namespace

@@ -36,7 +36,8 @@ protected:
 
 std::vector<std::string> Lines(const TStrings& list) {
     std::vector<std::string> lines;
-    for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Get(i));
+    for (int i = 0; i < list.Count(); ++i)
+        lines.push_back(list.Get(i));
     return lines;
 }
 
@@ -98,9 +99,13 @@ TEST_F(IniFile, LoadTextValuesAndDefaults) {
 
 TEST_F(IniFile, LoadNumberRules) {
     const std::pair<const char*, int32_t> cases[] = {
-        {"0x1A", 26},  {"0X1A", 26}, {"$1A", 26}, {"x1A", 26},        {"\"26 \"", -7},
-        {"-0x1A", -7}, {"0x", -7},   {"", -7},    {"2147483648", -7}, {"-2147483648", INT32_MIN},
-        {"$FFFFFFFF", -1}, {"$123456789", -7}, {"  42", 42}, {"abc", -7},
+        {"0x1A", 26},       {"0X1A", 26},
+        {"$1A", 26},        {"x1A", 26},
+        {"\"26 \"", -7},    {"-0x1A", -7},
+        {"0x", -7},         {"", -7},
+        {"2147483648", -7}, {"-2147483648", INT32_MIN},
+        {"$FFFFFFFF", -1},  {"$123456789", -7},
+        {"  42", 42},       {"abc", -7},
     };
     std::string file = "[n]\r\n";
     for (size_t i = 0; i < std::size(cases); ++i)
@@ -159,7 +164,7 @@ TEST_F(IniFile, ListingsClearTheListInsideOneBracket) {
     CountingList list;
     list.Add("stale");
     list.changesOutsideBrackets = 0;
-    ini_->ListSections(list);  // missing file
+    ini_->ListSections(list); // missing file
     EXPECT_TRUE(Lines(list).empty());
 
     WriteFile("[one]\r\na=1\r\nb=2\r\n[two]\r\n[three]\r\nc=3\r\n");
@@ -177,7 +182,8 @@ TEST_F(IniFile, ListingsClearTheListInsideOneBracket) {
 TEST_F(IniFile, ListingsCutByTheBufferStayInsideIt) {
     // 21000 bytes of section names of 14 bytes each: more than the listing buffer holds.
     std::string file;
-    for (int i = 0; i < 1500; ++i) file += "[section" + std::to_string(100000 + i) + "]\r\n";
+    for (int i = 0; i < 1500; ++i)
+        file += "[section" + std::to_string(100000 + i) + "]\r\n";
     WriteFile(file);
     TOwned<TStringList> list(new TStringList());
     ini_->ListSections(*list);
@@ -209,8 +215,10 @@ TEST_F(IniFile, FailedWritesRaiseTheWriteMessage) {
     ASSERT_NE(expected.find(name), std::string::npos);
     for (int operation = 0; operation < 2; ++operation) {
         try {
-            if (operation == 0) ini->StoreText("s", "k", "v");
-            else ini->RemoveSection("s");
+            if (operation == 0)
+                ini->StoreText("s", "k", "v");
+            else
+                ini->RemoveSection("s");
             ADD_FAILURE() << "no exception from operation " << operation;
         } catch (const Exception& error) {
             EXPECT_STREQ(error.ClassName(), "Exception");
@@ -229,4 +237,4 @@ TEST_F(IniFile, RemoveSectionTakesItsEntries) {
     EXPECT_NO_THROW(ini_->RemoveSection("missing"));
 }
 
-}  // namespace
+} // namespace

@@ -7,7 +7,9 @@
 namespace {
 
 int changes = 0;
-void CountChange(TObject*, TObject*) { ++changes; }
+void CountChange(TObject*, TObject*) {
+    ++changes;
+}
 
 TEST(StringList, NameValueLines) {
     TOwned<TStringList> list(new TStringList());
@@ -17,7 +19,7 @@ TEST(StringList, NameValueLines) {
     EXPECT_EQ(list->Names(0), "Alpha");
     EXPECT_EQ(list->Names(1), "plain");
     EXPECT_EQ(list->IndexOfName("ALPHA"), 0);
-    EXPECT_EQ(list->IndexOfName("plain"), -1);  // a line without "=" has no value
+    EXPECT_EQ(list->IndexOfName("plain"), -1); // a line without "=" has no value
     EXPECT_EQ(list->Values("Beta"), "x=y");
     EXPECT_EQ(list->Values("gamma"), "");
     list->SetValue("alpha", "2");
@@ -48,9 +50,9 @@ TEST(StringList, ChangesAreAnnouncedOncePerBracket) {
     EXPECT_EQ(changes, 1);
     list->EndUpdate();
     EXPECT_EQ(changes, 2);
-    list->EndUpdate();  // an unmatched end changes nothing
+    list->EndUpdate(); // an unmatched end changes nothing
     EXPECT_EQ(list->UpdateCount(), 0);
     EXPECT_EQ(changes, 2);
 }
 
-}  // namespace
+} // namespace

@@ -14,7 +14,9 @@ std::u16string ShiftJisToUtf16(const std::string& bytes) {
     int size = static_cast<int>(bytes.size());
     int length = MultiByteToWideChar(shiftJis, 0, bytes.data(), size, nullptr, 0);
     std::u16string units(static_cast<size_t>(length > 0 ? length : 0), u'\0');
-    if (length > 0) MultiByteToWideChar(shiftJis, 0, bytes.data(), size, reinterpret_cast<LPWSTR>(units.data()), length);
+    if (length > 0)
+        MultiByteToWideChar(shiftJis, 0, bytes.data(), size, reinterpret_cast<LPWSTR>(units.data()),
+                            length);
     return units;
 }
 
@@ -25,7 +27,8 @@ std::string Utf16ToShiftJis(const std::u16string& units) {
     BOOL usedDefault = FALSE;
     int length = WideCharToMultiByte(shiftJis, 0, wide, size, nullptr, 0, nullptr, &usedDefault);
     std::string bytes(static_cast<size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) WideCharToMultiByte(shiftJis, 0, wide, size, bytes.data(), length, nullptr, &usedDefault);
+    if (length > 0)
+        WideCharToMultiByte(shiftJis, 0, wide, size, bytes.data(), length, nullptr, &usedDefault);
     if (usedDefault || length <= 0)
         throw JsonError("\"" + Utf16ToUtf8(units) + "\" has characters that Shift-JIS cannot hold");
     return bytes;
@@ -59,4 +62,4 @@ std::string BytesOfHex(const std::u16string& hex) {
     return bytes;
 }
 
-}  // namespace formdump
+} // namespace formdump

@@ -13,8 +13,12 @@ namespace {
 constexpr int maxDepth = 4 * 256 + 16;
 constexpr size_t inlineWidth = 100;
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 void AppendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
@@ -48,7 +52,11 @@ void AppendUtf16(std::u16string& out, char32_t code) {
 bool DecodeUtf8(std::string_view text, size_t& at, char32_t& code) {
     auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
     unsigned char lead = byte(at);
-    int extra = lead < 0x80 ? 0 : (lead & 0xE0) == 0xC0 ? 1 : (lead & 0xF0) == 0xE0 ? 2 : (lead & 0xF8) == 0xF0 ? 3 : -1;
+    int extra = lead < 0x80             ? 0
+                : (lead & 0xE0) == 0xC0 ? 1
+                : (lead & 0xF0) == 0xE0 ? 2
+                : (lead & 0xF8) == 0xF0 ? 3
+                                        : -1;
     if (extra < 0 || text.size() - at <= static_cast<size_t>(extra)) return false;
     code = extra == 0 ? lead : lead & (0x3F >> extra);
     for (int i = 1; i <= extra; ++i) {
@@ -57,7 +65,8 @@ bool DecodeUtf8(std::string_view text, size_t& at, char32_t& code) {
         code = (code << 6) | (next & 0x3F);
     }
     static constexpr char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
-    if (code < smallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+    if (code < smallest[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return false;
     at += static_cast<size_t>(extra) + 1;
     return true;
 }
@@ -66,27 +75,37 @@ void WriteString(std::string& out, const std::u16string& units) {
     static const char hex[] = "0123456789abcdef";
     auto escape = [&](char16_t unit) {
         out += "\\u";
-        for (int shift = 12; shift >= 0; shift -= 4) out += hex[(unit >> shift) & 0xF];
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out += hex[(unit >> shift) & 0xF];
     };
     out += '"';
     for (size_t i = 0; i < units.size(); ++i) {
         char16_t unit = units[i];
-        if (unit == '"') out += "\\\"";
-        else if (unit == '\\') out += "\\\\";
-        else if (unit == '\n') out += "\\n";
-        else if (unit == '\t') out += "\\t";
-        else if (unit == '\r') out += "\\r";
-        else if (unit < 0x20 || unit == 0x7F) escape(unit);
+        if (unit == '"')
+            out += "\\\"";
+        else if (unit == '\\')
+            out += "\\\\";
+        else if (unit == '\n')
+            out += "\\n";
+        else if (unit == '\t')
+            out += "\\t";
+        else if (unit == '\r')
+            out += "\\r";
+        else if (unit < 0x20 || unit == 0x7F)
+            escape(unit);
         else if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
-            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                                (units[i + 1] - 0xDC00));
             ++i;
-        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) escape(unit);  // kept exactly
-        else AppendUtf8(out, unit);
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit))
+            escape(unit); // kept exactly
+        else
+            AppendUtf8(out, unit);
     }
     out += '"';
 }
 
-}  // namespace
+} // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
     std::u16string units;
@@ -103,7 +122,8 @@ std::string Utf16ToUtf8(std::u16string_view units) {
     for (size_t i = 0; i < units.size(); ++i) {
         char16_t unit = units[i];
         if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
-            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                                (units[i + 1] - 0xDC00));
             ++i;
         } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
             AppendUtf8(out, 0xFFFD);
@@ -121,7 +141,9 @@ Json Json::MakeBool(bool value) {
     return json;
 }
 
-Json Json::MakeInteger(int64_t value) { return MakeNumber(std::to_string(value)); }
+Json Json::MakeInteger(int64_t value) {
+    return MakeNumber(std::to_string(value));
+}
 
 Json Json::MakeNumber(std::string text) {
     Json json;
@@ -137,7 +159,9 @@ Json Json::MakeString(std::u16string units) {
     return json;
 }
 
-Json Json::MakeString(std::string_view utf8) { return MakeString(Utf8ToUtf16(utf8)); }
+Json Json::MakeString(std::string_view utf8) {
+    return MakeString(Utf8ToUtf16(utf8));
+}
 
 Json Json::MakeArray() {
     Json json;
@@ -161,7 +185,8 @@ int64_t Json::AsInteger() const {
     errno = 0;
     char* end = nullptr;
     long long value = std::strtoll(number_.c_str(), &end, 10);
-    if (errno == ERANGE || !end || *end != 0) throw JsonError("expected an integer, not " + number_);
+    if (errno == ERANGE || !end || *end != 0)
+        throw JsonError("expected an integer, not " + number_);
     return value;
 }
 
@@ -210,10 +235,18 @@ Json& Json::Append(Json value) {
 
 void Json::WriteCompact(std::string& out) const {
     switch (kind_) {
-    case Null: out += "null"; break;
-    case Bool: out += bool_ ? "true" : "false"; break;
-    case Number: out += number_; break;
-    case String: WriteString(out, string_); break;
+    case Null:
+        out += "null";
+        break;
+    case Bool:
+        out += bool_ ? "true" : "false";
+        break;
+    case Number:
+        out += number_;
+        break;
+    case String:
+        WriteString(out, string_);
+        break;
     case Array:
         out += '[';
         for (size_t i = 0; i < items_.size(); ++i) {
@@ -289,11 +322,13 @@ private:
                 ++column;
             }
         }
-        throw JsonError("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what);
+        throw JsonError("line " + std::to_string(line) + ", column " + std::to_string(column) +
+                        ": " + what);
     }
 
     void SkipSpace() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r'))
+        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' ||
+                                      text_[at_] == '\n' || text_[at_] == '\r'))
             ++at_;
     }
 
@@ -362,7 +397,8 @@ private:
         ++at_;
         Json array = Json::MakeArray();
         if (Take(']')) return array;
-        do array.Append(Value(depth + 1));
+        do
+            array.Append(Value(depth + 1));
         while (Take(','));
         Expect(']');
         return array;
@@ -372,7 +408,8 @@ private:
         size_t start = at_;
         auto digits = [&] {
             size_t from = at_;
-            while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9') ++at_;
+            while (at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9')
+                ++at_;
             return at_ > from;
         };
         if (text_[at_] == '-') ++at_;
@@ -399,7 +436,7 @@ private:
     }
 
     std::u16string StringValue() {
-        ++at_;  // the opening quote
+        ++at_; // the opening quote
         std::u16string units;
         for (;;) {
             if (at_ >= text_.size()) Fail("unterminated string");
@@ -414,21 +451,39 @@ private:
                 if (at_ >= text_.size()) Fail("unterminated string");
                 char e = text_[at_++];
                 switch (e) {
-                case '"': units += u'"'; break;
-                case '\\': units += u'\\'; break;
-                case '/': units += u'/'; break;
-                case 'b': units += u'\b'; break;
-                case 'f': units += u'\f'; break;
-                case 'n': units += u'\n'; break;
-                case 'r': units += u'\r'; break;
-                case 't': units += u'\t'; break;
+                case '"':
+                    units += u'"';
+                    break;
+                case '\\':
+                    units += u'\\';
+                    break;
+                case '/':
+                    units += u'/';
+                    break;
+                case 'b':
+                    units += u'\b';
+                    break;
+                case 'f':
+                    units += u'\f';
+                    break;
+                case 'n':
+                    units += u'\n';
+                    break;
+                case 'r':
+                    units += u'\r';
+                    break;
+                case 't':
+                    units += u'\t';
+                    break;
                 case 'u': {
                     int unit = 0;
-                    for (int i = 0; i < 4; ++i) unit = unit * 16 + HexDigit();
+                    for (int i = 0; i < 4; ++i)
+                        unit = unit * 16 + HexDigit();
                     units += static_cast<char16_t>(unit);
                     break;
                 }
-                default: Fail("unknown escape");
+                default:
+                    Fail("unknown escape");
                 }
                 continue;
             }
@@ -440,10 +495,12 @@ private:
 
     std::string_view text_;
     size_t at_ = 0;
-    size_t lineCountedTo_ = 0;  // the newlines before this offset are counted in lines_
+    size_t lineCountedTo_ = 0; // the newlines before this offset are counted in lines_
     int lines_ = 0;
 };
 
-Json ParseJson(std::string_view text) { return JsonParser(text).Document(); }
+Json ParseJson(std::string_view text) {
+    return JsonParser(text).Document();
+}
 
-}  // namespace formdump
+} // namespace formdump

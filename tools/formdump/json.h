@@ -80,4 +80,4 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 // UTF-16 to UTF-8; lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view units);
 
-}  // namespace formdump
+} // namespace formdump

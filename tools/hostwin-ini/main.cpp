@@ -13,20 +13,19 @@
 
 namespace {
 
-const char kUsage[] =
-    "Usage: hostwin-ini FILE SECTION [KEY]\n"
-    "\n"
-    "With KEY, writes the key's value in SECTION of the profile file FILE (a\n"
-    "path of this system), as the program reads it: bytes in the machine's code\n"
-    "page, nothing when there is no such key. Without KEY, writes the names of\n"
-    "the section's keys, each followed by a zero byte. FILE is on the machine's\n"
-    "drive whose folder holds it as written (its links are not followed).\n"
-    "Exit status: 0 done, 2 wrong command line or a file that cannot be named.\n";
+const char kUsage[] = "Usage: hostwin-ini FILE SECTION [KEY]\n"
+                      "\n"
+                      "With KEY, writes the key's value in SECTION of the profile file FILE (a\n"
+                      "path of this system), as the program reads it: bytes in the machine's code\n"
+                      "page, nothing when there is no such key. Without KEY, writes the names of\n"
+                      "the section's keys, each followed by a zero byte. FILE is on the machine's\n"
+                      "drive whose folder holds it as written (its links are not followed).\n"
+                      "Exit status: 0 done, 2 wrong command line or a file that cannot be named.\n";
 
 // The largest result the profile functions give through one buffer.
 constexpr DWORD kBufferSize = 65536;
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3 || argc > 4) {

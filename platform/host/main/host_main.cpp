@@ -17,11 +17,12 @@ LPSTR ArgumentsOf(LPSTR line) {
         if (*line == '"') quoted = !quoted;
         ++line;
     }
-    while (*line == ' ' || *line == '\t') ++line;
+    while (*line == ' ' || *line == '\t')
+        ++line;
     return line;
 }
 
-}  // namespace
+} // namespace
 
 int main() {
     STARTUPINFOA startup;

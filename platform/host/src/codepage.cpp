@@ -11,7 +11,7 @@
 namespace hostwin {
 namespace {
 
-constexpr char32_t kBrokenDoubleByte = 0x30FB;  // KATAKANA MIDDLE DOT, as Windows gives
+constexpr char32_t kBrokenDoubleByte = 0x30FB; // KATAKANA MIDDLE DOT, as Windows gives
 
 // Converts one short byte sequence with iconv; 0 when it has no mapping.
 char32_t IconvDecodeOne(iconv_t cd, const char* bytes, size_t count) {
@@ -28,18 +28,22 @@ char32_t IconvDecodeOne(iconv_t cd, const char* bytes, size_t count) {
 
 // A decoding table for one code page, filled from iconv once.
 struct CodePageTable {
-    std::array<char32_t, 256> single{};          // single bytes
-    std::array<bool, 256> lead{};                // lead bytes (932 only)
-    std::array<std::array<char32_t, 256>, 256> pairs{};  // lead, trail -> code point (0 = none)
+    std::array<char32_t, 256> single{};                 // single bytes
+    std::array<bool, 256> lead{};                       // lead bytes (932 only)
+    std::array<std::array<char32_t, 256>, 256> pairs{}; // lead, trail -> code point (0 = none)
     const char* iconvName = nullptr;
 };
 
 const char* IconvName(UINT codePage) {
     switch (codePage) {
-    case 932: return "CP932";
-    case 1252: return "CP1252";
-    case 437: return "CP437";
-    default: return nullptr;
+    case 932:
+        return "CP932";
+    case 1252:
+        return "CP1252";
+    case 437:
+        return "CP437";
+    default:
+        return nullptr;
     }
 }
 
@@ -58,7 +62,9 @@ std::unique_ptr<CodePageTable> BuildTable(UINT codePage) {
             // Windows maps the holes of 1252 to the C1 controls, and the
             // stray bytes of 932 to private-use code points.
             if (codePage == 932)
-                c = b == 0x80 ? 0x80 : b == 0xA0 ? 0xF8F0 : static_cast<char32_t>(0xF8F1 + (b - 0xFD));
+                c = b == 0x80   ? 0x80
+                    : b == 0xA0 ? 0xF8F0
+                                : static_cast<char32_t>(0xF8F1 + (b - 0xFD));
             else
                 c = static_cast<char32_t>(b);
         }
@@ -104,14 +110,17 @@ void AppendUtf8(std::string& out, char32_t c) {
     }
 }
 
-}  // namespace
+} // namespace
 
 UINT ResolveCodePage(UINT codePage) {
     switch (codePage) {
     case CP_ACP:
-    case CP_THREAD_ACP: return TheMachine().ansiCodePage;
-    case CP_OEMCP: return TheMachine().oemCodePage;
-    default: return codePage;
+    case CP_THREAD_ACP:
+        return TheMachine().ansiCodePage;
+    case CP_OEMCP:
+        return TheMachine().oemCodePage;
+    default:
+        return codePage;
     }
 }
 
@@ -174,7 +183,9 @@ std::string EncodeCodePage(UINT codePage, std::u32string_view text, bool* usedDe
             if (codePage != 932 && c >= 0x80 && c <= 0x9F) {
                 out += static_cast<char>(c);
             } else if (codePage == 932 && (c == 0x80 || (c >= 0xF8F0 && c <= 0xF8F3))) {
-                out += static_cast<char>(c == 0x80 ? 0x80 : c == 0xF8F0 ? 0xA0 : 0xFD + (c - 0xF8F1));
+                out += static_cast<char>(c == 0x80     ? 0x80
+                                         : c == 0xF8F0 ? 0xA0
+                                                       : 0xFD + (c - 0xF8F1));
             } else {
                 out += '?';
                 if (usedDefault) *usedDefault = true;
@@ -220,7 +231,8 @@ std::u32string Utf16ToUtf32(std::u16string_view text) {
 std::string Utf32ToUtf8(std::u32string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (char32_t c : text) AppendUtf8(out, c > 0x10FFFF ? 0xFFFD : c);
+    for (char32_t c : text)
+        AppendUtf8(out, c > 0x10FFFF ? 0xFFFD : c);
     return out;
 }
 
@@ -249,8 +261,12 @@ std::u32string Utf8ToUtf32(std::string_view text) {
     return out;
 }
 
-std::string AnsiToUtf8(std::string_view ansi) { return Utf32ToUtf8(DecodeCodePage(CP_ACP, ansi)); }
-std::string Utf8ToAnsi(std::string_view utf8) { return EncodeCodePage(CP_ACP, Utf8ToUtf32(utf8)); }
+std::string AnsiToUtf8(std::string_view ansi) {
+    return Utf32ToUtf8(DecodeCodePage(CP_ACP, ansi));
+}
+std::string Utf8ToAnsi(std::string_view utf8) {
+    return EncodeCodePage(CP_ACP, Utf8ToUtf32(utf8));
+}
 std::u16string AnsiToUtf16(std::string_view ansi) {
     return Utf32ToUtf16(DecodeCodePage(CP_ACP, ansi));
 }
@@ -309,4 +325,4 @@ bool EqualIgnoringCaseUtf8(std::string_view a, std::string_view b) {
     return true;
 }
 
-}  // namespace hostwin
+} // namespace hostwin

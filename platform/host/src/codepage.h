@@ -55,4 +55,4 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 // Case-insensitive equality of two UTF-8 texts, as Windows compares names.
 bool EqualIgnoringCaseUtf8(std::string_view a, std::string_view b);
 
-}  // namespace hostwin
+} // namespace hostwin

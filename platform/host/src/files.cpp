@@ -23,7 +23,7 @@ std::string ParentOf(const std::string& posixPath) {
     return slash == 0 ? "/" : posixPath.substr(0, slash);
 }
 
-}  // namespace
+} // namespace
 
 std::optional<HostPath> ResolveFileName(LPCSTR name) {
     if (!name || !*name) return Fail(ERROR_PATH_NOT_FOUND, std::nullopt);
@@ -40,20 +40,30 @@ DWORD MissingNameError(const std::string& posixPath) {
 
 DWORD ErrorFromErrno(int error, const std::string& posixPath) {
     switch (error) {
-    case ENOENT: return MissingNameError(posixPath);
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
+    case ENOENT:
+        return MissingNameError(posixPath);
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
+    case EEXIST:
+        return ERROR_ALREADY_EXISTS;
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EROFS: return ERROR_ACCESS_DENIED;
-    case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;
+    case EROFS:
+        return ERROR_ACCESS_DENIED;
+    case ENOTEMPTY:
+        return ERROR_DIR_NOT_EMPTY;
     case ENOSPC:
-    case EFBIG: return ERROR_DISK_FULL;
-    case ENAMETOOLONG: return ERROR_INVALID_NAME;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EBADF: return ERROR_INVALID_HANDLE;
-    default: return ERROR_INVALID_FUNCTION;
+    case EFBIG:
+        return ERROR_DISK_FULL;
+    case ENAMETOOLONG:
+        return ERROR_INVALID_NAME;
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case EBADF:
+        return ERROR_INVALID_HANDLE;
+    default:
+        return ERROR_INVALID_FUNCTION;
     }
 }
 
@@ -62,7 +72,8 @@ bool ReadWholeFile(int fd, std::string& bytes) {
     // text grown piece by piece copies a large file several times over.
     struct stat info;
     size_t size = bytes.size();
-    size_t room = fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 65536;
+    size_t room =
+        fstat(fd, &info) == 0 && info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 65536;
     for (;;) {
         if (size == bytes.size()) bytes.resize(size + std::max(room, size / 2));
         ssize_t count = read(fd, bytes.data() + size, bytes.size() - size);
@@ -94,11 +105,14 @@ DWORD ReturnText(const std::string& text, LPSTR buffer, DWORD size) {
     return static_cast<DWORD>(text.size());
 }
 
-bool IsReadOnlyMode(mode_t mode) { return (mode & S_IWUSR) == 0; }
+bool IsReadOnlyMode(mode_t mode) {
+    return (mode & S_IWUSR) == 0;
+}
 
 DWORD AttributesOf(const struct stat& info) {
     if (S_ISDIR(info.st_mode))
-        return FILE_ATTRIBUTE_DIRECTORY | (IsReadOnlyMode(info.st_mode) ? FILE_ATTRIBUTE_READONLY : 0);
+        return FILE_ATTRIBUTE_DIRECTORY |
+               (IsReadOnlyMode(info.st_mode) ? FILE_ATTRIBUTE_READONLY : 0);
     return FILE_ATTRIBUTE_ARCHIVE | (IsReadOnlyMode(info.st_mode) ? FILE_ATTRIBUTE_READONLY : 0);
 }
 
@@ -133,4 +147,4 @@ LONGLONG CurrentLocalOffsetTicks() {
     return static_cast<LONGLONG>(local.tm_gmtoff) * kTicksPerSecond;
 }
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -14,8 +14,8 @@ namespace hostwin {
 
 // A file name of an A function, mapped to the host.
 struct HostPath {
-    std::string posix;        // resolved POSIX path (existing components in their real case)
-    bool trailingSeparator;   // the Windows name ended in a backslash or slash
+    std::string posix;      // resolved POSIX path (existing components in their real case)
+    bool trailingSeparator; // the Windows name ended in a backslash or slash
 };
 
 // Maps a file name given to a file function. Null, empty and unmappable names
@@ -71,4 +71,4 @@ LONGLONG CurrentLocalOffsetTicks();
 // inode) without FILE_SHARE_DELETE, so that deleting it is a sharing violation.
 bool FileOpenWithoutDeleteSharing(const struct stat& info);
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -47,29 +47,42 @@ COLORREF SwapColor(HDC dc, COLORREF DeviceContext::*field, COLORREF color) {
 
 HGDIOBJ* SlotFor(DeviceContext& dc, DWORD type) {
     switch (type) {
-    case OBJ_FONT: return &dc.font;
-    case OBJ_BRUSH: return &dc.brush;
-    case OBJ_PEN: return &dc.pen;
-    case OBJ_BITMAP: return &dc.bitmap;
-    default: return nullptr;
+    case OBJ_FONT:
+        return &dc.font;
+    case OBJ_BRUSH:
+        return &dc.brush;
+    case OBJ_PEN:
+        return &dc.pen;
+    case OBJ_BITMAP:
+        return &dc.bitmap;
+    default:
+        return nullptr;
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
-std::shared_ptr<DeviceContext> FindDeviceContext(HDC dc) { return Contexts().Find(dc); }
+std::shared_ptr<DeviceContext> FindDeviceContext(HDC dc) {
+    return Contexts().Find(dc);
+}
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
-HDC WINAPI GetDC(HWND window) { return ContextOfWindow(window); }
+HDC WINAPI GetDC(HWND window) {
+    return ContextOfWindow(window);
+}
 
-HDC WINAPI GetWindowDC(HWND window) { return ContextOfWindow(window); }
+HDC WINAPI GetWindowDC(HWND window) {
+    return ContextOfWindow(window);
+}
 
-int WINAPI ReleaseDC(HWND, HDC dc) { return FreeContext(dc, false) ? 1 : 0; }
+int WINAPI ReleaseDC(HWND, HDC dc) {
+    return FreeContext(dc, false) ? 1 : 0;
+}
 
 HDC WINAPI CreateCompatibleDC(HDC dc) {
     if (dc && !FindDeviceContext(dc)) {
@@ -117,17 +130,28 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
     int height = primary.bottom - primary.top;
     switch (index) {
     case LOGPIXELSX:
-    case LOGPIXELSY: return machine.dpi;
-    case HORZRES: return width;
-    case VERTRES: return height;
-    case HORZSIZE: return MulDiv(width, 254, machine.dpi * 10);
-    case VERTSIZE: return MulDiv(height, 254, machine.dpi * 10);
-    case BITSPIXEL: return 32;
-    case PLANES: return 1;
-    case NUMCOLORS: return -1;
-    case SIZEPALETTE: return 0;
-    case RASTERCAPS: return 0x7E99;  // bit transfers, scaling, DIBs, no palette
-    default: return 0;
+    case LOGPIXELSY:
+        return machine.dpi;
+    case HORZRES:
+        return width;
+    case VERTRES:
+        return height;
+    case HORZSIZE:
+        return MulDiv(width, 254, machine.dpi * 10);
+    case VERTSIZE:
+        return MulDiv(height, 254, machine.dpi * 10);
+    case BITSPIXEL:
+        return 32;
+    case PLANES:
+        return 1;
+    case NUMCOLORS:
+        return -1;
+    case SIZEPALETTE:
+        return 0;
+    case RASTERCAPS:
+        return 0x7E99; // bit transfers, scaling, DIBs, no palette
+    default:
+        return 0;
     }
 }
 
@@ -142,9 +166,13 @@ int WINAPI SetBkMode(HDC dc, int mode) {
     return old;
 }
 
-COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) { return SwapColor(dc, &DeviceContext::textColor, color); }
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF color) {
+    return SwapColor(dc, &DeviceContext::textColor, color);
+}
 
-COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) { return SwapColor(dc, &DeviceContext::backgroundColor, color); }
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF color) {
+    return SwapColor(dc, &DeviceContext::backgroundColor, color);
+}
 
 BOOL WINAPI TextOutA(HDC dc, int, int, LPCSTR text, int length) {
     if (!FindDeviceContext(dc) || length < 0 || (length > 0 && !text)) {
@@ -154,4 +182,4 @@ BOOL WINAPI TextOutA(HDC dc, int, int, LPCSTR text, int length) {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

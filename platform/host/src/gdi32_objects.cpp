@@ -23,7 +23,7 @@ GdiObject StockFont(LONG height, const char* face, bool fixed) {
     object.font.lfHeight = height;
     object.font.lfWeight = FW_NORMAL;
     object.font.lfCharSet = DEFAULT_CHARSET;
-    object.font.lfPitchAndFamily = fixed ? 1 : 2;  // FIXED_PITCH or VARIABLE_PITCH
+    object.font.lfPitchAndFamily = fixed ? 1 : 2; // FIXED_PITCH or VARIABLE_PITCH
     std::strncpy(object.font.lfFaceName, face, LF_FACESIZE - 1);
     return object;
 }
@@ -69,15 +69,19 @@ std::map<int, HGDIOBJ> MakeStockObjects() {
     return stock;
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
-HGDIOBJ NewGdiObject(const GdiObject& object) { return Objects().Add(std::make_shared<GdiObject>(object)); }
+HGDIOBJ NewGdiObject(const GdiObject& object) {
+    return Objects().Add(std::make_shared<GdiObject>(object));
+}
 
-std::shared_ptr<GdiObject> FindGdiObject(HGDIOBJ handle) { return Objects().Find(handle); }
+std::shared_ptr<GdiObject> FindGdiObject(HGDIOBJ handle) {
+    return Objects().Find(handle);
+}
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -134,7 +138,8 @@ int WINAPI GetObjectA(HGDIOBJ handle, int size, LPVOID buffer) {
         data = &object->brush;
         length = sizeof(object->brush);
         break;
-    default: return 0;
+    default:
+        return 0;
     }
     // Without a buffer the result is the size the object needs.
     if (!buffer) return static_cast<int>(length);
@@ -155,4 +160,4 @@ DWORD WINAPI GetObjectType(HGDIOBJ handle) {
     return object->type;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -27,9 +27,12 @@ struct FontMetrics {
 
 UINT CodePageOfCharset(BYTE charset) {
     switch (charset) {
-    case SHIFTJIS_CHARSET: return 932;
-    case DEFAULT_CHARSET: return TheMachine().ansiCodePage;
-    default: return 1252;
+    case SHIFTJIS_CHARSET:
+        return 932;
+    case DEFAULT_CHARSET:
+        return TheMachine().ansiCodePage;
+    default:
+        return 1252;
     }
 }
 
@@ -59,7 +62,7 @@ const LOGFONTA* SelectedFont(HDC dc, std::shared_ptr<GdiObject>& holder) {
     return holder ? &holder->font : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -115,8 +118,10 @@ BOOL WINAPI GetTextMetricsA(HDC dc, LPTEXTMETRICA tm) {
     tm->tmStruckOut = font->lfStrikeOut;
     // TMPF_FIXED_PITCH set means variable pitch; TrueType, vector.
     tm->tmPitchAndFamily = 0x07;
-    tm->tmCharSet = font->lfCharSet == DEFAULT_CHARSET ? (doubleByte ? SHIFTJIS_CHARSET : ANSI_CHARSET) : font->lfCharSet;
+    tm->tmCharSet = font->lfCharSet == DEFAULT_CHARSET
+                        ? (doubleByte ? SHIFTJIS_CHARSET : ANSI_CHARSET)
+                        : font->lfCharSet;
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

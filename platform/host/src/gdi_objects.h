@@ -9,16 +9,16 @@
 namespace hostwin {
 
 struct GdiObject {
-    DWORD type = 0;       // OBJ_FONT, OBJ_BRUSH, OBJ_PEN, OBJ_BITMAP, OBJ_PAL
-    bool stock = false;   // stock objects and system colour brushes are never deleted
+    DWORD type = 0;     // OBJ_FONT, OBJ_BRUSH, OBJ_PEN, OBJ_BITMAP, OBJ_PAL
+    bool stock = false; // stock objects and system colour brushes are never deleted
     LOGFONTA font{};
     LOGBRUSH brush{};
     COLORREF penColor = 0;
 };
 
 struct DeviceContext {
-    HWND window = nullptr;  // null for the screen and memory contexts
-    bool memory = false;    // from CreateCompatibleDC: freed by DeleteDC, not ReleaseDC
+    HWND window = nullptr; // null for the screen and memory contexts
+    bool memory = false;   // from CreateCompatibleDC: freed by DeleteDC, not ReleaseDC
     HGDIOBJ font = nullptr;
     HGDIOBJ brush = nullptr;
     HGDIOBJ pen = nullptr;
@@ -35,4 +35,4 @@ std::shared_ptr<GdiObject> FindGdiObject(HGDIOBJ handle);
 // The device context of a handle, or null.
 std::shared_ptr<DeviceContext> FindDeviceContext(HDC dc);
 
-}  // namespace hostwin
+} // namespace hostwin

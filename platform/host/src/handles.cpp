@@ -17,7 +17,7 @@ HandleTable& Table() {
     return table;
 }
 
-}  // namespace
+} // namespace
 
 DWORD KernelObject::Wait(DWORD) {
     SetLastError(ERROR_INVALID_HANDLE);
@@ -34,7 +34,7 @@ HANDLE AllocateHandle(std::shared_ptr<KernelObject> object) {
     HandleTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);
     uintptr_t value = table.next;
-    table.next += 4;  // handle values are multiples of four, as on Windows
+    table.next += 4; // handle values are multiples of four, as on Windows
     table.objects[value] = std::move(object);
     return reinterpret_cast<HANDLE>(value);
 }
@@ -47,7 +47,7 @@ std::shared_ptr<KernelObject> LookupHandle(HANDLE handle) {
 }
 
 bool ReleaseHandle(HANDLE handle) {
-    std::shared_ptr<KernelObject> released;  // destroyed outside the lock
+    std::shared_ptr<KernelObject> released; // destroyed outside the lock
     HandleTable& table = Table();
     std::lock_guard<std::mutex> lock(table.mutex);
     auto it = table.objects.find(reinterpret_cast<uintptr_t>(handle));
@@ -57,7 +57,7 @@ bool ReleaseHandle(HANDLE handle) {
     return true;
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -78,4 +78,4 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     return object->Wait(milliseconds);
 }
 
-}  // extern "C"
+} // extern "C"

@@ -35,4 +35,4 @@ template <class T> std::shared_ptr<T> LookupHandleAs(HANDLE handle) {
 // Removes a handle from the table; false when it was not there.
 bool ReleaseHandle(HANDLE handle);
 
-}  // namespace hostwin
+} // namespace hostwin

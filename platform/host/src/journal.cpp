@@ -19,7 +19,9 @@ std::string ProgramName() {
     return slash == std::string::npos ? full : full.substr(slash + 1);
 }
 
-JournalEntry::JournalEntry(const char* event) { Utf8("event", event); }
+JournalEntry::JournalEntry(const char* event) {
+    Utf8("event", event);
+}
 
 JournalEntry& JournalEntry::Text(const char* key, std::string_view ansiBytes) {
     static const char hex[] = "0123456789abcdef";
@@ -65,4 +67,4 @@ void ReportHostError(std::string_view utf8Message) {
     JournalEntry("host_error").Utf8("message", utf8Message);
 }
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -13,7 +13,7 @@ namespace hostwin {
 class JournalEntry : public JsonMembers<JournalEntry> {
 public:
     explicit JournalEntry(const char* event);
-    ~JournalEntry();  // appends the line (one write, so lines of processes never mix)
+    ~JournalEntry(); // appends the line (one write, so lines of processes never mix)
     JournalEntry(const JournalEntry&) = delete;
     JournalEntry& operator=(const JournalEntry&) = delete;
 
@@ -37,4 +37,4 @@ std::string ProgramName();
 // Writes a line to standard error and, as {"event":"host_error"}, to the journal.
 void ReportHostError(std::string_view utf8Message);
 
-}  // namespace hostwin
+} // namespace hostwin

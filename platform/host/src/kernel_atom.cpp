@@ -36,7 +36,7 @@ ATOM Find(AtomTable& table, const char* name) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -103,4 +103,4 @@ UINT WINAPI GlobalGetAtomNameA(ATOM atom, LPSTR buffer, int size) {
     return static_cast<UINT>(length);
 }
 
-}  // extern "C"
+} // extern "C"

@@ -21,8 +21,7 @@ const char kSystemDirectory[] = "C:\\windows\\system32";
 // The status of an existing name; sets Windows' error when there is none. A
 // name with a trailing separator must be a directory.
 bool StatExisting(const HostPath& path, struct stat& info) {
-    if (stat(path.posix.c_str(), &info) != 0)
-        return Fail(ErrorFromErrno(errno, path.posix), false);
+    if (stat(path.posix.c_str(), &info) != 0) return Fail(ErrorFromErrno(errno, path.posix), false);
     if (path.trailingSeparator && !S_ISDIR(info.st_mode)) return Fail(ERROR_PATH_NOT_FOUND, false);
     return true;
 }
@@ -32,13 +31,15 @@ bool StatExisting(const HostPath& path, struct stat& info) {
 LPSTR NameWithin(LPSTR full, size_t length) {
     size_t nameStart = 0;
     for (size_t i = 0; i < length; ++i) {
-        if (full[i] == '\\') nameStart = i + 1;
-        else if (IsLeadByte(CP_ACP, static_cast<BYTE>(full[i])) && i + 1 < length) ++i;
+        if (full[i] == '\\')
+            nameStart = i + 1;
+        else if (IsLeadByte(CP_ACP, static_cast<BYTE>(full[i])) && i + 1 < length)
+            ++i;
     }
     return nameStart < length ? full + nameStart : nullptr;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -47,7 +48,8 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
     if (!path) return FALSE;
     struct stat info;
     if (!StatExisting(*path, info)) return FALSE;
-    if (S_ISDIR(info.st_mode) || IsReadOnlyMode(info.st_mode)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+    if (S_ISDIR(info.st_mode) || IsReadOnlyMode(info.st_mode))
+        return Fail(ERROR_ACCESS_DENIED, FALSE);
     if (FileOpenWithoutDeleteSharing(info)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
     if (unlink(path->posix.c_str()) != 0) return Fail(ErrorFromErrno(errno, path->posix), FALSE);
     return TRUE;
@@ -56,7 +58,8 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
 BOOL WINAPI CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES) {
     auto path = ResolveFileName(name);
     if (!path) return FALSE;
-    if (mkdir(path->posix.c_str(), 0777) != 0) return Fail(ErrorFromErrno(errno, path->posix), FALSE);
+    if (mkdir(path->posix.c_str(), 0777) != 0)
+        return Fail(ErrorFromErrno(errno, path->posix), FALSE);
     return TRUE;
 }
 
@@ -133,4 +136,4 @@ DWORD WINAPI GetLongPathNameA(LPCSTR shortPath, LPSTR longPath, DWORD size) {
     return ReturnText(*spelt, longPath, size);
 }
 
-}  // extern "C"
+} // extern "C"

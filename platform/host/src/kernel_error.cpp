@@ -6,6 +6,10 @@ thread_local DWORD lastError = ERROR_SUCCESS;
 }
 
 extern "C" {
-DWORD WINAPI GetLastError() { return lastError; }
-void WINAPI SetLastError(DWORD error) { lastError = error; }
+DWORD WINAPI GetLastError() {
+    return lastError;
+}
+void WINAPI SetLastError(DWORD error) {
+    lastError = error;
+}
 }

@@ -107,7 +107,7 @@ std::shared_ptr<FileObject> FileForTransfer(HANDLE handle, bool write, const voi
     return file;
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -121,7 +121,7 @@ bool FileOpenWithoutDeleteSharing(const struct stat& info) {
     return false;
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -175,7 +175,7 @@ BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD done, LP
         ssize_t n = read(file->Fd(), static_cast<char*>(buffer) + total, count - total);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return Fail(ErrorFromErrno(errno, ""), FALSE);
-        if (n == 0) break;  // end of file: success with fewer bytes
+        if (n == 0) break; // end of file: success with fewer bytes
         total += static_cast<DWORD>(n);
     }
     if (done) *done = total;
@@ -204,11 +204,11 @@ DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DW
     if (!file) return INVALID_SET_FILE_POINTER;
     // Without a high part the distance is a signed 32-bit value; with one,
     // the two form a signed 64-bit distance.
-    off_t offset = distanceHigh ? static_cast<off_t>((static_cast<uint64_t>(
-                                                          static_cast<uint32_t>(*distanceHigh))
-                                                      << 32) |
-                                                     static_cast<uint32_t>(distance))
-                                : static_cast<off_t>(distance);
+    off_t offset = distanceHigh
+                       ? static_cast<off_t>(
+                             (static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
+                             static_cast<uint32_t>(distance))
+                       : static_cast<off_t>(distance);
     off_t base = 0;
     if (method == FILE_CURRENT) {
         base = lseek(file->Fd(), 0, SEEK_CUR);
@@ -233,7 +233,7 @@ DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD sizeHigh) {
     if (fstat(file->Fd(), &info) != 0) return Fail(ErrorFromErrno(errno, ""), INVALID_FILE_SIZE);
     uint64_t size = static_cast<uint64_t>(info.st_size);
     if (sizeHigh) *sizeHigh = static_cast<DWORD>(size >> 32);
-    SetLastError(ERROR_SUCCESS);  // tells a size of 0xFFFFFFFF from a failure
+    SetLastError(ERROR_SUCCESS); // tells a size of 0xFFFFFFFF from a failure
     return static_cast<DWORD>(size);
 }
 
@@ -249,4 +249,4 @@ BOOL WINAPI SetFileTime(HANDLE handle, const FILETIME*, const FILETIME* access,
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -12,7 +12,7 @@ namespace {
 
 constexpr ULONGLONG kTicksPerMillisecond = 10000;
 constexpr ULONGLONG kTicksPerDay = 864000000000ULL;
-constexpr ULONGLONG kLargestFileTime = 0x7FFFFFFFFFFFFFFFULL;  // larger values are invalid
+constexpr ULONGLONG kLargestFileTime = 0x7FFFFFFFFFFFFFFFULL; // larger values are invalid
 
 // Days from 1601-01-01 to a date of the proleptic Gregorian calendar.
 LONGLONG DaysFrom1601(int year, int month, int day) {
@@ -23,7 +23,7 @@ LONGLONG DaysFrom1601(int year, int month, int day) {
     int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
     int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     LONGLONG fromEpoch0 = era * 146097 + dayOfEra;
-    const LONGLONG daysTo1601 = 584694;  // the same count for 1601-01-01
+    const LONGLONG daysTo1601 = 584694; // the same count for 1601-01-01
     return fromEpoch0 - daysTo1601;
 }
 
@@ -60,7 +60,7 @@ BOOL Shift(const FILETIME* from, LPFILETIME to, LONGLONG offset) {
     return TRUE;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -75,7 +75,7 @@ BOOL WINAPI FileTimeToSystemTime(const FILETIME* time, LPSYSTEMTIME system) {
     system->wYear = static_cast<WORD>(year);
     system->wMonth = static_cast<WORD>(month);
     system->wDay = static_cast<WORD>(day);
-    system->wDayOfWeek = static_cast<WORD>((days + 1) % 7);  // 1601-01-01 was a Monday
+    system->wDayOfWeek = static_cast<WORD>((days + 1) % 7); // 1601-01-01 was a Monday
     system->wHour = static_cast<WORD>(milliseconds / 3600000);
     system->wMinute = static_cast<WORD>(milliseconds / 60000 % 60);
     system->wSecond = static_cast<WORD>(milliseconds / 1000 % 60);
@@ -138,4 +138,4 @@ void WINAPI GetLocalTime(LPSYSTEMTIME time) {
     if (time) FileTimeToSystemTime(&local, time);
 }
 
-}  // extern "C"
+} // extern "C"

@@ -25,7 +25,9 @@ class SearchObject : public KernelObject {
 public:
     explicit SearchObject(std::vector<WIN32_FIND_DATAA> entries) : entries_(std::move(entries)) {}
     // The next entry, or null at the end of the list.
-    const WIN32_FIND_DATAA* Next() { return next_ < entries_.size() ? &entries_[next_++] : nullptr; }
+    const WIN32_FIND_DATAA* Next() {
+        return next_ < entries_.size() ? &entries_[next_++] : nullptr;
+    }
 
 private:
     std::vector<WIN32_FIND_DATAA> entries_;
@@ -34,7 +36,8 @@ private:
 
 std::u32string Folded(std::string_view ansi) {
     std::u32string text = DecodeCodePage(CP_ACP, ansi);
-    for (char32_t& c : text) c = UnicodeToLower(c);
+    for (char32_t& c : text)
+        c = UnicodeToLower(c);
     return text;
 }
 
@@ -55,7 +58,8 @@ bool GlobMatch(std::u32string_view pattern, std::u32string_view name) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == U'*') ++p;
+    while (p < pattern.size() && pattern[p] == U'*')
+        ++p;
     return p == pattern.size();
 }
 
@@ -77,8 +81,10 @@ std::pair<std::string, std::string> SplitPattern(std::string_view pattern) {
     size_t nameStart = 0;
     for (size_t i = 0; i < pattern.size(); ++i) {
         char c = pattern[i];
-        if (c == '\\' || c == '/' || (c == ':' && i == 1)) nameStart = i + 1;
-        else if (IsLeadByte(CP_ACP, static_cast<BYTE>(c)) && i + 1 < pattern.size()) ++i;
+        if (c == '\\' || c == '/' || (c == ':' && i == 1))
+            nameStart = i + 1;
+        else if (IsLeadByte(CP_ACP, static_cast<BYTE>(c)) && i + 1 < pattern.size())
+            ++i;
     }
     return {std::string(pattern.substr(0, nameStart)), std::string(pattern.substr(nameStart))};
 }
@@ -118,7 +124,7 @@ std::vector<WIN32_FIND_DATAA> MatchingEntries(const std::string& directory,
         if (ansi.size() >= MAX_PATH || !NameMatches(pattern, Folded(ansi))) continue;
         struct stat info;
         std::string full = directory == "/" ? "/" + name : directory + "/" + name;
-        if (stat(full.c_str(), &info) != 0) continue;  // a dangling link is not listed
+        if (stat(full.c_str(), &info) != 0) continue; // a dangling link is not listed
         entries.push_back(EntryData(ansi, info));
     }
     closedir(dir);
@@ -148,7 +154,7 @@ void JournalSearch(LPCSTR pattern, const std::optional<std::string>& directory,
     entry.Number("error", error);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -188,4 +194,4 @@ BOOL WINAPI FindClose(HANDLE handle) {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -62,8 +62,8 @@ HMODULE JournalLoad(LPCSTR name, HMODULE module, DWORD error) {
     return module;
 }
 
-}  // namespace
-}  // namespace hostwin
+} // namespace
+} // namespace hostwin
 
 using namespace hostwin;
 
@@ -72,7 +72,8 @@ extern "C" {
 HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE, DWORD flags) {
     if (!name) return Fail(ERROR_INVALID_PARAMETER, static_cast<HMODULE>(nullptr));
     if (HMODULE library = SystemLibraryHandle(name)) return library;
-    if (!(flags & LOAD_LIBRARY_AS_DATAFILE)) return Fail(ERROR_MOD_NOT_FOUND, static_cast<HMODULE>(nullptr));
+    if (!(flags & LOAD_LIBRARY_AS_DATAFILE))
+        return Fail(ERROR_MOD_NOT_FOUND, static_cast<HMODULE>(nullptr));
     DWORD error = ERROR_SUCCESS;
     auto bytes = ReadWholeFile(name, error);
     if (!bytes) return JournalLoad(name, nullptr, error);
@@ -80,7 +81,8 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE, DWORD flags) {
     if (!resources) return JournalLoad(name, nullptr, ERROR_BAD_EXE_FORMAT);
     // As on Windows, a module loaded as data is known by the address of its
     // image with the low bit set, which no loaded program module carries.
-    auto handle = reinterpret_cast<HMODULE>(reinterpret_cast<uintptr_t>(resources->Image().data()) | 1);
+    auto handle =
+        reinterpret_cast<HMODULE>(reinterpret_cast<uintptr_t>(resources->Image().data()) | 1);
     RegisterResourceModule(handle, std::move(resources));
     return JournalLoad(name, handle, ERROR_SUCCESS);
 }
@@ -92,4 +94,4 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
     return UnregisterResourceModule(module) ? TRUE : FALSE;
 }
 
-}  // extern "C"
+} // extern "C"

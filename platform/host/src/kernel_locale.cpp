@@ -15,11 +15,11 @@ namespace {
 
 struct LocaleData {
     LCID lcid;
-    const char* abbreviation;  // LOCALE_SABBREVLANGNAME
-    const char* country;       // LOCALE_SABBREVCTRYNAME
-    const char* englishName;   // LOCALE_SENGLANGUAGE
-    const char* ansiCodePage;  // LOCALE_IDEFAULTANSICODEPAGE
-    const char* oemCodePage;   // LOCALE_IDEFAULTCODEPAGE
+    const char* abbreviation; // LOCALE_SABBREVLANGNAME
+    const char* country;      // LOCALE_SABBREVCTRYNAME
+    const char* englishName;  // LOCALE_SENGLANGUAGE
+    const char* ansiCodePage; // LOCALE_IDEFAULTANSICODEPAGE
+    const char* oemCodePage;  // LOCALE_IDEFAULTCODEPAGE
     const char* shortDate;
     const char* longDate;
     const char* timeFormat;
@@ -33,10 +33,11 @@ const LocaleData locales[] = {
      "AM", "PM", "$"},
     {2057, "ENG", "GBR", "English", "1252", "850", "dd/MM/yyyy", "dd MMMM yyyy", "HH:mm:ss", "AM",
      "PM", "\xA3"},
-    {1041, "JPN", "JPN", "Japanese", "932", "932", "yyyy/MM/dd", "yyyy'\x94N'M'\x8C\x8E'd'\x93\xFA'",
-     "H:mm:ss", "\x8C\xDF\x91\x4F", "\x8C\xDF\x8C\xE3", "\x5C"},
-    {1031, "DEU", "DEU", "German", "1252", "850", "dd.MM.yyyy", "dddd, d. MMMM yyyy", "HH:mm:ss", "",
-     "", "\x80"},
+    {1041, "JPN", "JPN", "Japanese", "932", "932", "yyyy/MM/dd",
+     "yyyy'\x94N'M'\x8C\x8E'd'\x93\xFA'", "H:mm:ss", "\x8C\xDF\x91\x4F", "\x8C\xDF\x8C\xE3",
+     "\x5C"},
+    {1031, "DEU", "DEU", "German", "1252", "850", "dd.MM.yyyy", "dddd, d. MMMM yyyy", "HH:mm:ss",
+     "", "", "\x80"},
     {1036, "FRA", "FRA", "French", "1252", "850", "dd/MM/yyyy", "dddd d MMMM yyyy", "HH:mm:ss", "",
      "", "\x80"},
 };
@@ -59,26 +60,45 @@ std::string LocaleValue(const LocaleData& locale, LCTYPE type) {
         std::snprintf(text, sizeof(text), "%04x", static_cast<unsigned>(locale.lcid));
         return text;
     }
-    case LOCALE_SABBREVLANGNAME: return locale.abbreviation;
-    case LOCALE_SABBREVCTRYNAME: return locale.country;
+    case LOCALE_SABBREVLANGNAME:
+        return locale.abbreviation;
+    case LOCALE_SABBREVCTRYNAME:
+        return locale.country;
     case LOCALE_SENGLANGUAGE:
-    case LOCALE_SLANGUAGE: return locale.englishName;
-    case LOCALE_IDEFAULTANSICODEPAGE: return locale.ansiCodePage;
-    case LOCALE_IDEFAULTCODEPAGE: return locale.oemCodePage;
-    case LOCALE_SDECIMAL: return locale.lcid == 1031 || locale.lcid == 1036 ? "," : ".";
-    case LOCALE_STHOUSAND: return locale.lcid == 1031 ? "." : locale.lcid == 1036 ? " " : ",";
-    case LOCALE_SDATE: return locale.lcid == 1031 ? "." : "/";
-    case LOCALE_STIME: return ":";
-    case LOCALE_SSHORTDATE: return locale.shortDate;
-    case LOCALE_SLONGDATE: return locale.longDate;
-    case LOCALE_STIMEFORMAT: return locale.timeFormat;
-    case LOCALE_S1159: return locale.am;
-    case LOCALE_S2359: return locale.pm;
-    case LOCALE_SCURRENCY: return locale.currency;
-    case LOCALE_ICURRDIGITS: return locale.lcid == 1041 ? "0" : "2";
-    case LOCALE_ICURRENCY: return locale.lcid == 1031 || locale.lcid == 1036 ? "3" : "0";
-    case LOCALE_INEGCURR: return locale.lcid == 1033 ? "0" : "1";
-    default: return std::string(1, '\xFF');  // marks an unknown type
+    case LOCALE_SLANGUAGE:
+        return locale.englishName;
+    case LOCALE_IDEFAULTANSICODEPAGE:
+        return locale.ansiCodePage;
+    case LOCALE_IDEFAULTCODEPAGE:
+        return locale.oemCodePage;
+    case LOCALE_SDECIMAL:
+        return locale.lcid == 1031 || locale.lcid == 1036 ? "," : ".";
+    case LOCALE_STHOUSAND:
+        return locale.lcid == 1031 ? "." : locale.lcid == 1036 ? " " : ",";
+    case LOCALE_SDATE:
+        return locale.lcid == 1031 ? "." : "/";
+    case LOCALE_STIME:
+        return ":";
+    case LOCALE_SSHORTDATE:
+        return locale.shortDate;
+    case LOCALE_SLONGDATE:
+        return locale.longDate;
+    case LOCALE_STIMEFORMAT:
+        return locale.timeFormat;
+    case LOCALE_S1159:
+        return locale.am;
+    case LOCALE_S2359:
+        return locale.pm;
+    case LOCALE_SCURRENCY:
+        return locale.currency;
+    case LOCALE_ICURRDIGITS:
+        return locale.lcid == 1041 ? "0" : "2";
+    case LOCALE_ICURRENCY:
+        return locale.lcid == 1031 || locale.lcid == 1036 ? "3" : "0";
+    case LOCALE_INEGCURR:
+        return locale.lcid == 1033 ? "0" : "1";
+    default:
+        return std::string(1, '\xFF'); // marks an unknown type
     }
 }
 
@@ -87,7 +107,7 @@ std::u32string TextOf(UINT codePage, LPCSTR text, int length) {
     return DecodeCodePage(codePage, std::string_view(text, count));
 }
 
-}  // namespace
+} // namespace
 
 std::vector<LCID> hostwin::KnownLocales() {
     std::vector<LCID> known;
@@ -98,13 +118,21 @@ std::vector<LCID> hostwin::KnownLocales() {
 
 extern "C" {
 
-LCID WINAPI GetUserDefaultLCID() { return TheMachine().userLcid; }
+LCID WINAPI GetUserDefaultLCID() {
+    return TheMachine().userLcid;
+}
 
-LCID WINAPI GetSystemDefaultLCID() { return TheMachine().userLcid; }
+LCID WINAPI GetSystemDefaultLCID() {
+    return TheMachine().userLcid;
+}
 
-LANGID WINAPI GetUserDefaultLangID() { return static_cast<LANGID>(TheMachine().userLcid & 0xFFFF); }
+LANGID WINAPI GetUserDefaultLangID() {
+    return static_cast<LANGID>(TheMachine().userLcid & 0xFFFF);
+}
 
-LCID WINAPI GetThreadLocale() { return threadLocale ? threadLocale : TheMachine().userLcid; }
+LCID WINAPI GetThreadLocale() {
+    return threadLocale ? threadLocale : TheMachine().userLcid;
+}
 
 BOOL WINAPI SetThreadLocale(LCID locale) {
     if (locale == LOCALE_USER_DEFAULT || locale == LOCALE_SYSTEM_DEFAULT)
@@ -138,9 +166,13 @@ int WINAPI GetLocaleInfoA(LCID lcid, LCTYPE type, LPSTR data, int size) {
     return needed;
 }
 
-UINT WINAPI GetACP() { return TheMachine().ansiCodePage; }
+UINT WINAPI GetACP() {
+    return TheMachine().ansiCodePage;
+}
 
-UINT WINAPI GetOEMCP() { return TheMachine().oemCodePage; }
+UINT WINAPI GetOEMCP() {
+    return TheMachine().oemCodePage;
+}
 
 BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
     if (!info || !IsSupportedCodePage(codePage)) {
@@ -160,9 +192,13 @@ BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
     return TRUE;
 }
 
-BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE byte) { return IsLeadByte(codePage, byte); }
+BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE byte) {
+    return IsLeadByte(codePage, byte);
+}
 
-BOOL WINAPI IsDBCSLeadByte(BYTE byte) { return IsLeadByte(CP_ACP, byte); }
+BOOL WINAPI IsDBCSLeadByte(BYTE byte) {
+    return IsLeadByte(CP_ACP, byte);
+}
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide,
                                int wideLength) {
@@ -189,7 +225,8 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideLengt
     }
     size_t count = 0;
     if (wideLength < 0) {
-        while (wide[count]) ++count;
+        while (wide[count])
+            ++count;
         ++count;
     } else {
         count = static_cast<size_t>(wideLength);
@@ -215,17 +252,20 @@ int WINAPI CompareStringA(LCID, DWORD flags, LPCSTR first, int firstLength, LPCS
         return 0;
     }
     // A length of -1 means "up to the terminating zero", which is not compared.
-    std::u32string a = DecodeCodePage(
-        CP_ACP, std::string_view(first, firstLength < 0 ? std::strlen(first) : size_t(firstLength)));
-    std::u32string b = DecodeCodePage(
-        CP_ACP,
-        std::string_view(second, secondLength < 0 ? std::strlen(second) : size_t(secondLength)));
+    std::u32string a =
+        DecodeCodePage(CP_ACP, std::string_view(first, firstLength < 0 ? std::strlen(first)
+                                                                       : size_t(firstLength)));
+    std::u32string b =
+        DecodeCodePage(CP_ACP, std::string_view(second, secondLength < 0 ? std::strlen(second)
+                                                                         : size_t(secondLength)));
     if (flags & NORM_IGNORECASE) {
-        for (char32_t& c : a) c = UnicodeToLower(c);
-        for (char32_t& c : b) c = UnicodeToLower(c);
+        for (char32_t& c : a)
+            c = UnicodeToLower(c);
+        for (char32_t& c : b)
+            c = UnicodeToLower(c);
     }
     int order = a.compare(b);
     return order < 0 ? CSTR_LESS_THAN : order > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -29,12 +29,14 @@ struct Mapping {
     uintptr_t start = 0, end = 0;
     char permissions[5] = {};
     uintptr_t offset = 0;
-    unsigned long device = 0;  // major and minor combined
+    unsigned long device = 0; // major and minor combined
     unsigned long inode = 0;
-    std::string name;  // a path, a bracketed label such as "[heap]", or empty
+    std::string name; // a path, a bracketed label such as "[heap]", or empty
 
     bool FileBacked() const { return inode != 0; }
-    bool SameFile(const Mapping& other) const { return inode == other.inode && device == other.device; }
+    bool SameFile(const Mapping& other) const {
+        return inode == other.inode && device == other.device;
+    }
     bool Executable() const { return permissions[2] == 'x'; }
 };
 
@@ -47,12 +49,13 @@ std::vector<Mapping> ReadMappings() {
         Mapping m;
         unsigned long major = 0, minor = 0;
         int nameAt = 0;
-        if (std::sscanf(line, "%lx-%lx %4s %lx %lx:%lx %lu %n", &m.start, &m.end, m.permissions, &m.offset,
-                        &major, &minor, &m.inode, &nameAt) < 7)
+        if (std::sscanf(line, "%lx-%lx %4s %lx %lx:%lx %lu %n", &m.start, &m.end, m.permissions,
+                        &m.offset, &major, &minor, &m.inode, &nameAt) < 7)
             continue;
         m.device = major << 20 | minor;
         m.name = line + nameAt;
-        while (!m.name.empty() && (m.name.back() == '\n' || m.name.back() == ' ')) m.name.pop_back();
+        while (!m.name.empty() && (m.name.back() == '\n' || m.name.back() == ' '))
+            m.name.pop_back();
         mappings.push_back(std::move(m));
     }
     std::fclose(maps);
@@ -60,7 +63,8 @@ std::vector<Mapping> ReadMappings() {
 }
 
 DWORD ProtectionOf(const Mapping& m) {
-    bool read = m.permissions[0] == 'r', write = m.permissions[1] == 'w', execute = m.permissions[2] == 'x';
+    bool read = m.permissions[0] == 'r', write = m.permissions[1] == 'w',
+         execute = m.permissions[2] == 'x';
     if (execute) return write ? PAGE_EXECUTE_READWRITE : read ? PAGE_EXECUTE_READ : PAGE_EXECUTE;
     if (write) return PAGE_READWRITE;
     return read ? PAGE_READONLY : PAGE_NOACCESS;
@@ -72,13 +76,15 @@ DWORD ProtectionOf(const Mapping& m) {
 long ImageMappingOf(const std::vector<Mapping>& mappings, size_t index) {
     long i = static_cast<long>(index);
     while (i >= 0 && !mappings[i].FileBacked()) {
-        if (!mappings[i].name.empty() || i == 0 || mappings[i - 1].end != mappings[i].start) return -1;
+        if (!mappings[i].name.empty() || i == 0 || mappings[i - 1].end != mappings[i].start)
+            return -1;
         --i;
     }
     return i;
 }
 
-void Describe(const std::vector<Mapping>& mappings, size_t index, uintptr_t page, MEMORY_BASIC_INFORMATION& info) {
+void Describe(const std::vector<Mapping>& mappings, size_t index, uintptr_t page,
+              MEMORY_BASIC_INFORMATION& info) {
     const Mapping& m = mappings[index];
     info.BaseAddress = reinterpret_cast<PVOID>(page);
     info.RegionSize = m.end - page;
@@ -98,16 +104,18 @@ void Describe(const std::vector<Mapping>& mappings, size_t index, uintptr_t page
     }
     // A file with code mapped is a loaded image; any other a mapped file.
     bool executable = false;
-    for (const Mapping& other : mappings) executable = executable || (other.SameFile(file) && other.Executable());
+    for (const Mapping& other : mappings)
+        executable = executable || (other.SameFile(file) && other.Executable());
     info.Type = executable ? MEM_IMAGE : MEM_MAPPED;
 }
 
-}  // namespace
-}  // namespace hostwin
+} // namespace
+} // namespace hostwin
 
 using namespace hostwin;
 
-extern "C" SIZE_T WINAPI VirtualQuery(LPCVOID address, PMEMORY_BASIC_INFORMATION info, SIZE_T size) {
+extern "C" SIZE_T WINAPI VirtualQuery(LPCVOID address, PMEMORY_BASIC_INFORMATION info,
+                                      SIZE_T size) {
     if (!info || size < sizeof(MEMORY_BASIC_INFORMATION)) return Fail(ERROR_BAD_LENGTH, SIZE_T(0));
     auto where = reinterpret_cast<uintptr_t>(address);
     if (where >= kUserSpaceEnd) return Fail(ERROR_INVALID_PARAMETER, SIZE_T(0));

@@ -21,7 +21,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-extern "C" char __executable_start;  // start of the executable image (GNU ld)
+extern "C" char __executable_start; // start of the executable image (GNU ld)
 
 namespace hostwin {
 namespace {
@@ -38,15 +38,15 @@ std::map<HMODULE, std::string>& ModuleNames() {
 
 struct SystemLibrary {
     const char* name;
-    char anchor;  // its address is the library's handle
+    char anchor; // its address is the library's handle
 };
 
 SystemLibrary systemLibraries[] = {{"kernel32.dll", 0}, {"user32.dll", 0}, {"gdi32.dll", 0},
-                                   {"advapi32.dll", 0}, {"imm32.dll", 0}, {"comctl32.dll", 0}};
+                                   {"advapi32.dll", 0}, {"imm32.dll", 0},  {"comctl32.dll", 0}};
 
 bool SameLibraryName(const char* wanted, const char* known) {
     size_t length = std::strlen(wanted);
-    size_t knownBase = std::strlen(known) - 4;  // without ".dll"
+    size_t knownBase = std::strlen(known) - 4; // without ".dll"
     if (length != knownBase && length != knownBase + 4) return false;
     for (size_t i = 0; i < length; ++i)
         if (std::tolower(static_cast<unsigned char>(wanted[i])) != known[i]) return false;
@@ -76,9 +76,11 @@ const Export exports[] = {
     {"user32.dll", "SetForegroundWindow", AsFarProc(&SetForegroundWindow)},
     {"user32.dll", "GetAncestor", AsFarProc(&GetAncestor)},
 };
-}  // namespace
+} // namespace
 
-HMODULE ProgramModule() { return reinterpret_cast<HMODULE>(&__executable_start); }
+HMODULE ProgramModule() {
+    return reinterpret_cast<HMODULE>(&__executable_start);
+}
 
 std::string ProgramPosixPath() {
     char path[4096];
@@ -86,7 +88,9 @@ std::string ProgramPosixPath() {
     return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
 }
 
-std::string ProgramWindowsPath() { return PosixToWindows(ProgramPosixPath()); }
+std::string ProgramWindowsPath() {
+    return PosixToWindows(ProgramPosixPath());
+}
 
 void RegisterModuleFileName(HMODULE module, const std::string& ansiPath) {
     std::lock_guard<std::mutex> lock(ModuleMutex());
@@ -122,7 +126,7 @@ bool IsSystemLibraryHandle(HMODULE module) {
     return false;
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 using namespace hostwin;
 
@@ -149,7 +153,7 @@ DWORD CopyModuleName(std::basic_string_view<Char> name, Char* buffer, DWORD size
     return static_cast<DWORD>(name.size());
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -184,10 +188,12 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
     std::string base = program.substr(program.find_last_of('\\') + 1);
     std::string wanted(name);
     auto lower = [](std::string s) {
-        for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return s;
     };
-    if (lower(wanted) == lower(base) || lower(wanted + ".exe") == lower(base)) return ProgramModule();
+    if (lower(wanted) == lower(base) || lower(wanted + ".exe") == lower(base))
+        return ProgramModule();
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
 }
@@ -227,7 +233,8 @@ LPSTR WINAPI GetCommandLineA() {
         while (start < raw.size()) {
             size_t end = raw.find('\0', start);
             if (end == std::string::npos) end = raw.size();
-            std::string argument = first ? ProgramWindowsPath() : Utf8ToAnsi(raw.substr(start, end - start));
+            std::string argument =
+                first ? ProgramWindowsPath() : Utf8ToAnsi(raw.substr(start, end - start));
             if (!line.empty()) line += ' ';
             bool quote = argument.empty() || argument.find_first_of(" \t") != std::string::npos;
             line += quote ? "\"" + argument + "\"" : argument;
@@ -250,11 +257,17 @@ void WINAPI GetStartupInfoA(LPSTARTUPINFOA info) {
     }
 }
 
-DWORD WINAPI GetCurrentProcessId() { return static_cast<DWORD>(getpid()); }
+DWORD WINAPI GetCurrentProcessId() {
+    return static_cast<DWORD>(getpid());
+}
 
-DWORD WINAPI GetCurrentThreadId() { return static_cast<DWORD>(syscall(SYS_gettid)); }
+DWORD WINAPI GetCurrentThreadId() {
+    return static_cast<DWORD>(syscall(SYS_gettid));
+}
 
-HANDLE WINAPI GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)); }
+HANDLE WINAPI GetCurrentProcess() {
+    return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1));
+}
 
 void WINAPI ExitProcess(UINT status) {
     JournalEntry("exit").Number("status", static_cast<int64_t>(status));
@@ -289,6 +302,8 @@ int WINAPI MulDiv(int number, int numerator, int denominator) {
     return static_cast<int>(result);
 }
 
-int WINAPI lstrlenA(LPCSTR text) { return text ? static_cast<int>(std::strlen(text)) : 0; }
+int WINAPI lstrlenA(LPCSTR text) {
+    return text ? static_cast<int>(std::strlen(text)) : 0;
+}
 
-}  // extern "C"
+} // extern "C"

@@ -24,7 +24,7 @@ namespace {
 struct ProfileFile {
     std::string posix;
     bool exists = false;
-    bool readFailed = false;  // the file is there but could not be read whole
+    bool readFailed = false; // the file is there but could not be read whole
     ProfileText text;
 };
 
@@ -79,7 +79,8 @@ DWORD CopyValue(std::string_view value, LPSTR buffer, DWORD size) {
 // is left as it was.
 DWORD CopyList(const std::vector<std::string>& names, LPSTR buffer, DWORD size) {
     std::string list;
-    for (const std::string& name : names) list.append(name).push_back('\0');
+    for (const std::string& name : names)
+        list.append(name).push_back('\0');
     if (list.size() + 1 < size) {
         std::memcpy(buffer, list.data(), list.size());
         buffer[list.size()] = 0;
@@ -126,12 +127,12 @@ UINT JournalIntRead(LPCSTR fileName, const std::optional<ProfileFile>& file, LPC
     return result;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue,
-                                      LPSTR buffer, DWORD size, LPCSTR fileName) {
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer,
+                                      DWORD size, LPCSTR fileName) {
     if (!buffer || size == 0) return 0;
     auto file = LoadProfile(fileName);
     const bool mapped = file.has_value();
@@ -183,10 +184,14 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
     uint32_t number = 0;
     for (;; ++p) {
         unsigned digit;
-        if (*p >= '0' && *p <= '9') digit = static_cast<unsigned>(*p - '0');
-        else if (base == 16 && *p >= 'a' && *p <= 'f') digit = static_cast<unsigned>(*p - 'a' + 10);
-        else if (base == 16 && *p >= 'A' && *p <= 'F') digit = static_cast<unsigned>(*p - 'A' + 10);
-        else break;
+        if (*p >= '0' && *p <= '9')
+            digit = static_cast<unsigned>(*p - '0');
+        else if (base == 16 && *p >= 'a' && *p <= 'f')
+            digit = static_cast<unsigned>(*p - 'a' + 10);
+        else if (base == 16 && *p >= 'A' && *p <= 'F')
+            digit = static_cast<unsigned>(*p - 'A' + 10);
+        else
+            break;
         number = number * base + digit;
     }
     return JournalIntRead(fileName, file, section, key, defaultValue,
@@ -217,4 +222,4 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -31,15 +31,15 @@ const ResourceModule& ProgramResources() {
         for (size_t i = 0; i < count; ++i) {
             const HostEmbeddedResource& entry = hostwin_embedded_resources[i];
             module->Records().push_back(ResourceRecord{ResourceKey::From(entry.type),
-                                                       ResourceKey::From(entry.name), 0,
-                                                       entry.data, entry.size});
+                                                       ResourceKey::From(entry.name), 0, entry.data,
+                                                       entry.size});
         }
         return module;
     }();
     return *program;
 }
 
-}  // namespace
+} // namespace
 
 ResourceKey ResourceKey::From(LPCSTR value) {
     ResourceKey key;
@@ -52,7 +52,8 @@ ResourceKey ResourceKey::From(LPCSTR value) {
         return key;
     }
     key.name = value;
-    for (char& c : key.name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : key.name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return key;
 }
 
@@ -86,7 +87,7 @@ bool UnregisterResourceModule(HMODULE module) {
     return Registered().erase(module) > 0;
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 using namespace hostwin;
 
@@ -120,7 +121,9 @@ HGLOBAL WINAPI LoadResource(HMODULE, HRSRC resource) {
     return const_cast<BYTE*>(reinterpret_cast<const ResourceRecord*>(resource)->data);
 }
 
-LPVOID WINAPI LockResource(HGLOBAL loaded) { return loaded; }
+LPVOID WINAPI LockResource(HGLOBAL loaded) {
+    return loaded;
+}
 
 DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
     if (!resource) {
@@ -130,6 +133,8 @@ DWORD WINAPI SizeofResource(HMODULE, HRSRC resource) {
     return reinterpret_cast<const ResourceRecord*>(resource)->size;
 }
 
-BOOL WINAPI FreeResource(HGLOBAL) { return FALSE; }  // nothing to free on Win32
+BOOL WINAPI FreeResource(HGLOBAL) {
+    return FALSE;
+} // nothing to free on Win32
 
-}  // extern "C"
+} // extern "C"

@@ -16,13 +16,13 @@ namespace hostwin {
 enum class ProcessKind { Win64, Wow64, Win32 };
 
 struct Machine {
-    std::string prefix;        // POSIX directory holding the registry store and drive C:
-    LCID userLcid = 1033;      // user default locale
-    UINT ansiCodePage = 1252;  // the A functions' code page
-    UINT oemCodePage = 437;    // the OEM code page (932 on a Japanese machine)
-    int dpi = 96;              // LOGPIXELSX/LOGPIXELSY of the screen
-    std::vector<RECT> monitors;  // the first is the primary monitor
-    ProcessKind process = ProcessKind::Win64;  // HOSTWIN_PROCESS
+    std::string prefix;         // POSIX directory holding the registry store and drive C:
+    LCID userLcid = 1033;       // user default locale
+    UINT ansiCodePage = 1252;   // the A functions' code page
+    UINT oemCodePage = 437;     // the OEM code page (932 on a Japanese machine)
+    int dpi = 96;               // LOGPIXELSX/LOGPIXELSY of the screen
+    std::vector<RECT> monitors; // the first is the primary monitor
+    ProcessKind process = ProcessKind::Win64; // HOSTWIN_PROCESS
 };
 
 // The machine of this process, read from the environment on first use; the
@@ -35,4 +35,4 @@ std::string DriveCPath();
 // Parses a decimal or 0x-prefixed hexadecimal number; false when malformed.
 bool ParseMachineNumber(const char* text, unsigned long& value);
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -26,4 +26,4 @@ HMODULE SystemLibraryHandle(const char* name);
 // True for the handle of one of those system libraries.
 bool IsSystemLibraryHandle(HMODULE module);
 
-}  // namespace hostwin
+} // namespace hostwin

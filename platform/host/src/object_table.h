@@ -30,7 +30,7 @@ public:
 
     // Takes an object out of the table; false when the handle names none.
     bool Remove(Handle handle) {
-        std::shared_ptr<Object> removed;  // freed outside the lock
+        std::shared_ptr<Object> removed; // freed outside the lock
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = objects_.find(handle);
         if (it == objects_.end()) return false;
@@ -44,4 +44,4 @@ private:
     std::map<Handle, std::shared_ptr<Object>> objects_;
 };
 
-}  // namespace hostwin
+} // namespace hostwin

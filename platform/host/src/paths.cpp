@@ -15,7 +15,9 @@
 namespace hostwin {
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // Splits a Windows path (after its drive) into components, resolving "." and
 // ".." lexically as Windows does.
@@ -85,8 +87,8 @@ std::string Join(const std::string& root, const std::vector<std::string>& parts)
 }
 
 struct DrivePath {
-    char drive;                         // upper-case drive letter
-    std::vector<std::string> components;  // ANSI components below the drive root
+    char drive;                          // upper-case drive letter
+    std::vector<std::string> components; // ANSI components below the drive root
 };
 
 // The current directory as a drive and components.
@@ -99,12 +101,13 @@ std::optional<DrivePath> CurrentDrivePath() {
 std::optional<DrivePath> ParseWindowsPath(std::string_view path) {
     if (path.empty()) return std::nullopt;
     if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
-        return std::nullopt;  // UNC and device paths are not mapped
+        return std::nullopt; // UNC and device paths are not mapped
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
         char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
         std::string_view rest = path.substr(2);
         // A full path does not depend on the current directory: no need to ask for it.
-        if (!rest.empty() && IsSeparator(rest[0])) return DrivePath{drive, SplitComponents(rest, {})};
+        if (!rest.empty() && IsSeparator(rest[0]))
+            return DrivePath{drive, SplitComponents(rest, {})};
         // Drive-relative: relative to the current directory when it is on that drive.
         auto current = CurrentDrivePath();
         std::vector<std::string> base;
@@ -176,7 +179,7 @@ std::pair<char, size_t> DriveHolding(const std::vector<std::string>& parts) {
     return best;
 }
 
-}  // namespace
+} // namespace
 
 bool IsPosixDriveRoot(const std::string& posixDirectory) {
     std::vector<std::string> parts = SplitPosix(posixDirectory);
@@ -227,11 +230,12 @@ Text WindowsFormOf(std::string_view posixPath, Convert name) {
     if (!letter) letter = 'Z', first = 0;
     Text out = name(std::string(1, letter) + ":");
     if (first == parts.size()) return out + name("\\");
-    for (size_t i = first; i < parts.size(); ++i) out += name("\\") + name(parts[i]);
+    for (size_t i = first; i < parts.size(); ++i)
+        out += name("\\") + name(parts[i]);
     return out;
 }
 
-}  // namespace
+} // namespace
 
 std::string PosixToWindows(std::string_view posixPath) {
     return WindowsFormOf<std::string>(posixPath,
@@ -251,15 +255,16 @@ std::optional<std::string> FullWindowsPath(std::string_view ansiPath) {
     std::string out(1, hasDrive ? ansiPath[0] : parsed->drive);
     out += ":";
     if (parsed->components.empty()) return out + "\\";
-    for (const std::string& part : parsed->components) out += "\\" + part;
+    for (const std::string& part : parsed->components)
+        out += "\\" + part;
     if (IsSeparator(ansiPath.back())) out += "\\";
     return out;
 }
 
 std::optional<std::string> LongWindowsPath(std::string_view ansiPath, DWORD& error) {
     error = ERROR_PATH_NOT_FOUND;
-    if (ansiPath.empty() || (ansiPath.size() >= 2 && IsSeparator(ansiPath[0]) &&
-                             IsSeparator(ansiPath[1])))
+    if (ansiPath.empty() ||
+        (ansiPath.size() >= 2 && IsSeparator(ansiPath[0]) && IsSeparator(ansiPath[1])))
         return std::nullopt;
     auto current = CurrentDrivePath();
     std::string directory;
@@ -303,9 +308,8 @@ std::optional<std::string> LongWindowsPath(std::string_view ansiPath, DWORD& err
             out += component;
             continue;
         }
-        auto match = PosixDirectoryExists(directory)
-                         ? MatchEntry(directory, AnsiToUtf8(component))
-                         : std::nullopt;
+        auto match = PosixDirectoryExists(directory) ? MatchEntry(directory, AnsiToUtf8(component))
+                                                     : std::nullopt;
         if (!match) {
             if (PosixDirectoryExists(directory)) error = ERROR_FILE_NOT_FOUND;
             return std::nullopt;
@@ -326,4 +330,4 @@ bool PosixDirectoryExists(const std::string& posixPath) {
     return stat(posixPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -46,4 +46,4 @@ std::string PosixCurrentDirectory();
 bool PosixFileExists(const std::string& posixPath);
 bool PosixDirectoryExists(const std::string& posixPath);
 
-}  // namespace hostwin
+} // namespace hostwin

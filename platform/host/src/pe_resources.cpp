@@ -18,7 +18,7 @@ namespace {
 constexpr WORD kPe32Magic = 0x10B;
 constexpr WORD kPe32PlusMagic = 0x20B;
 constexpr DWORD kResourceDirectoryIndex = 2;
-constexpr WORD kMaxSections = 96;        // the loader's own limit
+constexpr WORD kMaxSections = 96; // the loader's own limit
 constexpr DWORD kSubdirectoryBit = 0x80000000u;
 
 struct Section {
@@ -33,7 +33,9 @@ class ImageReader {
 public:
     ImageReader(const std::vector<BYTE>& image, size_t limit) : image_(image), limit_(limit) {}
 
-    bool Has(size_t offset, size_t count) const { return offset <= limit_ && count <= limit_ - offset; }
+    bool Has(size_t offset, size_t count) const {
+        return offset <= limit_ && count <= limit_ - offset;
+    }
     WORD Word(size_t offset) {
         if (!Has(offset, 2)) return Fail<WORD>();
         return static_cast<WORD>(image_[offset] | image_[offset + 1] << 8);
@@ -41,7 +43,8 @@ public:
     DWORD Dword(size_t offset) {
         if (!Has(offset, 4)) return Fail<DWORD>();
         return static_cast<DWORD>(image_[offset]) | static_cast<DWORD>(image_[offset + 1]) << 8 |
-               static_cast<DWORD>(image_[offset + 2]) << 16 | static_cast<DWORD>(image_[offset + 3]) << 24;
+               static_cast<DWORD>(image_[offset + 2]) << 16 |
+               static_cast<DWORD>(image_[offset + 3]) << 24;
     }
     bool ok() const { return ok_; }
 
@@ -119,9 +122,11 @@ private:
         WORD length = TreeWord(offset, ok);
         if (!ok || !TreeHas(offset + 2, 2u * length)) return false;
         std::u16string name(length, u'\0');
-        for (WORD i = 0; i < length; ++i) name[i] = static_cast<char16_t>(TreeWord(offset + 2 + 2u * i, ok));
+        for (WORD i = 0; i < length; ++i)
+            name[i] = static_cast<char16_t>(TreeWord(offset + 2 + 2u * i, ok));
         key.name = Utf16ToAnsi(name);
-        for (char& c : key.name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (char& c : key.name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         return ok && file_.ok();
     }
 
@@ -175,7 +180,7 @@ private:
     std::set<size_t> visited_;
 };
 
-}  // namespace
+} // namespace
 
 std::optional<PeKind> ReadPeKind(const std::vector<BYTE>& image) {
     ImageReader file(image, image.size());
@@ -192,9 +197,9 @@ std::unique_ptr<PeResourceModule> ReadPeResources(std::vector<BYTE> bytes) {
     const std::vector<BYTE>& image = module->Image();
     ImageReader file(image, image.size());
 
-    if (file.Word(0) != 0x5A4D) return nullptr;  // "MZ"
+    if (file.Word(0) != 0x5A4D) return nullptr; // "MZ"
     size_t header = file.Dword(0x3C);
-    if (!file.ok() || file.Dword(header) != 0x00004550) return nullptr;  // "PE\0\0"
+    if (!file.ok() || file.Dword(header) != 0x00004550) return nullptr; // "PE\0\0"
     size_t coff = header + 4;
     WORD sectionCount = file.Word(coff + 2);
     WORD optionalSize = file.Word(coff + 16);
@@ -221,15 +226,18 @@ std::unique_ptr<PeResourceModule> ReadPeResources(std::vector<BYTE> bytes) {
     size_t table = optional + optionalSize;
     for (WORD i = 0; i < sectionCount; ++i) {
         size_t at = table + 40u * i;
-        Section section{file.Dword(at + 12), file.Dword(at + 8), file.Dword(at + 16), file.Dword(at + 20)};
+        Section section{file.Dword(at + 12), file.Dword(at + 8), file.Dword(at + 16),
+                        file.Dword(at + 20)};
         if (!file.ok()) return nullptr;
         // Raw data that runs past the end of the file is cut at it; a
         // section whose raw data starts beyond the end has none.
-        if (section.rawOffset >= image.size()) section.rawSize = 0;
+        if (section.rawOffset >= image.size())
+            section.rawSize = 0;
         else if (section.rawSize > image.size() - section.rawOffset)
             section.rawSize = static_cast<DWORD>(image.size() - section.rawOffset);
         // Bytes beyond the virtual size are padding, not section data.
-        if (section.virtualSize && section.virtualSize < section.rawSize) section.rawSize = section.virtualSize;
+        if (section.virtualSize && section.virtualSize < section.rawSize)
+            section.rawSize = section.virtualSize;
         sections.push_back(section);
     }
 
@@ -243,4 +251,4 @@ std::unique_ptr<PeResourceModule> ReadPeResources(std::vector<BYTE> bytes) {
     return module;
 }
 
-}  // namespace hostwin
+} // namespace hostwin

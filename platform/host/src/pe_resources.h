@@ -38,4 +38,4 @@ std::optional<PeKind> ReadPeKind(const std::vector<BYTE>& image);
 // end. A file without a resource directory gives a module without records.
 std::unique_ptr<PeResourceModule> ReadPeResources(std::vector<BYTE> image);
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -49,7 +49,7 @@ bool EndsWithSeparator(std::string_view name) {
     for (size_t i = 0; i < name.size(); ++i) {
         const bool lead = IsLeadByte(CP_ACP, static_cast<BYTE>(name[i]));
         separator = !lead && IsSeparator(name[i]);
-        if (lead) ++i;  // the trail byte belongs to the character
+        if (lead) ++i; // the trail byte belongs to the character
     }
     return separator;
 }
@@ -66,10 +66,8 @@ std::string DirectoryOf(const std::string& posixPath) {
 
 std::vector<std::string> SearchDirectories(const std::string& programFolder) {
     std::vector<std::string> directories = {
-        programFolder,
-        PosixToWindows(PosixCurrentDirectory()),
-        "C:\\windows\\system32",
-        "C:\\windows\\system",
+        programFolder,           PosixToWindows(PosixCurrentDirectory()),
+        "C:\\windows\\system32", "C:\\windows\\system",
         "C:\\windows",
     };
     // PATH is the host's, a list of POSIX directories.

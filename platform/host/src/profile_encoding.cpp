@@ -11,10 +11,14 @@ constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 
 std::string_view Mark(ProfileEncoding encoding) {
     switch (encoding) {
-    case ProfileEncoding::Utf8: return kUtf8Mark;
-    case ProfileEncoding::Utf16LittleEndian: return kUtf16LittleEndianMark;
-    case ProfileEncoding::Utf16BigEndian: return kUtf16BigEndianMark;
-    case ProfileEncoding::Ansi: break;
+    case ProfileEncoding::Utf8:
+        return kUtf8Mark;
+    case ProfileEncoding::Utf16LittleEndian:
+        return kUtf16LittleEndianMark;
+    case ProfileEncoding::Utf16BigEndian:
+        return kUtf16BigEndianMark;
+    case ProfileEncoding::Ansi:
+        break;
     }
     return {};
 }
@@ -47,7 +51,7 @@ std::string UnitsToBytes(std::u16string_view units, bool bigEndian) {
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
 ProfileEncoding DetectProfileEncoding(std::string_view bytes) {
     for (ProfileEncoding encoding : {ProfileEncoding::Utf8, ProfileEncoding::Utf16LittleEndian,
@@ -59,10 +63,14 @@ ProfileEncoding DetectProfileEncoding(std::string_view bytes) {
 std::string ProfileBytesToAnsi(std::string_view bytes, ProfileEncoding encoding) {
     bytes.remove_prefix(Mark(encoding).size());
     switch (encoding) {
-    case ProfileEncoding::Utf8: return UnitsToAnsi(Utf32ToUtf16(Utf8ToUtf32(bytes)));
-    case ProfileEncoding::Utf16LittleEndian: return UnitsToAnsi(BytesToUnits(bytes, false));
-    case ProfileEncoding::Utf16BigEndian: return UnitsToAnsi(BytesToUnits(bytes, true));
-    case ProfileEncoding::Ansi: break;
+    case ProfileEncoding::Utf8:
+        return UnitsToAnsi(Utf32ToUtf16(Utf8ToUtf32(bytes)));
+    case ProfileEncoding::Utf16LittleEndian:
+        return UnitsToAnsi(BytesToUnits(bytes, false));
+    case ProfileEncoding::Utf16BigEndian:
+        return UnitsToAnsi(BytesToUnits(bytes, true));
+    case ProfileEncoding::Ansi:
+        break;
     }
     return std::string(bytes);
 }
@@ -70,12 +78,16 @@ std::string ProfileBytesToAnsi(std::string_view bytes, ProfileEncoding encoding)
 std::string AnsiToProfileBytes(std::string_view ansi, ProfileEncoding encoding) {
     std::string bytes(Mark(encoding));
     switch (encoding) {
-    case ProfileEncoding::Utf8: return bytes + AnsiToUtf8(ansi);
-    case ProfileEncoding::Utf16LittleEndian: return bytes + UnitsToBytes(AnsiToUtf16(ansi), false);
-    case ProfileEncoding::Utf16BigEndian: return bytes + UnitsToBytes(AnsiToUtf16(ansi), true);
-    case ProfileEncoding::Ansi: break;
+    case ProfileEncoding::Utf8:
+        return bytes + AnsiToUtf8(ansi);
+    case ProfileEncoding::Utf16LittleEndian:
+        return bytes + UnitsToBytes(AnsiToUtf16(ansi), false);
+    case ProfileEncoding::Utf16BigEndian:
+        return bytes + UnitsToBytes(AnsiToUtf16(ansi), true);
+    case ProfileEncoding::Ansi:
+        break;
     }
     return std::string(ansi);
 }
 
-}  // namespace hostwin
+} // namespace hostwin

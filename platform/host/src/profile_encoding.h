@@ -23,4 +23,4 @@ std::string ProfileBytesToAnsi(std::string_view bytes, ProfileEncoding encoding)
 // The bytes of ANSI text stored in the encoding, with its byte-order mark.
 std::string AnsiToProfileBytes(std::string_view ansi, ProfileEncoding encoding);
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -40,7 +40,7 @@ std::string ProcessedValue(std::string_view line) {
     return std::string(value);
 }
 
-}  // namespace
+} // namespace
 
 std::string_view TrimBlanks(std::string_view text) {
     size_t first = text.find_first_not_of(kBlanks);
@@ -62,9 +62,10 @@ ProfileText ProfileText::Parse(std::string_view fileBytes) {
     const std::string text = ProfileBytesToAnsi(fileBytes, profile.encoding_);
     std::string_view bytes = text;
     // At most one line for every CR or LF, and one for a last line without one.
-    profile.lines_.reserve(static_cast<size_t>(std::count_if(bytes.begin(), bytes.end(),
-                                                             [](char c) { return c == '\n' || c == '\r'; })) +
-                           1);
+    profile.lines_.reserve(
+        static_cast<size_t>(std::count_if(bytes.begin(), bytes.end(),
+                                          [](char c) { return c == '\n' || c == '\r'; })) +
+        1);
     size_t i = 0;
     while (i < bytes.size()) {
         size_t end = bytes.find_first_of("\r\n", i);
@@ -73,7 +74,8 @@ ProfileText ProfileText::Parse(std::string_view fileBytes) {
             break;
         }
         // A line ends with CR LF, LF or a lone CR.
-        size_t endingLength = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
+        size_t endingLength =
+            bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
         profile.lines_.push_back(
             {std::string(bytes.substr(i, end - i)), std::string(bytes.substr(end, endingLength))});
         i = end + endingLength;
@@ -83,7 +85,8 @@ ProfileText ProfileText::Parse(std::string_view fileBytes) {
 
 std::string ProfileText::Serialize() const {
     std::string text;
-    for (const Line& line : lines_) text += line.text + line.ending;
+    for (const Line& line : lines_)
+        text += line.text + line.ending;
     return AnsiToProfileBytes(text, encoding_);
 }
 
@@ -112,7 +115,8 @@ std::optional<size_t> ProfileText::FindEntry(const Span& span, std::string_view 
     return std::nullopt;
 }
 
-std::optional<std::string> ProfileText::Value(std::string_view section, std::string_view key) const {
+std::optional<std::string> ProfileText::Value(std::string_view section,
+                                              std::string_view key) const {
     auto span = FindSection(section);
     if (!span) return std::nullopt;
     auto entry = FindEntry(*span, key);
@@ -148,18 +152,21 @@ void ProfileText::InsertLine(size_t index, std::string text) {
     std::string ending = LineEnding();
     // The line before may be the file's last, without a line end of its own.
     if (index > 0 && lines_[index - 1].ending.empty()) lines_[index - 1].ending = ending;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), Line{std::move(text), ending});
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index),
+                  Line{std::move(text), ending});
 }
 
 bool ProfileText::SetValue(std::string_view section, std::string_view key, std::string_view value) {
     section = TrimBlanks(section);
     key = TrimBlanks(key);
     // Leading blanks of a value are not written; a reader would drop them anyway.
-    std::string_view written = value.substr(std::min(value.find_first_not_of(kBlanks), value.size()));
+    std::string_view written =
+        value.substr(std::min(value.find_first_not_of(kBlanks), value.size()));
     auto span = FindSection(section);
     if (span) {
         if (auto entry = FindEntry(*span, key)) {
-            std::string text = std::string(*EntryKey(lines_[*entry].text)) + "=" + std::string(written);
+            std::string text =
+                std::string(*EntryKey(lines_[*entry].text)) + "=" + std::string(written);
             if (text == lines_[*entry].text) return false;
             lines_[*entry].text = std::move(text);
             return true;
@@ -196,4 +203,4 @@ bool ProfileText::RemoveSection(std::string_view section) {
     return true;
 }
 
-}  // namespace hostwin
+} // namespace hostwin

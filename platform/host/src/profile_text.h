@@ -37,8 +37,8 @@ public:
 
 private:
     struct Line {
-        std::string text;    // without its line end
-        std::string ending;  // "\r\n", "\n", "\r", or "" for a last line without one
+        std::string text;   // without its line end
+        std::string ending; // "\r\n", "\n", "\r", or "" for a last line without one
     };
     // A section's lines: its header (none for the entries before the first
     // header, the section with the empty name) and its body [begin, end).
@@ -65,4 +65,4 @@ std::string_view TrimBlanks(std::string_view text);
 // Names compare without regard to case in the ANSI code page.
 bool SameProfileName(std::string_view a, std::string_view b);
 
-}  // namespace hostwin
+} // namespace hostwin

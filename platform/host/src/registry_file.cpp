@@ -396,7 +396,8 @@ void AppendValueLine(std::string& out, const Value& value) {
 
 } // namespace
 
-std::optional<RegFileError> ParseRegFile(std::string_view bytes, std::vector<RegFileRecord>& records,
+std::optional<RegFileError> ParseRegFile(std::string_view bytes,
+                                         std::vector<RegFileRecord>& records,
                                          std::optional<UINT> ansiCodePage) {
     FileText file = DecodeFileText(bytes, ansiCodePage);
     return Parser(records, file.ansiFormat, ansiCodePage).Run(file.utf8);

@@ -48,7 +48,8 @@ struct RegFileError {
 // itself is always version 5. Lines end in LF or CR LF; a line ending in a
 // backslash continues on the next (hex data). Returns the records in file
 // order, or the first error.
-std::optional<RegFileError> ParseRegFile(std::string_view bytes, std::vector<RegFileRecord>& records,
+std::optional<RegFileError> ParseRegFile(std::string_view bytes,
+                                         std::vector<RegFileRecord>& records,
                                          std::optional<UINT> ansiCodePage = std::nullopt);
 
 // Applies parsed records to a tree (a key section creates its key).

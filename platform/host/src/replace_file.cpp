@@ -33,7 +33,7 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ReplaceFileContents(const std::string& posixPath, std::string_view bytes, DWORD& error) {
     std::string temporary = TemporaryNameBeside(posixPath);
@@ -61,4 +61,4 @@ bool ReplaceFileContents(const std::string& posixPath, std::string_view bytes, D
     return ok;
 }
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -15,4 +15,4 @@ namespace hostwin {
 // Windows error in error; the old file is untouched.
 bool ReplaceFileContents(const std::string& posixPath, std::string_view bytes, DWORD& error);
 
-}  // namespace hostwin
+} // namespace hostwin

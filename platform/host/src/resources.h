@@ -15,7 +15,7 @@ namespace hostwin {
 // as Windows compares names without regard to case).
 struct ResourceKey {
     WORD id = 0;
-    std::string name;  // empty for identifiers
+    std::string name; // empty for identifiers
 
     // From a type or name argument: MAKEINTRESOURCE, "#123" or a name.
     static ResourceKey From(LPCSTR value);
@@ -53,4 +53,4 @@ const ResourceModule* ResourcesOf(HMODULE module);
 void RegisterResourceModule(HMODULE module, std::unique_ptr<ResourceModule> resources);
 bool UnregisterResourceModule(HMODULE module);
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -16,7 +16,8 @@ namespace {
 template <char32_t (*Map)(char32_t)> DWORD MapBuffer(LPSTR text, DWORD length) {
     if (!text) return 0;
     std::u32string wide = DecodeCodePage(CP_ACP, std::string_view(text, length));
-    for (char32_t& c : wide) c = Map(c);
+    for (char32_t& c : wide)
+        c = Map(c);
     std::string converted = EncodeCodePage(CP_ACP, wide);
     DWORD count = static_cast<DWORD>(std::min<size_t>(converted.size(), length));
     std::memcpy(text, converted.data(), count);
@@ -40,7 +41,8 @@ BOOL ConvertCodePage(UINT from, UINT to, LPCSTR source, LPSTR destination) {
         return FALSE;
     }
     size_t length = std::strlen(source);
-    std::string converted = EncodeCodePage(to, DecodeCodePage(from, std::string_view(source, length)));
+    std::string converted =
+        EncodeCodePage(to, DecodeCodePage(from, std::string_view(source, length)));
     // In place or not, the result never grows beyond the source here; keep it to its length.
     size_t count = std::min(converted.size(), length);
     std::memmove(destination, converted.data(), count);
@@ -48,12 +50,16 @@ BOOL ConvertCodePage(UINT from, UINT to, LPCSTR source, LPSTR destination) {
     return TRUE;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-LPSTR WINAPI CharLowerA(LPSTR text) { return MapString<UnicodeToLower>(text); }
-LPSTR WINAPI CharUpperA(LPSTR text) { return MapString<UnicodeToUpper>(text); }
+LPSTR WINAPI CharLowerA(LPSTR text) {
+    return MapString<UnicodeToLower>(text);
+}
+LPSTR WINAPI CharUpperA(LPSTR text) {
+    return MapString<UnicodeToUpper>(text);
+}
 DWORD WINAPI CharLowerBuffA(LPSTR text, DWORD length) {
     return MapBuffer<UnicodeToLower>(text, length);
 }
@@ -84,4 +90,4 @@ BOOL WINAPI CharToOemA(LPCSTR source, LPSTR destination) {
     return ConvertCodePage(CP_ACP, CP_OEMCP, source, destination);
 }
 
-}  // extern "C"
+} // extern "C"

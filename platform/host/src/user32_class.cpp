@@ -18,7 +18,7 @@ namespace {
 struct ClassTable {
     std::mutex mutex;
     std::vector<std::shared_ptr<WindowClass>> classes;
-    std::map<std::string, ATOM> atoms;  // upper-cased name -> atom, kept across unregistering
+    std::map<std::string, ATOM> atoms; // upper-cased name -> atom, kept across unregistering
     unsigned nextAtom = 0xC000;
 };
 
@@ -27,7 +27,8 @@ struct ClassTable {
 constexpr unsigned kLastAtom = 0xFFFF;
 
 std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return text;
 }
 
@@ -108,14 +109,22 @@ ULONG_PTR ClassValue(HWND window, int index, const LONG_PTR* set) {
         return old;
     };
     switch (index) {
-    case GCLP_HICON: return swap(c.icon);
-    case GCLP_HICONSM: return swap(c.smallIcon);
-    case GCLP_HCURSOR: return swap(c.cursor);
-    case GCLP_HBRBACKGROUND: return swap(c.background);
-    case GCL_STYLE: return swap(c.style);
-    case GCLP_WNDPROC: return swap(c.procedure);
-    case GCLP_HMODULE: return swap(c.instance);
-    case GCL_CBWNDEXTRA: return swap(c.windowExtraBytes);
+    case GCLP_HICON:
+        return swap(c.icon);
+    case GCLP_HICONSM:
+        return swap(c.smallIcon);
+    case GCLP_HCURSOR:
+        return swap(c.cursor);
+    case GCLP_HBRBACKGROUND:
+        return swap(c.background);
+    case GCL_STYLE:
+        return swap(c.style);
+    case GCLP_WNDPROC:
+        return swap(c.procedure);
+    case GCLP_HMODULE:
+        return swap(c.instance);
+    case GCL_CBWNDEXTRA:
+        return swap(c.windowExtraBytes);
     case GCL_CBCLSEXTRA:
         // The class's extra bytes were allocated at registration; the count cannot grow.
         return static_cast<ULONG_PTR>(c.classExtraBytes);
@@ -132,12 +141,15 @@ ULONG_PTR ClassValue(HWND window, int index, const LONG_PTR* set) {
         }
         return old;
     }
-    case GCW_ATOM: return c.atom;
-    default: SetLastError(ERROR_INVALID_INDEX); return 0;
+    case GCW_ATOM:
+        return c.atom;
+    default:
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
     }
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -152,7 +164,7 @@ std::string ClassNameOf(const Window& window) {
     return window.windowClass ? window.windowClass->name : std::string("#32769");
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -168,7 +180,8 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
     HINSTANCE instance = wndClass->hInstance;
     bool global = (wndClass->style & CS_GLOBALCLASS) != 0;
     for (auto& entry : table.classes) {
-        bool sameScope = global ? IsGlobal(*entry) : (!IsGlobal(*entry) && entry->instance == instance);
+        bool sameScope =
+            global ? IsGlobal(*entry) : (!IsGlobal(*entry) && entry->instance == instance);
         if (sameScope && Matches(*entry, wndClass->lpszClassName)) {
             SetLastError(ERROR_CLASS_ALREADY_EXISTS);
             return 0;
@@ -274,10 +287,12 @@ DWORD WINAPI SetClassLongA(HWND window, int index, LONG value) {
     return static_cast<DWORD>(ClassValue(window, index, &wide));
 }
 
-ULONG_PTR WINAPI GetClassLongPtrA(HWND window, int index) { return ClassValue(window, index, nullptr); }
+ULONG_PTR WINAPI GetClassLongPtrA(HWND window, int index) {
+    return ClassValue(window, index, nullptr);
+}
 
 ULONG_PTR WINAPI SetClassLongPtrA(HWND window, int index, LONG_PTR value) {
     return ClassValue(window, index, &value);
 }
 
-}  // extern "C"
+} // extern "C"

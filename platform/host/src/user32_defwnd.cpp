@@ -15,13 +15,20 @@ LRESULT SystemCommand(const WindowPtr& window, WPARAM command) {
     HWND handle = window->handle;
     // The low four bits of the command are Windows' own; they are ignored.
     switch (command & 0xFFF0) {
-    case SC_MINIMIZE: ShowWindow(handle, handle == ActiveWindow() ? SW_MINIMIZE : SW_SHOWMINNOACTIVE); break;
-    case SC_MAXIMIZE: ShowWindow(handle, SW_MAXIMIZE); break;
+    case SC_MINIMIZE:
+        ShowWindow(handle, handle == ActiveWindow() ? SW_MINIMIZE : SW_SHOWMINNOACTIVE);
+        break;
+    case SC_MAXIMIZE:
+        ShowWindow(handle, SW_MAXIMIZE);
+        break;
     case SC_RESTORE:
         if (window->style & (WS_MINIMIZE | WS_MAXIMIZE)) ShowWindow(handle, SW_RESTORE);
         break;
-    case SC_CLOSE: Send(window, WM_CLOSE); break;
-    default: break;  // moving, sizing and the menus need a person at a screen
+    case SC_CLOSE:
+        Send(window, WM_CLOSE);
+        break;
+    default:
+        break; // moving, sizing and the menus need a person at a screen
     }
     return 0;
 }
@@ -32,7 +39,8 @@ LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
     char* out = reinterpret_cast<char*>(buffer);
     size_t count = 0;
     while (count < text.size()) {
-        size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[count])) && count + 1 < text.size() ? 2 : 1;
+        size_t step =
+            IsDBCSLeadByte(static_cast<BYTE>(text[count])) && count + 1 < text.size() ? 2 : 1;
         if (count + step > size - 1) break;
         count += step;
     }
@@ -44,7 +52,8 @@ LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
 HBRUSH BrushOf(HBRUSH brush) {
     // A class background may name a system colour as index + 1.
     uintptr_t value = reinterpret_cast<uintptr_t>(brush);
-    if (value > 0 && value <= COLOR_INFOBK + 1) return GetSysColorBrush(static_cast<int>(value - 1));
+    if (value > 0 && value <= COLOR_INFOBK + 1)
+        return GetSysColorBrush(static_cast<int>(value - 1));
     return brush;
 }
 
@@ -64,7 +73,7 @@ LRESULT ControlColour(UINT message, HDC dc) {
     return reinterpret_cast<LRESULT>(GetSysColorBrush(editLike ? COLOR_WINDOW : COLOR_BTNFACE));
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -74,14 +83,22 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_NCCREATE: {
         auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        if (create && create->lpszName && !IS_INTRESOURCE(create->lpszName)) window->text = create->lpszName;
+        if (create && create->lpszName && !IS_INTRESOURCE(create->lpszName))
+            window->text = create->lpszName;
         return TRUE;
     }
-    case WM_CLOSE: DestroyWindow(handle); return 0;
-    case WM_SYSCOMMAND: return SystemCommand(window, wParam);
-    case WM_SETTEXT: window->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : ""; return TRUE;
-    case WM_GETTEXT: return CopyText(window->text, wParam, lParam);
-    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(window->text.size());
+    case WM_CLOSE:
+        DestroyWindow(handle);
+        return 0;
+    case WM_SYSCOMMAND:
+        return SystemCommand(window, wParam);
+    case WM_SETTEXT:
+        window->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+        return TRUE;
+    case WM_GETTEXT:
+        return CopyText(window->text, wParam, lParam);
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(window->text.size());
     case WM_SETICON: {
         // The big and the small icon are kept apart; the result is the one replaced.
         HICON icon = reinterpret_cast<HICON>(lParam);
@@ -101,10 +118,13 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
         if (wParam == ICON_BIG) return reinterpret_cast<LRESULT>(window->bigIcon);
         if (wParam == ICON_SMALL) return reinterpret_cast<LRESULT>(window->smallIcon);
         if (wParam == ICON_SMALL2)
-            return reinterpret_cast<LRESULT>(window->smallIcon ? window->smallIcon : window->bigIcon);
+            return reinterpret_cast<LRESULT>(window->smallIcon ? window->smallIcon
+                                                               : window->bigIcon);
         return 0;
-    case WM_ERASEBKGND: return EraseBackground(window, reinterpret_cast<HDC>(wParam));
-    case WM_ICONERASEBKGND: return 1;
+    case WM_ERASEBKGND:
+        return EraseBackground(window, reinterpret_cast<HDC>(wParam));
+    case WM_ICONERASEBKGND:
+        return 1;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(handle, &paint);
@@ -113,9 +133,11 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
         EndPaint(handle, &paint);
         return 0;
     }
-    case WM_NCACTIVATE: return TRUE;
+    case WM_NCACTIVATE:
+        return TRUE;
     case WM_QUERYENDSESSION:
-    case WM_QUERYOPEN: return TRUE;
+    case WM_QUERYOPEN:
+        return TRUE;
     case WM_QUERYDRAGICON: {
         HICON icon = window->windowClass->icon;
         return reinterpret_cast<LRESULT>(icon ? icon : LoadIconA(nullptr, IDI_APPLICATION));
@@ -123,30 +145,36 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM l
     case WM_WINDOWPOSCHANGING: {
         // A new size stays within the window's tracking limits.
         auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
-        if (position && !(position->flags & SWP_NOSIZE) && !(window->style & (WS_MINIMIZE | WS_MAXIMIZE)) &&
-            HasTrackingLimits(window->style)) {
+        if (position && !(position->flags & SWP_NOSIZE) &&
+            !(window->style & (WS_MINIMIZE | WS_MAXIMIZE)) && HasTrackingLimits(window->style)) {
             MINMAXINFO limits = AskMinMaxInfo(window);
-            position->cx = std::max<int>(std::min<int>(position->cx, limits.ptMaxTrackSize.x), limits.ptMinTrackSize.x);
-            position->cy = std::max<int>(std::min<int>(position->cy, limits.ptMaxTrackSize.y), limits.ptMinTrackSize.y);
+            position->cx = std::max<int>(std::min<int>(position->cx, limits.ptMaxTrackSize.x),
+                                         limits.ptMinTrackSize.x);
+            position->cy = std::max<int>(std::min<int>(position->cy, limits.ptMaxTrackSize.y),
+                                         limits.ptMinTrackSize.y);
         }
         return 0;
     }
     case WM_WINDOWPOSCHANGED:
-        if (lParam) SendSizeMessagesAfterChange(handle, *reinterpret_cast<const WINDOWPOS*>(lParam));
+        if (lParam)
+            SendSizeMessagesAfterChange(handle, *reinterpret_cast<const WINDOWPOS*>(lParam));
         return 0;
     case WM_CANCELMODE:
         if (CaptureWindow() == handle) ReleaseCapture();
         return 0;
-    case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
+    case WM_MOUSEACTIVATE:
+        return 1; // MA_ACTIVATE
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: return ControlColour(message, reinterpret_cast<HDC>(wParam));
-    default: return 0;
+    case WM_CTLCOLORSTATIC:
+        return ControlColour(message, reinterpret_cast<HDC>(wParam));
+    default:
+        return 0;
     }
 }
 
-}  // extern "C"
+} // extern "C"

@@ -13,7 +13,7 @@ struct InputState {
     HWND active = nullptr;
     HWND focus = nullptr;
     HWND capture = nullptr;
-    bool applicationActive = false;  // activation is inside this process
+    bool applicationActive = false; // activation is inside this process
 };
 
 InputState& State() {
@@ -27,23 +27,32 @@ void TellTopLevelWindows(UINT message, WPARAM wParam) {
         if (window->threadId == thread) Send(window, message, wParam, 0);
 }
 
-bool IsMinimized(const WindowPtr& window) { return (window->style & WS_MINIMIZE) != 0; }
+bool IsMinimized(const WindowPtr& window) {
+    return (window->style & WS_MINIMIZE) != 0;
+}
 
 // True when the window or one of its parents is disabled or minimised: such
 // a window cannot take the focus.
 bool CannotTakeFocus(const WindowPtr& window) {
-    for (WindowPtr current = window; current && !IsDesktop(*current); current = FindWindowObject(current->parent))
+    for (WindowPtr current = window; current && !IsDesktop(*current);
+         current = FindWindowObject(current->parent))
         if (current->style & (WS_DISABLED | WS_MINIMIZE)) return true;
     return false;
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
-HWND ActiveWindow() { return State().active; }
-HWND FocusWindow() { return State().focus; }
-HWND CaptureWindow() { return State().capture; }
+HWND ActiveWindow() {
+    return State().active;
+}
+HWND FocusWindow() {
+    return State().focus;
+}
+HWND CaptureWindow() {
+    return State().capture;
+}
 
 HWND ChangeFocus(HWND handle) {
     InputState& state = State();
@@ -51,7 +60,8 @@ HWND ChangeFocus(HWND handle) {
     WindowPtr target = FindWindowObject(handle);
     HWND old = state.focus;
     state.focus = target ? handle : nullptr;
-    if (WindowPtr previous = FindWindowObject(old)) Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(state.focus));
+    if (WindowPtr previous = FindWindowObject(old))
+        Send(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(state.focus));
     if (target && state.focus == handle) Send(target, WM_SETFOCUS, reinterpret_cast<WPARAM>(old));
     return old;
 }
@@ -86,11 +96,14 @@ HWND Activate(HWND handle) {
     RaiseWindow(window);
     // Each owner remembers its most recently active popup.
     window->lastActivePopup = newHandle;
-    for (WindowPtr owner = FindWindowObject(window->owner); owner; owner = FindWindowObject(owner->owner))
+    for (WindowPtr owner = FindWindowObject(window->owner); owner;
+         owner = FindWindowObject(owner->owner))
         owner->lastActivePopup = newHandle;
     Send(window, WM_NCACTIVATE, TRUE, reinterpret_cast<LPARAM>(old));
-    Send(window, WM_ACTIVATE, MAKELONG(WA_ACTIVE, IsMinimized(window)), reinterpret_cast<LPARAM>(old));
-    if (state.active == newHandle && !window->destroyed && !IsSelfOrDescendant(*window, state.focus))
+    Send(window, WM_ACTIVATE, MAKELONG(WA_ACTIVE, IsMinimized(window)),
+         reinterpret_cast<LPARAM>(old));
+    if (state.active == newHandle && !window->destroyed &&
+        !IsSelfOrDescendant(*window, state.focus))
         ChangeFocus(IsMinimized(window) ? nullptr : newHandle);
     return old;
 }
@@ -100,7 +113,8 @@ void ActivateOtherWindow(const WindowPtr& leaving) {
     // The owner takes over when it can, else the first usable window of the
     // thread in z-order.
     auto usable = [&](const WindowPtr& w) {
-        return w && w != leaving && !w->destroying && (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED);
+        return w && w != leaving && !w->destroying && (w->style & WS_VISIBLE) &&
+               !(w->style & WS_DISABLED);
     };
     WindowPtr next = FindWindowObject(leaving->owner);
     if (!usable(next)) {
@@ -122,7 +136,7 @@ void ForgetWindowState(const WindowPtr& window) {
     if (IsSelfOrDescendant(*window, state.capture)) ReleaseCapture();
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -151,7 +165,9 @@ BOOL WINAPI IsWindowEnabled(HWND window) {
     return target && !(target->style & WS_DISABLED) ? TRUE : FALSE;
 }
 
-HWND WINAPI GetFocus() { return State().focus; }
+HWND WINAPI GetFocus() {
+    return State().focus;
+}
 
 HWND WINAPI SetFocus(HWND window) {
     if (!window) return ChangeFocus(nullptr);
@@ -165,7 +181,9 @@ HWND WINAPI SetFocus(HWND window) {
     return previous;
 }
 
-HWND WINAPI GetActiveWindow() { return State().active; }
+HWND WINAPI GetActiveWindow() {
+    return State().active;
+}
 
 HWND WINAPI SetActiveWindow(HWND window) {
     if (!window) return Activate(nullptr);
@@ -176,7 +194,9 @@ HWND WINAPI SetActiveWindow(HWND window) {
     return Activate(window);
 }
 
-HWND WINAPI GetForegroundWindow() { return State().active; }
+HWND WINAPI GetForegroundWindow() {
+    return State().active;
+}
 
 BOOL WINAPI SetForegroundWindow(HWND window) {
     WindowPtr target = RequireWindow(window);
@@ -191,7 +211,9 @@ HWND WINAPI GetLastActivePopup(HWND owner) {
     return FindWindowObject(target->lastActivePopup) ? target->lastActivePopup : owner;
 }
 
-HWND WINAPI GetCapture() { return State().capture; }
+HWND WINAPI GetCapture() {
+    return State().capture;
+}
 
 HWND WINAPI SetCapture(HWND window) {
     InputState& state = State();
@@ -212,4 +234,4 @@ BOOL WINAPI ReleaseCapture() {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

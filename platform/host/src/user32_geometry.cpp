@@ -17,12 +17,14 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool menu) {
         adjust = 1;
     else if ((exStyle & WS_EX_DLGMODALFRAME) || (style & (WS_THICKFRAME | WS_DLGFRAME)))
         adjust = 2;
-    if (style & WS_THICKFRAME) adjust += GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CXDLGFRAME);
+    if (style & WS_THICKFRAME)
+        adjust += GetSystemMetrics(SM_CXFRAME) - GetSystemMetrics(SM_CXDLGFRAME);
     if ((style & (WS_BORDER | WS_DLGFRAME)) || (exStyle & WS_EX_DLGMODALFRAME)) adjust++;
     if (exStyle & WS_EX_CLIENTEDGE) adjust += 2;
     RECT insets{adjust, adjust, adjust, adjust};
     if ((style & WS_CAPTION) == WS_CAPTION)
-        insets.top += GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
+        insets.top +=
+            GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
     if (menu) insets.top += GetSystemMetrics(SM_CYMENU);
     return insets;
 }
@@ -30,7 +32,8 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool menu) {
 RECT ClientArea(const Window& window) {
     if (window.style & WS_MINIMIZE) return RECT{0, 0, 0, 0};
     bool menu = !(window.style & WS_CHILD) && window.id != 0 && !IsDesktop(window);
-    RECT insets = IsDesktop(window) ? RECT{0, 0, 0, 0} : FrameInsets(window.style, window.exStyle, menu);
+    RECT insets =
+        IsDesktop(window) ? RECT{0, 0, 0, 0} : FrameInsets(window.style, window.exStyle, menu);
     int64_t width = int64_t{window.rect.right} - window.rect.left;
     int64_t height = int64_t{window.rect.bottom} - window.rect.top;
     RECT client{insets.left, insets.top, SaturatedCoordinate(width - insets.right),
@@ -61,7 +64,7 @@ RECT ScreenRect(const Window& window) {
                 SaturatedCoordinate(int64_t{origin.y} + window.rect.bottom)};
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 namespace {
 
@@ -76,7 +79,7 @@ BOOL MapPoint(HWND window, LPPOINT point, int direction) {
     return TRUE;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -105,9 +108,13 @@ BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
     return TRUE;
 }
 
-BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) { return MapPoint(window, point, 1); }
+BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) {
+    return MapPoint(window, point, 1);
+}
 
-BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) { return MapPoint(window, point, -1); }
+BOOL WINAPI ScreenToClient(HWND window, LPPOINT point) {
+    return MapPoint(window, point, -1);
+}
 
 BOOL WINAPI IsWindowVisible(HWND window) {
     WindowPtr target = FindWindowObject(window);
@@ -124,4 +131,4 @@ BOOL WINAPI IsZoomed(HWND window) {
     return target && (target->style & WS_MAXIMIZE) ? TRUE : FALSE;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -28,8 +28,8 @@ ObjectTable<HICON, Icon>& Icons() {
 // The shared handles already given out.
 struct SharedIcons {
     std::mutex mutex;
-    std::map<std::pair<uintptr_t, uintptr_t>, HICON> system;       // (cursor?, id) -> handle
-    std::map<std::pair<const ResourceRecord*, bool>, HICON> loaded;  // (resource, cursor?) -> handle
+    std::map<std::pair<uintptr_t, uintptr_t>, HICON> system;        // (cursor?, id) -> handle
+    std::map<std::pair<const ResourceRecord*, bool>, HICON> loaded; // (resource, cursor?) -> handle
 };
 
 SharedIcons& Shared() {
@@ -37,7 +37,9 @@ SharedIcons& Shared() {
     return *shared;
 }
 
-HICON NewIcon(const Icon& icon) { return Icons().Add(std::make_shared<Icon>(icon)); }
+HICON NewIcon(const Icon& icon) {
+    return Icons().Add(std::make_shared<Icon>(icon));
+}
 
 // The icon of a handle, or null with ERROR_INVALID_ICON_HANDLE.
 std::shared_ptr<Icon> RequireIcon(HICON handle) {
@@ -90,19 +92,25 @@ HICON LoadShared(HINSTANCE instance, LPCSTR name, bool cursor) {
     return handle;
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
-HICON SystemIcon(LPCSTR name) { return LoadShared(nullptr, name, false); }
+HICON SystemIcon(LPCSTR name) {
+    return LoadShared(nullptr, name, false);
+}
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
-HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) { return LoadShared(instance, name, false); }
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
+    return LoadShared(instance, name, false);
+}
 
-HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) { return LoadShared(instance, name, true); }
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    return LoadShared(instance, name, true);
+}
 
 BOOL WINAPI DestroyIcon(HICON icon) {
     std::shared_ptr<Icon> found = RequireIcon(icon);
@@ -120,6 +128,8 @@ HICON WINAPI CopyIcon(HICON icon) {
     return NewIcon(copy);
 }
 
-BOOL WINAPI DrawIcon(HDC dc, int, int, HICON icon) { return dc && RequireIcon(icon) ? TRUE : FALSE; }
+BOOL WINAPI DrawIcon(HDC dc, int, int, HICON icon) {
+    return dc && RequireIcon(icon) ? TRUE : FALSE;
+}
 
-}  // extern "C"
+} // extern "C"

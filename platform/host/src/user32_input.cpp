@@ -12,15 +12,16 @@ using namespace hostwin;
 
 namespace {
 
-constexpr LRESULT kWantTab = 0x0002;       // DLGC_WANTTAB
-constexpr LRESULT kWantAllKeys = 0x0004;   // DLGC_WANTALLKEYS
-constexpr UINT kGetDefaultId = WM_USER;    // DM_GETDEFID
-constexpr WORD kHasDefaultId = 0x534B;     // DC_HASDEFID
+constexpr LRESULT kWantTab = 0x0002;     // DLGC_WANTTAB
+constexpr LRESULT kWantAllKeys = 0x0004; // DLGC_WANTALLKEYS
+constexpr UINT kGetDefaultId = WM_USER;  // DM_GETDEFID
+constexpr WORD kHasDefaultId = 0x534B;   // DC_HASDEFID
 
 POINT& Cursor() {
     static POINT cursor = [] {
         const RECT& primary = TheMachine().monitors.front();
-        return POINT{primary.left + (primary.right - primary.left) / 2, primary.top + (primary.bottom - primary.top) / 2};
+        return POINT{primary.left + (primary.right - primary.left) / 2,
+                     primary.top + (primary.bottom - primary.top) / 2};
     }();
     return cursor;
 }
@@ -39,8 +40,10 @@ void MoveToNextTabStop(const WindowPtr& dialog) {
     CollectTabStops(*dialog, stops);
     if (stops.empty()) return;
     HWND focus = GetFocus();
-    auto it = std::find_if(stops.begin(), stops.end(), [&](const WindowPtr& w) { return IsSelfOrDescendant(*w, focus); });
-    size_t next = it == stops.end() ? 0 : (static_cast<size_t>(it - stops.begin()) + 1) % stops.size();
+    auto it = std::find_if(stops.begin(), stops.end(),
+                           [&](const WindowPtr& w) { return IsSelfOrDescendant(*w, focus); });
+    size_t next =
+        it == stops.end() ? 0 : (static_cast<size_t>(it - stops.begin()) + 1) % stops.size();
     SetFocus(stops[next]->handle);
 }
 
@@ -51,10 +54,11 @@ HWND ChildWithId(const Window& dialog, int id) {
 }
 
 void SendButtonCommand(const WindowPtr& dialog, int id) {
-    SendMessageA(dialog->handle, WM_COMMAND, MAKELONG(id, 0), reinterpret_cast<LPARAM>(ChildWithId(*dialog, id)));
+    SendMessageA(dialog->handle, WM_COMMAND, MAKELONG(id, 0),
+                 reinterpret_cast<LPARAM>(ChildWithId(*dialog, id)));
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -69,15 +73,19 @@ BOOL WINAPI SetCursorPos(int x, int y) {
     return TRUE;
 }
 
-SHORT WINAPI GetKeyState(int) { return 0; }
+SHORT WINAPI GetKeyState(int) {
+    return 0;
+}
 
 BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG message) {
     // Any window can be run as a dialog: messages for it or its children are
     // taken, the dialog keys are handled, and the rest is dispatched here.
     WindowPtr box = FindWindowObject(dialog);
-    if (!box || !message || !message->hwnd || !IsSelfOrDescendant(*box, message->hwnd)) return FALSE;
+    if (!box || !message || !message->hwnd || !IsSelfOrDescendant(*box, message->hwnd))
+        return FALSE;
     if (message->message == WM_KEYDOWN) {
-        LRESULT code = SendMessageA(message->hwnd, WM_GETDLGCODE, message->wParam, reinterpret_cast<LPARAM>(message));
+        LRESULT code = SendMessageA(message->hwnd, WM_GETDLGCODE, message->wParam,
+                                    reinterpret_cast<LPARAM>(message));
         if (message->wParam == VK_TAB && !(code & (kWantTab | kWantAllKeys))) {
             MoveToNextTabStop(box);
             return TRUE;
@@ -97,4 +105,4 @@ BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG message) {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -10,7 +10,7 @@ using namespace hostwin;
 
 namespace {
 
-constexpr DWORD kAllChildStyles = 0x0001;  // MDIS_ALLCHILDSTYLES
+constexpr DWORD kAllChildStyles = 0x0001; // MDIS_ALLCHILDSTYLES
 
 bool IsMdiChildOf(HWND client, HWND child) {
     WindowPtr window = FindWindowObject(child);
@@ -29,7 +29,8 @@ void ActivateChild(const WindowPtr& client, HWND child) {
         ShowWindow(previous, SW_SHOWNOACTIVATE);
     }
     const LPARAM activated = reinterpret_cast<LPARAM>(child);
-    if (previous) SendMessageA(previous, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(previous), activated);
+    if (previous)
+        SendMessageA(previous, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(previous), activated);
     if (child) SendMessageA(child, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(previous), activated);
 }
 
@@ -39,7 +40,8 @@ LRESULT CreateChild(const WindowPtr& client, const MDICREATESTRUCTA* create) {
     if (!(client->style & kAllChildStyles)) {
         // Without MDIS_ALLCHILDSTYLES a child takes only a few styles of its
         // own and always gets the frame of an overlapped window.
-        style &= WS_MINIMIZE | WS_MAXIMIZE | WS_HSCROLL | WS_VSCROLL | WS_CLIPCHILDREN | WS_DISABLED;
+        style &=
+            WS_MINIMIZE | WS_MAXIMIZE | WS_HSCROLL | WS_VSCROLL | WS_CLIPCHILDREN | WS_DISABLED;
         style |= WS_VISIBLE | WS_OVERLAPPEDWINDOW;
     }
     style |= WS_CHILD | WS_CLIPSIBLINGS;
@@ -47,15 +49,17 @@ LRESULT CreateChild(const WindowPtr& client, const MDICREATESTRUCTA* create) {
     for (const WindowPtr& child : ChildrenOf(*client))
         if (child->exStyle & WS_EX_MDICHILD) ++count;
     auto zero = [](int value) { return value == CW_USEDEFAULT ? 0 : value; };
-    HWND child = CreateWindowExA(WS_EX_MDICHILD, create->szClass, create->szTitle, style, zero(create->x),
-                                 zero(create->y), zero(create->cx), zero(create->cy), client->handle,
-                                 reinterpret_cast<HMENU>(static_cast<uintptr_t>(client->mdiFirstChildId + count)),
-                                 static_cast<HINSTANCE>(create->hOwner), const_cast<MDICREATESTRUCTA*>(create));
+    HWND child = CreateWindowExA(
+        WS_EX_MDICHILD, create->szClass, create->szTitle, style, zero(create->x), zero(create->y),
+        zero(create->cx), zero(create->cy), client->handle,
+        reinterpret_cast<HMENU>(static_cast<uintptr_t>(client->mdiFirstChildId + count)),
+        static_cast<HINSTANCE>(create->hOwner), const_cast<MDICREATESTRUCTA*>(create));
     if (!child) return 0;
     // The new child becomes the active one in the state its style asks for;
     // a maximised child before it is restored.
     HWND previous = client->activeMdiChild;
-    if (IsWindow(previous) && previous != child && IsZoomed(previous)) ShowWindow(previous, SW_SHOWNOACTIVATE);
+    if (IsWindow(previous) && previous != child && IsZoomed(previous))
+        ShowWindow(previous, SW_SHOWNOACTIVATE);
     ActivateChild(client, child);
     return reinterpret_cast<LRESULT>(child);
 }
@@ -70,7 +74,7 @@ void ActivateNextChild(const WindowPtr& client) {
     client->activeMdiChild = nullptr;
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -81,10 +85,12 @@ LRESULT CALLBACK MdiClientProcedure(HWND handle, UINT message, WPARAM wParam, LP
     case WM_CREATE: {
         auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
         if (create && create->lpCreateParams)
-            client->mdiFirstChildId = static_cast<const CLIENTCREATESTRUCT*>(create->lpCreateParams)->idFirstChild;
+            client->mdiFirstChildId =
+                static_cast<const CLIENTCREATESTRUCT*>(create->lpCreateParams)->idFirstChild;
         return 0;
     }
-    case WM_MDICREATE: return CreateChild(client, reinterpret_cast<const MDICREATESTRUCTA*>(lParam));
+    case WM_MDICREATE:
+        return CreateChild(client, reinterpret_cast<const MDICREATESTRUCTA*>(lParam));
     case WM_MDIDESTROY: {
         HWND child = reinterpret_cast<HWND>(wParam);
         if (!IsMdiChildOf(handle, child)) return 0;
@@ -99,7 +105,9 @@ LRESULT CALLBACK MdiClientProcedure(HWND handle, UINT message, WPARAM wParam, LP
     case WM_MDIGETACTIVE: {
         if (!IsWindow(client->activeMdiChild)) client->activeMdiChild = nullptr;
         // lParam, when given, receives whether the active child is maximised.
-        if (lParam) *reinterpret_cast<BOOL*>(lParam) = client->activeMdiChild && IsZoomed(client->activeMdiChild);
+        if (lParam)
+            *reinterpret_cast<BOOL*>(lParam) =
+                client->activeMdiChild && IsZoomed(client->activeMdiChild);
         return reinterpret_cast<LRESULT>(client->activeMdiChild);
     }
     case WM_MDIACTIVATE: {
@@ -126,11 +134,12 @@ LRESULT CALLBACK MdiClientProcedure(HWND handle, UINT message, WPARAM wParam, LP
         if (wasMinimized) ActivateChild(client, child);
         return 0;
     }
-    default: return DefWindowProcA(handle, message, wParam, lParam);
+    default:
+        return DefWindowProcA(handle, message, wParam, lParam);
     }
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -160,4 +169,4 @@ BOOL WINAPI TranslateMDISysAccel(HWND, LPMSG) {
     return FALSE;
 }
 
-}  // extern "C"
+} // extern "C"

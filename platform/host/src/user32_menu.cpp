@@ -12,7 +12,7 @@ using namespace hostwin;
 namespace {
 
 struct MenuItem {
-    UINT id = 0;  // 0 for a separator
+    UINT id = 0; // 0 for a separator
     UINT flags = 0;
     std::string text;
 };
@@ -39,7 +39,7 @@ std::shared_ptr<MenuItems> ItemsOf(HMENU menu) {
     return items;
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -48,7 +48,7 @@ void DestroySystemMenuOf(Window& window) {
     window.systemMenu = nullptr;
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -72,8 +72,9 @@ BOOL WINAPI DeleteMenu(HMENU menu, UINT item, UINT flags) {
     if (flags & MF_BYPOSITION) {
         if (item < items->size()) found = items->begin() + item;
     } else {
-        found = std::find_if(items->begin(), items->end(),
-                             [&](const MenuItem& m) { return m.id == item && !(m.flags & MF_SEPARATOR); });
+        found = std::find_if(items->begin(), items->end(), [&](const MenuItem& m) {
+            return m.id == item && !(m.flags & MF_SEPARATOR);
+        });
     }
     if (found == items->end()) {
         SetLastError(ERROR_MENU_ITEM_NOT_FOUND);
@@ -90,7 +91,8 @@ int WINAPI GetMenuItemCount(HMENU menu) {
 
 UINT WINAPI GetMenuItemID(HMENU menu, int position) {
     std::shared_ptr<MenuItems> items = ItemsOf(menu);
-    if (!items || position < 0 || static_cast<size_t>(position) >= items->size()) return static_cast<UINT>(-1);
+    if (!items || position < 0 || static_cast<size_t>(position) >= items->size())
+        return static_cast<UINT>(-1);
     return (*items)[static_cast<size_t>(position)].id;
 }
 
@@ -100,4 +102,4 @@ BOOL WINAPI DestroyMenu(HMENU menu) {
     return FALSE;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -29,7 +29,7 @@ using namespace hostwin;
 
 namespace {
 
-constexpr UINT kMinimumTimerPeriod = 10;  // USER_TIMER_MINIMUM
+constexpr UINT kMinimumTimerPeriod = 10; // USER_TIMER_MINIMUM
 
 struct Timer {
     HWND window = nullptr;
@@ -230,10 +230,10 @@ MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 // Which messages a PeekMessageA call asks for.
 struct Filter {
-    bool threadOnly = false;    // window -1: messages without a window
-    WindowPtr window;           // null: any window of the thread
-    UINT first = 0, last = 0;   // both zero: every message
-    UINT kinds = QS_ALLINPUT;   // the QS_ kinds asked for (PM_QS_ flags)
+    bool threadOnly = false;  // window -1: messages without a window
+    WindowPtr window;         // null: any window of the thread
+    UINT first = 0, last = 0; // both zero: every message
+    UINT kinds = QS_ALLINPUT; // the QS_ kinds asked for (PM_QS_ flags)
 
     bool InRange(UINT message) const {
         return (first == 0 && last == 0) || (message >= first && message <= last);
@@ -284,8 +284,10 @@ bool TakeMessage(MSG& out, const Filter& filter, bool remove) {
     if ((filter.kinds & QS_TIMER) && filter.InRange(WM_TIMER)) {
         DWORD now = GetTickCount();
         for (Timer& timer : queue.timers) {
-            if (static_cast<int32_t>(now - timer.due) < 0 || !filter.MatchesWindow(timer.window)) continue;
-            out = MakeMessage(timer.window, WM_TIMER, timer.id, reinterpret_cast<LPARAM>(timer.callback));
+            if (static_cast<int32_t>(now - timer.due) < 0 || !filter.MatchesWindow(timer.window))
+                continue;
+            out = MakeMessage(timer.window, WM_TIMER, timer.id,
+                              reinterpret_cast<LPARAM>(timer.callback));
             if (remove) timer.due = now + timer.period;
             return true;
         }
@@ -304,7 +306,8 @@ int NextTimerWait() {
     if (queue.timers.empty()) return -1;
     DWORD now = GetTickCount();
     int wait = 0x7FFFFFFF;
-    for (const Timer& timer : queue.timers) wait = std::min(wait, std::max(0, static_cast<int>(static_cast<int32_t>(timer.due - now))));
+    for (const Timer& timer : queue.timers)
+        wait = std::min(wait, std::max(0, static_cast<int>(static_cast<int32_t>(timer.due - now))));
     return wait;
 }
 
@@ -323,7 +326,8 @@ void WaitForMessages() {
             continue;
         }
         if (person && !told && timeout < 0) {
-            std::fprintf(stderr, "hostwin: the program waits for input; press Enter to close its window, Ctrl-C to stop it\n");
+            std::fprintf(stderr, "hostwin: the program waits for input; press Enter to close its "
+                                 "window, Ctrl-C to stop it\n");
             told = true;
         }
         pollfd fds[2] = {{queue.wake, POLLIN, 0}, {0, POLLIN, 0}};
@@ -385,7 +389,7 @@ private:
     std::vector<std::shared_ptr<KernelObject>> objects_;
 };
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -409,13 +413,15 @@ void ForgetQueuedMessages(HWND window) {
     {
         QueueTable& table = Queues();
         std::lock_guard<std::mutex> lock(table.mutex);
-        for (auto& [thread, queue] : table.queues) all.push_back(queue);
+        for (auto& [thread, queue] : table.queues)
+            all.push_back(queue);
     }
     for (auto& queue : all) {
         std::lock_guard<std::mutex> lock(queue->mutex);
         std::erase_if(queue->posted, [&](const MSG& msg) { return msg.hwnd == window; });
     }
-    std::erase_if(CurrentQueue().timers, [&](const Timer& timer) { return timer.window == window; });
+    std::erase_if(CurrentQueue().timers,
+                  [&](const Timer& timer) { return timer.window == window; });
 }
 
 LRESULT Send(const WindowPtr& window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -426,7 +432,7 @@ LRESULT Send(const WindowPtr& window, UINT message, WPARAM wParam, LPARAM lParam
     return procedure(window->handle, message, wParam, lParam);
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -456,10 +462,12 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT
 }
 
 BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT first, UINT last) {
-    if (window && window != reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)) && !RequireWindow(window))
+    if (window && window != reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)) &&
+        !RequireWindow(window))
         return -1;
     for (;;) {
-        if (PeekMessageA(message, window, first, last, PM_REMOVE)) return message->message != WM_QUIT;
+        if (PeekMessageA(message, window, first, last, PM_REMOVE))
+            return message->message != WM_QUIT;
         WaitForMessages();
     }
 }
@@ -525,11 +533,14 @@ BOOL WINAPI TranslateMessage(const MSG* message) {
     // Keys that make characters post the character (no shift key is ever down).
     WPARAM key = message->wParam;
     WPARAM character = 0;
-    if (key >= 'A' && key <= 'Z') character = key - 'A' + 'a';
-    else if ((key >= '0' && key <= '9') || key == ' ' || key == VK_RETURN || key == VK_ESCAPE || key == VK_TAB || key == 0x08)
+    if (key >= 'A' && key <= 'Z')
+        character = key - 'A' + 'a';
+    else if ((key >= '0' && key <= '9') || key == ' ' || key == VK_RETURN || key == VK_ESCAPE ||
+             key == VK_TAB || key == 0x08)
         character = key;
     if (character)
-        PostMessageA(message->hwnd, message->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, character, message->lParam);
+        PostMessageA(message->hwnd, message->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR,
+                     character, message->lParam);
     return TRUE;
 }
 
@@ -537,7 +548,8 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
     if (!message) return 0;
     if (message->message == WM_TIMER && message->lParam) {
         // A timer with a callback calls it instead of the window procedure.
-        reinterpret_cast<TIMERPROC>(message->lParam)(message->hwnd, WM_TIMER, message->wParam, GetTickCount());
+        reinterpret_cast<TIMERPROC>(message->lParam)(message->hwnd, WM_TIMER, message->wParam,
+                                                     GetTickCount());
         return 0;
     }
     if (!message->hwnd) return 0;
@@ -546,14 +558,19 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
     return Send(target, message->message, message->wParam, message->lParam);
 }
 
-LRESULT WINAPI CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WINAPI CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
+                               LPARAM lParam) {
     if (!procedure) return 0;
     return procedure(window, message, wParam, lParam);
 }
 
-DWORD WINAPI GetMessagePos() { return lastMessagePos; }
+DWORD WINAPI GetMessagePos() {
+    return lastMessagePos;
+}
 
-LONG WINAPI GetMessageTime() { return static_cast<LONG>(lastMessageTime); }
+LONG WINAPI GetMessageTime() {
+    return static_cast<LONG>(lastMessageTime);
+}
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {
     if (window && !RequireWindow(window)) return 0;
@@ -577,7 +594,8 @@ UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callba
 
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
     MessageQueue& queue = CurrentQueue();
-    size_t removed = std::erase_if(queue.timers, [&](const Timer& t) { return t.window == window && t.id == id; });
+    size_t removed = std::erase_if(
+        queue.timers, [&](const Timer& t) { return t.window == window && t.id == id; });
     if (!removed) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -586,7 +604,7 @@ BOOL WINAPI KillTimer(HWND window, UINT_PTR id) {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"
 
 extern "C" DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
                                                   DWORD milliseconds, DWORD wakeMask) {

@@ -16,9 +16,13 @@ namespace {
 
 constexpr uintptr_t kFirstMonitorHandle = 0x10001;
 
-const std::vector<RECT>& Monitors() { return TheMachine().monitors; }
+const std::vector<RECT>& Monitors() {
+    return TheMachine().monitors;
+}
 
-HMONITOR HandleOf(size_t index) { return reinterpret_cast<HMONITOR>(kFirstMonitorHandle + index); }
+HMONITOR HandleOf(size_t index) {
+    return reinterpret_cast<HMONITOR>(kFirstMonitorHandle + index);
+}
 
 // The index of a monitor handle, or -1.
 long IndexOf(HMONITOR monitor) {
@@ -81,7 +85,7 @@ ANIMATIONINFO& Animation() {
     return animation;
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -90,7 +94,7 @@ RECT WorkAreaNear(const RECT& rect) {
     return Monitors()[static_cast<size_t>(std::max(index, 0L))];
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
@@ -109,7 +113,8 @@ HMONITOR WINAPI MonitorFromWindow(HWND window, DWORD flags) {
     // No window: the primary monitor when a default is asked for.
     if (!target) return flags ? HandleOf(0) : nullptr;
     // A minimised window counts where it would be restored.
-    RECT rect = (target->style & WS_MINIMIZE) && IsTopLevel(*target) ? target->normalRect : ScreenRect(*target);
+    RECT rect = (target->style & WS_MINIMIZE) && IsTopLevel(*target) ? target->normalRect
+                                                                     : ScreenRect(*target);
     return MonitorOfRect(rect, flags);
 }
 
@@ -168,10 +173,12 @@ BOOL WINAPI SystemParametersInfoA(UINT action, UINT param, PVOID data, UINT) {
             Animation().iMinAnimate = info->iMinAnimate ? 1 : 0;
         return TRUE;
     }
-    default: SetLastError(ERROR_INVALID_SPI_VALUE); return FALSE;
+    default:
+        SetLastError(ERROR_INVALID_SPI_VALUE);
+        return FALSE;
     }
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
 }
 
-}  // extern "C"
+} // extern "C"

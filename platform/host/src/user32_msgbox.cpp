@@ -23,32 +23,47 @@ struct Button {
 
 std::vector<Button> ButtonsOf(UINT type) {
     switch (type & MB_TYPEMASK) {
-    case MB_OK: return {{IDOK, "OK"}};
-    case MB_OKCANCEL: return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
-    case MB_YESNOCANCEL: return {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNO: return {{IDYES, "Yes"}, {IDNO, "No"}};
-    case MB_RETRYCANCEL: return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
-    case MB_CANCELTRYCONTINUE: return {{IDCANCEL, "Cancel"}, {IDTRYAGAIN, "Try Again"}, {IDCONTINUE, "Continue"}};
-    default: return {};
+    case MB_OK:
+        return {{IDOK, "OK"}};
+    case MB_OKCANCEL:
+        return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+    case MB_ABORTRETRYIGNORE:
+        return {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
+    case MB_YESNOCANCEL:
+        return {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+    case MB_YESNO:
+        return {{IDYES, "Yes"}, {IDNO, "No"}};
+    case MB_RETRYCANCEL:
+        return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
+    case MB_CANCELTRYCONTINUE:
+        return {{IDCANCEL, "Cancel"}, {IDTRYAGAIN, "Try Again"}, {IDCONTINUE, "Continue"}};
+    default:
+        return {};
     }
 }
 
 const char* IconKind(UINT type) {
     switch (type & MB_ICONMASK) {
-    case MB_ICONHAND: return "error";
-    case MB_ICONQUESTION: return "question";
-    case MB_ICONEXCLAMATION: return "warning";
-    case MB_ICONASTERISK: return "information";
-    default: return "none";
+    case MB_ICONHAND:
+        return "error";
+    case MB_ICONQUESTION:
+        return "question";
+    case MB_ICONEXCLAMATION:
+        return "warning";
+    case MB_ICONASTERISK:
+        return "information";
+    default:
+        return "none";
     }
 }
 
 void ShowOnTerminal(const std::string& caption, const std::string& text, UINT type,
                     const std::vector<Button>& buttons, size_t defaultButton) {
-    std::string line = "\n=== " + AnsiToUtf8(caption) + " [" + IconKind(type) + "] ===\n" + AnsiToUtf8(text) + "\n";
+    std::string line = "\n=== " + AnsiToUtf8(caption) + " [" + IconKind(type) + "] ===\n" +
+                       AnsiToUtf8(text) + "\n";
     for (size_t i = 0; i < buttons.size(); ++i)
-        line += "  " + std::to_string(i + 1) + ") " + buttons[i].label + (i == defaultButton ? " (default)" : "") + "\n";
+        line += "  " + std::to_string(i + 1) + ") " + buttons[i].label +
+                (i == defaultButton ? " (default)" : "") + "\n";
     std::fputs(line.c_str(), stderr);
 }
 
@@ -65,11 +80,12 @@ int AskPerson(const std::vector<Button>& buttons, size_t defaultButton) {
             if (number >= 1 && number <= buttons.size()) return buttons[number - 1].id;
         }
         for (const Button& button : buttons)
-            if (std::toupper(static_cast<unsigned char>(answer[0])) == button.label[0]) return button.id;
+            if (std::toupper(static_cast<unsigned char>(answer[0])) == button.label[0])
+                return button.id;
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -129,7 +145,9 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return result;
 }
 
-BOOL WINAPI MessageBeep(UINT) { return TRUE; }
+BOOL WINAPI MessageBeep(UINT) {
+    return TRUE;
+}
 
 BOOL WINAPI WinHelpA(HWND, LPCSTR helpFile, UINT command, ULONG_PTR data) {
     JournalEntry("help")
@@ -139,4 +157,4 @@ BOOL WINAPI WinHelpA(HWND, LPCSTR helpFile, UINT command, ULONG_PTR data) {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

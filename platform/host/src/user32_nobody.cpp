@@ -33,8 +33,10 @@ CloseHistory& History() {
 
 [[noreturn]] void ReportDeadlock(const char* reason) {
     JournalEntry("deadlock").Utf8("reason", reason);
-    std::fprintf(stderr, "hostwin: deadlock: the program waits for input and nobody is at the terminal (%s)\n",
-                 reason);
+    std::fprintf(
+        stderr,
+        "hostwin: deadlock: the program waits for input and nobody is at the terminal (%s)\n",
+        reason);
     ExitProcess(3);
 }
 
@@ -49,7 +51,7 @@ WindowPtr WindowToClose() {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -58,9 +60,11 @@ namespace {
 // Set when the terminal's input has ended (Ctrl-D): from then on nobody is there.
 bool terminalInputEnded = false;
 
-}  // namespace
+} // namespace
 
-bool PersonAtTerminal() { return !terminalInputEnded && isatty(STDIN_FILENO) == 1; }
+bool PersonAtTerminal() {
+    return !terminalInputEnded && isatty(STDIN_FILENO) == 1;
+}
 
 bool ReadTerminalLine(std::string& line) {
     line.clear();
@@ -93,10 +97,11 @@ void PlayTheUser() {
         history.window = target->handle;
         history.closes = 1;
     }
-    if (!person && history.closes > kRefusalsBeforeDeadlock) ReportDeadlock("the window does not close");
-    std::fprintf(stderr, "hostwin: %s closes the window \"%s\"\n", person ? "the user" : "nobody at the terminal:",
-                 AnsiToUtf8(target->text).c_str());
+    if (!person && history.closes > kRefusalsBeforeDeadlock)
+        ReportDeadlock("the window does not close");
+    std::fprintf(stderr, "hostwin: %s closes the window \"%s\"\n",
+                 person ? "the user" : "nobody at the terminal:", AnsiToUtf8(target->text).c_str());
     PostMessageA(target->handle, WM_CLOSE, 0, 0);
 }
 
-}  // namespace hostwin
+} // namespace hostwin

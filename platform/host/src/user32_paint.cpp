@@ -12,7 +12,9 @@ using namespace hostwin;
 
 namespace {
 
-bool IsEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+bool IsEmpty(const RECT& r) {
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 RECT Intersect(const RECT& a, const RECT& b) {
     return RECT{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
@@ -35,7 +37,7 @@ void PaintNow(const WindowPtr& window) {
         if (!window->destroyed) PaintNow(child);
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -53,13 +55,14 @@ void InvalidateWindow(Window& window, const RECT* rect, bool erase) {
         if (!IsEmpty(Intersect(child->rect, part))) InvalidateWindow(*child, nullptr, erase);
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase) {
     if (!window) {
-        for (const WindowPtr& top : TopLevelWindows()) InvalidateWindow(*top, nullptr, erase != FALSE);
+        for (const WindowPtr& top : TopLevelWindows())
+            InvalidateWindow(*top, nullptr, erase != FALSE);
         return TRUE;
     }
     WindowPtr target = RequireWindow(window);
@@ -105,7 +108,8 @@ HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint) {
     target->hasUpdate = false;
     target->eraseUpdate = false;
     // fErase tells the window that the background still needs erasing.
-    if (erase) paint->fErase = Send(target, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)) ? FALSE : TRUE;
+    if (erase)
+        paint->fErase = Send(target, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc)) ? FALSE : TRUE;
     return dc;
 }
 
@@ -115,4 +119,4 @@ BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint) {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

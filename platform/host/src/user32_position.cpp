@@ -17,7 +17,9 @@ namespace {
 constexpr UINT kNoClientSize = 0x0800;
 constexpr UINT kNoClientMove = 0x1000;
 
-bool IsTopmost(const WindowPtr& window) { return (window->exStyle & WS_EX_TOPMOST) != 0; }
+bool IsTopmost(const WindowPtr& window) {
+    return (window->exStyle & WS_EX_TOPMOST) != 0;
+}
 
 // Every window owned, directly or through other owned windows, by `owner`.
 std::vector<WindowPtr> OwnedTree(const Window& owner, const std::vector<WindowPtr>& windows) {
@@ -25,7 +27,8 @@ std::vector<WindowPtr> OwnedTree(const Window& owner, const std::vector<WindowPt
     std::vector<HWND> owners{owner.handle};
     for (size_t i = 0; i < owners.size(); ++i)
         for (const WindowPtr& window : windows)
-            if (window->owner == owners[i] && std::find(owners.begin(), owners.end(), window->handle) == owners.end()) {
+            if (window->owner == owners[i] &&
+                std::find(owners.begin(), owners.end(), window->handle) == owners.end()) {
                 owned.push_back(window);
                 owners.push_back(window->handle);
             }
@@ -40,10 +43,12 @@ void SetTopmost(const WindowPtr& window, bool topmost, const std::vector<WindowP
             w->exStyle &= ~static_cast<DWORD>(WS_EX_TOPMOST);
     };
     apply(window);
-    for (const WindowPtr& owned : OwnedTree(*window, windows)) apply(owned);
+    for (const WindowPtr& owned : OwnedTree(*window, windows))
+        apply(owned);
     if (!topmost) {
         // A window that leaves the topmost band takes its owners with it.
-        for (WindowPtr owner = FindWindowObject(window->owner); owner; owner = FindWindowObject(owner->owner))
+        for (WindowPtr owner = FindWindowObject(window->owner); owner;
+             owner = FindWindowObject(owner->owner))
             apply(owner);
     }
 }
@@ -71,22 +76,27 @@ void ChangeTopLevelOrder(const WindowPtr& window, HWND insertAfter, bool moveOwn
     std::vector<WindowPtr> order = windows;
     std::erase(order, window);
     size_t bandEnd = 0;
-    while (bandEnd < order.size() && IsTopmost(order[bandEnd])) ++bandEnd;
+    while (bandEnd < order.size() && IsTopmost(order[bandEnd]))
+        ++bandEnd;
     size_t bandStart = IsTopmost(window) ? 0 : bandEnd;
     size_t bandLimit = IsTopmost(window) ? bandEnd : order.size();
     size_t index = bandStart;
     if (insertAfter == HWND_BOTTOM) {
         index = order.size();
-    } else if (insertAfter != HWND_TOP && insertAfter != HWND_TOPMOST && insertAfter != HWND_NOTOPMOST) {
-        auto it = std::find_if(order.begin(), order.end(), [&](const WindowPtr& w) { return w->handle == insertAfter; });
-        if (it != order.end()) index = std::clamp(static_cast<size_t>(it - order.begin()) + 1, bandStart, bandLimit);
+    } else if (insertAfter != HWND_TOP && insertAfter != HWND_TOPMOST &&
+               insertAfter != HWND_NOTOPMOST) {
+        auto it = std::find_if(order.begin(), order.end(),
+                               [&](const WindowPtr& w) { return w->handle == insertAfter; });
+        if (it != order.end())
+            index = std::clamp(static_cast<size_t>(it - order.begin()) + 1, bandStart, bandLimit);
     }
     order.insert(order.begin() + static_cast<std::ptrdiff_t>(index), window);
     if (moveOwned) {
         // Owned windows stay above their owner, in the order they had.
         std::vector<WindowPtr> owned = OwnedTree(*window, order);
         std::erase_if(owned, [&](const WindowPtr& w) { return IsTopmost(w) != IsTopmost(window); });
-        for (const WindowPtr& w : owned) std::erase(order, w);
+        for (const WindowPtr& w : owned)
+            std::erase(order, w);
         auto position = std::find(order.begin(), order.end(), window);
         std::vector<WindowPtr> sorted;
         for (const WindowPtr& w : windows)
@@ -98,7 +108,8 @@ void ChangeTopLevelOrder(const WindowPtr& window, HWND insertAfter, bool moveOwn
     for (HWND handle : children)
         if (!FindWindowObject(handle)) dead.push_back(handle);
     children.clear();
-    for (const WindowPtr& w : order) children.push_back(w->handle);
+    for (const WindowPtr& w : order)
+        children.push_back(w->handle);
     children.insert(children.end(), dead.begin(), dead.end());
 }
 
@@ -110,7 +121,8 @@ void ChangeChildOrder(const WindowPtr& window, HWND insertAfter) {
     auto position = siblings.begin();
     if (insertAfter == HWND_BOTTOM) {
         position = siblings.end();
-    } else if (insertAfter != HWND_TOP && insertAfter != HWND_TOPMOST && insertAfter != HWND_NOTOPMOST) {
+    } else if (insertAfter != HWND_TOP && insertAfter != HWND_TOPMOST &&
+               insertAfter != HWND_NOTOPMOST) {
         auto it = std::find(siblings.begin(), siblings.end(), insertAfter);
         if (it != siblings.end()) position = it + 1;
     }
@@ -119,7 +131,8 @@ void ChangeChildOrder(const WindowPtr& window, HWND insertAfter) {
 
 void InvalidateTree(Window& window) {
     InvalidateWindow(window, nullptr, true);
-    for (const WindowPtr& child : ChildrenOf(window)) InvalidateTree(*child);
+    for (const WindowPtr& child : ChildrenOf(window))
+        InvalidateTree(*child);
 }
 
 UINT SizeKind(const Window& window) {
@@ -140,7 +153,7 @@ void SendSizeAndMove(const WindowPtr& window, bool size, bool move) {
              MAKELONG(client.right - client.left, client.bottom - client.top));
 }
 
-}  // namespace
+} // namespace
 
 namespace hostwin {
 
@@ -170,7 +183,9 @@ void SetVisibleStyle(Window& window, bool visible) {
         .TextOrNull("owner_class", owner ? ownerClass.c_str() : nullptr);
 }
 
-bool HasTrackingLimits(DWORD style) { return (style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD)); }
+bool HasTrackingLimits(DWORD style) {
+    return (style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD));
+}
 
 MINMAXINFO AskMinMaxInfo(const WindowPtr& window) {
     // Maximised, a window fills the work area of its monitor (a child: its
@@ -184,12 +199,16 @@ MINMAXINFO AskMinMaxInfo(const WindowPtr& window) {
         bool restored = !(window->style & (WS_MINIMIZE | WS_MAXIMIZE));
         area = WorkAreaNear(restored ? window->rect : window->normalRect);
     }
-    int border = FrameInsets(window->style, window->exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE), false).left;
+    int border =
+        FrameInsets(window->style, window->exStyle & ~static_cast<DWORD>(WS_EX_CLIENTEDGE), false)
+            .left;
     MINMAXINFO info{};
-    info.ptMaxSize = POINT{area.right - area.left + 2 * border, area.bottom - area.top + 2 * border};
+    info.ptMaxSize =
+        POINT{area.right - area.left + 2 * border, area.bottom - area.top + 2 * border};
     info.ptMaxPosition = POINT{area.left - border, area.top - border};
     if ((window->style & WS_CAPTION) == WS_CAPTION)
-        info.ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+        info.ptMinTrackSize =
+            POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
     else
         info.ptMinTrackSize = POINT{2 * border, 2 * border};
     info.ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
@@ -214,7 +233,8 @@ RECT EnterShowState(const WindowPtr& target, UINT state) {
     if (state == SIZE_MAXIMIZED) {
         MINMAXINFO info = AskMinMaxInfo(target);
         window.style = (window.style & ~static_cast<DWORD>(WS_MINIMIZE)) | WS_MAXIMIZE;
-        return RECT{info.ptMaxPosition.x, info.ptMaxPosition.y, info.ptMaxPosition.x + info.ptMaxSize.x,
+        return RECT{info.ptMaxPosition.x, info.ptMaxPosition.y,
+                    info.ptMaxPosition.x + info.ptMaxSize.x,
                     info.ptMaxPosition.y + info.ptMaxSize.y};
     }
     window.style &= ~static_cast<DWORD>(WS_MINIMIZE | WS_MAXIMIZE);
@@ -265,7 +285,8 @@ bool PlaceWindow(const WindowPtr& window, HWND insertAfter, int x, int y, int wi
     if (hiding) SetVisibleStyle(w, false);
 
     RECT newClient = ClientArea(w);
-    bool clientSized = stateChanged || newClient.right - newClient.left != oldClient.right - oldClient.left ||
+    bool clientSized = stateChanged ||
+                       newClient.right - newClient.left != oldClient.right - oldClient.left ||
                        newClient.bottom - newClient.top != oldClient.bottom - oldClient.top;
     bool clientMoved =
         stateChanged ||
@@ -283,8 +304,9 @@ bool PlaceWindow(const WindowPtr& window, HWND insertAfter, int x, int y, int wi
     if (topLevel && !(flags & SWP_NOACTIVATE) && !hiding && IsShown(w)) Activate(w.handle);
     if (w.destroyed) return true;
 
-    WINDOWPOS changed{w.handle, position.hwndInsertAfter, rect.left, rect.top, rect.right - rect.left,
-                      rect.bottom - rect.top, flags};
+    WINDOWPOS changed{w.handle, position.hwndInsertAfter, rect.left,
+                      rect.top, rect.right - rect.left,   rect.bottom - rect.top,
+                      flags};
     if (!clientSized) changed.flags |= kNoClientSize;
     if (!clientMoved) changed.flags |= kNoClientMove;
     Send(window, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&changed));
@@ -294,18 +316,20 @@ bool PlaceWindow(const WindowPtr& window, HWND insertAfter, int x, int y, int wi
     return true;
 }
 
-}  // namespace hostwin
+} // namespace hostwin
 
 extern "C" {
 
-BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
+BOOL WINAPI SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height,
+                         UINT flags) {
     WindowPtr target = RequireWindow(window);
     if (!target) return FALSE;
     if (IsDesktop(*target)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    if (!(flags & SWP_NOZORDER) && !IsSpecialInsertAfter(insertAfter) && !RequireWindow(insertAfter))
+    if (!(flags & SWP_NOZORDER) && !IsSpecialInsertAfter(insertAfter) &&
+        !RequireWindow(insertAfter))
         return FALSE;
     // Windows takes a position of 16 bits and a size of 0 to 32767 here
     // (unlike CreateWindowExA, which keeps any position).
@@ -339,7 +363,7 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
         if (command == SW_SHOWDEFAULT) command = SW_SHOWNORMAL;
     }
     UINT flags = 0;
-    int state = -1;  // no change of the show state
+    int state = -1; // no change of the show state
     bool show = true;
     switch (command) {
     case SW_HIDE:
@@ -366,8 +390,12 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
         else
             state = SIZE_MAXIMIZED;
         break;
-    case SW_SHOWNA: flags = SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER; break;
-    case SW_SHOW: flags = SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE; break;
+    case SW_SHOWNA:
+        flags = SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER;
+        break;
+    case SW_SHOW:
+        flags = SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE;
+        break;
     case SW_SHOWNOACTIVATE:
     case SW_SHOWNORMAL:
     case SW_RESTORE:
@@ -380,7 +408,9 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
             flags |= SWP_NOSIZE | SWP_NOMOVE;
         }
         break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
     }
     // A minimised window asks before it is opened again.
     if (state == SIZE_RESTORED && minimized && !Send(target, WM_QUERYOPEN)) return wasVisible;
@@ -391,8 +421,8 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
     }
     RECT rect = state >= 0 ? EnterShowState(target, static_cast<UINT>(state)) : w.rect;
     bool wasActive = w.handle == ActiveWindow();
-    PlaceWindow(target, HWND_TOP, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                flags, state >= 0);
+    PlaceWindow(target, HWND_TOP, rect.left, rect.top, rect.right - rect.left,
+                rect.bottom - rect.top, flags, state >= 0);
     if (w.destroyed) return wasVisible;
     // Minimising the active window passes the activation on.
     if (state == SIZE_MINIMIZED && command != SW_SHOWMINIMIZED && wasActive && IsTopLevel(w))
@@ -414,17 +444,19 @@ BOOL WINAPI ShowOwnedPopups(HWND owner, BOOL show) {
         if (!show && visible) {
             window->hiddenByOwner = true;
             Send(window, WM_SHOWWINDOW, FALSE, SW_PARENTCLOSING);
-            if (!window->destroyed) PlaceWindow(window, nullptr, 0, 0, 0, 0, flags | SWP_HIDEWINDOW, false);
+            if (!window->destroyed)
+                PlaceWindow(window, nullptr, 0, 0, 0, 0, flags | SWP_HIDEWINDOW, false);
         } else if (show && !visible && window->hiddenByOwner) {
             window->hiddenByOwner = false;
             Send(window, WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
-            if (!window->destroyed) PlaceWindow(window, nullptr, 0, 0, 0, 0, flags | SWP_SHOWWINDOW, false);
+            if (!window->destroyed)
+                PlaceWindow(window, nullptr, 0, 0, 0, 0, flags | SWP_SHOWWINDOW, false);
         }
     }
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"
 
 namespace hostwin {
 
@@ -435,4 +467,4 @@ void SendSizeMessagesAfterChange(HWND handle, const WINDOWPOS& position) {
     SendSizeAndMove(window, !(position.flags & kNoClientSize), !(position.flags & kNoClientMove));
 }
 
-}  // namespace hostwin
+} // namespace hostwin

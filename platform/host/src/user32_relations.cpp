@@ -27,10 +27,11 @@ void CollectDescendants(const Window& parent, std::vector<WindowPtr>& out) {
 }
 
 bool Contains(const RECT& rect, POINT point) {
-    return point.x >= rect.left && point.x < rect.right && point.y >= rect.top && point.y < rect.bottom;
+    return point.x >= rect.left && point.x < rect.right && point.y >= rect.top &&
+           point.y < rect.bottom;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -47,14 +48,18 @@ HWND WINAPI GetAncestor(HWND window, UINT relation) {
     WindowPtr target = RequireWindow(window);
     if (!target || IsDesktop(*target)) return nullptr;
     switch (relation) {
-    case GA_PARENT: return target->parent;
-    case GA_ROOT: return TopLevelOf(target)->handle;
+    case GA_PARENT:
+        return target->parent;
+    case GA_ROOT:
+        return TopLevelOf(target)->handle;
     case GA_ROOTOWNER: {
         WindowPtr root = TopLevelOf(target);
-        while (WindowPtr owner = FindWindowObject(root->owner)) root = owner;
+        while (WindowPtr owner = FindWindowObject(root->owner))
+            root = owner;
         return root->handle;
     }
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -101,12 +106,16 @@ HWND WINAPI GetWindow(HWND window, UINT relation) {
     auto it = std::find(siblings.begin(), siblings.end(), target->handle);
     if (it == siblings.end()) return nullptr;
     if (relation == GW_HWNDNEXT) return ++it == siblings.end() ? nullptr : *it;
-    return it == siblings.begin() ? nullptr : *--it;  // GW_HWNDPREV
+    return it == siblings.begin() ? nullptr : *--it; // GW_HWNDPREV
 }
 
-HWND WINAPI GetDesktopWindow() { return DesktopHandle(); }
+HWND WINAPI GetDesktopWindow() {
+    return DesktopHandle();
+}
 
-HWND WINAPI GetTopWindow(HWND window) { return GetWindow(window ? window : DesktopHandle(), GW_CHILD); }
+HWND WINAPI GetTopWindow(HWND window) {
+    return GetWindow(window ? window : DesktopHandle(), GW_CHILD);
+}
 
 BOOL WINAPI IsChild(HWND parent, HWND window) {
     WindowPtr current = FindWindowObject(window);
@@ -191,7 +200,8 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
     for (const WindowPtr& window : TopLevelWindows()) {
         if (className) {
             if (IS_INTRESOURCE(className)) {
-                if (window->windowClass->atom != static_cast<ATOM>(reinterpret_cast<uintptr_t>(className)))
+                if (window->windowClass->atom !=
+                    static_cast<ATOM>(reinterpret_cast<uintptr_t>(className)))
                     continue;
             } else if (!EqualIgnoringAsciiCase(ClassNameOf(*window), className)) {
                 continue;
@@ -203,4 +213,4 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName) {
     return nullptr;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -42,7 +42,8 @@ extern "C" int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int
     p += 2;
     if (static_cast<size_t>(end - p) < 2u * length) return 0;
     std::u16string wide(length, u'\0');
-    for (WORD i = 0; i < length; ++i) wide[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    for (WORD i = 0; i < length; ++i)
+        wide[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
     std::string text = Utf16ToAnsi(wide);
     size_t count = std::min(text.size(), static_cast<size_t>(size - 1));
     std::memcpy(buffer, text.data(), count);

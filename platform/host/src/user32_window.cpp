@@ -64,12 +64,14 @@ void AbandonCreation(const WindowPtr& window) {
 void SendDestroyMessages(const WindowPtr& window) {
     window->destroying = true;
     Send(window, WM_DESTROY);
-    for (const WindowPtr& child : ChildrenOf(*window)) SendDestroyMessages(child);
+    for (const WindowPtr& child : ChildrenOf(*window))
+        SendDestroyMessages(child);
 }
 
 // WM_NCDESTROY goes to the children first; then the window leaves the table.
 void FreeWindowTree(const WindowPtr& window) {
-    for (const WindowPtr& child : ChildrenOf(*window)) FreeWindowTree(child);
+    for (const WindowPtr& child : ChildrenOf(*window))
+        FreeWindowTree(child);
     Send(window, WM_NCDESTROY);
     window->destroyed = true;
     window->windowClass->windows--;
@@ -78,7 +80,7 @@ void FreeWindowTree(const WindowPtr& window) {
     RemoveWindow(window);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -147,7 +149,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     if (HasTrackingLimits(style)) {
         MINMAXINFO limits = AskMinMaxInfo(window);
         if (window->destroyed) return nullptr;
-        auto bound = [](int value, LONG low, LONG high) { return std::max<int>(std::min<int>(value, high), low); };
+        auto bound = [](int value, LONG low, LONG high) {
+            return std::max<int>(std::min<int>(value, high), low);
+        };
         create.cx = bound(create.cx, limits.ptMinTrackSize.x, limits.ptMaxTrackSize.x);
         create.cy = bound(create.cy, limits.ptMinTrackSize.y, limits.ptMaxTrackSize.y);
         window->rect = RECT{x, y, SaturatedCoordinate(int64_t{x} + create.cx),
@@ -178,7 +182,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     // Created minimised or maximised: the state applies before any showing,
     // and the size it gives is the window's from the start.
     if (style & (WS_MINIMIZE | WS_MAXIMIZE)) {
-        window->rect = EnterShowState(window, (style & WS_MINIMIZE) ? SIZE_MINIMIZED : SIZE_MAXIMIZED);
+        window->rect =
+            EnterShowState(window, (style & WS_MINIMIZE) ? SIZE_MINIMIZED : SIZE_MAXIMIZED);
         showCommand = (style & WS_MINIMIZE) ? SW_SHOWMINIMIZED : SW_SHOWMAXIMIZED;
     }
     if (style & WS_VISIBLE) ShowWindow(handle, showCommand);
@@ -197,7 +202,8 @@ BOOL WINAPI DestroyWindow(HWND window) {
     if (target->destroyed) return TRUE;
     if (target->style & WS_VISIBLE)
         PlaceWindow(target, nullptr, 0, 0, 0, 0,
-                    SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE, false);
+                    SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE,
+                    false);
     if (target->destroyed) return TRUE;
     // Owned windows go first, each destroyed completely.
     if (IsTopLevel(*target)) {
@@ -212,6 +218,8 @@ BOOL WINAPI DestroyWindow(HWND window) {
     return TRUE;
 }
 
-BOOL WINAPI IsWindow(HWND window) { return FindWindowObject(window) ? TRUE : FALSE; }
+BOOL WINAPI IsWindow(HWND window) {
+    return FindWindowObject(window) ? TRUE : FALSE;
+}
 
-}  // extern "C"
+} // extern "C"

@@ -21,7 +21,8 @@ LONG_PTR ChangeStyle(const WindowPtr& window, int index, DWORD value) {
          reinterpret_cast<LPARAM>(&change));
     if (window->destroyed) return static_cast<LONG>(old);
     value = change.styleNew;
-    if (index == GWL_STYLE && ((old ^ value) & WS_VISIBLE)) SetVisibleStyle(*window, (value & WS_VISIBLE) != 0);
+    if (index == GWL_STYLE && ((old ^ value) & WS_VISIBLE))
+        SetVisibleStyle(*window, (value & WS_VISIBLE) != 0);
     field = value;
     change.styleOld = old;
     Send(window, WM_STYLECHANGED, static_cast<WPARAM>(static_cast<LONG_PTR>(index)),
@@ -99,11 +100,13 @@ LONG_PTR WindowValue(HWND handle, int index, const LONG_PTR* set, size_t size) {
     case GWL_EXSTYLE:
         if (set) return ChangeStyle(window, index, static_cast<DWORD>(*set));
         return static_cast<LONG>(index == GWL_STYLE ? w.style : w.exStyle);
-    default: SetLastError(ERROR_INVALID_INDEX); return 0;
+    default:
+        SetLastError(ERROR_INVALID_INDEX);
+        return 0;
     }
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -145,4 +148,4 @@ int WINAPI GetWindowTextLengthA(HWND window) {
     return static_cast<int>(Send(target, WM_GETTEXTLENGTH));
 }
 
-}  // extern "C"
+} // extern "C"

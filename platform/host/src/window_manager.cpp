@@ -13,7 +13,7 @@ namespace hostwin {
 namespace {
 
 struct WindowTable {
-    std::mutex mutex;  // guards the map; other threads look windows up to post to them
+    std::mutex mutex; // guards the map; other threads look windows up to post to them
     std::map<HWND, WindowPtr> windows;
     WindowPtr desktop;
 };
@@ -35,7 +35,7 @@ WindowTable& Table() {
     return *table;
 }
 
-}  // namespace
+} // namespace
 
 uintptr_t NewObjectHandle() {
     // Multiples of four from 0x10020, as Windows' handles are even and never small.
@@ -58,10 +58,18 @@ WindowPtr RequireWindow(HWND window) {
     return found;
 }
 
-WindowPtr Desktop() { return Table().desktop; }
-HWND DesktopHandle() { return Table().desktop->handle; }
-bool IsDesktop(const Window& window) { return &window == Table().desktop.get(); }
-bool IsTopLevel(const Window& window) { return window.parent == DesktopHandle(); }
+WindowPtr Desktop() {
+    return Table().desktop;
+}
+HWND DesktopHandle() {
+    return Table().desktop->handle;
+}
+bool IsDesktop(const Window& window) {
+    return &window == Table().desktop.get();
+}
+bool IsTopLevel(const Window& window) {
+    return window.parent == DesktopHandle();
+}
 
 void EnterWindow(const WindowPtr& window, bool atBottom) {
     WindowTable& table = Table();
@@ -101,7 +109,8 @@ void RemoveWindow(const WindowPtr& window) {
     }
     if (parent) {
         auto& siblings = parent->children;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), window->handle), siblings.end());
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), window->handle),
+                       siblings.end());
     }
 }
 
@@ -112,7 +121,9 @@ std::vector<WindowPtr> ChildrenOf(const Window& window) {
     return result;
 }
 
-std::vector<WindowPtr> TopLevelWindows() { return ChildrenOf(*Desktop()); }
+std::vector<WindowPtr> TopLevelWindows() {
+    return ChildrenOf(*Desktop());
+}
 
 bool IsSelfOrDescendant(const Window& ancestor, HWND window) {
     WindowPtr current = FindWindowObject(window);
@@ -140,4 +151,4 @@ bool IsShown(const Window& window) {
     return true;
 }
 
-}  // namespace hostwin
+} // namespace hostwin

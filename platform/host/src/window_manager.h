@@ -25,7 +25,7 @@ uintptr_t NewObjectHandle();
 
 struct WindowClass {
     ATOM atom = 0;
-    std::string name;  // as registered
+    std::string name; // as registered
     UINT style = 0;
     WNDPROC procedure = nullptr;
     int classExtraBytes = 0;
@@ -35,11 +35,11 @@ struct WindowClass {
     HICON smallIcon = nullptr;
     HCURSOR cursor = nullptr;
     HBRUSH background = nullptr;
-    LPCSTR menuName = nullptr;  // points into menuNameText, or an integer resource
+    LPCSTR menuName = nullptr; // points into menuNameText, or an integer resource
     std::string menuNameText;
     std::vector<BYTE> extra;
-    bool system = false;  // predefined by the host ("MDICLIENT")
-    int windows = 0;      // live windows of the class
+    bool system = false; // predefined by the host ("MDICLIENT")
+    int windows = 0;     // live windows of the class
 };
 
 struct Window {
@@ -50,28 +50,28 @@ struct Window {
     DWORD exStyle = 0;
     WNDPROC procedure = nullptr;
     HINSTANCE instance = nullptr;
-    LONG_PTR id = 0;  // child identifier, or the menu handle of a top-level window
+    LONG_PTR id = 0; // child identifier, or the menu handle of a top-level window
     LONG_PTR userData = 0;
     std::vector<BYTE> extra;
     std::string text;
-    HWND parent = nullptr;  // the desktop for top-level windows
-    HWND owner = nullptr;   // top-level windows only
-    std::vector<HWND> children;  // z-order, topmost first
-    RECT rect{};        // window rectangle in the parent's client coordinates
-    RECT normalRect{};  // the restored rectangle while minimised or maximised
+    HWND parent = nullptr;      // the desktop for top-level windows
+    HWND owner = nullptr;       // top-level windows only
+    std::vector<HWND> children; // z-order, topmost first
+    RECT rect{};                // window rectangle in the parent's client coordinates
+    RECT normalRect{};          // the restored rectangle while minimised or maximised
     bool restoreToMaximized = false;
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     HMENU systemMenu = nullptr;
     HWND lastActivePopup = nullptr;
-    bool needsSizeMessages = false;   // overlapped windows get WM_SIZE/WM_MOVE when first shown
-    bool hiddenByOwner = false;       // hidden by ShowOwnedPopups(owner, FALSE)
-    bool hasUpdate = false;           // part of the client area needs painting
-    bool eraseUpdate = false;         // ...and its background erasing
-    RECT update{};                    // bounding box of the update region, client coordinates
+    bool needsSizeMessages = false; // overlapped windows get WM_SIZE/WM_MOVE when first shown
+    bool hiddenByOwner = false;     // hidden by ShowOwnedPopups(owner, FALSE)
+    bool hasUpdate = false;         // part of the client area needs painting
+    bool eraseUpdate = false;       // ...and its background erasing
+    RECT update{};                  // bounding box of the update region, client coordinates
     bool destroying = false;
     bool destroyed = false;
-    HWND activeMdiChild = nullptr;    // MDI client windows only
+    HWND activeMdiChild = nullptr; // MDI client windows only
     UINT mdiFirstChildId = 0;
 };
 
@@ -200,4 +200,4 @@ bool ReadTerminalLine(std::string& line);
 // status 3 when there is none or it keeps refusing.
 void PlayTheUser();
 
-}  // namespace hostwin
+} // namespace hostwin

@@ -32,7 +32,9 @@ void TRecordingForm::HandleMessage(TMessage& message) {
 constinit const TClass TRecordingControl::ClassInfo =
     MakeClass<TRecordingControl>("TRecordingControl", &TWinControl::ClassInfo);
 
-void TTestForm::Create(TComponent* owner) { CreateBlank(owner, 0); }
+void TTestForm::Create(TComponent* owner) {
+    CreateBlank(owner, 0);
+}
 
 void TFailingForm::Create(TComponent* owner) {
     TTestForm::Create(owner);
@@ -101,7 +103,8 @@ void ApplicationTest::SetUp() {
     std::string name = std::string(test->test_suite_name()) + "." + test->name();
     for (char& c : name)
         if (c == '/') c = '_';
-    std::string journal = std::string(std::getenv("HOSTWIN_PREFIX")) + "/journal-" + name + ".jsonl";
+    std::string journal =
+        std::string(std::getenv("HOSTWIN_PREFIX")) + "/journal-" + name + ".jsonl";
     std::remove(journal.c_str());
     setenv("HOSTWIN_JOURNAL", journal.c_str(), 1);
     StartDoubleByteModule();

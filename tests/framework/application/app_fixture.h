@@ -70,7 +70,7 @@ public:
 
 // A message box as the host journals it.
 struct ShownBox {
-    std::string ownerClass;  // empty for a box without owner
+    std::string ownerClass; // empty for a box without owner
     std::string text;
     std::string caption;
     int64_t flags;
@@ -82,7 +82,6 @@ std::vector<ShownBox> ShownBoxes();
 HWND MakeWindow(DWORD style, DWORD exStyle = 0, HWND owner = nullptr);
 std::vector<HWND>& MadeWindows();
 void DestroyMadeWindows();
-
 
 // A message hook of the application object for one scope: the object the
 // hook calls lives no longer than the scope.

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool IsTopmost(HWND window) { return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+bool IsTopmost(HWND window) {
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
 
 TEST_F(ApplicationTest, EndSessionWithNonZeroWParamRequestsTheQuit) {
     SendMessageA(appWindow, WM_ENDSESSION, 0, 0);
@@ -75,7 +77,8 @@ TEST_F(ApplicationTest, PointerMessagesAreTakenOnlyFromTheFrameworksOwnSend) {
     PostMessageA(appWindow, AM_SHORTCUT, 0, 0x10);
     PostMessageA(appWindow, AM_HOOK, 0, reinterpret_cast<LPARAM>(&hook));
     MSG message{};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
     EXPECT_EQ(app->MessageHookCount(), 0);
     // Sent by anyone but the framework, or without a pointer: ignored too.
     EXPECT_EQ(SendMessageA(appWindow, AM_HOOK, 0, reinterpret_cast<LPARAM>(&hook)), 0);
@@ -133,7 +136,7 @@ TEST_F(ApplicationTest, TopmostWindowsStaySuspendedUntilTheLastResume) {
     HWND second = MakeWindow(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST, appWindow);
     HWND plain = MakeWindow(WS_POPUP | WS_VISIBLE, 0, appWindow);
     HWND foreign = MakeWindow(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
-    ASSERT_EQ(GetWindow(first, GW_HWNDPREV), second);  // newer windows come first
+    ASSERT_EQ(GetWindow(first, GW_HWNDPREV), second); // newer windows come first
     app->SuspendTopmosts();
     app->SuspendTopmosts();
     EXPECT_FALSE(IsTopmost(first));
@@ -146,9 +149,9 @@ TEST_F(ApplicationTest, TopmostWindowsStaySuspendedUntilTheLastResume) {
     EXPECT_TRUE(IsTopmost(first));
     EXPECT_TRUE(IsTopmost(second));
     EXPECT_FALSE(IsTopmost(plain));
-    EXPECT_EQ(GetWindow(first, GW_HWNDPREV), second);  // the order is kept
+    EXPECT_EQ(GetWindow(first, GW_HWNDPREV), second); // the order is kept
     EXPECT_TRUE(app->TopmostWindows().empty());
-    app->ResumeTopmosts();  // one too many changes nothing
+    app->ResumeTopmosts(); // one too many changes nothing
     EXPECT_EQ(app->TopmostDepth(), 0);
 }
 
@@ -225,8 +228,8 @@ TEST_F(ApplicationTest, AHookThatHandlesAMessageStopsItsHandling) {
 TEST_F(ApplicationTest, FirstUsableWindowPrefersWindowsOutsideTheTopmostBand) {
     EXPECT_EQ(app->FirstUsableWindow(nullptr), nullptr);
     HWND topmost = MakeWindow(WS_POPUP | WS_VISIBLE, WS_EX_TOPMOST);
-    MakeWindow(WS_POPUP);                         // hidden
-    MakeWindow(WS_POPUP | WS_VISIBLE | WS_DISABLED);  // disabled
+    MakeWindow(WS_POPUP);                            // hidden
+    MakeWindow(WS_POPUP | WS_VISIBLE | WS_DISABLED); // disabled
     EXPECT_EQ(app->FirstUsableWindow(nullptr), topmost);
     HWND plain = MakeWindow(WS_POPUP | WS_VISIBLE);
     EXPECT_EQ(app->FirstUsableWindow(nullptr), plain);
@@ -288,4 +291,4 @@ TEST_F(ApplicationTest, ActivationSuspendsTopmostsAndPostsTheHookMessages) {
     EXPECT_EQ(entered, 1);
 }
 
-}  // namespace
+} // namespace

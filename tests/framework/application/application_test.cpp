@@ -63,14 +63,14 @@ TEST_F(ApplicationTest, ShutdownDestroysTheFormsAndThenTheWindow) {
     EXPECT_FALSE(IsWindow(formWindow));
     EXPECT_EQ(TheScreen->CustomFormCount(), 0);
     EXPECT_EQ(app->ComponentCount(), 0);
-    ReleaseAppForms();  // from the exit chain as well: nothing is left to destroy
+    ReleaseAppForms(); // from the exit chain as well: nothing is left to destroy
     EXPECT_EQ(app->ComponentCount(), 0);
     EXPECT_TRUE(IsWindow(appWindow));
     StopControlsModule();
     EXPECT_FALSE(IsWindow(appWindow));
     EXPECT_EQ(TheApplication, nullptr);
     EXPECT_EQ(TheScreen, nullptr);
-    StartControlsModule();  // the fixture stops the modules again
+    StartControlsModule(); // the fixture stops the modules again
     StartFormsModule();
 }
 
@@ -81,7 +81,8 @@ TEST_F(ApplicationTest, PresentExceptionShowsTheMessageWithItsPeriodUnderTheTitl
                                                          {"Abc!", "Abc!"},
                                                          {"", ""},
                                                          {"Abc\x81\x42", "Abc\x81\x42."}};
-    for (const auto& [message, shown] : cases) app->PresentException(Exception(message));
+    for (const auto& [message, shown] : cases)
+        app->PresentException(Exception(message));
     std::vector<ShownBox> boxes = ShownBoxes();
     ASSERT_EQ(boxes.size(), std::size(cases));
     for (size_t i = 0; i < boxes.size(); ++i) {
@@ -193,7 +194,7 @@ TEST_F(ApplicationTest, ShutdownMarksEveryFormBeforeDestroyingAndKeepsTheApplica
 }
 
 TEST_F(ApplicationTest, InstantiateFormThatRaisesClearsTheVariableAndKeepsNoForm) {
-    TForm* variable = reinterpret_cast<TForm*>(&variable);  // anything but null
+    TForm* variable = reinterpret_cast<TForm*>(&variable); // anything but null
     int ownedBefore = app->ComponentCount();
     EXPECT_THROW(app->InstantiateForm(&TFailingForm::ClassInfo, variable), EReadError);
     EXPECT_EQ(variable, nullptr);
@@ -285,7 +286,7 @@ TEST_P(StartupShowCommandTest, DecidesHowThePrimaryFormIsRevealed) {
     TTestForm* form = nullptr;
     app->InstantiateForm(&TTestForm::ClassInfo, form);
     StartupShowCommand = c.command;
-    PostQuitMessage(0);  // the loop runs until it takes the WM_QUIT
+    PostQuitMessage(0); // the loop runs until it takes the WM_QUIT
     app->EnterMessageLoop();
     EXPECT_TRUE(app->QuitRequested());
     EXPECT_FALSE(app->InLoop());
@@ -325,7 +326,10 @@ TEST_F(ApplicationTest, DrainMessageQueueMeetsWMQuitAndGoesOn) {
 TEST_F(ApplicationTest, RequestQuitPostsWMQuitOnlyWhenEveryGuardAgrees) {
     static bool answer = false;
     static int asked = 0;
-    TTerminateGuard guard{nullptr, [] { ++asked; return answer; }};
+    TTerminateGuard guard{nullptr, [] {
+                              ++asked;
+                              return answer;
+                          }};
     AddTerminateGuard(guard);
     app->RequestQuit();
     app->DrainMessageQueue();
@@ -398,7 +402,7 @@ TEST_F(ApplicationTest, ModalMessageBoxAddsRightToLeftReadingOnlyOnMiddleEastSys
     EXPECT_EQ(boxes[1].flags, MB_RTLREADING);
 }
 
-}  // namespace
+} // namespace
 
 // The window class is registered once per process: this test runs in a
 // process of its own that never registered it, and first takes every class

@@ -22,7 +22,8 @@ struct JournalLine {
                 if (text[end] == '\\') ++end;
             ++end;
         } else {
-            while (end < text.size() && text[end] != ',' && text[end] != '}') ++end;
+            while (end < text.size() && text[end] != ',' && text[end] != '}')
+                ++end;
         }
         return text.substr(start, end - start);
     }
@@ -34,7 +35,7 @@ struct JournalLine {
     std::string Bytes(const std::string& key) const {
         std::string hex = Raw(key + "_hex");
         std::string bytes;
-        if (hex.empty() || hex[0] != '"') return bytes;  // null
+        if (hex.empty() || hex[0] != '"') return bytes; // null
         for (size_t i = 1; i + 2 < hex.size(); i += 2)
             bytes.push_back(static_cast<char>(std::strtol(hex.substr(i, 2).c_str(), nullptr, 16)));
         return bytes;

@@ -18,8 +18,9 @@ TEST_F(ApplicationTest, KeysAreOfferedToTheirControlBeforeDispatch) {
     app->DrainMessageQueue();
     ASSERT_TRUE(Contains(control->received, WM_KEYDOWN + NotifyOffset));
     EXPECT_TRUE(Contains(control->received, WM_KEYDOWN));
-    EXPECT_LT(std::find(control->received.begin(), control->received.end(), WM_KEYDOWN + NotifyOffset),
-              std::find(control->received.begin(), control->received.end(), WM_KEYDOWN));
+    EXPECT_LT(
+        std::find(control->received.begin(), control->received.end(), WM_KEYDOWN + NotifyOffset),
+        std::find(control->received.begin(), control->received.end(), WM_KEYDOWN));
 
     control->received.clear();
     control->claimKeys = true;
@@ -117,4 +118,4 @@ TEST_F(ApplicationTest, RestoringAMinimisedStartShowsThePrimaryForm) {
     EXPECT_TRUE(IsWindowVisible(form->Handle()));
 }
 
-}  // namespace
+} // namespace

@@ -52,8 +52,8 @@ TEST_F(TwoMonitorTest, TheBoxOpensOnTheActiveWindowsMonitorAndTheWindowGoesBack)
     ASSERT_EQ(watcher.whileShown.size(), 2u);
     EXPECT_EQ(watcher.whileShown[0].left, 1024 + 400);
     EXPECT_EQ(watcher.whileShown[0].top, 300);
-    EXPECT_EQ(watcher.whileShown[0].right, 1024 + 400);  // still zero-sized
-    EXPECT_EQ(watcher.whileShown[1].left, before.left);  // same monitor: not moved
+    EXPECT_EQ(watcher.whileShown[0].right, 1024 + 400); // still zero-sized
+    EXPECT_EQ(watcher.whileShown[1].left, before.left); // same monitor: not moved
     RECT after{};
     GetWindowRect(appWindow, &after);
     EXPECT_EQ(after.left, before.left);
@@ -69,7 +69,7 @@ struct NestingWatcher : TObject {
     bool Hook(TMessage* message) {
         if (message->Msg == WM_ENABLE && message->WParam == 0 && !nested) {
             nested = true;
-            appeared = MakeWindow(WS_POPUP | WS_VISIBLE);  // a window opened meanwhile
+            appeared = MakeWindow(WS_POPUP | WS_VISIBLE); // a window opened meanwhile
             app->ModalMessageBox("inner", "Information", MB_ICONINFORMATION);
         }
         return false;
@@ -94,4 +94,4 @@ TEST_F(ApplicationTest, NestedModalBoxesReenableExactlyWhatEachDisabled) {
     EXPECT_TRUE(IsWindowEnabled(appWindow));
 }
 
-}  // namespace
+} // namespace

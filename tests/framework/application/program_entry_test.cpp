@@ -48,4 +48,4 @@ TEST_F(ApplicationTest, ProgramEntryRunsTheStartupHookThenTheLoopOverTheMainForm
     EXPECT_TRUE(ShownBoxes().empty());
 }
 
-}  // namespace
+} // namespace

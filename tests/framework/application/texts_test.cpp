@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string TitleOf(const std::string& path) { return DeriveTitle(path.c_str(), path.size() + 1); }
+std::string TitleOf(const std::string& path) {
+    return DeriveTitle(path.c_str(), path.size() + 1);
+}
 
 // Switches this test process to a Japanese machine (code page 932). The host
 // reads its machine once, so this works only before anything else asked it:
@@ -78,4 +80,4 @@ TEST(WithClosingPeriod, TreatsAFinalDoubleByteCharacterAsOne) {
     EXPECT_EQ(WithClosingPeriod("\x83\x41,"), "\x83\x41,");
 }
 
-}  // namespace
+} // namespace

@@ -119,4 +119,4 @@ TEST(Icon, NotifiesEachChangeOfItsHandle) {
     EXPECT_TRUE(icon->Empty());
 }
 
-}  // namespace
+} // namespace

@@ -18,7 +18,8 @@ namespace {
 TEST_F(FormsTest, AFormWithoutDescriptionFailsWithItsClassNameAndNeverRunsTheHandler) {
     ScopedResourceModule tests("forms_test.dll");
     TNoDescriptionForm* form = nullptr;
-    EXPECT_EQ(MessageOf<EResNotFound>([&] { app->InstantiateForm(&TNoDescriptionForm::ClassInfo, form); }),
+    EXPECT_EQ(MessageOf<EResNotFound>(
+                  [&] { app->InstantiateForm(&TNoDescriptionForm::ClassInfo, form); }),
               FormatResString(SResNotFound, {"TNoDescriptionForm"}));
     EXPECT_EQ(form, nullptr);
     EXPECT_EQ(app->PrimaryForm(), nullptr);
@@ -68,7 +69,7 @@ TEST_F(FormsTest, TheCreationHandlerRunsOnceAfterConstructionOrInsideItByOldCrea
     ASSERT_NE(late, nullptr);
     EXPECT_EQ(late->events, std::vector<std::string>{"create"});
     EXPECT_FALSE(late->lockHeldInCreate);
-    EXPECT_EQ(late->primaryInCreate, nullptr);  // before InstantiateForm returned
+    EXPECT_EQ(late->primaryInCreate, nullptr); // before InstantiateForm returned
     EXPECT_EQ(app->PrimaryForm(), late);
 
     TOldOrderForm* early = Instantiate<TOldOrderForm>();
@@ -212,7 +213,7 @@ TEST_F(FormsTest, PixelsPerInchIgnoresDensitiesBelow36AndZeroSwitchesScalingOff)
     form->SetPixelsPerInch(0);
     EXPECT_EQ(form->PixelsPerInchField(), 0);
     EXPECT_FALSE(form->Scaled());
-    EXPECT_EQ(form->PixelsPerInch(), screen);  // the getter falls back on the screen's
+    EXPECT_EQ(form->PixelsPerInch(), screen); // the getter falls back on the screen's
     form->SetScaled(true);
     EXPECT_EQ(form->PixelsPerInchField(), screen);
     form->SetPixelsPerInch(35);
@@ -269,7 +270,8 @@ TEST_F(FormsTest, AMalformedDescriptionFailsTheConstructionAndReleasesTheLock) {
     ScopedResourceModule tests("forms_test.dll");
     TBrokenForm* form = nullptr;
     EXPECT_EQ(MessageOf<EReadError>([&] { app->InstantiateForm(&TBrokenForm::ClassInfo, form); }),
-              FormatResString(SPropertyReadError, {"Broken", ".", "NoSuchProperty", LoadResString(SUnknownProperty)}));
+              FormatResString(SPropertyReadError,
+                              {"Broken", ".", "NoSuchProperty", LoadResString(SUnknownProperty)}));
     EXPECT_EQ(form, nullptr);
     EXPECT_EQ(TheScreen->CustomFormCount(), 0);
     EXPECT_FALSE(NameSpaceLock().HeldForWriting());
@@ -283,7 +285,8 @@ TEST_F(FormsTest, AResourceStreamReadsItsResourceAndRefusesWriting) {
     char signature[4] = {};
     stream->ReadBuffer(signature, 4);
     EXPECT_EQ(std::string(signature, 4), "TPF0");
-    EXPECT_EQ(MessageOf<EStreamError>([&] { stream->Write("x", 1); }), LoadResString(SCantWriteResourceStream));
+    EXPECT_EQ(MessageOf<EStreamError>([&] { stream->Write("x", 1); }),
+              LoadResString(SCantWriteResourceStream));
     EXPECT_EQ(stream->Position(), 4);
     EXPECT_EQ(stream->Size(), 274);
 
@@ -333,9 +336,10 @@ TEST_F(FormsTest, At120DpiTheMainFormsFontGrowsBeforeTheTextIsMeasured) {
     EXPECT_EXIT(
         {
             TFormMain* form = Instantiate<TFormMain>();
-            bool good = form && TheScreen->PixelsPerInch() == 120 && form->Font()->Height() == -15 &&
-                        form->PixelsPerInchField() == 120 && form->MeasureTextHeight() == 15 &&
-                        form->Width() == 190 && form->Height() == 129;
+            bool good = form && TheScreen->PixelsPerInch() == 120 &&
+                        form->Font()->Height() == -15 && form->PixelsPerInchField() == 120 &&
+                        form->MeasureTextHeight() == 15 && form->Width() == 190 &&
+                        form->Height() == 129;
             std::fprintf(stderr, "dpi %d font %d field %d\n", TheScreen->PixelsPerInch(),
                          form ? form->Font()->Height() : 0, form ? form->PixelsPerInchField() : 0);
             std::fflush(stderr);
@@ -345,4 +349,4 @@ TEST_F(FormsTest, At120DpiTheMainFormsFontGrowsBeforeTheTextIsMeasured) {
     unsetenv("HOSTWIN_DPI");
 }
 
-}  // namespace
+} // namespace

@@ -112,7 +112,7 @@ TEST_F(FormTest, ACreationHandlerThatRaisesDoesNotStopTheConstruction) {
     FreeObject(form);
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -131,4 +131,4 @@ TEST_F(FormTest, AFormErasesItsBackgroundInItsOwnColour) {
     ReleaseDC(form->Handle(), dc);
 }
 
-}  // namespace
+} // namespace

@@ -31,8 +31,12 @@ RECT RectOf(HWND window) {
     return rect;
 }
 
-DWORD StyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)); }
-DWORD ExStyleOf(HWND window) { return static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE)); }
+DWORD StyleOf(HWND window) {
+    return static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+}
+DWORD ExStyleOf(HWND window) {
+    return static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
+}
 
 // A blank form that is not the primary one: the application makes the first
 // form it creates its primary form.
@@ -78,12 +82,13 @@ TEST_F(FormsTest, TheLaunchersFormWindowIsMadeHiddenFromItsDescription) {
     WNDCLASSA windowClass{};
     ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), "TFormMain", &windowClass));
     EXPECT_EQ(windowClass.style, static_cast<UINT>(CS_DBLCLKS));
-    EXPECT_EQ(SendMessageA(window, WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(app->CurrentIcon()));
+    EXPECT_EQ(SendMessageA(window, WM_GETICON, ICON_BIG, 0),
+              reinterpret_cast<LRESULT>(app->CurrentIcon()));
 
     // Shown by the message loop's reveal, it shows where it was described.
     form->SetVisible(true);
     std::vector<JournalLine> shows = JournalEvents("window_show");
-    ASSERT_EQ(shows.size(), 2u);  // the application window follows the form
+    ASSERT_EQ(shows.size(), 2u); // the application window follows the form
     const JournalLine& shown = shows[0].Bytes("class") == "TFormMain" ? shows[0] : shows[1];
     EXPECT_EQ(shown.Bytes("class"), "TFormMain");
     EXPECT_EQ(shown.Number("x"), 192);
@@ -209,11 +214,13 @@ TEST_F(FormsTest, BorderStylesAndIconsGiveTheWindowStyles) {
     const TBorderIcons all = BorderIconSet({biSystemMenu, biMinimize, biMaximize});
     const Case cases[] = {
         {bsNone, all, WS_POPUP, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0},
-        {bsSingle, BorderIconSet({biSystemMenu, biMinimize}), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-         WS_THICKFRAME | WS_MAXIMIZEBOX, 0},
+        {bsSingle, BorderIconSet({biSystemMenu, biMinimize}),
+         WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, WS_THICKFRAME | WS_MAXIMIZEBOX, 0},
         {bsSizeable, 0, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU | WS_MINIMIZEBOX, 0},
-        {bsToolWindow, all, WS_CAPTION | WS_SYSMENU, WS_MINIMIZEBOX | WS_MAXIMIZEBOX, WS_EX_TOOLWINDOW},
-        {bsSizeToolWin, all, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_MINIMIZEBOX, WS_EX_TOOLWINDOW},
+        {bsToolWindow, all, WS_CAPTION | WS_SYSMENU, WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+         WS_EX_TOOLWINDOW},
+        {bsSizeToolWin, all, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, WS_MINIMIZEBOX,
+         WS_EX_TOOLWINDOW},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.border));
@@ -352,7 +359,8 @@ TEST_F(FormsTest, FormStylesMakeTopmostAndMultipleDocumentWindows) {
     // Without a multiple-document primary form a child has nowhere to go.
     TBlankForm* orphan = SecondaryForm(app);
     orphan->SetFormStyle(fsMDIChild);
-    EXPECT_EQ(MessageOf<EInvalidOperation>([&] { orphan->HandleNeeded(); }), LoadResString(SNoMDIForm));
+    EXPECT_EQ(MessageOf<EInvalidOperation>([&] { orphan->HandleNeeded(); }),
+              LoadResString(SNoMDIForm));
     EXPECT_FALSE(orphan->HandleAllocated());
     FreeObject(orphan);
 }
@@ -469,8 +477,8 @@ TEST_F(FormsTest, AFormMovesOntoTheMonitorItsDefaultMonitorChooses) {
             back->SetBounds(1200, 100, 200, 100);
             back->SetVisible(true);
             good = good && back->Left() == 1200 - 1024 && back->Top() == 100;
-            std::fprintf(stderr, "moved %d,%d centred %d,%d\n", form->Left(), form->Top(), centred->Left(),
-                         centred->Top());
+            std::fprintf(stderr, "moved %d,%d centred %d,%d\n", form->Left(), form->Top(),
+                         centred->Left(), centred->Top());
             std::fflush(stderr);
             _exit(good ? 0 : 1);
         },
@@ -478,4 +486,4 @@ TEST_F(FormsTest, AFormMovesOntoTheMonitorItsDefaultMonitorChooses) {
     unsetenv("HOSTWIN_MONITORS");
 }
 
-}  // namespace
+} // namespace

@@ -16,11 +16,11 @@ const TMethodEntry testFormMethods[] = {
     PublishedMethod<&TTestFormBase::FormShow>("FormShow"),
 };
 constexpr const TClass* clientFormFields[] = {&TTestPanel::ClassInfo};
-}  // namespace
+} // namespace
 
 constinit const TClass TTestFormBase::ClassInfo =
     MakeClass<TTestFormBase>("TTestFormBase", &TForm::ClassInfo, {}, testFormMethods);
-#define DEFINE_TEST_FORM(Name, Base) \
+#define DEFINE_TEST_FORM(Name, Base)                                                               \
     constinit const TClass Name::ClassInfo = MakeClass<Name>(#Name, &Base::ClassInfo)
 DEFINE_TEST_FORM(TOldOrderForm, TTestFormBase);
 DEFINE_TEST_FORM(TNewOrderForm, TTestFormBase);
@@ -47,9 +47,13 @@ void TTestFormBase::FormCreate(TObject*) {
     primaryInCreate = TheApplication ? TheApplication->PrimaryForm() : nullptr;
 }
 
-void TTestFormBase::FormDestroy(TObject*) { events.push_back("destroy"); }
+void TTestFormBase::FormDestroy(TObject*) {
+    events.push_back("destroy");
+}
 
-void TTestFormBase::FormShow(TObject*) { events.push_back("show"); }
+void TTestFormBase::FormShow(TObject*) {
+    events.push_back("show");
+}
 
 void TRaisingForm::FormCreate(TObject* sender) {
     TTestFormBase::FormCreate(sender);
@@ -64,7 +68,8 @@ std::string TestLibraryPath(const std::string& file) {
 }
 
 ScopedResourceModule::ScopedResourceModule(const std::string& file) {
-    HINSTANCE module = LoadLibraryExA(TestLibraryPath(file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HINSTANCE module =
+        LoadLibraryExA(TestLibraryPath(file).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     EXPECT_NE(module, nullptr) << file << " error " << GetLastError();
     HINSTANCE program = GetModuleHandleA(nullptr);
     record_.ModuleHandle = program;
@@ -90,8 +95,8 @@ void FormsTest::SetUp() {
     // A journal of the test's own, so that tests run in one process never
     // see each other's events.
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string journal = std::string(std::getenv("HOSTWIN_PREFIX")) + "/journal-" + test->test_suite_name() +
-                          "." + test->name() + ".jsonl";
+    std::string journal = std::string(std::getenv("HOSTWIN_PREFIX")) + "/journal-" +
+                          test->test_suite_name() + "." + test->name() + ".jsonl";
     for (size_t i = journal.rfind('/') + 1; i < journal.size(); ++i)
         if (journal[i] == '/') journal[i] = '_';
     std::remove(journal.c_str());

@@ -66,7 +66,7 @@ TEST_F(ChildrenAndReferences, ChildrenAreCreatedOwnedNamedAndLoadedAfterTheRoot)
     d.Root("TSampleForm", "Main").Path("Left")->WriteInteger(1);
     d.End();
     Child(d, "tsamplechild", "First", [](TDescription& c) { c.Path("Tag")->WriteInteger(10); });
-    d->WritePrefix(pfHasPosition, 300);  // a position the default placement ignores
+    d->WritePrefix(pfHasPosition, 300); // a position the default placement ignores
     Child(d, "TSampleSink", "Second");
     d.End();
     OpenLoadBatch();
@@ -85,7 +85,7 @@ TEST_F(ChildrenAndReferences, ChildrenAreCreatedOwnedNamedAndLoadedAfterTheRoot)
 }
 
 TEST_F(ChildrenAndReferences, ClassesResolveThroughFieldClassesThenTheRegistry) {
-    ClearClassRegistry();  // TSampleChild is still a published field class of the form
+    ClearClassRegistry(); // TSampleChild is still a published field class of the form
     TOwned<TSampleForm> form(NewComponent<TSampleForm>(nullptr));
     TDescription d;
     d.Root("TSampleForm", "Main").End();
@@ -112,7 +112,7 @@ TEST_F(ChildrenAndReferences, HandledChildErrorsLeaveTheChildOutAndReadOn) {
     TDescription d;
     d.Root("TSampleForm", "Main").End();
     Child(d, "TUnknown", "Lost", [](TDescription& c) { c.Path("Tag")->WriteInteger(1); });
-    Child(d, "TSampleChild", "9bad");  // not an identifier: naming fails
+    Child(d, "TSampleChild", "9bad"); // not an identifier: naming fails
     Child(d, "TSampleChild", "Kept");
     d.End();
     TMemoryStream stream(d.Bytes());
@@ -175,7 +175,7 @@ TEST_F(ChildrenAndReferences, ReferencesResolveWithinTheRoot) {
     Child(d, "TSampleChild", "A", [](TDescription& c) { c.Path("Partner")->WriteName("b"); });
     Child(d, "TSampleChild", "B", [](TDescription& c) {
         c.Path("Partner")->WriteName("Owner");
-        c.Path("Partner")->WriteName("Nobody");  // the last reference read wins
+        c.Path("Partner")->WriteName("Nobody"); // the last reference read wins
     });
     Child(d, "TSampleChild", "C", [](TDescription& c) { c.Path("Partner")->WriteTag(tgNone); });
     d.End();
@@ -192,7 +192,8 @@ TEST_F(ChildrenAndReferences, ReferencesToAnotherRootWaitForIt) {
     TOwned<TSampleForm> first(NewComponent<TSampleForm>(nullptr));
     TDescription d;
     d.Root("TSampleForm", "First").End();
-    Child(d, "TSampleChild", "A", [](TDescription& c) { c.Path("Partner")->WriteName("Second.Target"); });
+    Child(d, "TSampleChild", "A",
+          [](TDescription& c) { c.Path("Partner")->WriteName("Second.Target"); });
     d.End();
     ReadInto(d.Bytes(), first.get());
     roots.push_back(first.get());
@@ -215,8 +216,10 @@ TEST_F(ChildrenAndReferences, DestroyingTheTargetDropsItsPendingReference) {
     TOwned<TSampleForm> form(NewComponent<TSampleForm>(nullptr));
     TDescription d;
     d.Root("TSampleForm", "Main").End();
-    Child(d, "TSampleChild", "A", [](TDescription& c) { c.Path("Partner")->WriteName("Elsewhere.X"); });
-    Child(d, "TSampleChild", "B", [](TDescription& c) { c.Path("Partner")->WriteName("Elsewhere.Y"); });
+    Child(d, "TSampleChild", "A",
+          [](TDescription& c) { c.Path("Partner")->WriteName("Elsewhere.X"); });
+    Child(d, "TSampleChild", "B",
+          [](TDescription& c) { c.Path("Partner")->WriteName("Elsewhere.Y"); });
     d.End();
     ReadInto(d.Bytes(), form.get());
     EXPECT_EQ(PendingGlobalRefCount(), 2u);

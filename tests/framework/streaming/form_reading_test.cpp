@@ -12,7 +12,7 @@ TEST_F(FormReading, MainFormDescriptionSetsEveryValueAndConsumesExactly274Bytes)
     form->Font()->Style = 0xFF;
     std::vector<uint8_t> bytes = FormMainBytes;
     ASSERT_EQ(bytes.size(), 274u);
-    bytes.resize(274 + 6000, 0xEE);  // trailing bytes that the buffer reads ahead
+    bytes.resize(274 + 6000, 0xEE); // trailing bytes that the buffer reads ahead
 
     EXPECT_EQ(ReadInto(bytes, form.get()), 274);
 
@@ -84,10 +84,14 @@ TEST_F(FormReading, ClassNameOfAGivenRootIsNotCompared) {
 
 TEST_F(FormReading, SignatureAloneFailsWithReadErrorAndAnotherSignatureIsRejected) {
     TOwned<TSampleForm> form(NewComponent<TSampleForm>(nullptr));
-    EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto({'T', 'P', 'F', '0'}, form.get()); }), Text(SReadError));
+    EXPECT_EQ(MessageOf<EReadError>([&] {
+                  ReadInto({'T', 'P', 'F', '0'}, form.get());
+              }),
+              Text(SReadError));
     std::vector<uint8_t> other = FormMainBytes;
     other[3] = '1';
-    EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(other, form.get()); }), Text(SInvalidStreamFormat));
+    EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(other, form.get()); }),
+              Text(SInvalidStreamFormat));
     EXPECT_EQ(form->Left, 0);
     EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto({}, form.get()); }), Text(SReadError));
 }
@@ -95,7 +99,8 @@ TEST_F(FormReading, SignatureAloneFailsWithReadErrorAndAnotherSignatureIsRejecte
 TEST_F(FormReading, TruncatedDescriptionsFailWithReadErrorAtEveryLength) {
     for (size_t length = 4; length < FormMainBytes.size(); ++length) {
         TOwned<TSampleForm> form(NewComponent<TSampleForm>(nullptr));
-        std::vector<uint8_t> bytes(FormMainBytes.begin(), FormMainBytes.begin() + static_cast<std::ptrdiff_t>(length));
+        std::vector<uint8_t> bytes(FormMainBytes.begin(),
+                                   FormMainBytes.begin() + static_cast<std::ptrdiff_t>(length));
         try {
             ReadInto(bytes, form.get());
             ADD_FAILURE() << "read " << length << " bytes";
@@ -147,4 +152,4 @@ TEST_F(FormReading, RootWithoutInstanceIsCreatedFromTheRegistryAndDestroyedOnFai
               FormatResString(SClassNotFound, {"TNoSuchClass"}));
 }
 
-}  // namespace
+} // namespace

@@ -22,7 +22,8 @@ TEST(Format, ExtendedRealsDecodeWithoutRelyingOnLongDouble) {
     EXPECT_TRUE(std::signbit(zero));
     EXPECT_TRUE(std::isinf(DecodeExtended80(Bytes80({0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x7F}))));
     EXPECT_TRUE(std::isnan(DecodeExtended80(Bytes80({1, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0xFF}))));
-    // The smallest denormal is far below any double: it decodes to 0 or a tiny value, never garbage.
+    // The smallest denormal is far below any double: it decodes to 0 or a tiny value, never
+    // garbage.
     TExtended tiny = DecodeExtended80(Bytes80({1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     EXPECT_GE(tiny, 0.0L);
     EXPECT_LT(tiny, 1e-300L);
@@ -40,7 +41,8 @@ TEST(Format, TagNamesMatchTheirValues) {
     EXPECT_STREQ(ValueTagName(tgSigned16), "tgSigned16");
     EXPECT_STREQ(ValueTagName(tgSigned64), "tgSigned64");
     EXPECT_EQ(ValueTagName(0x14), nullptr);
-    for (uint8_t tag = 0; tag <= LastValueTag; ++tag) EXPECT_EQ(ValueTagByName(ValueTagName(tag)), tag);
+    for (uint8_t tag = 0; tag <= LastValueTag; ++tag)
+        EXPECT_EQ(ValueTagByName(ValueTagName(tag)), tag);
     EXPECT_FALSE(ValueTagByName("tgsigned16").has_value());
 }
 
@@ -76,7 +78,8 @@ TEST(Writer, IntegersTakeTheSmallestTagAndTextsTheShortFormUpTo255Bytes) {
     sets->WriteNameSet({});
     std::vector<std::string> bold{"fsBold"};
     sets->WriteNameSet(bold);
-    EXPECT_EQ(sets.Bytes(), (std::vector<uint8_t>{tgNameSet, 0, tgNameSet, 6, 'f', 's', 'B', 'o', 'l', 'd', 0}));
+    EXPECT_EQ(sets.Bytes(),
+              (std::vector<uint8_t>{tgNameSet, 0, tgNameSet, 6, 'f', 's', 'B', 'o', 'l', 'd', 0}));
     std::vector<std::string> empty{""};
     EXPECT_THROW(sets->WriteNameSet(empty), EWriteError);
     EXPECT_THROW(sets->WriteShortText(std::string(256, 'x')), EWriteError);
@@ -86,7 +89,8 @@ TEST(Writer, HeadersCarryAPrefixOnlyWhenTheyNeedOne) {
     TDescription d;
     d->WriteHeader("TA", "a");
     d->WriteHeader("TB", "", pfHasPosition | pfFromAncestor, 300);
-    EXPECT_EQ(d.Bytes(), (std::vector<uint8_t>{2, 'T', 'A', 1, 'a', 0xF3, tgSigned16, 0x2C, 0x01, 2, 'T', 'B', 0}));
+    EXPECT_EQ(d.Bytes(), (std::vector<uint8_t>{2, 'T', 'A', 1, 'a', 0xF3, tgSigned16, 0x2C, 0x01, 2,
+                                               'T', 'B', 0}));
 }
 
 TEST(Writer, AClassNameOf240BytesOrMoreNeedsAPrefix) {
@@ -110,7 +114,8 @@ TEST_F(Registries, ColourAndCharacterSetTablesInTableOrder) {
     EXPECT_EQ(static_cast<uint32_t>(ColorIdents[40].Value), 0x80000018u);
     EXPECT_STREQ(ColorIdents.back().Name, "clNone");
     EXPECT_EQ(ColorIdents.back().Value, 0x1FFFFFFF);
-    for (size_t i = 16; i <= 40; ++i) EXPECT_EQ(static_cast<uint32_t>(ColorIdents[i].Value), 0x80000000u + (i - 16));
+    for (size_t i = 16; i <= 40; ++i)
+        EXPECT_EQ(static_cast<uint32_t>(ColorIdents[i].Value), 0x80000000u + (i - 16));
     EXPECT_STREQ(CharsetIdents[4].Name, "SHIFTJIS_CHARSET");
     EXPECT_EQ(CharsetIdents.back().Value, 255);
 
@@ -134,9 +139,9 @@ TEST_F(Registries, IdentifierMapsBelongToTheTypeNotItsName) {
     static constexpr TIdentMapEntry first[] = {{1, "One"}, {2, "one"}};
     int32_t value = 0;
     EXPECT_TRUE(IdentToIntFrom(first, "ONE", value));
-    EXPECT_EQ(value, 1);  // the first matching row wins
+    EXPECT_EQ(value, 1); // the first matching row wins
     static constexpr TIdentMapEntry accented[] = {{1, "\xC9t\xE9"}};
-    EXPECT_FALSE(IdentToIntFrom(accented, "\xE9t\xE9", value));  // only ASCII letters fold
+    EXPECT_FALSE(IdentToIntFrom(accented, "\xE9t\xE9", value)); // only ASCII letters fold
     StopGraphicsModule();
     EXPECT_EQ(FindIdentMap(&TypeColor), nullptr);
     StartGraphicsModule();
@@ -167,7 +172,7 @@ TEST_F(Registries, ClassRegistrationCoversAncestorsAndRefusesNameClashes) {
     EXPECT_EQ(LookupRegisteredClass("TComponent"), &TComponent::ClassInfo);
     EXPECT_EQ(LookupRegisteredClass("TPersistent"), &TPersistent::ClassInfo);
     EXPECT_EQ(LookupRegisteredClass("TObject"), nullptr);
-    EXPECT_EQ(LookupRegisteredClass("TSampleThing"), &TSampleThing::ClassInfo);  // an alias
+    EXPECT_EQ(LookupRegisteredClass("TSampleThing"), &TSampleThing::ClassInfo); // an alias
     EXPECT_NO_THROW(RegisterComponentClass(&TSampleForm::ClassInfo));
 
     static const TClass impostor = MakeClass<TSampleChild>("TSampleForm", &TComponent::ClassInfo);
@@ -178,4 +183,4 @@ TEST_F(Registries, ClassRegistrationCoversAncestorsAndRefusesNameClashes) {
     EXPECT_EQ(RequireRegisteredClass("TSampleChild"), &TSampleChild::ClassInfo);
 }
 
-}  // namespace
+} // namespace

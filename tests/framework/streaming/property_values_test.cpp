@@ -23,7 +23,7 @@ protected:
     }
     void SetUp() override {
         StreamingTest::SetUp();
-        InstallLookup();  // a given root keeps its name in the messages
+        InstallLookup(); // a given root keeps its name in the messages
         sink.reset(NewComponent<TSampleSink>(nullptr));
     }
     TOwned<TSampleSink> sink;
@@ -127,7 +127,7 @@ TEST_F(PropertyValues, CollectionsKeepTheirItemsForAnEmptyListAndAreReplacedOthe
         d->WriteTag(tgValueList);
         d.Path("Value")->WriteInteger(1);
         d.End();
-        d->WriteInteger(7);  // an order number, read and dropped
+        d->WriteInteger(7); // an order number, read and dropped
         d->WriteTag(tgValueList);
         d.Path("Value")->WriteInteger(2);
         d.Path("Label")->WriteText("second");
@@ -151,7 +151,8 @@ TEST_F(PropertyValues, CollectionsKeepTheirItemsForAnEmptyListAndAreReplacedOthe
                   d.Path("Nope")->WriteInteger(1);
                   d.End().End();
               }),
-              PropertyError("Sink", "Items", PropertyError("TSampleItem", "Nope", Text(SUnknownProperty))));
+              PropertyError("Sink", "Items",
+                            PropertyError("TSampleItem", "Nope", Text(SUnknownProperty))));
 }
 
 TEST_F(PropertyValues, HandlersBindToPublishedMethodsOfTheRoot) {
@@ -210,7 +211,9 @@ TEST_F(PropertyValues, VariantsFollowTheTagsOfTheirValues) {
     EXPECT_EQ(sink->Variant.VarType, varDate);
     EXPECT_EQ(sink->Variant.Real, 2.5);
 
-    EXPECT_EQ(ErrorOf([](TDescription& d) { d.Path("Variant").Raw({tgValueList, tgEnd}); }),
+    EXPECT_EQ(ErrorOf([](TDescription& d) {
+                  d.Path("Variant").Raw({tgValueList, tgEnd});
+              }),
               PropertyError("Sink", "Variant", Text(SReadError)));
 }
 
@@ -239,14 +242,15 @@ TEST_F(PropertyValues, HandledErrorsLeaveTheReaderAtTheNextRecord) {
     std::vector<std::string> messages;
     TDescription description;
     description.Root("TSampleSink", "Sink");
-    description.Path("Missing")->WriteWideText(u"xyz");             // skipped as 4 + 2N bytes
+    description.Path("Missing")->WriteWideText(u"xyz"); // skipped as 4 + 2N bytes
     description.Path("Number")->WriteInteger(1);
-    description.Path("Unknown").Raw({tgValueList, tgBlob, 2, 0, 0, 0, 9, 9, tgNameSet, 1, 'a', 0, tgEnd});
+    description.Path("Unknown").Raw(
+        {tgValueList, tgBlob, 2, 0, 0, 0, 9, 9, tgNameSet, 1, 'a', 0, tgEnd});
     description.Path("ReadOnly")->WriteText("skipped too");
     std::vector<std::string> bad{"nope", "fsBold"};
-    description.Path("Styles")->WriteNameSet(bad);                  // the rest of the set is skipped
-    description.Path("Opaque")->WriteInteger(99);                   // no conversion: skipped, nothing set
-    description.Path("Data")->WriteInteger(5);                      // custom binary without a blob
+    description.Path("Styles")->WriteNameSet(bad); // the rest of the set is skipped
+    description.Path("Opaque")->WriteInteger(99);  // no conversion: skipped, nothing set
+    description.Path("Data")->WriteInteger(5);     // custom binary without a blob
     // Values of the wrong kind are skipped whole, whichever reader met them.
     description.Path("Number")->WriteText("seven");
     description.Path("Text")->WriteInteger(300);
@@ -288,7 +292,9 @@ TEST_F(PropertyValues, ErrorsInsideCustomReadProceduresAreNotRecoverable) {
     description.End().End();
     TMemoryStream stream(description.Bytes());
     TReader reader(stream, TReader::DefaultChunkSize);
-    reader.OnReadError = [&](TReader&, const std::string&, bool& handled) { offered = handled = true; };
+    reader.OnReadError = [&](TReader&, const std::string&, bool& handled) {
+        offered = handled = true;
+    };
     EXPECT_EQ(MessageOf<EReadError>([&] { reader.LoadRoot(sink.get()); }),
               PropertyError("Sink", "Tally", Text(SInvalidPropertyValue)));
     EXPECT_FALSE(offered);
@@ -307,4 +313,4 @@ TEST_F(PropertyValues, CustomPropertiesOfComponentsAndBinaryBlocks) {
     EXPECT_EQ(sink->Data, (std::vector<uint8_t>{1, 2, 3}));
 }
 
-}  // namespace
+} // namespace

@@ -8,7 +8,8 @@ namespace {
 // A reader over bytes; Offset() tells how many it has consumed.
 class Input {
 public:
-    explicit Input(std::vector<uint8_t> bytes, int32_t chunk = 8) : stream_(std::move(bytes)), reader_(stream_, chunk) {}
+    explicit Input(std::vector<uint8_t> bytes, int32_t chunk = 8)
+        : stream_(std::move(bytes)), reader_(stream_, chunk) {}
     TReader* operator->() { return &reader_; }
     TReader& Reader() { return reader_; }
     int32_t Offset() { return reader_.StreamOffset(); }
@@ -18,14 +19,19 @@ private:
     TReader reader_;
 };
 
-std::string ReadErrorOf(const std::function<void()>& action) { return MessageOf<EReadError>(action); }
+std::string ReadErrorOf(const std::function<void()>& action) {
+    return MessageOf<EReadError>(action);
+}
 
 TEST(ReaderInput, ValueReadersDecodeEveryEncoding) {
-    Input in({tgSigned8, 0xF4, tgSigned16, 0xC0, 0x00, tgSigned32, 0xFF, 0xFF, 0xFF, 0x7F,
-              tgSigned64, 1, 0, 0, 0, 0, 0, 0, 0x80, tgFloat32, 0, 0, 0xC0, 0x3F,
-              tgFixed64, 0x15, 0xCD, 0x5B, 0x07, 0, 0, 0, 0, tgDateTime, 0, 0, 0, 0, 0, 0, 0x04, 0x40,
-              tgWideText, 2, 0, 0, 0, 0x42, 0x30, 0x3D, 0xD8,
-              tgLongText, 3, 0, 0, 0, 'a', 'b', 'c', tgShortText, 1, 'z', tgNone, 0x87, 1, 'n'});
+    Input in({tgSigned8, 0xF4,       tgSigned16, 0xC0, 0x00, tgSigned32,  0xFF,       0xFF, 0xFF,
+              0x7F,      tgSigned64, 1,          0,    0,    0,           0,          0,    0,
+              0x80,      tgFloat32,  0,          0,    0xC0, 0x3F,        tgFixed64,  0x15, 0xCD,
+              0x5B,      0x07,       0,          0,    0,    0,           tgDateTime, 0,    0,
+              0,         0,          0,          0,    0x04, 0x40,        tgWideText, 2,    0,
+              0,         0,          0x42,       0x30, 0x3D, 0xD8,        tgLongText, 3,    0,
+              0,         0,          'a',        'b',  'c',  tgShortText, 1,          'z',  tgNone,
+              0x87,      1,          'n'});
     EXPECT_EQ(in->ReadIntValue(), -12);
     EXPECT_EQ(in->ReadIntValue(), 192);
     EXPECT_EQ(in->ReadIntValue(), INT32_MAX);
@@ -37,7 +43,7 @@ TEST(ReaderInput, ValueReadersDecodeEveryEncoding) {
     EXPECT_EQ(in->ReadTextValue(), "abc");
     EXPECT_EQ(in->ReadCharValue(), 'z');
     EXPECT_EQ(in->ReadNameValue(), "nil");
-    EXPECT_EQ(in->ReadNameValue(), "n");  // names dispatch on the tag's low seven bits
+    EXPECT_EQ(in->ReadNameValue(), "n"); // names dispatch on the tag's low seven bits
     EXPECT_EQ(in.Offset(), 66);
 }
 
@@ -46,7 +52,7 @@ TEST(ReaderInput, PeeksStayInTheBufferAndResyncHandsBackWhatWasReadAhead) {
     TReader reader(stream, 4);
     EXPECT_EQ(reader.PeekTag(), tgSigned8);
     EXPECT_EQ(reader.ReadIntValue(), 1);
-    EXPECT_EQ(stream.Position(), 4);  // one chunk read ahead
+    EXPECT_EQ(stream.Position(), 4); // one chunk read ahead
     EXPECT_EQ(reader.StreamOffset(), 2);
     reader.Resync();
     EXPECT_EQ(stream.Position(), 2);
@@ -109,7 +115,8 @@ TEST(ReaderInput, AWrongTagSkipsTheWholeValue) {
     };
     for (const Case& c : cases) {
         Input in(c.bytes, 3);
-        EXPECT_EQ(ReadErrorOf([&] { c.read(in.Reader()); }), Text(SInvalidPropertyValue)) << c.reader;
+        EXPECT_EQ(ReadErrorOf([&] { c.read(in.Reader()); }), Text(SInvalidPropertyValue))
+            << c.reader;
         EXPECT_EQ(in.Offset(), c.consumed) << c.reader;
     }
 }
@@ -118,13 +125,13 @@ TEST(ReaderInput, SkippingConsumesExactlyOneValue) {
     struct Case {
         std::vector<uint8_t> value;
     } cases[] = {
-        {{tgWideText, 3, 0, 0, 0, 1, 0, 2, 0, 3, 0}},                  // 4 + 2N bytes
-        {{tgBlob, 0xFB, 0xFF, 0xFF, 0xFF}},                             // a negative length: no bytes
+        {{tgWideText, 3, 0, 0, 0, 1, 0, 2, 0, 3, 0}}, // 4 + 2N bytes
+        {{tgBlob, 0xFB, 0xFF, 0xFF, 0xFF}},           // a negative length: no bytes
         {{tgLongText, 0, 0, 0, 0}},
         {{tgFloat80, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
         {{tgSigned64, 1, 2, 3, 4, 5, 6, 7, 8}},
-        {{0x14}},                                                       // undefined tags stand alone
-        {{0x82, 0x44}},                                                 // the low seven bits decide
+        {{0x14}},       // undefined tags stand alone
+        {{0x82, 0x44}}, // the low seven bits decide
         {{tgValueList, tgSigned8, 1, tgValueList, tgName, 1, 'a', tgEnd, tgEnd}},
         {{tgNameSet, 1, 'a', 2, 'b', 'c', 0}},
         {{tgItems, tgSigned16, 1, 0, tgValueList, 1, 'P', tgBoolTrue, tgEnd, 0x77, tgEnd, tgEnd}},
@@ -144,8 +151,10 @@ TEST(ReaderInput, LengthsBeyondTheStreamFailAsTruncatedInput) {
     for (uint8_t tag : {tgLongText, tgWideText}) {
         Input in({tag, 0xF0, 0xFF, 0xFF, 0x7F, 'a', 'b'});
         EXPECT_EQ(ReadErrorOf([&] {
-                      if (tag == tgLongText) in->ReadTextValue();
-                      else in->ReadWideTextValue();
+                      if (tag == tgLongText)
+                          in->ReadTextValue();
+                      else
+                          in->ReadWideTextValue();
                   }),
                   Text(SReadError));
     }
@@ -172,8 +181,10 @@ TEST_F(ReaderLimits, NestingDeeperThanTheLimitIsAMalformedDescription) {
     auto nestedList = [](int depth) {
         TDescription d;
         d.Root("TSampleSink", "").Path("Unknown");
-        for (int i = 0; i < depth; ++i) d->WriteTag(tgValueList);
-        for (int i = 0; i < depth; ++i) d.End();
+        for (int i = 0; i < depth; ++i)
+            d->WriteTag(tgValueList);
+        for (int i = 0; i < depth; ++i)
+            d.End();
         d.End().End();
         return d.Bytes();
     };
@@ -184,7 +195,8 @@ TEST_F(ReaderLimits, NestingDeeperThanTheLimitIsAMalformedDescription) {
             d->WriteHeader("TSampleChild", "");
             d.End();
         }
-        for (int i = 0; i < depth; ++i) d.End();
+        for (int i = 0; i < depth; ++i)
+            d.End();
         d.End();
         return d.Bytes();
     };
@@ -196,7 +208,8 @@ TEST_F(ReaderLimits, NestingDeeperThanTheLimitIsAMalformedDescription) {
             d.Path("Nested");
         }
         d->WriteTag(tgNone);
-        for (int i = 0; i < depth; ++i) d.End().End();
+        for (int i = 0; i < depth; ++i)
+            d.End().End();
         d.End().End();
         return d.Bytes();
     };
@@ -210,11 +223,12 @@ TEST_F(ReaderLimits, NestingDeeperThanTheLimitIsAMalformedDescription) {
     EXPECT_EQ(MessageOf<EReadError>([&] { ReadInto(nestedChildren(100000), form.get()); }),
               Text(SInvalidStreamFormat));
     EXPECT_EQ(form->ComponentCount(), 0);
-    ReadInto(nestedChildren(100), form.get());  // every child is owned by the root
+    ReadInto(nestedChildren(100), form.get()); // every child is owned by the root
     EXPECT_EQ(form->ComponentCount(), 100);
-    EXPECT_NE(MessageOf<EReadError>([&] { ReadInto(nestedItems(100000), sink.get()); })
-                  .find(Text(SInvalidStreamFormat)),
+    EXPECT_NE(MessageOf<EReadError>([&] {
+                  ReadInto(nestedItems(100000), sink.get());
+              }).find(Text(SInvalidStreamFormat)),
               std::string::npos);
 }
 
-}  // namespace
+} // namespace

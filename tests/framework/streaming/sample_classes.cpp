@@ -7,9 +7,11 @@
 namespace {
 
 constexpr const char* fontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
-constexpr const char* alignNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
+constexpr const char* alignNames[] = {"alNone", "alTop",   "alBottom",
+                                      "alLeft", "alRight", "alClient"};
 constinit const TTypeInfo TypeSampleFontStyle = EnumType("TSampleFontStyle", fontStyleNames);
-constinit const TTypeInfo TypeRange{.Name = "TSampleRange", .Kind = pkOrdinal, .Storage = osUByte, .MinValue = 0, .MaxValue = 63};
+constinit const TTypeInfo TypeRange{
+    .Name = "TSampleRange", .Kind = pkOrdinal, .Storage = osUByte, .MinValue = 0, .MaxValue = 63};
 constinit const TTypeInfo TypeString5{.Name = "TString5", .Kind = pkShortText, .MaxLength = 5};
 constinit const TTypeInfo TypeFontObject = ObjectType("TSampleFont", &TSampleFont::ClassInfo);
 constinit const TTypeInfo TypeCollectionObject = ObjectType("TCollection", &TCollection::ClassInfo);
@@ -89,7 +91,7 @@ constexpr TPropInfo childProperties[] = {
     FieldProperty<&TSampleChild::Peer>("Peer", &TypeSinkObject),
 };
 
-}  // namespace
+} // namespace
 
 constinit const TTypeInfo TypeSampleFontStyles = SetType("TSampleFontStyles", &TypeSampleFontStyle);
 constinit const TTypeInfo TypeSampleAlign = EnumType("TSampleAlign", alignNames);
@@ -97,15 +99,16 @@ constinit const TTypeInfo TypeSampleRangeSet = SetType("TSampleRangeSet", &TypeR
 
 constinit const TClass TSampleFont::ClassInfo =
     MakeClass<TSampleFont>("TSampleFont", &TPersistent::ClassInfo, fontProperties);
-constinit const TClass TSampleForm::ClassInfo =
-    MakeClass<TSampleForm>("TSampleForm", &TComponent::ClassInfo, formProperties, formMethods, formFieldClasses);
+constinit const TClass TSampleForm::ClassInfo = MakeClass<TSampleForm>(
+    "TSampleForm", &TComponent::ClassInfo, formProperties, formMethods, formFieldClasses);
 constinit const TClass TSampleItem::ClassInfo =
     MakeClass<TSampleItem>("TSampleItem", &TCollectionItem::ClassInfo, itemProperties);
 constinit const TClass TSampleSink::ClassInfo =
     MakeClass<TSampleSink>("TSampleSink", &TComponent::ClassInfo, sinkProperties, sinkMethods);
 constinit const TClass TSampleChild::ClassInfo =
     MakeClass<TSampleChild>("TSampleChild", &TComponent::ClassInfo, childProperties);
-constinit const TClass TSampleThing::ClassInfo = MakeClass<TSampleThing>("TSampleThing", &TPersistent::ClassInfo);
+constinit const TClass TSampleThing::ClassInfo =
+    MakeClass<TSampleThing>("TSampleThing", &TPersistent::ClassInfo);
 
 void TSampleFont::Assign(const TSampleFont& other) {
     Charset = other.Charset;
@@ -129,12 +132,15 @@ void TSampleForm::SetFont(TSampleFont* font) {
 
 void TSampleForm::DeclareExtraProperties(TFiler& filer) {
     TComponent::DeclareExtraProperties(filer);
-    filer.AcceptCustomProperty("IsControl", [](TReader& reader) { reader.ReadFlagValue(); }, nullptr, false);
+    filer.AcceptCustomProperty(
+        "IsControl", [](TReader& reader) { reader.ReadFlagValue(); }, nullptr, false);
     filer.AcceptCustomProperty("PixelsPerInch", nullptr, nullptr, true);
     filer.AcceptCustomProperty(
-        "TextHeight", [this](TReader& reader) { DescribedTextHeight = reader.ReadIntValue(); }, nullptr, true);
+        "TextHeight", [this](TReader& reader) { DescribedTextHeight = reader.ReadIntValue(); },
+        nullptr, true);
     filer.AcceptCustomProperty(
-        "IgnoreFontProperty", [this](TReader& reader) { IgnoredFont = reader.ReadFlagValue(); }, nullptr, false);
+        "IgnoreFontProperty", [this](TReader& reader) { IgnoredFont = reader.ReadFlagValue(); },
+        nullptr, false);
 }
 
 void TSampleForm::DescriptionLoaded() {
@@ -142,7 +148,9 @@ void TSampleForm::DescriptionLoaded() {
     TComponent::DescriptionLoaded();
 }
 
-void TSampleForm::FormCreate(TObject*) { ++CreateCalls; }
+void TSampleForm::FormCreate(TObject*) {
+    ++CreateCalls;
+}
 void TSampleForm::FormClick(TObject*) {}
 void TSampleForm::FormResize(TObject*, int32_t) {}
 
@@ -158,7 +166,8 @@ void TSampleItem::Destroy() {
     TCollectionItem::Destroy();
 }
 
-TSampleSink::TSampleSink() : items_(new TCollection(&TSampleItem::ClassInfo)), font_(new TSampleFont()) {}
+TSampleSink::TSampleSink()
+    : items_(new TCollection(&TSampleItem::ClassInfo)), font_(new TSampleFont()) {}
 
 void TSampleSink::Destroy() {
     FreeObject(items_);
@@ -176,7 +185,8 @@ void TSampleSink::Changed(TObject*) {}
 
 void TSampleSink::DeclareExtraProperties(TFiler& filer) {
     TComponent::DeclareExtraProperties(filer);
-    filer.AcceptCustomProperty("Tally", [this](TReader& reader) { Tally = reader.ReadIntValue(); }, nullptr, Tally != 0);
+    filer.AcceptCustomProperty(
+        "Tally", [this](TReader& reader) { Tally = reader.ReadIntValue(); }, nullptr, Tally != 0);
     filer.AcceptCustomBinary(
         "Data",
         [this](TStream& stream) {

@@ -16,15 +16,15 @@
 enum TSampleFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 enum TSampleAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 
-extern const TTypeInfo TypeSampleFontStyles;  // set of TSampleFontStyle, one byte
+extern const TTypeInfo TypeSampleFontStyles; // set of TSampleFontStyle, one byte
 extern const TTypeInfo TypeSampleAlign;
-extern const TTypeInfo TypeSampleRangeSet;    // set of 0..63, four bytes
+extern const TTypeInfo TypeSampleRangeSet; // set of 0..63, four bytes
 
 // A font-like persistent object held by the form.
 class TSampleFont : public TPersistent {
 public:
     DECLARE_CLASS_INFO()
-    TFontCharset Charset = 1;  // DEFAULT_CHARSET
+    TFontCharset Charset = 1; // DEFAULT_CHARSET
     TColor Color = 0;
     int32_t Height = 0;
     std::string Name;
@@ -113,7 +113,7 @@ public:
     float Single = 0;
     TExtended Precise = 0;
     int64_t Comp = 0;
-    int64_t Money = 0;  // currency: the amount times 10000
+    int64_t Money = 0; // currency: the amount times 10000
     std::string Short;
     std::string Text;
     std::u16string Wide;
@@ -124,8 +124,8 @@ public:
     char16_t WideLetter = 0;
     TVariant Variant;
     int64_t Big = 0;
-    std::vector<uint8_t> Data;  // custom binary property "Data"
-    int32_t Tally = 0;          // custom property "Tally"
+    std::vector<uint8_t> Data; // custom binary property "Data"
+    int32_t Tally = 0;         // custom property "Tally"
 
 private:
     TCollection* items_;

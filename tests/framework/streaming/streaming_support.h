@@ -34,8 +34,7 @@ inline const std::vector<uint8_t> FormMainBytes = {
     0x6E, 0x43, 0x72, 0x65, 0x61, 0x74, 0x65, 0x07, 0x0A, 0x46, 0x6F, 0x72, 0x6D, 0x43, 0x72, 0x65,
     0x61, 0x74, 0x65, 0x0D, 0x50, 0x69, 0x78, 0x65, 0x6C, 0x73, 0x50, 0x65, 0x72, 0x49, 0x6E, 0x63,
     0x68, 0x02, 0x60, 0x0A, 0x54, 0x65, 0x78, 0x74, 0x48, 0x65, 0x69, 0x67, 0x68, 0x74, 0x02, 0x0C,
-    0x00, 0x00
-};
+    0x00, 0x00};
 
 // Builds a description with a writer.
 class TDescription {
@@ -50,7 +49,8 @@ public:
         return *this;
     }
     TDescription& Raw(std::initializer_list<uint8_t> bytes) {
-        for (uint8_t b : bytes) writer_.WriteBytes(&b, 1);
+        for (uint8_t b : bytes)
+            writer_.WriteBytes(&b, 1);
         return *this;
     }
     TDescription& Path(std::string_view path) {
@@ -90,9 +90,12 @@ template <class E> std::string MessageOf(const std::function<void()>& action) {
 }
 
 // The text of a string-table message.
-inline std::string Text(unsigned id) { return LoadResString(id); }
+inline std::string Text(unsigned id) {
+    return LoadResString(id);
+}
 
 // Message 65510 for an error in a property record.
-inline std::string PropertyError(const std::string& owner, const std::string& path, const std::string& inner) {
+inline std::string PropertyError(const std::string& owner, const std::string& path,
+                                 const std::string& inner) {
     return FormatResString(SPropertyReadError, {owner, ".", path, inner});
 }

@@ -42,4 +42,4 @@ inline void WriteMarker(const char* name) {
     CloseHandle(file);
 }
 
-}  // namespace stand_in
+} // namespace stand_in

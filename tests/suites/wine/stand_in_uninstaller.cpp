@@ -35,8 +35,10 @@ namespace {
 std::vector<std::string> Arguments() {
     std::string line = GetCommandLineA();
     size_t at = 0;
-    if (!line.empty() && line[0] == '"') at = line.find('"', 1) + 1;
-    else at = line.find(' ');
+    if (!line.empty() && line[0] == '"')
+        at = line.find('"', 1) + 1;
+    else
+        at = line.find(' ');
     std::vector<std::string> words;
     while (at != std::string::npos && at < line.size()) {
         size_t start = line.find_first_not_of(' ', at);
@@ -110,7 +112,7 @@ void RemoveProduct(const std::string& name) {
                   ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name).c_str());
 }
 
-}  // namespace
+} // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::vector<std::string> words = Arguments();
@@ -121,8 +123,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     stand_in::WriteMarker("uninstall");
-    const bool known = !words.empty() &&
-                       (words[0] == "remove" || words[0] == "broadcast" || words[0] == "keep");
+    const bool known =
+        !words.empty() && (words[0] == "remove" || words[0] == "broadcast" || words[0] == "keep");
     if (!known) return FollowInstructions(false);
     if (words.size() >= 2 && words[0] == "remove") {
         if (words.size() >= 3) Sleep(static_cast<DWORD>(std::atoi(words[2].c_str())));

@@ -44,8 +44,7 @@
 #define KEY_ALL_ACCESS 0x000F003F
 
 extern "C" {
-LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
-                             PHKEY result);
+LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, PHKEY result);
 LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className,
                                DWORD options, REGSAM access, LPSECURITY_ATTRIBUTES security,
                                PHKEY result, LPDWORD disposition);
@@ -63,9 +62,8 @@ LSTATUS WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameLeng
                              LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
 LSTATUS WINAPI RegQueryInfoKeyA(HKEY key, LPSTR className, LPDWORD classLength, LPDWORD reserved,
                                 LPDWORD subKeys, LPDWORD maxSubKeyLength, LPDWORD maxClassLength,
-                                LPDWORD values, LPDWORD maxValueNameLength,
-                                LPDWORD maxValueLength, LPDWORD securityDescriptor,
-                                PFILETIME lastWrite);
+                                LPDWORD values, LPDWORD maxValueNameLength, LPDWORD maxValueLength,
+                                LPDWORD securityDescriptor, PFILETIME lastWrite);
 LSTATUS WINAPI RegCloseKey(HKEY key);
 LSTATUS WINAPI RegFlushKey(HKEY key);
 }

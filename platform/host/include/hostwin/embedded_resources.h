@@ -6,8 +6,8 @@
 #include "hostwin/base.h"
 
 struct HostEmbeddedResource {
-    LPCSTR type;  // MAKEINTRESOURCEA(id) or a name
-    LPCSTR name;  // MAKEINTRESOURCEA(id) or a name
+    LPCSTR type; // MAKEINTRESOURCEA(id) or a name
+    LPCSTR name; // MAKEINTRESOURCEA(id) or a name
     const BYTE* data;
     DWORD size;
 };

@@ -63,7 +63,8 @@
 #define OBJ_BITMAP 7
 #define OBJ_MEMDC 10
 
-#define RGB(r, g, b) ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define RGB(r, g, b)                                                                               \
+    ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
 
 typedef struct tagLOGFONTA {
     LONG lfHeight;

@@ -66,10 +66,10 @@ UINT WINAPI GetOEMCP();
 BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info);
 BOOL WINAPI IsDBCSLeadByte(BYTE byte);
 BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE byte);
-int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length,
-                               LPWSTR wide, int wideLength);
-int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength,
-                               LPSTR text, int length, LPCSTR defaultChar, LPBOOL usedDefault);
+int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
+                               int wideLength);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength, LPSTR text,
+                               int length, LPCSTR defaultChar, LPBOOL usedDefault);
 int WINAPI CompareStringA(LCID locale, DWORD flags, LPCSTR first, int firstLength, LPCSTR second,
                           int secondLength);
 }

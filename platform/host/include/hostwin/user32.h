@@ -617,8 +617,8 @@ ULONG_PTR WINAPI GetClassLongPtrA(HWND window, int index);
 ULONG_PTR WINAPI SetClassLongPtrA(HWND window, int index, LONG_PTR value);
 
 // Windows.
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
                             HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI IsWindow(HWND window);
@@ -715,8 +715,7 @@ LRESULT WINAPI CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPA
 BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG message);
 BOOL WINAPI TranslateMDISysAccel(HWND client, LPMSG message);
 LRESULT WINAPI DefMDIChildProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI DefFrameProcA(HWND window, HWND client, UINT message, WPARAM wParam,
-                             LPARAM lParam);
+LRESULT WINAPI DefFrameProcA(HWND window, HWND client, UINT message, WPARAM wParam, LPARAM lParam);
 DWORD WINAPI GetMessagePos();
 LONG WINAPI GetMessageTime();
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback);
