@@ -24,5 +24,5 @@ check() {
   echo "demo ($language road): as expected"
 }
 
-check English "$(LC_ALL= LC_CTYPE= LANG=C.UTF-8 ./dev demo)"
-check Japanese "$(LC_ALL= LC_CTYPE= LANG=ja_JP.UTF-8 ./dev demo)"
+check English "$(LC_ALL="" LC_CTYPE="" LANG=C.UTF-8 ./dev demo)"
+check Japanese "$(LC_ALL="" LC_CTYPE="" LANG=ja_JP.UTF-8 ./dev demo)"

@@ -136,7 +136,9 @@ wine_in() { # wine_in LANGUAGE SECONDS PROGRAM ARGS...
 
 stop_wineservers() {
   for language in en ja; do
-    [[ -d $SUITE/prefix-$language ]] && in_prefix "$language" timeout 20 "$WINESERVER" -k 2>/dev/null || true
+    if [[ -d $SUITE/prefix-$language ]]; then
+      in_prefix "$language" timeout 20 "$WINESERVER" -k 2>/dev/null || true
+    fi
   done
 }
 trap 'stop_wineservers; jobs -p | xargs -r kill 2>/dev/null || true' EXIT
@@ -244,6 +246,7 @@ run_build() {
 
   # --- The launcher's roads ---------------------------------------------------------------------
 
+  # shellcheck source=tests/suites/wine/scenarios.sh
   source "$ROOT/tests/suites/wine/scenarios.sh"
 }
 
@@ -259,10 +262,10 @@ done
 if [[ ${UPDATE_SCREENSHOTS:-} == 1 ]]; then
   mkdir -p "$ROOT/docs/screenshots"
   # The program that ships, where it ran.
-  shots=$SUITE/win32/screenshots
-  [[ -d $shots ]] || shots=$SUITE/win64/screenshots
-  cp "$shots"/*.png "$ROOT/docs/screenshots/"
-  echo "screenshots of $(basename "$(dirname "$shots")") copied to docs/screenshots"
+  shot_dir=$SUITE/win32/screenshots
+  [[ -d $shot_dir ]] || shot_dir=$SUITE/win64/screenshots
+  cp "$shot_dir"/*.png "$ROOT/docs/screenshots/"
+  echo "screenshots of $(basename "$(dirname "$shot_dir")") copied to docs/screenshots"
 fi
 
 echo "wine suite: $PASSED passed, $FAILED failed"

@@ -17,7 +17,7 @@ import config_check  # noqa: E402
 import inifile  # noqa: E402
 import missed_copy  # noqa: E402
 from layout import UNINSTALL_PREFIX, language_of  # noqa: E402
-from machine import Machine, MachineError  # noqa: E402
+from machine import Machine  # noqa: E402
 from medium_files import find_entry, is_windows_program, language_resource_files  # noqa: E402
 from place import folder_note  # noqa: E402
 from views import other_view, other_view_note, key_in_view, stored_path  # noqa: E402

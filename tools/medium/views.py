@@ -65,8 +65,8 @@ class Target:
         return f"{what}; {on}"
 
     def cannot_run(self):
-        return (f"Setup.exe is a 64-bit Windows program (the win64 build): 32-bit Windows "
-                f"cannot run it; ship the win32 build")
+        return ("Setup.exe is a 64-bit Windows program (the win64 build): 32-bit Windows "
+                "cannot run it; ship the win32 build")
 
 
 def target_of(program, windows):

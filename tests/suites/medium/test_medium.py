@@ -571,7 +571,7 @@ class RehearseTest(MediumCase):
     def test_what_cannot_be_rehearsed_is_said_in_one_line(self):
         medium = make_medium(self.work)
         bad_line = write_fixture(os.path.join(self.work, "bad line.reg"),
-                                 [f"[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]", '"Number"=dword:xyz'], "utf-8")
+                                 ["[HKEY_LOCAL_MACHINE\\SOFTWARE\\X]", '"Number"=dword:xyz'], "utf-8")
         bad_root = write_fixture(os.path.join(self.work, "bad root.reg"),
                                  ["[HKEY_NOWHERE\\Software\\X]", '"A"="b"'], "utf-8")
         self.assertCannot(self.rehearse(os.path.join(self.work, "missing"), "--locale", "en"),

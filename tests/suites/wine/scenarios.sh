@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The launcher's roads under Wine, sourced by tests/suites/wine.sh (which
 # provides the prefixes, wine_in, reg_import, winpath, check, not and fail). Each
 # case builds a medium, imports its registry fixture, has the window watcher
@@ -59,11 +60,13 @@ new_medium() { # new_medium [SUBDIR]
 
 begin_case() { # begin_case SLUG DESCRIPTION
   SLUG=$1
+  # shellcheck disable=SC2034 # wine.sh's fail names the current case
   CURRENT=$1
   echo "case $1: $2"
 }
 
 # The text of hexadecimal bytes.
+# shellcheck disable=SC2001 # each pair of digits, which no parameter expansion matches
 unhex() { printf '%b' "$(sed 's/../\\x&/g' <<<"$1")"; }
 # The bytes of a UTF-8 text in a language's code page, in hexadecimal.
 hex_in() { # hex_in LANGUAGE TEXT
@@ -80,12 +83,14 @@ screenshot() { # screenshot NAME TITLE MIN_W MIN_H MAX_W MAX_H
   sleep 0.5 # let Wine paint it
   for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
     eval "$(xdotool getwindowgeometry --shell "$id")"
+    # shellcheck disable=SC2153 # WIDTH and HEIGHT come from xdotool's output
     if ((WIDTH * HEIGHT > best_area)); then best=$id best_area=$((WIDTH * HEIGHT)); fi
   done
   if [[ -z $best ]]; then
     fail "no visible X window titled '$title' for the screenshot $name"
     return
   fi
+  # shellcheck disable=SC2153 # SHOTS is set by wine.sh for each build
   import -window "$best" "$SHOTS/$name.png"
   local width height
   read -r width height < <(identify -format '%w %h\n' "$SHOTS/$name.png")
@@ -153,7 +158,7 @@ run_launcher() { # run_launcher LANGUAGE [CWD] [SHOT...]
 
 key_exists() { wine_in "$1" 60 reg query "$2" >/dev/null 2>&1; }
 # The lines a stand-in left in its marker (CR removed); empty when it never ran.
-marker() { [[ -f $1 ]] && tr -d '\r' <"$1" || true; }
+marker() { if [[ -f $1 ]]; then tr -d '\r' <"$1" || true; fi; }
 shown_lines() { grep -E '^shown ' "$WATCH" || true; }
 
 # The launcher ran (the watcher saw its application window), showed nothing
@@ -314,7 +319,7 @@ check "the user key stays" key_exists en "$USER_KEY"
 user_key() { # user_key SLUG KEY_LINES DELETED
   begin_case "user-key-$1" "the per-user key goes with its values, not with a subkey"
   new_medium
-  reg_import en "$CLEAN_REGISTRY[$USER_KEY]
+  reg_import en "${CLEAN_REGISTRY}[$USER_KEY]
 $2"
   run_launcher en
   expect_unseen
@@ -416,7 +421,7 @@ other_uninstaller=$WORK/cases/$SLUG/other
 mkdir -p "$other_uninstaller"
 cp "$PROGRAMS/stand_in_uninstaller.exe" "$other_uninstaller/uninstall.exe"
 other_command=$(printf '"%s" remove OTHER' "$(winpath "$other_uninstaller/uninstall.exe")")
-reg_import ja "$CLEAN_REGISTRY$USER_DATA[HKEY_LOCAL_MACHINE\\SOFTWARE\\QUORVANTIX\\OTHER]
+reg_import ja "$CLEAN_REGISTRY${USER_DATA}[HKEY_LOCAL_MACHINE\\SOFTWARE\\QUORVANTIX\\OTHER]
 
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OTHER]
 \"UninstallString\"=$(reg_string "$other_command")
