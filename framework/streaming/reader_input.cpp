@@ -2,6 +2,7 @@
 #include "framework/streaming/reader.h"
 
 #include "framework/streaming/stream.h"
+#include "framework/streaming/streaming_module.h"
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 
@@ -48,7 +49,9 @@ TReader::TNesting::TNesting(TReader& reader) : reader_(reader) {
 
 TFiler::TFiler(TStream& source, int32_t chunkSize)
     : FSource(&source), FChunk(new uint8_t[static_cast<size_t>(std::max(chunkSize, 1))]),
-      FChunkSize(std::max(chunkSize, 1)) {}
+      FChunkSize(std::max(chunkSize, 1)) {
+    InstallComponentStreaming();
+}
 
 TFiler::~TFiler() {
     try {
