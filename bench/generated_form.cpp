@@ -4,8 +4,8 @@
 #include "framework/streaming/registries.h"
 #include "framework/streaming/stream.h"
 #include "framework/streaming/writer.h"
+#include "fuzz/sample_classes.h"
 #include "runtime/format.h"
-#include "tests/framework/streaming/sample_classes.h"
 
 #include <string>
 

@@ -3,9 +3,9 @@
 #include "bench/bench_machine.h"
 #include "bench/generated_form.h"
 #include "framework/streaming/reader.h"
+#include "fuzz/sample_classes.h"
 #include "platform/win32.h"
 #include "runtime/exceptions.h"
-#include "tests/framework/streaming/sample_classes.h"
 
 #include <benchmark/benchmark.h>
 

@@ -29,18 +29,20 @@ if(WIN32)
     $<$<AND:$<CONFIG:MinSizeRel>,$<COMPILE_LANGUAGE:C,CXX>>:-fno-ipa-sra>)
 endif()
 
-# setup_layer_library(<target> DIRECTORY <dir> [DEPENDS <targets>...])
-# A static library of every .cpp file directly in <dir>.
+# setup_layer_library(<target> DIRECTORY <dir> [PUBLIC <targets>...] [PRIVATE <targets>...])
+# A static library of every .cpp file directly in <dir> (an interface library
+# when it has none), linked to the layers below it that it uses: PUBLIC those
+# its headers include, PRIVATE those only its sources do.
 function(setup_layer_library target)
-  cmake_parse_arguments(ARG "" "DIRECTORY" "DEPENDS;EXTRA_SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "DIRECTORY" "PUBLIC;PRIVATE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${ARG_DIRECTORY}/*.cpp)
-  if(NOT sources AND NOT ARG_EXTRA_SOURCES)
+  if(NOT sources)
     add_library(${target} INTERFACE)
-    target_link_libraries(${target} INTERFACE setup_options ${ARG_DEPENDS})
+    target_link_libraries(${target} INTERFACE setup_options ${ARG_PUBLIC} ${ARG_PRIVATE})
     return()
   endif()
-  add_library(${target} STATIC ${sources} ${ARG_EXTRA_SOURCES})
-  target_link_libraries(${target} PUBLIC setup_options ${ARG_DEPENDS})
+  add_library(${target} STATIC ${sources})
+  target_link_libraries(${target} PUBLIC setup_options ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
 endfunction()
 
 # setup_test(<name> DIRECTORY <dir> DEPENDS <targets>...)

@@ -7,8 +7,8 @@
 #include "framework/streaming/stream.h"
 #include "fuzz/fuzz_input.h"
 #include "fuzz/read_invariants.h"
+#include "fuzz/sample_classes.h"
 #include "runtime/exceptions.h"
-#include "tests/framework/streaming/sample_classes.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // pixel density, the text measurement the framework relies on, and icons
 // from a module's resources.
 #include "host_journal.h"
-#include "platform/host/src/resources.h"
+#include "resources.h"
 #include "window_test_support.h"
 
 #include <cstring>

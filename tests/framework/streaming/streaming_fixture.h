@@ -6,7 +6,7 @@
 #include "framework/controls/graphics.h"
 #include "framework/streaming/references.h"
 #include "framework/streaming/registries.h"
-#include "sample_classes.h"
+#include "fuzz/sample_classes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sample_classes.h"
+#include "fuzz/sample_classes.h"
 
 #include "framework/streaming/reader.h"
 #include "framework/streaming/registries.h"
