@@ -1,4 +1,4 @@
-#include "framework/application/program_entry.h"
+#include "framework/application/application_main.h"
 
 #include "runtime/exceptions.h"
 

@@ -1,5 +1,5 @@
 // The program's main function over a started framework.
-#include "framework/application/program_entry.h"
+#include "framework/application/application_main.h"
 
 #include "app_fixture.h"
 #include "runtime/resstrings.h"

@@ -1,6 +1,7 @@
-// The program's entry: starts the modules in their fixed order, runs the main
-// function and ends through the orderly exit.
-#include "framework/application/program_entry.h"
+// Setup.exe's WinMain: starts the modules in their fixed order, runs the
+// framework's main function (ProgramEntry) over the launcher's main form and
+// ends through the orderly exit.
+#include "framework/application/application_main.h"
 #include "framework/application/framework_modules.h"
 #include "framework/controls/graphics.h"
 #include "framework/controls/menus.h"
@@ -35,12 +36,13 @@ const TModuleStep programModules[] = {
     UnitmainModule,
 };
 
-int ProgramEntry() {
+// The program's main function over the launcher's main form.
+int LauncherMain() {
     return ProgramEntry(&TFormMain::ClassInfo, FormMain);
 }
 
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    RunProgram(programModules, ProgramEntry, ReportUncaughtException);
+    RunProgram(programModules, LauncherMain, ReportUncaughtException);
 }
