@@ -13,7 +13,7 @@ std::atomic<const TComponentStreaming*> installed{nullptr};
 
 } // namespace
 
-void SetComponentStreaming(const TComponentStreaming& operations) {
+void SetComponentStreaming(const TComponentStreaming& operations) noexcept {
     installed.store(&operations, std::memory_order_release);
 }
 

@@ -22,4 +22,4 @@ struct TComponentStreaming {
 };
 
 // Installs the streaming layer's operations; they stay for the process.
-void SetComponentStreaming(const TComponentStreaming& operations);
+void SetComponentStreaming(const TComponentStreaming& operations) noexcept;

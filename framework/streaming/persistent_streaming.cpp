@@ -52,6 +52,6 @@ constexpr TComponentStreaming componentStreaming{ForgetObject, LoadBody, Declare
 
 } // namespace
 
-void InstallComponentStreaming() {
+void InstallComponentStreaming() noexcept {
     SetComponentStreaming(componentStreaming);
 }

@@ -9,4 +9,4 @@ void StopStreamingModule();
 // Gives the component classes the reader's part of their behaviour (what a
 // destroyed object leaves, the default description hook, the design
 // position's custom properties). Every filer calls it as it is made.
-void InstallComponentStreaming();
+void InstallComponentStreaming() noexcept;
