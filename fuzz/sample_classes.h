@@ -1,6 +1,6 @@
-// Classes that descriptions are read into by the streaming tests and the
-// reader's fuzz target: a form-like component with a font, and a component
-// with a published property of every kind.
+// Classes that descriptions are read into by the reader's fuzz target, the
+// streaming tests and the reader's benchmark: a form-like component with a
+// font, and a component with a published property of every kind.
 #pragma once
 
 #include "framework/classes/collection.h"
