@@ -7,6 +7,7 @@
 #include "runtime/modules.h"
 #include "runtime/resstrings.h"
 #include "system/module_path.h"
+#include "runtime/scope_exit.h"
 
 constinit const TClass TApplication::ClassInfo =
     MakeClass<TApplication>("TApplication", &TComponent::ClassInfo);
@@ -298,11 +299,8 @@ bool TApplication::UpdateActionHook(TObject* action) {
 // --- The message loop --------------------------------------------------------------
 
 void TApplication::EnterMessageLoop() {
-    struct LoopFlag {
-        bool& flag;
-        explicit LoopFlag(bool& f) : flag(f) { flag = true; }
-        ~LoopFlag() { flag = false; }
-    } inLoop(FInLoop);
+    FInLoop = true;
+    TScopeExit leaveLoop([this] { FInLoop = false; });
     AddExitStep(&ReleaseAppFormsStep);
     if (!FPrimaryForm) return;
     if (StartupShowCommand == SW_SHOWMAXIMIZED)

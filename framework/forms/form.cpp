@@ -14,6 +14,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 
+#include "runtime/scope_exit.h"
 namespace {
 
 constexpr const char* borderIconNames[] = {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"};
@@ -92,15 +93,6 @@ constexpr TPropInfo formProperties[] = {
     FieldProperty<&TCustomForm::OnShow>("OnShow", &TypeNotifyEvent),
     Property<&TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch>(
         "PixelsPerInch", &TypeInteger, TPropInfo::NoDefault, false),
-};
-
-// Releases the name-space lock that destruction took, however it ends.
-struct TDestructionLock {
-    bool& held;
-    ~TDestructionLock() {
-        if (held) NameSpaceLock().ReleaseWrite();
-        held = false;
-    }
 };
 
 } // namespace
@@ -249,7 +241,11 @@ void TCustomForm::Destroy() {
         NameSpaceLock().AcquireWrite();
         FDestructionLockHeld = true;
     }
-    TDestructionLock release{FDestructionLockHeld};
+    // Releases the name-space lock that destruction took, however it ends.
+    TScopeExit release([this] {
+        if (FDestructionLockHeld) NameSpaceLock().ReleaseWrite();
+        FDestructionLockHeld = false;
+    });
     if (FOldCreateOrder) RunDestructionHandler();
     if (HandleAllocated()) {
         try {
