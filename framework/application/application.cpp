@@ -5,9 +5,10 @@
 #include "framework/forms/screen.h"
 #include "runtime/exceptions.h"
 #include "runtime/modules.h"
+#include "runtime/new_instance.h"
 #include "runtime/resstrings.h"
-#include "system/module_path.h"
 #include "runtime/scope_exit.h"
+#include "system/module_path.h"
 
 constinit const TClass TApplication::ClassInfo =
     MakeClass<TApplication>("TApplication", &TComponent::ClassInfo);
@@ -232,12 +233,7 @@ void TApplication::RunStartupHook() {
 
 void TApplication::InstantiateForm(const TClass* formClass,
                                    const std::function<void(TComponent*)>& store) {
-    TObject* object = formClass->NewObject ? formClass->NewObject() : nullptr;
-    TComponent* instance = As<TComponent>(object);
-    if (!instance) {
-        delete object;
-        throw EComponentError(FormatResString(SAbstractError, {formClass->Name}));
-    }
+    TComponent* instance = NewInstanceAs<TComponent, EComponentError>(formClass);
     store(instance);
     try {
         instance->Create(this);

@@ -12,9 +12,10 @@
 #include "framework/streaming/references.h"
 #include "framework/streaming/writer.h"
 #include "runtime/exceptions.h"
+#include "runtime/new_instance.h"
 #include "runtime/resstrings.h"
-
 #include "runtime/scope_exit.h"
+
 namespace {
 
 constexpr const char* borderIconNames[] = {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"};
@@ -114,12 +115,7 @@ int ShowCommandOf(TWindowState state) {
 }
 
 TCustomForm* NewBlankForm(const TClass* formClass, TComponent* owner) {
-    TObject* object = formClass->NewObject ? formClass->NewObject() : nullptr;
-    TCustomForm* form = As<TCustomForm>(object);
-    if (!form) {
-        delete object;
-        throw EComponentError(FormatResString(SAbstractError, {formClass->Name}));
-    }
+    TCustomForm* form = NewInstanceAs<TCustomForm, EComponentError>(formClass);
     try {
         form->CreateBlank(owner, 0);
     } catch (...) {
