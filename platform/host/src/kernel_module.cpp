@@ -150,6 +150,9 @@ DWORD CopyModuleName(std::basic_string_view<Char> name, Char* buffer, DWORD size
     }
     std::copy_n(name.data(), name.size(), buffer);
     buffer[name.size()] = 0;
+    // A name that fits clears the last error (Windows and Wine both do), so
+    // that a caller can tell it from one that was cut.
+    SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(name.size());
 }
 
