@@ -2,7 +2,6 @@
 
 #include "runtime/exceptions.h"
 #include "runtime/new_instance.h"
-#include "runtime/resstrings.h"
 
 #include <algorithm>
 
