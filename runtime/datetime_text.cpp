@@ -3,6 +3,7 @@
 #include "runtime/textconv.h"
 
 #include "platform/win32.h"
+#include "runtime/ascii.h"
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 
@@ -164,17 +165,6 @@ std::string DateOrder(const std::string& picture) {
             order += c;
     }
     return order.size() == 3 ? order : "Mdy";
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
 }
 
 // Removes an AM or PM marker (the locale's or the English one) from the

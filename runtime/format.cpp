@@ -1,21 +1,10 @@
 #include "runtime/format.h"
 
+#include "runtime/hex.h"
+
 #include <vector>
 
 namespace {
-
-// The value in upper-case hexadecimal, zero-padded to at least
-// `minimumDigits` digits (printf's "%0*llX").
-std::string Hex(uint64_t value, int minimumDigits) {
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), "0123456789ABCDEF"[value & 15]);
-        value >>= 4;
-    } while (value);
-    if (minimumDigits > 0 && digits.size() < static_cast<size_t>(minimumDigits))
-        digits.insert(0, static_cast<size_t>(minimumDigits) - digits.size(), '0');
-    return digits;
-}
 
 // Formats one argument by type; false when the argument does not fit the type.
 bool Convert(char type, int precision, const FormatArg& arg, std::string& out) {
@@ -53,7 +42,7 @@ bool Convert(char type, int precision, const FormatArg& arg, std::string& out) {
             bits = *u;
         else
             return false;
-        out = Hex(bits, precision > 0 ? precision : 1);
+        out = UpperHex(bits, precision > 0 ? precision : 1);
         return true;
     }
     case 'p': {
@@ -66,7 +55,7 @@ bool Convert(char type, int precision, const FormatArg& arg, std::string& out) {
             bits = static_cast<uint64_t>(*i);
         else
             return false;
-        out = Hex(bits, static_cast<int>(sizeof(void*) * 2));
+        out = UpperHex(bits, static_cast<int>(sizeof(void*) * 2));
         return true;
     }
     case 's': {

@@ -4,6 +4,7 @@
 #include "platform/crt_numbers.h"
 #include "platform/win32.h"
 #include "runtime/exceptions.h"
+#include "runtime/hex.h"
 #include "runtime/locks.h"
 #include "runtime/resstrings.h"
 
@@ -21,19 +22,12 @@ std::string_view TrimSpaces(std::string_view text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool ReadHex(std::string_view digits, int32_t& value) {
     if (digits.empty()) return false;
     uint32_t number = 0;
     int significant = 0;
     for (char c : digits) {
-        int digit = HexDigit(c);
+        int digit = HexDigitValue(c);
         if (digit < 0) return false;
         if (significant > 0 || digit != 0) ++significant;
         if (significant > 8) return false;

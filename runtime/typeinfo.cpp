@@ -1,6 +1,7 @@
 #include "runtime/typeinfo.h"
 
 #include "platform/win32.h"
+#include "runtime/ascii.h"
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
 #include "runtime/textconv.h"
@@ -9,17 +10,10 @@ namespace {
 
 constexpr const char* booleanNames[] = {"False", "True"};
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 } // namespace
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
+    return EqualIgnoringAsciiCase(a, b);
 }
 
 int TTypeInfo::MemberOrdinal(std::string_view name) const {

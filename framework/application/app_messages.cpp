@@ -5,6 +5,7 @@
 
 #include "framework/controls/mouse.h"
 #include "framework/forms/screen.h"
+#include "runtime/scope_exit.h"
 #include "runtime/textconv.h"
 #include "system/doublebyte.h"
 
@@ -44,13 +45,9 @@ bool CarriesOwnThreadPointer(UINT message) {
 }
 
 LRESULT SendPointerMessage(HWND window, UINT message, WPARAM wParam, const void* pointer) {
-    struct TArm {
-        TPointerSend saved = pendingPointerSend;
-        TArm(UINT msg, LPARAM lParam) {
-            pendingPointerSend = {true, GetCurrentThreadId(), msg, lParam};
-        }
-        ~TArm() { pendingPointerSend = saved; }
-    } arm(message, reinterpret_cast<LPARAM>(pointer));
+    const TPointerSend saved = pendingPointerSend;
+    pendingPointerSend = {true, GetCurrentThreadId(), message, reinterpret_cast<LPARAM>(pointer)};
+    TScopeExit disarm([saved] { pendingPointerSend = saved; });
     return SendMessageA(window, message, wParam, reinterpret_cast<LPARAM>(pointer));
 }
 
@@ -226,13 +223,10 @@ void TApplication::CarryOutPrimarySystemCommand(TMessage& message) {
     if (!IsWindowEnabled(formWindow) || !IsWindowVisible(formWindow)) return;
     FocusNotificationsEnabled = false;
     HWND saved = GetFocus();
-    struct Restore {
-        HWND saved;
-        ~Restore() {
-            SetFocus(saved);
-            FocusNotificationsEnabled = true;
-        }
-    } restore{saved};
+    TScopeExit restore([saved] {
+        SetFocus(saved);
+        FocusNotificationsEnabled = true;
+    });
     SetFocus(formWindow);
     FPrimaryForm->Perform(WM_SYSCOMMAND, message.WParam, message.LParam);
     message.Result = 1;

@@ -5,7 +5,9 @@
 #include "framework/forms/screen.h"
 #include "runtime/exceptions.h"
 #include "runtime/modules.h"
+#include "runtime/new_instance.h"
 #include "runtime/resstrings.h"
+#include "runtime/scope_exit.h"
 #include "system/module_path.h"
 
 constinit const TClass TApplication::ClassInfo =
@@ -231,12 +233,7 @@ void TApplication::RunStartupHook() {
 
 void TApplication::InstantiateForm(const TClass* formClass,
                                    const std::function<void(TComponent*)>& store) {
-    TObject* object = formClass->NewObject ? formClass->NewObject() : nullptr;
-    TComponent* instance = As<TComponent>(object);
-    if (!instance) {
-        delete object;
-        throw EComponentError(FormatResString(SAbstractError, {formClass->Name}));
-    }
+    TComponent* instance = NewInstanceAs<TComponent, EComponentError>(formClass);
     store(instance);
     try {
         instance->Create(this);
@@ -298,11 +295,8 @@ bool TApplication::UpdateActionHook(TObject* action) {
 // --- The message loop --------------------------------------------------------------
 
 void TApplication::EnterMessageLoop() {
-    struct LoopFlag {
-        bool& flag;
-        explicit LoopFlag(bool& f) : flag(f) { flag = true; }
-        ~LoopFlag() { flag = false; }
-    } inLoop(FInLoop);
+    FInLoop = true;
+    TScopeExit leaveLoop([this] { FInLoop = false; });
     AddExitStep(&ReleaseAppFormsStep);
     if (!FPrimaryForm) return;
     if (StartupShowCommand == SW_SHOWMAXIMIZED)

@@ -1,7 +1,7 @@
 #include "framework/classes/collection.h"
 
 #include "runtime/exceptions.h"
-#include "runtime/resstrings.h"
+#include "runtime/new_instance.h"
 
 #include <algorithm>
 
@@ -16,13 +16,7 @@ void TCollectionItem::Destroy() {
 }
 
 TCollectionItem* TCollection::Add() {
-    TObject* object = itemClass_ && itemClass_->NewObject ? itemClass_->NewObject() : nullptr;
-    auto* item = As<TCollectionItem>(object);
-    if (!item) {
-        delete object;
-        throw EInvalidOperation(
-            FormatResString(SAbstractError, {itemClass_ ? itemClass_->Name : "?"}));
-    }
+    auto* item = NewInstanceAs<TCollectionItem, EInvalidOperation>(itemClass_);
     item->collection_ = this;
     items_.push_back(item);
     if (updateCount_ == 0) Changed();

@@ -1,6 +1,7 @@
 #include "framework/classes/component.h"
 
 #include "runtime/exceptions.h"
+#include "runtime/new_instance.h"
 #include "runtime/resstrings.h"
 
 #include <algorithm>
@@ -133,12 +134,7 @@ TComponent* TComponent::ParentComponentOf() {
 }
 
 TComponent* ConstructComponent(const TClass* cls, TComponent* owner, TLifeState initialState) {
-    TObject* object = cls->NewObject ? cls->NewObject() : nullptr;
-    TComponent* component = As<TComponent>(object);
-    if (!component) {
-        delete object;
-        throw EComponentError(FormatResString(SAbstractError, {cls->Name}));
-    }
+    TComponent* component = NewInstanceAs<TComponent, EComponentError>(cls);
     component->IncludeState(initialState);
     try {
         component->Create(owner);

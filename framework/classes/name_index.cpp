@@ -1,6 +1,7 @@
 #include "framework/classes/name_index.h"
 
 #include "framework/classes/component.h"
+#include "runtime/ascii.h"
 
 namespace {
 
@@ -10,8 +11,7 @@ size_t NameHash(std::string_view name) {
     size_t hash = sizeof(size_t) == 8 ? size_t(14695981039346656037ull) : size_t(2166136261u);
     const size_t prime = sizeof(size_t) == 8 ? size_t(1099511628211ull) : size_t(16777619u);
     for (char c : name) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 'A' && byte <= 'Z') byte = static_cast<unsigned char>(byte + ('a' - 'A'));
+        const unsigned char byte = static_cast<unsigned char>(AsciiLower(c));
         hash = (hash ^ byte) * prime;
     }
     return hash;

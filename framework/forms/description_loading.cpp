@@ -4,6 +4,7 @@
 #include "framework/forms/resource_stream.h"
 #include "framework/streaming/loading.h"
 #include "runtime/module_registry.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -31,12 +32,9 @@ bool LoadClassDescriptions(TComponent* component, const TClass* rootAncestor) {
     TWriteGuard lock(NameSpaceLock());
     const bool ownBatch = !component->HasState(lsLoading | lsEmbedded);
     if (ownBatch) OpenLoadBatch();
-    struct TCloseBatch {
-        bool own;
-        ~TCloseBatch() {
-            if (own) CloseLoadBatch();
-        }
-    } closeBatch{ownBatch};
+    TScopeExit closeBatch([ownBatch] {
+        if (ownBatch) CloseLoadBatch();
+    });
     bool found = ApplyDescriptionsOf(component->ClassType(), rootAncestor, component);
     if (ownBatch) FinishLoadBatch();
     return found;

@@ -12,7 +12,9 @@
 #include "framework/streaming/references.h"
 #include "framework/streaming/writer.h"
 #include "runtime/exceptions.h"
+#include "runtime/new_instance.h"
 #include "runtime/resstrings.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -94,15 +96,6 @@ constexpr TPropInfo formProperties[] = {
         "PixelsPerInch", &TypeInteger, TPropInfo::NoDefault, false),
 };
 
-// Releases the name-space lock that destruction took, however it ends.
-struct TDestructionLock {
-    bool& held;
-    ~TDestructionLock() {
-        if (held) NameSpaceLock().ReleaseWrite();
-        held = false;
-    }
-};
-
 } // namespace
 
 constinit const TClass TCustomForm::ClassInfo =
@@ -122,12 +115,7 @@ int ShowCommandOf(TWindowState state) {
 }
 
 TCustomForm* NewBlankForm(const TClass* formClass, TComponent* owner) {
-    TObject* object = formClass->NewObject ? formClass->NewObject() : nullptr;
-    TCustomForm* form = As<TCustomForm>(object);
-    if (!form) {
-        delete object;
-        throw EComponentError(FormatResString(SAbstractError, {formClass->Name}));
-    }
+    TCustomForm* form = NewInstanceAs<TCustomForm, EComponentError>(formClass);
     try {
         form->CreateBlank(owner, 0);
     } catch (...) {
@@ -249,7 +237,11 @@ void TCustomForm::Destroy() {
         NameSpaceLock().AcquireWrite();
         FDestructionLockHeld = true;
     }
-    TDestructionLock release{FDestructionLockHeld};
+    // Releases the name-space lock that destruction took, however it ends.
+    TScopeExit release([this] {
+        if (FDestructionLockHeld) NameSpaceLock().ReleaseWrite();
+        FDestructionLockHeld = false;
+    });
     if (FOldCreateOrder) RunDestructionHandler();
     if (HandleAllocated()) {
         try {

@@ -9,6 +9,7 @@
 #include "framework/forms/screen.h"
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
+#include "runtime/scope_exit.h"
 
 namespace {
 
@@ -207,10 +208,7 @@ void TCustomForm::ApplyShowState() {
         throw EInvalidOperation(LoadResString(SVisibleChanged));
     if (TFormApplicationLink* application = FormApplication()) application->FollowFormVisibility();
     IncludeBuildFlags(bfShowInProgress);
-    struct TEndShow {
-        TCustomForm& form;
-        ~TEndShow() { form.ExcludeBuildFlags(bfShowInProgress); }
-    } endShow{*this};
+    TScopeExit endShow([this] { ExcludeBuildFlags(bfShowInProgress); });
     if (Visible())
         ShowNow();
     else

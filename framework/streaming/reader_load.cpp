@@ -7,6 +7,7 @@
 #include "framework/streaming/stream.h"
 #include "runtime/exceptions.h"
 #include "runtime/resstrings.h"
+#include "runtime/scope_exit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -235,10 +236,7 @@ void TReader::CollectReferences(const std::function<void()>& read) {
     TFixupList references;
     TActiveFixupList active(references);
     FPendingRefs = &references;
-    struct TClear {
-        TFixupList*& field;
-        ~TClear() { field = nullptr; }
-    } clear{FPendingRefs};
+    TScopeExit clear([this] { FPendingRefs = nullptr; });
     read();
     ApplyPendingRefs(*this);
 }

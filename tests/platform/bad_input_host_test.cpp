@@ -93,11 +93,11 @@ TEST(BadInputRegistryStore, UnreadableStoreIsNeverReplaced) {
 TEST(BadInputProfile, FileThatCannotBeReadIsNeverWrittenBack) {
     const char* file = "Z:\\proc\\self\\mem";
     char buffer[16] = "sentinel";
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(GetPrivateProfileStringA("s", "k", "dflt", buffer, sizeof buffer, file), 4u);
     EXPECT_STREQ(buffer, "dflt");
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_READ_FAULT));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", file));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_READ_FAULT));
 }

@@ -202,10 +202,10 @@ TEST_F(DisplayHostTest, IconsFromAModulesResources) {
     EXPECT_EQ(LoadIconA(handle, "MAINICON"), icon); // shared: the same handle each time
     EXPECT_TRUE(DestroyIcon(icon));
     EXPECT_EQ(LoadIconA(handle, "mainicon"), icon);
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(LoadIconA(handle, "OTHER"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(LoadCursorA(handle, "MAINICON"), nullptr); // no cursors in the module at all
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
     hostwin::UnregisterResourceModule(handle);

@@ -89,7 +89,7 @@ TEST_F(Files, ReadWriteAndPosition) {
     DWORD done = 0;
     EXPECT_TRUE(WriteFile(file, "hello", 5, &done, nullptr));
     EXPECT_EQ(done, 5u);
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(SetFilePointer(file, -10, nullptr, FILE_CURRENT), INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
     EXPECT_EQ(SetFilePointer(file, 1, nullptr, FILE_BEGIN), 1u);
@@ -318,7 +318,7 @@ TEST(ModuleFileName, ACutNameFillsTheBufferAndSaysSo) {
 
     char cut[1024];
     std::memset(cut, 'X', sizeof(cut));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(GetModuleFileNameA(nullptr, cut, length), length);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(std::string(cut, length - 1), std::string(whole, length - 1));
@@ -326,7 +326,7 @@ TEST(ModuleFileName, ACutNameFillsTheBufferAndSaysSo) {
 #ifndef _WIN32
     EXPECT_EQ(cut[length - 1], '\0');
 #endif
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(GetModuleFileNameA(nullptr, cut, length + 1), length);
     EXPECT_EQ(GetLastError(), 0u);
     EXPECT_EQ(cut[length], '\0');

@@ -133,7 +133,7 @@ Started Start(const std::string& commandLine, const char* directory = nullptr,
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     Started started{};
-    SetLastError(0xDEAD);
+    SetLastError(0xDEADBEEF);
     started.ok =
         CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, environment, directory,
                        const_cast<STARTUPINFOA*>(custom ? custom : &startup), &started.info);

@@ -69,7 +69,7 @@ TEST_F(MessageQueueTest, PeekFiltersByWindowAndRange) {
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_USER + 3));
     EXPECT_EQ(msg.hwnd, nullptr);
     EXPECT_EQ(TakeAll(), (std::vector<UINT>{WM_USER + 1, WM_APP}));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_FALSE(PeekMessageA(&msg, reinterpret_cast<HWND>(0x7777770), 0, 0, PM_REMOVE));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
@@ -165,7 +165,7 @@ TEST_F(MessageQueueTest, DestroyedWindowsLoseTheirPostedMessages) {
     DestroyWindow(window);
     MSG msg;
     EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_FALSE(PostMessageA(window, WM_USER, 0, 0));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }

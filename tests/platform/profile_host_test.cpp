@@ -48,7 +48,7 @@ TEST_F(ProfileHost, ReadOnlyFileIsNotWritten) {
                               FILE_ATTRIBUTE_READONLY, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", file_.c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
     EXPECT_EQ(ReadBytes(file_), "");

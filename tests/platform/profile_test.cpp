@@ -146,7 +146,7 @@ TEST_F(Profile, MissingEntriesGiveTheDefaultWithoutTrailingSpaces) {
 
     std::string directory = file_.substr(0, file_.rfind('\\'));
     char buffer[20];
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(GetPrivateProfileStringA("s", "k", "d ", buffer, sizeof(buffer),
                                        (directory + "\\none.ini").c_str()),
               1u);
@@ -232,7 +232,7 @@ TEST_F(Profile, NullValueRemovesKeyAndNullKeyRemovesSection) {
 
 TEST_F(Profile, WriteIntoAMissingDirectoryFails) {
     std::string name = file_.substr(0, file_.rfind('\\')) + "\\nodir\\x.ini";
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", name.c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }

@@ -52,7 +52,7 @@ void PutDword(std::string& bytes, size_t at, uint32_t value) {
 TEST(ResourceModule, LoadsTheResourcesOfPeFilesOfBothWidths) {
     for (const char* file : {"language_full.dll", "language_full32.dll"}) {
         SCOPED_TRACE(file);
-        SetLastError(0);
+        SetLastError(0xDEADBEEF);
         HMODULE module = LoadAsData(WindowsPathOf(LibraryPosixPath(file)));
         ASSERT_NE(module, nullptr) << GetLastError();
         EXPECT_EQ(reinterpret_cast<uintptr_t>(module) & 1,
@@ -65,10 +65,10 @@ TEST(ResourceModule, LoadsTheResourcesOfPeFilesOfBothWidths) {
         EXPECT_EQ(std::string(bytes, 4), "TPF0");
         EXPECT_EQ(StringOf(module, 65529), "%s is not in the language file");
 
-        SetLastError(0);
+        SetLastError(0xDEADBEEF);
         EXPECT_EQ(FindResourceA(module, "NOSUCHFORM", RT_RCDATA), nullptr);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND));
-        SetLastError(0);
+        SetLastError(0xDEADBEEF);
         EXPECT_EQ(FindResourceA(module, "MAINICON", RT_GROUP_ICON), nullptr);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
         EXPECT_EQ(StringOf(module, 65528), "");
@@ -79,15 +79,15 @@ TEST(ResourceModule, LoadsTheResourcesOfPeFilesOfBothWidths) {
 
         EXPECT_TRUE(FreeLibrary(module));
         EXPECT_FALSE(FreeLibrary(module));
-        SetLastError(0);
+        SetLastError(0xDEADBEEF);
         EXPECT_EQ(FindResourceA(module, "TFORMMAIN", RT_RCDATA), nullptr);
-        EXPECT_NE(GetLastError(), 0u);
+        EXPECT_NE(GetLastError(), 0xDEADBEEFu); // an error, whichever the handle's state gives
     }
 }
 
 TEST(ResourceModule, RefusesWhatIsNoPeFileAndWhatIsNoData) {
     std::string library = WindowsPathOf(LibraryPosixPath("language_full.dll"));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(LoadLibraryExA(library.c_str(), nullptr, 0), nullptr); // code is never loaded
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 
@@ -104,7 +104,7 @@ TEST(ResourceModule, RefusesWhatIsNoPeFileAndWhatIsNoData) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        SetLastError(0);
+        SetLastError(0xDEADBEEF);
         EXPECT_EQ(LoadAsData(c.path), nullptr);
         EXPECT_EQ(GetLastError(), c.error);
     }
@@ -162,7 +162,7 @@ TEST(ResourceModule, RefusesAResourceTreeThatPointsOutsideItselfOrBackAtItself) 
          {std::pair{"self.dll", selfReference}, std::pair{"outside.dll", outside},
           std::pair{"count.dll", hugeCount}}) {
         SCOPED_TRACE(name);
-        SetLastError(0);
+        SetLastError(0xDEADBEEF);
         EXPECT_EQ(LoadAsData(WriteVariant(name, variant)), nullptr);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_EXE_FORMAT));
     }
@@ -200,11 +200,11 @@ TEST(VirtualQuery, ReportsFreeMemoryAndRefusesBadArguments) {
     EXPECT_EQ(info.AllocationBase, nullptr);
     EXPECT_EQ(info.BaseAddress, nullptr);
 
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(VirtualQuery(reinterpret_cast<const void*>(~uintptr_t(0xFFFF)), &info, sizeof(info)),
               0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(VirtualQuery(&info, &info, sizeof(info) - 1), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_LENGTH));
 }

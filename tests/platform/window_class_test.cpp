@@ -25,7 +25,7 @@ TEST_F(WindowClassTest, RegistersOnceAndReadsTheRecordBack) {
     WNDCLASSA wc = ClassRecord("ClassTestOnce");
     ATOM atom = RegisterClassA(&wc);
     ASSERT_NE(atom, 0);
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(RegisterClassA(&wc), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
 
@@ -41,7 +41,7 @@ TEST_F(WindowClassTest, RegistersOnceAndReadsTheRecordBack) {
 
     // A class belongs to its instance.
     EXPECT_FALSE(GetClassInfoA(reinterpret_cast<HINSTANCE>(0x12340000), "ClassTestOnce", &got));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_FALSE(GetClassInfoA(wc.hInstance, "ClassTestNotThere", &got));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_DOES_NOT_EXIST));
     EXPECT_TRUE(UnregisterClassA("ClassTestOnce", wc.hInstance));
@@ -54,18 +54,18 @@ TEST_F(WindowClassTest, UnregisteringWaitsForTheLastWindow) {
     HWND window = CreateWindowExA(0, "ClassTestBusy", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   wc.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_FALSE(UnregisterClassA("ClassTestBusy", wc.hInstance));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
     DestroyWindow(window);
     EXPECT_TRUE(UnregisterClassA("ClassTestBusy", wc.hInstance));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_FALSE(UnregisterClassA("ClassTestBusy", wc.hInstance));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_DOES_NOT_EXIST));
 }
 
 TEST_F(WindowClassTest, UnknownClassFailsCreation) {
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClassAnywhere", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr),
               nullptr);

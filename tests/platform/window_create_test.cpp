@@ -192,7 +192,7 @@ TEST_F(WindowCreateTest, DestroyingTakesOwnedWindowsAndChildren) {
         EXPECT_FALSE(IsWindow(gone));
     EXPECT_TRUE(IsWindow(stranger));
     EXPECT_FALSE(DestroyWindow(owner));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(GetWindowLongA(owner, GWL_STYLE), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
 }
@@ -273,7 +273,7 @@ TEST_F(WindowCreateTest, WindowValues) {
               static_cast<DWORD>(WS_CHILD | WS_BORDER));
     EXPECT_MESSAGES(Watched({WM_STYLECHANGING, WM_STYLECHANGED}, window), WM_STYLECHANGING,
                     WM_STYLECHANGED);
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(GetWindowLongA(window, 4096), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_INDEX));
 }

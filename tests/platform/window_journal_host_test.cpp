@@ -109,7 +109,7 @@ TEST_F(WindowJournalTest, MessageBoxAnswersWithTheDefaultButton) {
     EXPECT_EQ(Field(boxes[0], "owner_class"), "null");
     EXPECT_EQ(Field(boxes[5], "flags"),
               std::to_string(MB_ABORTRETRYIGNORE | MB_ICONSTOP | MB_DEFBUTTON2));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", 7), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_MSGBOX_STYLE));
 }

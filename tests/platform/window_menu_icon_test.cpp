@@ -65,7 +65,7 @@ TEST_F(WindowMenuTest, SystemIconsAndCursorsAreShared) {
     EXPECT_NE(copy, nullptr);
     EXPECT_NE(copy, LoadIconA(nullptr, IDI_APPLICATION));
     EXPECT_TRUE(DestroyIcon(copy));
-    SetLastError(0);
+    SetLastError(0xDEADBEEF);
     EXPECT_EQ(LoadIconA(GetModuleHandleA(nullptr), "NOSUCHICONINTHEPROGRAM"), nullptr);
     // Which of the three depends on what resources the test program carries.
     DWORD error = GetLastError();

@@ -10,25 +10,9 @@
 
 namespace {
 std::string trace;
-void StartA() {
-    trace += "+A";
-}
-void StopA() {
-    trace += "-A";
-}
-void StartB() {
-    trace += "+B";
-}
-void StopB() {
-    trace += "-B";
-}
-void Exit1() {
-    trace += "x1";
-}
-void Exit2() {
-    trace += "x2";
-}
-const TModuleStep modules[] = {{"a", StartA, StopA}, {"b", StartB, StopB}};
+constexpr TModuleStep moduleA{"a", [] { trace += "+A"; }, [] { trace += "-A"; }};
+constexpr TModuleStep moduleB{"b", [] { trace += "+B"; }, [] { trace += "-B"; }};
+const TModuleStep modules[] = {moduleA, moduleB};
 
 void ReportTrace() {
     std::fprintf(stderr, "order=%s;", trace.c_str());
@@ -42,8 +26,8 @@ void HaltFromDeepInside() {
     StartModules(reporter);
     StartModules(modules);
     StartModules(modules);
-    AddExitStep(Exit1);
-    AddExitStep(Exit2);
+    AddExitStep([] { trace += "x1"; });
+    AddExitStep([] { trace += "x2"; });
     try {
         Halt(7);
     } catch (...) {
@@ -72,10 +56,8 @@ void ReportCaught() {
 // function that raises.
 void RunRaisingStart() {
     trace.clear();
-    const TModuleStep raising[] = {{"report", nullptr, ReportTrace},
-                                   {"a", StartA, StopA},
-                                   {"r", StartRaising, nullptr},
-                                   {"b", StartB, StopB}};
+    const TModuleStep raising[] = {
+        {"report", nullptr, ReportTrace}, moduleA, {"r", StartRaising, nullptr}, moduleB};
     RunProgram(raising, MainReturning, ReportCaught);
 }
 void RunRaisingMain() {

@@ -1,6 +1,7 @@
 // Text conversions of formdump: Shift-JIS (code page 932) through the
 // platform, hexadecimal.
 #include "description.h"
+#include "hex.h"
 #include "platform/win32.h"
 
 namespace formdump {
@@ -35,22 +36,15 @@ std::string Utf16ToShiftJis(const std::u16string& units) {
 }
 
 std::string HexOf(const void* bytes, size_t count) {
-    static const char digits[] = "0123456789abcdef";
     std::string hex;
-    auto* data = static_cast<const unsigned char*>(bytes);
-    for (size_t i = 0; i < count; ++i) {
-        hex += digits[data[i] >> 4];
-        hex += digits[data[i] & 0xF];
-    }
+    hostwin::AppendHexBytes(hex, std::string_view(static_cast<const char*>(bytes), count));
     return hex;
 }
 
 std::string BytesOfHex(const std::u16string& hex) {
-    auto digit = [](char16_t c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
+    // A unit beyond ASCII is no digit (it must not be cut to its low byte).
+    auto digit = [](char16_t c) {
+        return c < 0x80 ? hostwin::HexDigitValue(static_cast<char>(c)) : -1;
     };
     if (hex.size() % 2) throw JsonError("hexadecimal text of odd length");
     std::string bytes;

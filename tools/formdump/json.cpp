@@ -1,5 +1,7 @@
 #include "json.h"
 
+#include "hex.h"
+
 #include <cerrno>
 #include <cstdlib>
 
@@ -72,11 +74,10 @@ bool DecodeUtf8(std::string_view text, size_t& at, char32_t& code) {
 }
 
 void WriteString(std::string& out, const std::u16string& units) {
-    static const char hex[] = "0123456789abcdef";
     auto escape = [&](char16_t unit) {
         out += "\\u";
-        for (int shift = 12; shift >= 0; shift -= 4)
-            out += hex[(unit >> shift) & 0xF];
+        const char bytes[] = {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
+        hostwin::AppendHexBytes(out, std::string_view(bytes, 2));
     };
     out += '"';
     for (size_t i = 0; i < units.size(); ++i) {
@@ -428,11 +429,9 @@ private:
 
     int HexDigit() {
         if (at_ >= text_.size()) Fail("unexpected end of the document");
-        char c = text_[at_++];
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        Fail("malformed \\u escape");
+        const int digit = hostwin::HexDigitValue(text_[at_++]);
+        if (digit < 0) Fail("malformed \\u escape");
+        return digit;
     }
 
     std::u16string StringValue() {

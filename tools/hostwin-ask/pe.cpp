@@ -3,6 +3,7 @@
 #include "ask.h"
 
 #include "codepage.h"
+#include "hex.h"
 #include "json_object.h"
 #include "pe_resources.h"
 
@@ -26,12 +27,8 @@ std::string KeyJson(const hostwin::ResourceKey& key) {
 }
 
 std::string Hex(const BYTE* data, DWORD size) {
-    static const char digits[] = "0123456789abcdef";
     std::string hex;
-    for (DWORD i = 0; i < size; ++i) {
-        hex += digits[data[i] >> 4];
-        hex += digits[data[i] & 0xF];
-    }
+    hostwin::AppendHexBytes(hex, std::string_view(reinterpret_cast<const char*>(data), size));
     return hex;
 }
 

@@ -1,5 +1,6 @@
 #include "reg_tool.h"
 
+#include "ascii.h"
 #include "codepage.h"
 #include "files.h"
 #include "json_object.h"
@@ -101,7 +102,7 @@ std::vector<Value> ValuesOf(HKEY key) {
 }
 
 char FoldAscii(char c, bool caseSensitive) {
-    return caseSensitive ? c : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return caseSensitive ? c : hostwin::AsciiLower(c);
 }
 
 // Matches text against a pattern in which * stands for any run of bytes and
@@ -242,8 +243,7 @@ std::optional<bool> Ask(const std::string& question) {
         std::string word(answer);
         while (!word.empty() && std::isspace(static_cast<unsigned char>(word.back())))
             word.pop_back();
-        for (char& c : word)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        word = hostwin::AsciiLowered(word);
         if (word == "y" || word == "yes") return true;
         if (word == "n" || word == "no") return false;
     }

@@ -1,21 +1,11 @@
 #include "reg_tool.h"
 
+#include "ascii.h"
+
 #include <cctype>
 
 namespace hostwin_reg {
 namespace {
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // Options are a slash (or a dash) and letters; anything else, a POSIX path
 // such as /tmp/x.reg included, is positional.
@@ -133,7 +123,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
         error = "no command given";
         return false;
     }
-    line.command = Lower(arguments[0]);
+    line.command = hostwin::AsciiLowered(arguments[0]);
     const CommandSpec* spec = nullptr;
     for (const CommandSpec& candidate : Commands())
         if (line.command == candidate.command) spec = &candidate;
@@ -145,7 +135,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
     bool viewGiven = false;
     for (size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        std::string name = Lower(argument.substr(1));
+        std::string name = hostwin::AsciiLowered(argument.substr(1));
         if (name == "reg:32" || name == "reg:64") {
             if (viewGiven) {
                 error = "/reg:32 and /reg:64 are given together or twice";
@@ -163,7 +153,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
         for (const OptionSpec& candidate : spec->options)
             if (name == candidate.name) option = &candidate;
         if (!option) {
-            error = argument + " is not an option of " + Upper(line.command);
+            error = argument + " is not an option of " + hostwin::AsciiUppered(line.command);
             return false;
         }
         for (const std::string& earlier : seen)
@@ -183,7 +173,7 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, CommandLine& li
         Store(line, name, value);
     }
     if (line.positional.size() != spec->positionals) {
-        error = Upper(line.command) + " takes " +
+        error = hostwin::AsciiUppered(line.command) + " takes " +
                 (spec->positionals == 1
                      ? std::string(line.command == "import" ? "a file name" : "a key name")
                      : std::string("a key name and a file name")) +

@@ -1,5 +1,6 @@
 #include "reg_tool.h"
 
+#include "ascii.h"
 #include "codepage.h"
 #include "json_object.h"
 
@@ -76,10 +77,7 @@ bool ParseNumber(const std::string& text, uint64_t limit, uint64_t& number) {
 
 std::optional<DWORD> TypeFromName(const std::string& name) {
     for (const TypeEntry& entry : kTypes) {
-        std::string upper = name;
-        for (char& c : upper)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        if (upper == entry.name) return entry.type;
+        if (hostwin::AsciiUppered(name) == entry.name) return entry.type;
     }
     return std::nullopt;
 }

@@ -275,7 +275,7 @@ std::string Utf16ToAnsi(std::u16string_view wide) {
 }
 
 char32_t UnicodeToLower(char32_t c) {
-    if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    if (c < 0x80) return static_cast<char32_t>(AsciiLower(static_cast<char>(c)));
     if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
     if (c >= 0x100 && c <= 0x137) return c | 1;
     if (c >= 0x139 && c <= 0x148) return (c & 1) ? c + 1 : c;
@@ -290,7 +290,7 @@ char32_t UnicodeToLower(char32_t c) {
 }
 
 char32_t UnicodeToUpper(char32_t c) {
-    if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
+    if (c < 0x80) return static_cast<char32_t>(AsciiUpper(static_cast<char>(c)));
     if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
     if (c == 0xFF) return 0x178;
     if (c >= 0x100 && c <= 0x137) return c & ~char32_t(1);
@@ -307,12 +307,6 @@ char32_t UnicodeToUpper(char32_t c) {
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool EqualIgnoringCaseUtf8(std::string_view a, std::string_view b) {

@@ -4,6 +4,7 @@
 // convert through Unicode.
 #pragma once
 
+#include "ascii.h"
 #include "hostwin/windows.h"
 
 #include <string>
@@ -46,11 +47,6 @@ char32_t UnicodeToUpper(char32_t c);
 
 // True when every byte is below 0x80: the same text in every ANSI code page.
 bool IsAscii(std::string_view text);
-
-// Equality with the ASCII letters compared without regard to case and every
-// other byte as it is. Compares in place, without copies: class and atom
-// lookups run it over every registered name.
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // Case-insensitive equality of two UTF-8 texts, as Windows compares names.
 bool EqualIgnoringCaseUtf8(std::string_view a, std::string_view b);

@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include "codepage.h"
+#include "hex.h"
 #include "machine.h"
 
 #include <cstdio>
@@ -24,13 +25,8 @@ JournalEntry::JournalEntry(const char* event) {
 }
 
 JournalEntry& JournalEntry::Text(const char* key, std::string_view ansiBytes) {
-    static const char hex[] = "0123456789abcdef";
     std::string hexText;
-    for (char ch : ansiBytes) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        hexText += hex[c >> 4];
-        hexText += hex[c & 15];
-    }
+    AppendHexBytes(hexText, ansiBytes);
     std::string hexKey = std::string(key) + "_hex";
     return Utf8(key, AnsiToUtf8(ansiBytes)).Utf8(hexKey.c_str(), hexText);
 }

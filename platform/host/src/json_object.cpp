@@ -1,9 +1,10 @@
 #include "json_object.h"
 
+#include "hex.h"
+
 namespace hostwin {
 
 void AppendJsonString(std::string& out, std::string_view utf8) {
-    static const char hex[] = "0123456789abcdef";
     out += '"';
     for (char ch : utf8) {
         unsigned char c = static_cast<unsigned char>(ch);
@@ -26,8 +27,7 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
         default:
             if (c < 0x20) {
                 out += "\\u00";
-                out += hex[c >> 4];
-                out += hex[c & 15];
+                AppendHexBytes(out, std::string_view(&ch, 1));
             } else {
                 out += ch;
             }

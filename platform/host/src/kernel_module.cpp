@@ -2,6 +2,7 @@
 // information, process and thread ids, atoms, timing and process exit.
 #include "hostwin/windows.h"
 
+#include "ascii.h"
 #include "codepage.h"
 #include "journal.h"
 #include "machine.h"
@@ -9,7 +10,6 @@
 #include "paths.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,7 +49,7 @@ bool SameLibraryName(const char* wanted, const char* known) {
     size_t knownBase = std::strlen(known) - 4; // without ".dll"
     if (length != knownBase && length != knownBase + 4) return false;
     for (size_t i = 0; i < length; ++i)
-        if (std::tolower(static_cast<unsigned char>(wanted[i])) != known[i]) return false;
+        if (AsciiLower(wanted[i]) != known[i]) return false;
     return true;
 }
 
@@ -150,6 +150,9 @@ DWORD CopyModuleName(std::basic_string_view<Char> name, Char* buffer, DWORD size
     }
     std::copy_n(name.data(), name.size(), buffer);
     buffer[name.size()] = 0;
+    // A name that fits clears the last error (Windows and Wine both do), so
+    // that a caller can tell it from one that was cut.
+    SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(name.size());
 }
 
@@ -187,12 +190,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
     std::string program = ProgramWindowsPath();
     std::string base = program.substr(program.find_last_of('\\') + 1);
     std::string wanted(name);
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    if (lower(wanted) == lower(base) || lower(wanted + ".exe") == lower(base))
+    if (EqualIgnoringAsciiCase(wanted, base) || EqualIgnoringAsciiCase(wanted + ".exe", base))
         return ProgramModule();
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;

@@ -5,6 +5,7 @@
 
 #include "codepage.h"
 #include "files.h"
+#include "hex.h"
 #include "journal.h"
 #include "profile_text.h"
 #include "replace_file.h"
@@ -183,16 +184,9 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
     if (base == 16) p += 2;
     uint32_t number = 0;
     for (;; ++p) {
-        unsigned digit;
-        if (*p >= '0' && *p <= '9')
-            digit = static_cast<unsigned>(*p - '0');
-        else if (base == 16 && *p >= 'a' && *p <= 'f')
-            digit = static_cast<unsigned>(*p - 'a' + 10);
-        else if (base == 16 && *p >= 'A' && *p <= 'F')
-            digit = static_cast<unsigned>(*p - 'A' + 10);
-        else
-            break;
-        number = number * base + digit;
+        const int digit = HexDigitValue(*p);
+        if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
+        number = number * base + static_cast<unsigned>(digit);
     }
     return JournalIntRead(fileName, file, section, key, defaultValue,
                           negative ? 0u - number : number);

@@ -2,11 +2,11 @@
 // resource-only module.
 #include "hostwin/windows.h"
 
+#include "ascii.h"
 #include "hostwin/embedded_resources.h"
 #include "modules.h"
 #include "resources.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -51,9 +51,7 @@ ResourceKey ResourceKey::From(LPCSTR value) {
         key.id = static_cast<WORD>(std::strtoul(value + 1, nullptr, 10));
         return key;
     }
-    key.name = value;
-    for (char& c : key.name)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    key.name = AsciiUppered(value);
     return key;
 }
 

@@ -1,5 +1,6 @@
 #include "machine.h"
 
+#include "ascii.h"
 #include "codepage.h"
 
 #include <cctype>
@@ -67,7 +68,7 @@ bool ParseLocaleName(std::string_view text, unsigned long& lcid) {
                  {"fr-fr", 0x040C}, {"zh-cn", 0x0804}, {"zh-tw", 0x0404}, {"ko-kr", 0x0412}};
     std::string folded;
     for (char c : text)
-        folded += c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        folded += c == '_' ? '-' : AsciiLower(c);
     for (const auto& entry : names)
         if (folded == entry.name) {
             lcid = entry.lcid;

@@ -1,5 +1,6 @@
 #include "paths.h"
 
+#include "ascii.h"
 #include "codepage.h"
 #include "machine.h"
 
@@ -103,7 +104,7 @@ std::optional<DrivePath> ParseWindowsPath(std::string_view path) {
     if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]))
         return std::nullopt; // UNC and device paths are not mapped
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
-        char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        char drive = AsciiUpper(path[0]);
         std::string_view rest = path.substr(2);
         // A full path does not depend on the current directory: no need to ask for it.
         if (!rest.empty() && IsSeparator(rest[0]))
@@ -122,8 +123,7 @@ std::optional<DrivePath> ParseWindowsPath(std::string_view path) {
 
 // The link that maps a drive in the prefix: dosdevices/x: (as in a Wine prefix).
 std::string DriveLinkPath(char drive) {
-    return TheMachine().prefix + "/dosdevices/" +
-           static_cast<char>(std::tolower(static_cast<unsigned char>(drive))) + ":";
+    return TheMachine().prefix + "/dosdevices/" + AsciiLower(drive) + ":";
 }
 
 bool HasDriveLink(char drive) {
@@ -271,7 +271,7 @@ std::optional<std::string> LongWindowsPath(std::string_view ansiPath, DWORD& err
     size_t start = 0;
     if (ansiPath.size() >= 2 && ansiPath[1] == ':' &&
         std::isalpha(static_cast<unsigned char>(ansiPath[0]))) {
-        char drive = static_cast<char>(std::toupper(static_cast<unsigned char>(ansiPath[0])));
+        char drive = AsciiUpper(ansiPath[0]);
         auto root = DriveRoot(drive);
         if (!root) return std::nullopt;
         bool rooted = ansiPath.size() > 2 && IsSeparator(ansiPath[2]);

@@ -6,9 +6,9 @@
 // (type, name, language); a named entry points at a counted UTF-16 string.
 #include "pe_resources.h"
 
+#include "ascii.h"
 #include "codepage.h"
 
-#include <cctype>
 #include <optional>
 #include <set>
 
@@ -125,8 +125,7 @@ private:
         for (WORD i = 0; i < length; ++i)
             name[i] = static_cast<char16_t>(TreeWord(offset + 2 + 2u * i, ok));
         key.name = Utf16ToAnsi(name);
-        for (char& c : key.name)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        key.name = AsciiUppered(std::move(key.name));
         return ok && file_.ok();
     }
 

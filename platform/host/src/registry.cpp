@@ -2,6 +2,7 @@
 
 #include "codepage.h"
 #include "handles.h"
+#include "hex.h"
 #include "journal.h"
 #include "registry_file.h"
 #include "registry_store.h"
@@ -86,14 +87,6 @@ std::string JoinPath(const std::vector<std::string>& path) {
     return joined;
 }
 
-void AppendHex(std::string& out, std::string_view bytes) {
-    static const char digits[] = "0123456789abcdef";
-    for (char c : bytes) {
-        out += digits[static_cast<unsigned char>(c) >> 4];
-        out += digits[static_cast<unsigned char>(c) & 15];
-    }
-}
-
 // A text field in the caller's bytes: converted back to the ANSI code page
 // for the program (the journal then shows the program's own bytes), as they
 // are for hostwin-reg.
@@ -103,7 +96,7 @@ void JournalText(JournalEntry& entry, const char* field, std::string_view utf8, 
         return;
     }
     std::string hex;
-    AppendHex(hex, utf8);
+    AppendHexBytes(hex, utf8);
     entry.Utf8(field, utf8).Utf8((std::string(field) + "_hex").c_str(), hex);
 }
 

@@ -1,8 +1,9 @@
 #include "registry_file.h"
 
+#include "ascii.h"
 #include "codepage.h"
+#include "hex.h"
 
-#include <cctype>
 #include <cstdio>
 
 namespace hostwin::registry {
@@ -29,18 +30,8 @@ std::string_view TrimLeft(std::string_view text) {
     return text;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-    return true;
+    return EqualIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 // True when the text's first line is the REGEDIT4 header (blanks after it allowed).
@@ -239,12 +230,12 @@ bool Parser::HexBytes(std::string_view rest, std::string& bytes) {
     bytes.clear();
     rest = TrimLeft(rest);
     while (!rest.empty()) {
-        int high = HexDigit(rest[0]);
+        int high = HexDigitValue(rest[0]);
         if (high < 0) return Fail("bad hex data");
         int value = high;
         rest.remove_prefix(1);
-        if (!rest.empty() && HexDigit(rest[0]) >= 0) {
-            value = value * 16 + HexDigit(rest[0]);
+        if (!rest.empty() && HexDigitValue(rest[0]) >= 0) {
+            value = value * 16 + HexDigitValue(rest[0]);
             rest.remove_prefix(1);
         }
         bytes += static_cast<char>(value);
@@ -289,8 +280,8 @@ bool Parser::ValueLine(std::string_view line) {
         if (digits.empty() || digits.size() > 8) return Fail("bad dword value");
         uint32_t number = 0;
         for (char c : digits) {
-            if (HexDigit(c) < 0) return Fail("bad dword value");
-            number = number * 16 + static_cast<uint32_t>(HexDigit(c));
+            if (HexDigitValue(c) < 0) return Fail("bad dword value");
+            number = number * 16 + static_cast<uint32_t>(HexDigitValue(c));
         }
         record.type = REG_DWORD;
         for (int shift = 0; shift < 32; shift += 8)
@@ -304,8 +295,8 @@ bool Parser::ValueLine(std::string_view line) {
             return Fail("bad value type in hex(...)");
         uint64_t type = 0;
         for (char c : rest.substr(4, close - 4)) {
-            if (HexDigit(c) < 0) return Fail("bad value type in hex(...)");
-            type = type * 16 + static_cast<uint64_t>(HexDigit(c));
+            if (HexDigitValue(c) < 0) return Fail("bad value type in hex(...)");
+            type = type * 16 + static_cast<uint64_t>(HexDigitValue(c));
         }
         if (type > 0xFFFFFFFFu) return Fail("bad value type in hex(...)");
         record.type = static_cast<DWORD>(type);

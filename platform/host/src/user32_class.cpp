@@ -3,10 +3,10 @@
 // regard to case. The host predefines the system class "MDICLIENT".
 #include "hostwin/windows.h"
 
+#include "ascii.h"
 #include "codepage.h"
 #include "window_manager.h"
 
-#include <cctype>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -26,14 +26,8 @@ struct ClassTable {
 // new name gets none and RegisterClassA fails, as it does on Windows.
 constexpr unsigned kLastAtom = 0xFFFF;
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 ATOM AtomFor(ClassTable& table, const std::string& name) {
-    std::string key = Upper(name);
+    std::string key = AsciiUppered(name);
     auto it = table.atoms.find(key);
     if (it != table.atoms.end()) return it->second;
     if (table.nextAtom > kLastAtom) return 0;

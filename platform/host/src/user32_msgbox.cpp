@@ -5,6 +5,7 @@
 // the box is written to the journal with its answer.
 #include "hostwin/windows.h"
 
+#include "ascii.h"
 #include "codepage.h"
 #include "journal.h"
 #include "window_manager.h"
@@ -80,8 +81,7 @@ int AskPerson(const std::vector<Button>& buttons, size_t defaultButton) {
             if (number >= 1 && number <= buttons.size()) return buttons[number - 1].id;
         }
         for (const Button& button : buttons)
-            if (std::toupper(static_cast<unsigned char>(answer[0])) == button.label[0])
-                return button.id;
+            if (AsciiUpper(answer[0]) == button.label[0]) return button.id;
     }
 }
 
