@@ -2,34 +2,22 @@
 // scenarios: what the medium and the machine hold, and how the launch ends.
 #pragma once
 
-#include "platform/win32.h"
-
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace launcher_test {
 
-// One row of the table; the columns are described at the top of the file.
-struct Road {
-    std::string name;
-    std::string suites;
-    LCID locale = 0;
-    unsigned codePage = 0;
-    std::string folder; // below the case's medium directory; empty: the medium itself
-    bool setupPresent = true;
-    bool bothConfigs = true;
-    std::string appName;
-    std::string copy;
-    std::string userKey;
-    std::string from;
-    std::string outcome;
-    std::string uninstaller;
-    std::string text; // UTF-8, line breaks decoded; empty: no box
-};
-void PrintTo(const Road& road, std::ostream* out);
+// One row of the table: its cells by column (described at the top of the
+// file), "\n" in them decoded to a line break.
+using Road = std::map<std::string, std::string>;
 
 // The roads the table gives to `suite` ("host"), in its order.
 std::vector<Road> RoadsOf(const std::string& suite);
+
+// A path or name of the table: each "/"-separated segment X*N stands for X
+// repeated N times, "(empty)" for the empty text and "-" for none.
+std::string Expanded(const std::string& cell);
 
 } // namespace launcher_test

@@ -77,6 +77,10 @@ void ExpectNothingStarted(const Scenario& scenario) {
 
 // --- The roads of the table -------------------------------------------------------------
 
+LCID LocaleOf(const Road& road) {
+    return static_cast<LCID>(std::stoul(road.at("locale")));
+}
+
 // The per-user key of a road's machine, as .reg lines (none: no key).
 std::string UserKeyLines(const std::string& kind) {
     const std::string key = std::string("[") + UserDataKey + "]\r\n";
@@ -138,19 +142,19 @@ void ExpectUninstaller(const Scenario& scenario, const std::string& expected) {
 // The road's setup program was started from `directory`, the user key went
 // as far as it can, and the copy an uninstaller removed is gone.
 void ExpectSetupRoad(const Scenario& scenario, const Road& road, const std::string& directory) {
-    const TInstallLanguage language = InstallLanguageOf(road.locale);
+    const TInstallLanguage language = InstallLanguageOf(LocaleOf(road));
     ExpectSetupStarted(scenario, language);
-    EXPECT_EQ(Deletions(scenario), UserKeyDeletions(road.userKey));
-    EXPECT_EQ(scenario.KeyExists(UserDataKey), road.userKey == "subkey");
-    if (road.userKey == "subkey") {
+    EXPECT_EQ(Deletions(scenario), UserKeyDeletions(road.at("user_key")));
+    EXPECT_EQ(scenario.KeyExists(UserDataKey), road.at("user_key") == "subkey");
+    if (road.at("user_key") == "subkey") {
         std::string kept = scenario.QueryKey(UserDataKey);
         EXPECT_NE(kept.find("    A    REG_SZ    1"), std::string::npos) << kept;
         EXPECT_EQ(kept.find("(Default)"), std::string::npos) << kept;
         EXPECT_TRUE(scenario.KeyExists(std::string(UserDataKey) + "\\Sub"));
-    } else if (road.userKey != "none") {
+    } else if (road.at("user_key") != "none") {
         EXPECT_TRUE(scenario.KeyExists("HKCU\\Software\\QUORVANTIX\\SOLVENTRA")); // parents stay
     }
-    if (road.copy == "removes") {
+    if (road.at("copy") == "removes") {
         EXPECT_FALSE(scenario.KeyExists(ProductKey(Product)));
         EXPECT_FALSE(scenario.KeyExists(UninstallEntry(Product)));
     }
@@ -193,14 +197,14 @@ void ExpectFormShownUntilClosed(const Scenario& scenario) {
 // A road that stops: nothing is started or deleted; a box (and the form)
 // or, with no configuration, a silent end.
 void ExpectStoppedRoad(const Scenario& scenario, const Road& road, const RunOutcome& outcome) {
-    const TInstallLanguage language = InstallLanguageOf(road.locale);
+    const TInstallLanguage language = InstallLanguageOf(LocaleOf(road));
     ExpectNothingStarted(scenario);
     EXPECT_EQ(Deletions(scenario), "");
     EXPECT_TRUE(scenario.KeyExists(UserDataKey));
-    if (road.copy != "none" && road.copy != "prefix-keys") {
+    if (road.at("copy") != "none" && road.at("copy") != "prefix-keys") {
         EXPECT_TRUE(scenario.KeyExists(ProductKey(Product)));
     }
-    if (road.outcome == "silent") {
+    if (road.at("outcome") == "silent") {
         ExpectSilentEnd(scenario, outcome);
         // The file was looked for, and no INI file object read it.
         auto finds = scenario.LauncherEvents("file_find");
@@ -210,14 +214,15 @@ void ExpectStoppedRoad(const Scenario& scenario, const Road& road, const RunOutc
         EXPECT_TRUE(scenario.LauncherEvents("profile_read").empty());
         return;
     }
-    ASSERT_TRUE(road.outcome == "box" || road.outcome == "form") << road.outcome;
+    ASSERT_TRUE(road.at("outcome") == "box" || road.at("outcome") == "form") << road.at("outcome");
     auto boxes = scenario.LauncherEvents("message_box");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].Bytes("text"), language == ilJapanese ? ShiftJis(road.text) : road.text);
-    EXPECT_EQ(boxes[0].Bytes("caption"), road.outcome == "box" ? "Information" : "Setup");
-    EXPECT_EQ(boxes[0].Number("flags"), road.outcome == "box" ? 0x40 : 0x10);
+    EXPECT_EQ(boxes[0].Bytes("text"),
+              language == ilJapanese ? ShiftJis(road.at("text")) : road.at("text"));
+    EXPECT_EQ(boxes[0].Bytes("caption"), road.at("outcome") == "box" ? "Information" : "Setup");
+    EXPECT_EQ(boxes[0].Number("flags"), road.at("outcome") == "box" ? 0x40 : 0x10);
     EXPECT_EQ(boxes[0].Bytes("owner_class"), "TApplication");
-    if (road.outcome == "form")
+    if (road.at("outcome") == "form")
         ExpectFormShownUntilClosed(scenario);
     else
         EXPECT_TRUE(scenario.LauncherEvents("window_show").empty());
@@ -227,30 +232,33 @@ class LauncherRoad : public ::testing::TestWithParam<Road> {};
 
 TEST_P(LauncherRoad, EndsAsTheTableSays) {
     const Road& road = GetParam();
-    Scenario scenario(road.folder.empty() ? "medium" : "medium/" + road.folder);
-    const TInstallLanguage language = InstallLanguageOf(road.locale);
+    Scenario scenario("medium" + std::string(road.at("folder") == "-" ? "" : "/") +
+                      Expanded(road.at("folder")));
+    const TInstallLanguage language = InstallLanguageOf(LocaleOf(road));
     for (TInstallLanguage each : {ilJapanese, ilEnglish}) {
-        if (each == language && !road.bothConfigs) continue;
-        scenario.WriteAppName(each, each == language ? road.appName : Product);
-        if (each != language || road.setupPresent) scenario.AddStandInSetup(each);
+        if (each == language && road.at("config") != "both") continue;
+        scenario.WriteAppName(each, each == language ? Expanded(road.at("app_name")) : Product);
+        if (each != language || road.at("setup") == "present") scenario.AddStandInSetup(each);
     }
-    scenario.Import(UserKeyLines(road.userKey));
-    InstallCopy(scenario, road.copy);
+    scenario.Import(UserKeyLines(road.at("user_key")));
+    InstallCopy(scenario, road.at("copy"));
     std::string directory = scenario.medium;
-    if (road.from != "medium") {
+    if (road.at("from") != "medium") {
         directory = scenario.root + "/elsewhere";
         std::filesystem::create_directories(directory);
         // A program of the command's name there must not run.
-        if (road.from == "elsewhere-with-setup") scenario.AddStandInSetupTo(directory, language);
+        if (road.at("from") == "elsewhere-with-setup")
+            scenario.AddStandInSetupTo(directory, language);
     }
-    RunOutcome outcome = scenario.Run(road.locale, road.codePage, directory);
+    RunOutcome outcome = scenario.Run(
+        LocaleOf(road), static_cast<unsigned>(std::stoul(road.at("code_page"))), directory);
 
     EXPECT_EQ(outcome.status, 0) << outcome.output;
     auto exits = scenario.LauncherEvents("exit");
     ASSERT_EQ(exits.size(), 1u);
     EXPECT_EQ(exits[0].Number("status"), 0);
-    ExpectUninstaller(scenario, road.uninstaller);
-    if (road.outcome == "setup") {
+    ExpectUninstaller(scenario, road.at("uninstaller"));
+    if (road.at("outcome") == "setup") {
         ExpectSilentEnd(scenario, outcome);
         ExpectSetupRoad(scenario, road, directory);
     } else {
@@ -262,7 +270,7 @@ TEST_P(LauncherRoad, EndsAsTheTableSays) {
 INSTANTIATE_TEST_SUITE_P(, LauncherRoad, ::testing::ValuesIn(RoadsOf("host")),
                          [](const ::testing::TestParamInfo<Road>& info) {
                              std::string name;
-                             for (char c : info.param.name)
+                             for (char c : info.param.at("road"))
                                  if (std::isalnum(static_cast<unsigned char>(c))) name += c;
                              return name;
                          });
