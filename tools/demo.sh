@@ -73,7 +73,7 @@ status=0
 unset HOSTWIN_JOURNAL
 # The launcher does not wait for the setup program; give the stand-in a moment.
 for _ in $(seq 50); do
-  grep -qs '"role": "setup"' "$records" && break
+  grep -qs '"role":"setup"' "$records" && break
   sleep 0.1
 done
 
