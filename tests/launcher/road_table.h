@@ -11,7 +11,11 @@ namespace launcher_test {
 
 // One row of the table: its cells by column (described at the top of the
 // file), "\n" in them decoded to a line break.
-using Road = std::map<std::string, std::string>;
+struct Road : std::map<std::string, std::string> {};
+// A road is shown by its name in test output.
+inline void PrintTo(const Road& road, std::ostream* out) {
+    *out << road.at("road");
+}
 
 // The roads the table gives to `suite` ("host"), in its order.
 std::vector<Road> RoadsOf(const std::string& suite);
