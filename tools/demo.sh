@@ -11,6 +11,7 @@
 set -euo pipefail
 setup=$(realpath "$1")
 hostwin_reg=$(dirname "$setup")/hostwin-reg
+stand_in_program=$(realpath "$(dirname "$0")/medium/stand_in.py")
 product='SOLVENTRA 2'
 
 work=$(mktemp -d)
@@ -18,20 +19,28 @@ if [[ -z ${DEMO_KEEP:-} ]]; then trap 'rm -rf "$work"' EXIT; fi
 medium=$work/medium
 machine=$work/machine
 journal=$work/journal.jsonl
+records=$work/stand-ins.jsonl # what the stand-in programs record when started
 mkdir -p "$medium" "$machine"
+
+# A stand-in program (the medium tools' own, tools/medium/stand_in.py) at a
+# path: it records how it was started in $records and does what its role says.
+stand_in() { # stand_in PATH ROLE [ARGUMENT...]
+  local path=$1 role=$2 arguments=""
+  shift 2
+  (($#)) && arguments=$(printf ' %q' "$@")
+  mkdir -p "$(dirname "$path")"
+  # shellcheck disable=SC2016 # "$0" is the script's own path, when it runs
+  printf '#!/bin/sh\nexec python3 %q %q %q "$0"%s\n' "$stand_in_program" "$role" "$records" "$arguments" >"$path"
+  chmod +x "$path"
+}
 
 # --- The installation medium ----------------------------------------------------
 cp "$setup" "$medium/Setup.exe"
 for language in English Japanese; do
   mkdir -p "$medium/Inst_$language"
   printf '[Startup]\r\nAppName=%s\r\n' "$product" >"$medium/Inst_$language/SETUP.INI"
-  # A stand-in for the language's own setup program: it reports that it ran.
-  cat >"$medium/Inst_$language/Setup.exe" <<EOF
-#!/bin/sh
-printf 'Inst_$language\\\\Setup.exe ran with show command %s in %s\n' "\${HOSTWIN_SHOW-none}" "\$PWD" >"\$(dirname "\$0")/ran.tmp"
-mv "\$(dirname "\$0")/ran.tmp" "\$(dirname "\$0")/ran.txt"
-EOF
-  chmod +x "$medium/Inst_$language/Setup.exe"
+  # A stand-in for the language's own setup program: it records that it ran.
+  stand_in "$medium/Inst_$language/Setup.exe" setup
 done
 
 # --- The machine: an earlier copy and the per-user key it left ------------------------
@@ -40,14 +49,9 @@ unset HOSTWIN_JOURNAL
 product_key="HKLM\\SOFTWARE\\QUORVANTIX\\$product"
 uninstall_entry="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product"
 uninstaller_dir="$machine/drive_c/Program Files/QUORVANTIX/SOLVENTRA"
-mkdir -p "$uninstaller_dir"
-cat >"$uninstaller_dir/unins000.exe" <<EOF
-#!/bin/sh
 # The earlier copy's uninstaller: removes its two keys.
-'$hostwin_reg' delete '$product_key' >/dev/null
-'$hostwin_reg' delete '$uninstall_entry' >/dev/null
-EOF
-chmod +x "$uninstaller_dir/unins000.exe"
+printf '{"earlier copy": ["%s", "%s"]}\n' "${product_key//\\/\\\\}" "${uninstall_entry//\\/\\\\}" >"$work/copies.json"
+stand_in "$uninstaller_dir/unins000.exe" uninstaller removes "$hostwin_reg" "$work/copies.json"
 reg() { "$hostwin_reg" "$@" >/dev/null; }
 reg add "$product_key" /v Version /d 1.0
 reg add "$uninstall_entry" /v DisplayName /d "$product"
@@ -69,15 +73,15 @@ status=0
 unset HOSTWIN_JOURNAL
 # The launcher does not wait for the setup program; give the stand-in a moment.
 for _ in $(seq 50); do
-  compgen -G "$medium/Inst_*/ran.txt" >/dev/null && break
+  grep -qs '"role":"setup"' "$records" && break
   sleep 0.1
 done
 
 # --- What happened ------------------------------------------------------------------------
-python3 - "$journal" "$status" "$medium" <<'EOF'
-import glob, json, sys
+python3 - "$journal" "$status" "$records" <<'EOF'
+import json, os, sys
 
-journal, status, medium = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+journal, status, records = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 hives = {"HKEY_LOCAL_MACHINE": "HKLM", "HKEY_CURRENT_USER": "HKCU"}
 events = [json.loads(line) for line in open(journal, encoding="utf-8")]
 launcher = "Setup.exe"
@@ -121,9 +125,13 @@ for event in events:
         windows = f"showing the windows {', '.join(shown)}" if shown else "without showing a window"
         say(f"Setup.exe ended with exit status {event['status']}, {windows}")
 
-for report in sorted(glob.glob(f"{medium}/Inst_*/ran.txt")):
-    print(f"The stand-in reports: {open(report, encoding='utf-8').read().strip()}")
-if not glob.glob(f"{medium}/Inst_*/ran.txt"):
+setups = []
+if os.path.exists(records):
+    setups = [r for r in map(json.loads, open(records, encoding="utf-8")) if r["role"] == "setup"]
+for setup in setups:
+    print(f"The stand-in reports: {setup['command_line']} ran with show command "
+          f"{setup['show'] or 'none'} in {setup['directory']}")
+if not setups:
     print("No setup program ran.")
 print(f"Exit status seen by the shell: {status}")
 EOF

@@ -95,25 +95,51 @@ bool Exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
 }
 
-namespace {
-
-// Text in single quotes for a shell script (the text has no single quote).
-std::string Quoted(const std::string& text) {
-    return "'" + text + "'";
+void WriteStandIn(const std::string& path, const std::string& records, const std::string& role,
+                  const std::vector<std::string>& arguments) {
+    // Single quotes for the shell: none of the paths has one.
+    std::string script = "#!/bin/sh\nexec python3 '" SETUP_SOURCE_DIR
+                         "/tools/medium/stand_in.py' " +
+                         role + " '" + records + "' \"$0\"";
+    for (const std::string& argument : arguments)
+        script += " '" + argument + "'";
+    WriteFile(path, script + "\n", true);
 }
 
-} // namespace
-
-void WriteStandInUninstaller(const std::string& path, const std::string& marker,
+void WriteStandInUninstaller(const std::string& path, const std::string& records,
                              const std::string& applicationName, bool removesCopy) {
-    std::string script = "#!/bin/sh\n"
-                         "printf '%s\\n' \"$*\" > " +
-                         Quoted(marker) + "\n";
-    if (removesCopy)
-        for (const std::string& key :
-             {ProductKey(applicationName), UninstallEntry(applicationName)})
-            script += Quoted(HOSTWIN_REG_PROGRAM) + " delete " + Quoted(key) + " >/dev/null\n";
-    WriteFile(path, script, true);
+    // The keys it deletes, whatever the command it is started with.
+    std::string copies = "{\"copy\":[";
+    for (const std::string& key : {ProductKey(applicationName), UninstallEntry(applicationName)}) {
+        copies += copies.back() == '[' ? "\"" : ",\"";
+        for (char c : key)
+            copies += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        copies += "\"";
+    }
+    WriteFile(records + ".copies.json", copies + "]}\n");
+    WriteStandIn(
+        path, records, "uninstaller",
+        {removesCopy ? "removes" : "leaves", HOSTWIN_REG_PROGRAM, records + ".copies.json"});
+}
+
+std::string JsonText(const std::string& raw) {
+    std::string text;
+    for (size_t i = 1; i + 1 < raw.size(); ++i) {
+        char c = raw[i];
+        if (c == '\\') {
+            c = raw[++i];
+            // Besides \\ and \", the writer escapes control characters only.
+            if (c == 'n') c = '\n';
+            if (c == 't') c = '\t';
+            if (c == 'r') c = '\r';
+            if (c == 'u') {
+                c = static_cast<char>(std::strtol(raw.substr(i + 1, 4).c_str(), nullptr, 16));
+                i += 4;
+            }
+        }
+        text += c;
+    }
+    return text;
 }
 
 RunOutcome Run(const RunRequest& request) {

@@ -37,10 +37,18 @@ void WriteFile(const std::string& path, const std::string& bytes, bool executabl
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 
-// A stand-in uninstaller: a script that records its arguments in `marker`
-// and, when it removes the copy, deletes both keys of the application name.
-void WriteStandInUninstaller(const std::string& path, const std::string& marker,
+// A stand-in program (the medium tools' stand_in.py) at `path`: it appends
+// how it was started (role, program, command_line, directory, show) to the
+// JSON lines of `records` and does what its role says.
+void WriteStandIn(const std::string& path, const std::string& records, const std::string& role,
+                  const std::vector<std::string>& arguments = {});
+// A stand-in uninstaller that records in `records` and, when it removes the
+// copy, deletes both keys of the application name.
+void WriteStandInUninstaller(const std::string& path, const std::string& records,
                              const std::string& applicationName, bool removesCopy);
+
+// The text of a JSON string value as JournalLine::Raw gives it (quotes included).
+std::string JsonText(const std::string& raw);
 
 // A run of another program.
 struct RunOutcome {

@@ -7,19 +7,16 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 namespace launcher_test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
 const char* LanguageDirectory(TInstallLanguage language) {
     return language == ilJapanese ? "Inst_Japanese" : "Inst_English";
 }
-
-} // namespace
 
 Scenario::Scenario(const std::string& mediumName) {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -31,6 +28,7 @@ Scenario::Scenario(const std::string& mediumName) {
     machine = root + "/machine";
     medium = root + "/" + mediumName;
     journal = root + "/journal.jsonl";
+    records = root + "/stand-ins.jsonl";
     fs::create_directories(machine);
     fs::create_directories(medium);
     fs::copy_file(SETUP_PROGRAM, medium + "/Setup.exe");
@@ -45,26 +43,46 @@ void Scenario::WriteAppName(TInstallLanguage language, const std::string& applic
 }
 
 void Scenario::AddStandInSetup(TInstallLanguage language) {
-    const std::string directory = medium + "/" + LanguageDirectory(language);
-    WriteFile(directory + "/Setup.exe",
-              "#!/bin/sh\n"
-              "record=\"$(dirname \"$0\")/started\"\n"
-              "printf 'show=%s\\nargs=%s\\ncwd=%s\\n' \"${HOSTWIN_SHOW-none}\" \"$*\" \"$PWD\""
-              " > \"$record.tmp\" && mv \"$record.tmp\" \"$record\"\n",
-              true);
+    AddStandInSetupTo(medium, language);
+}
+
+void Scenario::AddStandInSetupTo(const std::string& directory, TInstallLanguage language) {
+    WriteStandIn(directory + "/" + LanguageDirectory(language) + "/Setup.exe", records, "setup");
+}
+
+std::string Scenario::StandInRecord(const std::string& role, const std::string& program) const {
+    std::ifstream in(records);
+    for (std::string line; std::getline(in, line);) {
+        const JournalLine record{line};
+        if (JsonText(record.Raw("role")) == role && JsonText(record.Raw("program")) == program)
+            return line;
+    }
+    return {};
 }
 
 std::string Scenario::StandInSetupRecord(TInstallLanguage language) const {
-    const std::string record = medium + "/" + LanguageDirectory(language) + "/started";
+    const std::string program = medium + "/" + LanguageDirectory(language) + "/Setup.exe";
     // The launcher journals every start it makes; without one of this
     // language's program there is nothing to wait for.
     bool started = false;
     for (const JournalLine& start : LauncherEvents("process_start"))
         started |=
             start.Bytes("command_line") == SetupCommandOf(language) && start.Number("result") >= 32;
-    for (int waited = 0; started && !Exists(record) && waited < 10000; waited += 10)
+    for (int waited = 0; started && StandInRecord("setup", program).empty() && waited < 10000;
+         waited += 10)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return ReadFile(record);
+    return StandInSetupRecordIn(medium, language);
+}
+
+std::string Scenario::StandInSetupRecordIn(const std::string& directory,
+                                           TInstallLanguage language) const {
+    const JournalLine record{
+        StandInRecord("setup", directory + "/" + LanguageDirectory(language) + "/Setup.exe")};
+    if (record.text.empty()) return {};
+    const std::string show = record.Raw("show");
+    return "show=" + (show == "null" ? "none" : JsonText(show)) +
+           "\ncommand=" + JsonText(record.Raw("command_line")) +
+           "\ncwd=" + JsonText(record.Raw("directory")) + "\n";
 }
 
 void Scenario::Import(const std::string& regLines) const {
@@ -74,14 +92,17 @@ void Scenario::Import(const std::string& regLines) const {
 void Scenario::InstallEarlierCopy(const std::string& applicationName, bool uninstallerRemovesIt) {
     const std::string uninstaller =
         machine + "/drive_c/Program Files/QUORVANTIX/SOLVENTRA/unins000.exe";
-    uninstallerMarker = root + "/uninstaller-ran";
-    WriteStandInUninstaller(uninstaller, uninstallerMarker, applicationName, uninstallerRemovesIt);
+    WriteStandInUninstaller(uninstaller, records, applicationName, uninstallerRemovesIt);
     uninstallCommand = "\"" + WindowsPath(machine, uninstaller) + "\" /SILENT";
     Import(EarlierCopyLines(applicationName, RegString(uninstallCommand)));
 }
 
 std::string Scenario::UninstallerRecord() const {
-    return uninstallerMarker.empty() ? std::string() : ReadFile(uninstallerMarker);
+    std::ifstream in(records);
+    for (std::string line; std::getline(in, line);)
+        if (JournalLine{line}.Raw("role") == "\"uninstaller\"")
+            return JsonText(JournalLine{line}.Raw("command_line"));
+    return {};
 }
 
 bool Scenario::KeyExists(const std::string& key) const {

@@ -11,6 +11,9 @@
 
 namespace launcher_test {
 
+// The medium folder of a language ("Inst_Japanese", "Inst_English").
+const char* LanguageDirectory(TInstallLanguage language);
+
 class Scenario {
 public:
     // A scenario of the current test, in $HOSTWIN_PREFIX/scenarios/TEST; the
@@ -22,16 +25,20 @@ public:
     void WriteSetupIni(TInstallLanguage language, const std::string& contents);
     void WriteAppName(TInstallLanguage language, const std::string& applicationName);
     void AddStandInSetup(TInstallLanguage language);
-    // What the language's stand-in recorded ("show=...\nargs=...\ncwd=...\n"),
+    // The same stand-in in the language's folder below another directory.
+    void AddStandInSetupTo(const std::string& directory, TInstallLanguage language);
+    // What the language's stand-in recorded ("show=...\ncommand=...\ncwd=...\n"),
     // waited for up to a few seconds (the launcher does not wait for it);
     // empty when it was not started.
     std::string StandInSetupRecord(TInstallLanguage language) const;
+    // What the stand-in below another directory recorded (not waited for).
+    std::string StandInSetupRecordIn(const std::string& directory, TInstallLanguage language) const;
 
     // The machine: registry lines imported, and an earlier installed copy
     // whose stand-in uninstaller (in C:\Program Files) removes it or not.
     void Import(const std::string& regLines) const;
     void InstallEarlierCopy(const std::string& applicationName, bool uninstallerRemovesIt);
-    // The arguments the uninstaller was started with; empty when it was not.
+    // The command line the uninstaller was started with; empty when it was not.
     std::string UninstallerRecord() const;
     // The command registered by InstallEarlierCopy.
     const std::string& UninstallCommand() const { return uninstallCommand; }
@@ -51,8 +58,11 @@ public:
     std::string journal; // HOSTWIN_JOURNAL of the runs
 
 private:
+    // The record a stand-in of the role at `program` made, as JSON; empty when none did.
+    std::string StandInRecord(const std::string& role, const std::string& program) const;
+
+    std::string records; // what the stand-ins record (JSON lines)
     std::string uninstallCommand;
-    std::string uninstallerMarker;
 };
 
 } // namespace launcher_test

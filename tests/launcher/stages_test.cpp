@@ -152,7 +152,7 @@ TEST_F(LauncherStages, AnUninstallerThatRemovesTheCopyLetsTheLaunchGoOn) {
     EXPECT_EQ(starts[0].Bytes("command_line"), UninstallerCommand());
     EXPECT_EQ(starts[0].Raw("show"), "null");
     EXPECT_EQ(starts[0].Number("result"), 1);
-    EXPECT_EQ(ReadFile(marker), "/SILENT\n");
+    EXPECT_EQ(JsonText(JournalLine{ReadFile(marker)}.Raw("command_line")), UninstallerCommand());
     EXPECT_TRUE(Events("message_box").empty());
 }
 

@@ -28,7 +28,8 @@ HANDS_OFF_SECONDS = 3
 
 
 def append_record(records, record):
-    line = (json.dumps(record, ensure_ascii=False) + "\n").encode("utf-8")
+    # One compact line each: the host tests read the fields as the journal's.
+    line = (json.dumps(record, ensure_ascii=False, separators=(",", ":")) + "\n").encode("utf-8")
     fd = os.open(records, os.O_WRONLY | os.O_APPEND | os.O_CREAT, 0o644)
     try:
         os.write(fd, line)

@@ -29,6 +29,7 @@ VENDOR = "SOFTWARE\\QUORVANTIX\\"
 ACME = "SOFTWARE\\ACME\\"
 UNINSTALL = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 JAPANESE_NAME = "ソルベントラ"
+USER_KEY = "Software\\QUORVANTIX\\SOLVENTRA\\Data"
 
 
 def windows_program(bits=None):
@@ -437,14 +438,6 @@ class RehearseTest(MediumCase):
                          f"AppName \"{PRODUCT}\": the product key {in_view(VENDOR + PRODUCT)} is not in "
                          "machine.reg (it has SOLVENTRA2: the names must be equal;")
 
-    def test_a_per_user_key_with_subkeys_is_left(self):
-        medium = make_medium(self.work)
-        fixture = write_fixture(os.path.join(self.work, "machine.reg"), [
-            "[HKEY_CURRENT_USER\\Software\\QUORVANTIX\\SOLVENTRA\\Data\\Window]", '"Left"=dword:00000010', ""])
-        done = self.rehearse(medium, "--registry", fixture, "--locale", "en")
-        self.assertIn("4. Per-user key HKCU\\Software\\QUORVANTIX\\SOLVENTRA\\Data: left (error 5): it has "
-                      "subkeys, and the launcher's delete removes only a key without subkeys", done.stdout)
-
     def test_an_uninstaller_that_leaves_the_copy_or_fails_stops_the_road_with_a_box(self):
         medium = make_medium(self.work)
         fixture = write_fixture(os.path.join(self.work, "machine.reg"), earlier_copy())
@@ -581,6 +574,60 @@ class RehearseTest(MediumCase):
         self.assertCannot(self.rehearse(medium, "--registry", self.work), "cannot be read")
         self.assertCannot(self.rehearse(medium, "--locale", "fr"), "--locale fr")
         self.assertCannot(self.rehearse(medium, "--code-page", "65001"), "--code-page 65001")
+
+
+def roads(suite):
+    """The rows of the launcher's roads table (tests/roads/roads.tsv) that
+    name the suite, as dicts of its columns."""
+    with open(os.path.join(ROOT, "tests", "roads", "roads.tsv"), encoding="utf-8") as file:
+        rows = [line.rstrip("\n").split("\t") for line in file if not line.startswith("#")]
+    return [row for row in (dict(zip(rows[0], cells)) for cells in rows[1:])
+            if suite in row["suites"].split(",")]
+
+
+class RoadTableTest(MediumCase):
+    """The roads of the table that the rehearsal can set up: its account tells
+    the outcome the host and Wine suites check."""
+
+    # The table's copy kinds as UninstallString data, its user_key kinds as
+    # the key's lines and the account's word for what became of it.
+    COPIES = {"removes": reg_text(INNO_COMMAND), "keeps": reg_text(INNO_COMMAND),
+              "launcher-itself": reg_text("Setup.exe /uninstall"), "dword": "dword:0000002a"}
+    USER_KEYS = {"none": ([], "not there, nothing to delete"),
+                 "usual": (['@="cache"', '"A"="1"', ""], "deleted"),
+                 "subkey": (['@="cache"', '"A"="1"', "", f"[HKEY_CURRENT_USER\\{USER_KEY}\\Sub]", ""],
+                            "left (error 5): it has subkeys")}
+
+    def test_each_road_ends_as_the_table_says(self):
+        for index, road in enumerate(roads("medium")):
+            with self.subTest(road["road"]):
+                language = "Japanese" if road["locale"] == "1041" else "English"
+                medium = make_medium(self.work, name=f"medium {index}")
+                if road["config"] == "other-only":
+                    os.remove(os.path.join(medium, f"Inst_{language}", "SETUP.INI"))
+                lines, user_key_end = self.USER_KEYS[road["user_key"]]
+                if road["user_key"] != "none":
+                    lines = [f"[HKEY_CURRENT_USER\\{USER_KEY}]"] + lines
+                if road["copy"] != "none":
+                    lines += [f"[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\QUORVANTIX\\{PRODUCT}]", "",
+                              f"[HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node{UNINSTALL[8:]}{PRODUCT}]",
+                              '"UninstallString"=' + self.COPIES[road["copy"]], ""]
+                done = self.rehearse(medium, "--locale", road["locale"], "--uninstaller",
+                                     "leaves" if road["copy"] == "keeps" else "removes", "--registry",
+                                     write_fixture(os.path.join(self.work, f"machine {index}.reg"), lines))
+                out, caption = done.stdout, {"box": "Information", "form": "Setup"}.get(road["outcome"])
+                self.assertEqual(done.returncode, 0 if road["outcome"] == "setup" else 1, out)
+                self.assertEqual("Started the uninstaller and waited" in out, road["uninstaller"] == "ran", out)
+                self.assertEqual("A user sees the main form" in out, road["outcome"] == "form", out)
+                if caption:
+                    self.assertIn(f"caption \"{caption}\": \"{road['text']}\"".replace("\\n", "\n"), out)
+                if road["outcome"] != "setup":
+                    self.assertNotIn("Per-user key", out)
+                    continue
+                self.assertLines(out, f"Per-user key HKCU\\{USER_KEY}: {user_key_end}",
+                                 f"the stand-in recorded: command line Inst_{language}\\Setup.exe, current "
+                                 "directory the medium's root, show command 1")
+                self.assertEqual(out.strip().splitlines()[-1], f"OK: {language} setup program started")
 
 
 WINE_READY = os.path.exists("/usr/lib/wine/wine") and all(map(os.path.exists, WINE_PROGRAMS))

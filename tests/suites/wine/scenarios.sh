@@ -1,10 +1,12 @@
 # shellcheck shell=bash
 # The launcher's roads under Wine, sourced by tests/suites/wine.sh (which
-# provides the prefixes, wine_in, reg_import, winpath, check, not and fail). Each
-# case builds a medium, imports its registry fixture, has the window watcher
-# run Setup.exe and checks the outcome.
+# provides the prefixes, wine_in, reg_import, winpath, check, not and fail).
+# The roads are the rows of tests/roads/roads.tsv that name the suite; below
+# them, the cases about Wine's own machinery. Each case builds a medium,
+# imports its registry fixture, has the window watcher run Setup.exe and
+# checks the outcome.
 
-PRODUCT=SOLVENTRA
+PRODUCT='SOLVENTRA 2'
 USER_KEY='HKEY_CURRENT_USER\Software\QUORVANTIX\SOLVENTRA\Data'
 PRODUCT_KEY="HKEY_LOCAL_MACHINE\\SOFTWARE\\QUORVANTIX\\$PRODUCT"
 UNINSTALL_KEY="HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$PRODUCT"
@@ -35,10 +37,15 @@ earlier_copy() {
     "$PRODUCT_KEY" "$UNINSTALL_KEY" "$1"
 }
 
-# The registered command of the stand-in uninstaller of a case.
-uninstaller_command() { # uninstaller_command ACTION...
-  printf '"%s" %s' "$(winpath "$UNINSTALLER_DIR/uninstall.exe")" "$*"
+# The registered command of the stand-in uninstaller of a case, which follows
+# the lines given (uninstall.do beside it: delete KEY, wait MS, broadcast);
+# with none it leaves the copy.
+uninstaller_command() { # uninstaller_command [LINE...]
+  (($#)) && printf '%s\r\n' "$@" >"$UNINSTALLER_DIR/uninstall.do"
+  printf '"%s" /SILENT' "$(winpath "$UNINSTALLER_DIR/uninstall.exe")"
 }
+# The lines that remove the product's keys.
+REMOVES_PRODUCT=("delete ${PRODUCT_KEY#*\\}" "delete ${UNINSTALL_KEY#*\\}")
 
 # A fresh medium for the current case: Setup.exe, and for each language its
 # SETUP.INI naming the product and its setup program (the stand-in). Sets
@@ -51,6 +58,7 @@ new_medium() { # new_medium [SUBDIR]
   mkdir -p "$MEDIUM" "$UNINSTALLER_DIR"
   cp "$BUILD/bin/Setup.exe" "$MEDIUM/Setup.exe"
   cp "$PROGRAMS/stand_in_uninstaller.exe" "$UNINSTALLER_DIR/uninstall.exe"
+  local language
   for language in Japanese English; do
     mkdir -p "$MEDIUM/Inst_$language"
     printf '[Startup]\r\nAppName=%s\r\n' "$PRODUCT" >"$MEDIUM/Inst_$language/SETUP.INI"
@@ -69,9 +77,12 @@ begin_case() { # begin_case SLUG DESCRIPTION
 # shellcheck disable=SC2001 # each pair of digits, which no parameter expansion matches
 unhex() { printf '%b' "$(sed 's/../\\x&/g' <<<"$1")"; }
 # The bytes of a UTF-8 text in a language's code page, in hexadecimal.
+# A UTF-8 text in a language's ANSI code page, as the programs write it.
+in_code_page() { # in_code_page LANGUAGE TEXT
+  if [[ $1 == ja ]]; then printf '%s' "$2" | iconv -f UTF-8 -t CP932; else printf '%s' "$2"; fi
+}
 hex_in() { # hex_in LANGUAGE TEXT
-  if [[ $1 == ja ]]; then printf '%s' "$2" | iconv -f UTF-8 -t CP932; else printf '%s' "$2"; fi |
-    od -An -tx1 -v | tr -d ' \n' | tr a-f A-F
+  in_code_page "$1" "$2" | od -An -tx1 -v | tr -d ' \n' | tr a-f A-F
 }
 # A field of a watcher line: field LINE NAME.
 field() { sed -nE "s/.* $2=([^ ]*).*/\\1/p" <<<"$1"; }
@@ -172,10 +183,10 @@ expect_unseen() {
 # The language's setup program was started with WinExec's command line, from
 # CWD, with SW_SHOWNORMAL; the other language's was not.
 expect_setup() { # expect_setup LANGUAGE_DIR [CWD]
-  local other=Inst_English cwd=${2:-$MEDIUM}
-  [[ $1 == Inst_English ]] && other=Inst_Japanese
+  local other=Inst_English cwd=${2:-$MEDIUM} language=ja
+  [[ $1 == Inst_English ]] && other=Inst_Japanese language=en
   local expected
-  expected=$(printf 'command=%s\\Setup.exe\ncwd=%s\nshow=1' "$1" "$(winpath "$cwd")")
+  expected=$(in_code_page "$language" "$(printf 'command=%s\\Setup.exe\ncwd=%s\nshow=1' "$1" "$(winpath "$cwd")")")
   local got
   got=$(marker "$MEDIUM/$1/setup.ran")
   check "setup started as '$expected' (was '$got')" test "$got" = "$expected"
@@ -198,45 +209,169 @@ expect_box() { # expect_box LANGUAGE CAPTION TEXT
   check "exit status 0 (was $STATUS)" test "$STATUS" = 0
 }
 
-# --- The normal road -------------------------------------------------------------------
+# --- The roads of the table ----------------------------------------------------------------
 
-normal_road() { # normal_road LANGUAGE LANGUAGE_DIR
-  begin_case "normal-$1" "no earlier copy: the user key goes, $2\\Setup.exe starts, nothing is seen"
-  new_medium
-  reg_import "$1" "$CLEAN_REGISTRY$USER_DATA"
-  run_launcher "$1"
-  expect_unseen
-  check "the form's window was made (hidden)" grep -q '^created .*class=TFormMain$' "$WATCH"
-  expect_setup "$2"
-  check "the user key is gone" not key_exists "$1" "$USER_KEY"
-  check "its parent stays" key_exists "$1" 'HKEY_CURRENT_USER\Software\QUORVANTIX\SOLVENTRA'
+# The screenshots of a road's answered windows, in order ("NAME:MIN_W:MIN_H:MAX_W:MAX_H").
+declare -A ROAD_SHOTS=(
+  [japanese-copy-left]=information-box-ja:200:90:900:300
+  [english-copy-left]=information-box-en:150:80:600:300
+  [japanese-setup-missing]=setup-missing-ja:200:90:900:300
+  [english-setup-missing]=setup-missing-en:150:80:700:300
+  [japanese-folder-too-long]=folder-unusable-ja:200:90:1000:300
+  [folder-not-in-the-code-page]=folder-unusable-en:150:80:1000:300
+  [data-type-error]="error-box:150:80:900:300 main-form:190:129:190:129"
+)
+
+# A cell of the table with each path segment X*N written out as X repeated N
+# times ("(empty)": the empty text).
+expanded() { # expanded CELL
+  [[ $1 == "(empty)" ]] && return
+  local segment out="" pad
+  local -a segments
+  IFS=/ read -ra segments <<<"$1"
+  for segment in "${segments[@]}"; do
+    if [[ $segment =~ ^(.+)\*([0-9]+)$ ]]; then
+      printf -v pad '%*s' "${BASH_REMATCH[2]}" ''
+      segment=${pad// /${BASH_REMATCH[1]}}
+    fi
+    out+=${out:+/}$segment
+  done
+  printf '%s' "$out"
 }
-normal_road ja Inst_Japanese
-normal_road en Inst_English
 
-begin_case earlier-copy-removed "the uninstaller runs and is waited for, then the setup program starts"
-new_medium
-# The uninstaller takes 1.5 s before it removes the keys: a launcher that did
-# not wait would find them still there.
-command=$(uninstaller_command remove "$PRODUCT" 1500)
-reg_import en "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
-run_launcher en
-expect_unseen
-check "the uninstaller got the registered command line" \
-  test "$(marker "$UNINSTALLER_DIR/uninstall.ran" | head -1)" = "command=$command"
-check "the uninstaller ran in the launcher's directory" \
-  test "$(marker "$UNINSTALLER_DIR/uninstall.ran" | sed -n 2p)" = "cwd=$(winpath "$MEDIUM")"
-expect_setup Inst_English
-check "the product key is gone" not key_exists en "$PRODUCT_KEY"
-check "the uninstall entry is gone" not key_exists en "$UNINSTALL_KEY"
-check "the user key is gone" not key_exists en "$USER_KEY"
+# The .reg lines of the per-user key of a kind (the table's user_key).
+user_key_lines() { # user_key_lines KIND
+  case $1 in
+    none) ;;
+    default-only) printf '[%s]\n@="cache"\n\n' "$USER_KEY" ;;
+    named-only) printf '[%s]\n"A"="1"\n"B"=dword:00000002\n\n' "$USER_KEY" ;;
+    subkey) printf '%s[%s\\Sub]\n\n' "$USER_DATA" "$USER_KEY" ;;
+    *) printf '%s' "$USER_DATA" ;;
+  esac
+}
+
+# The earlier copy of a kind (the table's copy): its .reg lines in COPY, and
+# in COMMAND its uninstaller's command when it has one of its own.
+copy_lines() { # copy_lines KIND
+  COPY="" COMMAND=""
+  local data
+  case $1 in
+    none) return ;;
+    # The uninstaller takes 1.5 s before it removes the keys: a launcher
+    # that did not wait would find them still there.
+    removes) COMMAND=$(uninstaller_command "wait 1500" "${REMOVES_PRODUCT[@]}") data=$(reg_string "$COMMAND") ;;
+    keeps) COMMAND=$(uninstaller_command) data=$(reg_string "$COMMAND") ;;
+    empty-command) data='""' ;;
+    dword) data=dword:0000002a ;;
+    launcher-itself) data=$(reg_string 'Setup.exe /uninstall') ;;
+    long-command)
+      data=$(reg_string "C:\\Program Files\\QUORVANTIX\\SOLVENTRA\\unins000.exe /LOG=$(printf 'x%.0s' {1..1024})")
+      ;;
+    prefix-keys)
+      COPY=$(printf '[HKEY_LOCAL_MACHINE\\SOFTWARE\\QUORVANTIX]\n\n[%s]\n\n' "${UNINSTALL_KEY%\\*}")
+      return
+      ;;
+  esac
+  COPY=$(earlier_copy "$data")
+}
+
+# Runs one road of the table and checks its outcome.
+run_road() { # run_road ROAD LOCALE CODE_PAGE FOLDER SETUP CONFIG APP_NAME COPY USER_KEY FROM OUTCOME UNINSTALLER TEXT
+  local road=$1 language=en directory=Inst_English
+  [[ $2 == 1041 ]] && language=ja directory=Inst_Japanese
+  begin_case "$road" "locale $2, earlier copy: $8, user key: $9, from the ${10}: ${11}"
+  if [[ $3 != 0 && $3 != "$([[ $language == ja ]] && echo 932 || echo 1252)" ]]; then
+    fail "no Wine prefix has locale $2 with code page $3"
+    return
+  fi
+  new_medium "$([[ $4 != - ]] && expanded "$4")"
+  [[ $5 == missing ]] && rm "$MEDIUM/$directory/Setup.exe"
+  [[ $6 == other-only ]] && rm "$MEDIUM/$directory/SETUP.INI"
+  [[ $7 != "$PRODUCT" ]] && printf '[Startup]\r\nAppName=%s\r\n' "$(expanded "$7")" >"$MEDIUM/$directory/SETUP.INI"
+  local cwd=$MEDIUM
+  if [[ ${10} != medium ]]; then
+    cwd=$WORK/cases/$SLUG/elsewhere
+    mkdir -p "$cwd/$directory"
+    # A program of the command's name there must not run.
+    [[ ${10} == elsewhere-with-setup ]] && cp "$PROGRAMS/stand_in_setup.exe" "$cwd/$directory/Setup.exe"
+  fi
+  copy_lines "$8"
+  reg_import "$language" "$CLEAN_REGISTRY$(user_key_lines "$9")"$'\n\n'"$COPY"
+  local shots
+  read -ra shots <<<"${ROAD_SHOTS[$road]:--}"
+  run_launcher "$language" "$cwd" "${shots[@]}"
+
+  local ran
+  ran=$(marker "$UNINSTALLER_DIR/uninstall.ran")
+  if [[ ${12} == ran ]]; then
+    check "the uninstaller got the registered command line" test "$(head -1 <<<"$ran")" = "command=$COMMAND"
+    check "the uninstaller ran in the launcher's directory" \
+      test "$(sed -n 2p <<<"$ran")" = "$(in_code_page "$language" "cwd=$(winpath "$cwd")")"
+  else
+    check "no uninstaller ran" test -z "$ran"
+  fi
+  local text=${13//\\n/$'\n'}
+  case ${11} in
+    setup)
+      expect_unseen
+      check "the form's window was made (hidden)" grep -q '^created .*class=TFormMain$' "$WATCH"
+      expect_setup "$directory" "$cwd"
+      if [[ $9 == subkey ]]; then
+        local kept
+        kept=$(wine_in "$language" 60 reg query "$USER_KEY" 2>/dev/null | tr -d '\r' || true)
+        check "the key stays with its named value" grep -qE '^ +A +REG_SZ +1$' <<<"$kept"
+        check "its default value was deleted" not grep -q 'cache' <<<"$kept"
+        check "its subkey stays" key_exists "$language" "$USER_KEY\\Sub"
+      else
+        check "the user key is gone" not key_exists "$language" "$USER_KEY"
+        check "its parent stays" key_exists "$language" 'HKEY_CURRENT_USER\Software\QUORVANTIX\SOLVENTRA'
+      fi
+      if [[ $8 == removes ]]; then
+        check "the product key is gone" not key_exists "$language" "$PRODUCT_KEY"
+        check "the uninstall entry is gone" not key_exists "$language" "$UNINSTALL_KEY"
+      fi
+      return
+      ;;
+    box) expect_box "$language" Information "$text" ;;
+    form)
+      expect_box "$language" Setup "$text"
+      local form first
+      form=$(grep -E '^shown class=TFormMain ' "$WATCH" || true)
+      check "the form was shown" test -n "$form"
+      check "form caption 'Visible false'" test "$(unhex "$(field "$form" caption)")" = "Visible false"
+      check "form at (192, 107), 190 x 129 (was $(field "$form" rect))" test "$(field "$form" rect)" = 192,107,190,129
+      check "form style (was $(field "$form" style))" test "$(field "$form" style)" = 16CF0000
+      check "form owned by the application window" test "$(field "$form" owner)" = TApplication
+      check "the application window was shown with it" grep -q '^shown class=TApplication ' "$WATCH"
+      first=$(grep -E '^shown class=(#32770|TFormMain) ' "$WATCH" | head -1 || true)
+      check "the box came before the form" test "$(field "$first" class)" = '#32770'
+      ;;
+    silent) expect_unseen ;;
+    *) fail "unknown outcome '${11}'" ;;
+  esac
+  [[ ${11} == box ]] && check "no form shown" test -z "$(grep -E '^shown class=TFormMain ' "$WATCH")"
+  expect_no_setup
+  check "nothing ran from the current directory" test -z "$(marker "$cwd/$directory/setup.ran")"
+  check "the user key stays" key_exists "$language" "$USER_KEY"
+  if [[ $8 != none && $8 != prefix-keys ]]; then
+    check "the product key stays" key_exists "$language" "$PRODUCT_KEY"
+  fi
+}
+
+while IFS=$'\t' read -r -u 3 road suites rest; do
+  [[ -z $road || $road == \#* || $road == road || ,$suites, != *,wine,* ]] && continue
+  IFS=$'\t' read -ra cells <<<"$rest"
+  run_road "$road" "${cells[@]:0:12}"
+done 3<"$ROOT/tests/roads/roads.tsv"
+
+# --- Wine's own machinery -------------------------------------------------------------------
 
 begin_case uninstaller-broadcasts "an uninstaller that sends WM_SETTINGCHANGE to every window is answered while waited for"
 new_medium
 # SendMessage to HWND_BROADCAST waits for every top-level window's answer, the
 # launcher's hidden windows among them: a launcher that handled no sent
 # message while it waited would wait for the uninstaller for ever.
-command=$(uninstaller_command broadcast "$PRODUCT")
+command=$(uninstaller_command broadcast "${REMOVES_PRODUCT[@]}")
 reg_import en "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
 started=$(date +%s%N)
 run_launcher en
@@ -246,159 +381,6 @@ check "the uninstaller ran" test -n "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
 expect_setup Inst_English
 check "the product key is gone" not key_exists en "$PRODUCT_KEY"
 check "the uninstall entry is gone" not key_exists en "$UNINSTALL_KEY"
-
-# --- Information boxes -----------------------------------------------------------------------
-
-information_box() { # information_box SLUG LANGUAGE RUNS TEXT [SHOT]
-  begin_case "$1" "an information box, then the launch stops"
-  new_medium
-  local data='""'
-  [[ $3 == runs ]] && data=$(reg_string "$(uninstaller_command keep)")
-  reg_import "$2" "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$data")"
-  run_launcher "$2" "" "${5:--}"
-  expect_box "$2" Information "$4"
-  check "no form shown" test -z "$(grep -E '^shown class=TFormMain ' "$WATCH")"
-  if [[ $3 == runs ]]; then
-    check "the uninstaller ran" test -n "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
-  else
-    check "no uninstaller ran" test -z "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
-  fi
-  expect_no_setup
-  check "the user key stays" key_exists "$2" "$USER_KEY"
-  check "the product key stays" key_exists "$2" "$PRODUCT_KEY"
-}
-information_box japanese-copy-left ja runs \
-  $'前回バージョンのソフトウェアをアンインストールしてから、\n再度インストールしてください。' \
-  information-box-ja:200:90:900:300
-information_box english-copy-left en runs "Please uninstall old software." \
-  information-box-en:150:80:600:300
-information_box japanese-empty-command ja none "ソフトウェアのアンインストールに失敗しました。"
-information_box english-empty-command en none "This software failed to uninstall."
-
-begin_case long-command "an uninstall command too long for the buffer is refused, not cut"
-new_medium
-command="C:\\Program Files\\QUORVANTIX\\SOLVENTRA\\unins000.exe /LOG=$(printf 'x%.0s' {1..1024})"
-reg_import en "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
-run_launcher en
-expect_box en Information "This software failed to uninstall."
-expect_no_setup
-check "the user key stays" key_exists en "$USER_KEY"
-
-# --- The data-type error: the error box, then the form ------------------------------------------
-
-begin_case data-type-error "a non-text UninstallString: the error box, then the form until closed"
-new_medium
-reg_import ja "$CLEAN_REGISTRY$USER_DATA$(earlier_copy dword:0000002a)"
-run_launcher ja "" error-box:150:80:900:300 main-form:190:129:190:129
-expect_box ja Setup "'UninstallString' のデータ型が不正です."
-form=$(grep -E '^shown class=TFormMain ' "$WATCH" || true)
-check "the form was shown" test -n "$form"
-check "form caption 'Visible false'" test "$(unhex "$(field "$form" caption)")" = "Visible false"
-check "form at (192, 107), 190 x 129 (was $(field "$form" rect))" test "$(field "$form" rect)" = 192,107,190,129
-check "form style (was $(field "$form" style))" test "$(field "$form" style)" = 16CF0000
-check "form owned by the application window" test "$(field "$form" owner)" = TApplication
-check "the application window was shown with it" grep -q '^shown class=TApplication ' "$WATCH"
-first=$(grep -E '^shown class=(#32770|TFormMain) ' "$WATCH" | head -1 || true)
-check "the box came before the form" test "$(field "$first" class)" = '#32770'
-expect_no_setup
-check "the user key stays" key_exists ja "$USER_KEY"
-
-# --- Silent ends --------------------------------------------------------------------------------
-
-begin_case no-configuration "without the language's SETUP.INI the launcher ends before the user key"
-new_medium
-rm "$MEDIUM/Inst_English/SETUP.INI"
-reg_import en "$CLEAN_REGISTRY$USER_DATA"
-run_launcher en
-expect_unseen
-expect_no_setup
-check "the user key stays" key_exists en "$USER_KEY"
-
-# --- The per-user key ----------------------------------------------------------------------------
-
-user_key() { # user_key SLUG KEY_LINES DELETED
-  begin_case "user-key-$1" "the per-user key goes with its values, not with a subkey"
-  new_medium
-  reg_import en "${CLEAN_REGISTRY}[$USER_KEY]
-$2"
-  run_launcher en
-  expect_unseen
-  expect_setup Inst_English
-  if [[ $3 == deleted ]]; then
-    check "the user key is gone" not key_exists en "$USER_KEY"
-  else
-    local kept
-    kept=$(wine_in en 60 reg query "$USER_KEY" 2>/dev/null | tr -d '\r' || true)
-    check "the key stays with its named value" grep -qE '^ +A +REG_SZ +1$' <<<"$kept"
-    check "its default value was deleted" not grep -q 'cache' <<<"$kept"
-    check "its subkey stays" key_exists en "$USER_KEY\\Sub"
-  fi
-}
-user_key default-value-only '@="cache"' deleted
-user_key named-values-only $'"A"="1"\n"B"=dword:00000002' deleted
-user_key with-subkey "@=\"cache\"
-\"A\"=\"1\"
-
-[$USER_KEY\\Sub]" kept
-
-# --- Where the medium is --------------------------------------------------------------------------
-
-begin_case shift-jis-directory "a medium in ソ (0x83 0x5C: a backslash trail byte) on a Japanese system"
-new_medium ソ
-command=$(uninstaller_command remove "$PRODUCT")
-reg_import ja "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
-run_launcher ja
-expect_unseen
-check "the uninstaller ran" test -n "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
-got=$(marker "$MEDIUM/Inst_Japanese/setup.ran" | sed -n 2p | tr -d "\n" | od -An -tx1 -v | tr -d ' \n')
-check "the setup program ran in the Shift-JIS directory" \
-  test "$got" = "$(printf 'cwd=%s' "$(winpath "$MEDIUM")" | iconv -f UTF-8 -t CP932 | od -An -tx1 -v | tr -d ' \n')"
-
-begin_case another-directory "started from another directory: the configuration is read beside the program"
-new_medium
-elsewhere=$WORK/cases/$SLUG/elsewhere
-mkdir -p "$elsewhere"
-reg_import en "$CLEAN_REGISTRY$USER_DATA"
-run_launcher en "$elsewhere"
-expect_unseen
-# The relative command goes unchanged; the system looks for it in the
-# launcher's directory before the current one.
-expect_setup Inst_English "$elsewhere"
-check "the user key is gone" not key_exists en "$USER_KEY"
-
-# --- Folder paths the launcher cannot use, and a missing setup program -----------------------
-
-SETUP_MISSING_JA=$'セットアッププログラムが見つからないか、起動できません。\nインストールメディアを確認してください。'
-SETUP_MISSING_EN=$'The setup program cannot be found or started.\nPlease check the installation medium.'
-FOLDER_UNUSABLE_JA=$'このフォルダーのパスからはセットアップを実行できません。\nメディアの内容を短い英数字だけのパスのフォルダーにコピーしてから、再度実行してください。'
-FOLDER_UNUSABLE_EN=$'Setup cannot be run from this folder path.\nPlease copy the contents of the medium to a folder with a short path of plain letters and numbers, and run Setup again.'
-
-# A box, and the earlier copy (whose uninstaller would remove it) untouched:
-# nothing was run, nothing deleted, nothing started.
-expect_box_and_nothing_changed() { # expect_box_and_nothing_changed LANGUAGE TEXT
-  expect_box "$1" Information "$2"
-  check "no uninstaller ran" test -z "$(marker "$UNINSTALLER_DIR/uninstall.ran")"
-  expect_no_setup
-  check "the user key stays" key_exists "$1" "$USER_KEY"
-  check "the product key stays" key_exists "$1" "$PRODUCT_KEY"
-}
-
-setup_missing() { # setup_missing LANGUAGE LANGUAGE_DIR TEXT SHOT
-  begin_case "setup-missing-$1" "without the setup program: a box, and nothing is removed or started"
-  new_medium
-  rm "$MEDIUM/$2/Setup.exe"
-  # A program of that name in the current directory must not run either.
-  elsewhere=$WORK/cases/$SLUG/elsewhere
-  mkdir -p "$elsewhere/$2"
-  cp "$PROGRAMS/stand_in_setup.exe" "$elsewhere/$2/Setup.exe"
-  command=$(uninstaller_command remove "$PRODUCT")
-  reg_import "$1" "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
-  run_launcher "$1" "$elsewhere" "$4"
-  expect_box_and_nothing_changed "$1" "$3"
-  check "nothing ran from the current directory" test -z "$(marker "$elsewhere/$2/setup.ran")"
-}
-setup_missing ja Inst_Japanese "$SETUP_MISSING_JA" setup-missing-ja:200:90:900:300
-setup_missing en Inst_English "$SETUP_MISSING_EN" setup-missing-en:150:80:700:300
 
 # Japanese names of 2 bytes each (メ, 0x83 0x81) make the program path
 # 300 bytes in code page 932 but under 200 characters. Cut at 261 bytes it
@@ -420,7 +402,8 @@ printf '[Startup]\r\nAppName=OTHER\r\n' >"$decoy/Inst_Japanese/SETUP.INI"
 other_uninstaller=$WORK/cases/$SLUG/other
 mkdir -p "$other_uninstaller"
 cp "$PROGRAMS/stand_in_uninstaller.exe" "$other_uninstaller/uninstall.exe"
-other_command=$(printf '"%s" remove OTHER' "$(winpath "$other_uninstaller/uninstall.exe")")
+printf 'delete SOFTWARE\\QUORVANTIX\\OTHER\r\n' >"$other_uninstaller/uninstall.do"
+other_command=$(printf '"%s" /SILENT' "$(winpath "$other_uninstaller/uninstall.exe")")
 reg_import ja "$CLEAN_REGISTRY${USER_DATA}[HKEY_LOCAL_MACHINE\\SOFTWARE\\QUORVANTIX\\OTHER]
 
 [HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\OTHER]
@@ -433,16 +416,3 @@ check "the other product stays" key_exists ja 'HKEY_LOCAL_MACHINE\SOFTWARE\QUORV
 check "the medium's setup program ran" test -n "$(marker "$MEDIUM/Inst_Japanese/setup.ran")"
 check "the user key is gone" not key_exists ja "$USER_KEY"
 
-begin_case folder-too-long "a folder path longer than the file functions take: a box before anything is read"
-new_medium "$(printf 'd%.0s' {1..100})/$(printf 'e%.0s' {1..100})/$(printf 'f%.0s' {1..100})"
-command=$(uninstaller_command remove "$PRODUCT")
-reg_import ja "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
-run_launcher ja "" folder-unusable-ja:200:90:1000:300
-expect_box_and_nothing_changed ja "$FOLDER_UNUSABLE_JA"
-
-begin_case folder-not-in-code-page "a Japanese folder name on an English system: a box, not a silent end"
-new_medium メディア
-command=$(uninstaller_command remove "$PRODUCT")
-reg_import en "$CLEAN_REGISTRY$USER_DATA$(earlier_copy "$(reg_string "$command")")"
-run_launcher en "" folder-unusable-en:150:80:1000:300
-expect_box_and_nothing_changed en "$FOLDER_UNUSABLE_EN"

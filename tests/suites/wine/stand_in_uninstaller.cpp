@@ -1,26 +1,21 @@
 // Stands for the uninstaller that an installed product registers. It records
-// how it was started (marker "uninstall.ran" beside it) and then acts on its
-// arguments:
-//   uninstall remove NAME [DELAY_MS]  waits DELAY_MS (default 0), then deletes
-//                                     the product key and the uninstall entry
-//                                     of NAME under HKEY_LOCAL_MACHINE
-//   uninstall broadcast NAME          tells every top-level window that the
-//                                     environment changed (WM_SETTINGCHANGE
-//                                     sent to HWND_BROADCAST, which waits for
-//                                     each window's answer), then deletes the
-//                                     keys as "remove" does
-//   uninstall keep                    leaves everything as it is (a user who
-//                                     cancelled the removal)
-// The delay shows whether the launcher waits for the uninstaller to end.
-// Started otherwise (the medium rehearsal registers products' own commands),
-// it follows "uninstall.do" (UTF-8) beside it when there is one: lines
-// "delete KEY" (a key below HKEY_LOCAL_MACHINE, named in Unicode as an
-// installer of any code page names it), "exit N" (its exit code) and "hand-off MS"
-// (start a second process of itself and end at once; that process, left
-// behind, waits MS and then deletes the keys, and marks "second.ran" when
-// done, as uninstallers that hand their work to a copy of themselves do).
-// Keys are deleted in the program's own registry view, as its installer
-// wrote them.
+// how it was started (marker "uninstall.ran" beside it) and then follows
+// "uninstall.do" (UTF-8) beside it, when there is one, line by line:
+//   delete KEY    deletes the key below HKEY_LOCAL_MACHINE (named in Unicode,
+//                 as an installer of any code page names it)
+//   wait MS       waits MS milliseconds (shows whether the launcher waits
+//                 for the uninstaller to end)
+//   broadcast     tells every top-level window that the environment changed
+//                 (WM_SETTINGCHANGE sent to HWND_BROADCAST, which waits for
+//                 each window's answer), as installers do
+//   exit N        its exit code (default 3: the launcher does not look at it)
+//   hand-off MS   starts a second process of itself and ends at once; that
+//                 process, left behind, waits MS and then follows the other
+//                 lines, and marks "second.ran" when done, as uninstallers
+//                 that hand their work to a copy of themselves do
+// Without the file it leaves everything as it is (a user who cancelled the
+// removal). Keys are deleted in the program's own registry view, as its
+// installer wrote them.
 #include "marker.h"
 
 #include <cstdlib>
@@ -89,7 +84,7 @@ void DeleteKeyNamedInUtf8(const std::string& key) {
 }
 
 // Follows uninstall.do; its exit code, or 3 without one. The second process
-// (second) deletes the keys whatever "hand-off" says.
+// (second) follows the other lines whatever "hand-off" says.
 int FollowInstructions(bool second) {
     int code = 3;
     std::string handOff;
@@ -100,16 +95,14 @@ int FollowInstructions(bool second) {
             handOff = line.substr(9);
     }
     if (!second && !handOff.empty()) return StartSecondProcess(handOff) ? code : 1;
-    for (const std::string& line : Instructions())
+    for (const std::string& line : Instructions()) {
         if (line.rfind("delete ", 0) == 0) DeleteKeyNamedInUtf8(line.substr(7));
+        if (line.rfind("wait ", 0) == 0) Sleep(static_cast<DWORD>(std::atoi(line.c_str() + 5)));
+        if (line == "broadcast")
+            SendMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                         reinterpret_cast<LPARAM>("Environment"));
+    }
     return code;
-}
-
-// Deletes the product key and the uninstall entry of the product.
-void RemoveProduct(const std::string& name) {
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, ("SOFTWARE\\QUORVANTIX\\" + name).c_str());
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE,
-                  ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name).c_str());
 }
 
 } // namespace
@@ -123,17 +116,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         return 0;
     }
     stand_in::WriteMarker("uninstall");
-    const bool known =
-        !words.empty() && (words[0] == "remove" || words[0] == "broadcast" || words[0] == "keep");
-    if (!known) return FollowInstructions(false);
-    if (words.size() >= 2 && words[0] == "remove") {
-        if (words.size() >= 3) Sleep(static_cast<DWORD>(std::atoi(words[2].c_str())));
-        RemoveProduct(words[1]);
-    } else if (words.size() >= 2 && words[0] == "broadcast") {
-        // What installers do after they change the environment variables.
-        SendMessageA(HWND_BROADCAST, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>("Environment"));
-        RemoveProduct(words[1]);
-    }
-    // The launcher does not look at the exit code; a non-zero one shows that.
-    return 3;
+    return FollowInstructions(false);
 }
