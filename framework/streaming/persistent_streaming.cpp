@@ -24,20 +24,20 @@ void TComponent::DeclareExtraProperties(TFiler& filer) {
     // "Left" and "Top" keep a non-visual component's design position in the
     // low and high 16 bits of its design offset.
     auto* ancestor = As<TComponent>(filer.AncestorComponent());
-    uint32_t own = static_cast<uint32_t>(designOffset_);
-    uint32_t inherited = ancestor ? static_cast<uint32_t>(ancestor->designOffset_) : 0;
+    uint32_t own = static_cast<uint32_t>(FDesignOffset);
+    uint32_t inherited = ancestor ? static_cast<uint32_t>(ancestor->FDesignOffset) : 0;
     auto half = [](uint32_t offset, int shift) { return static_cast<uint16_t>(offset >> shift); };
     auto offer = [&](const char* name, int shift) {
         filer.AcceptCustomProperty(
             name,
             [this, shift](TReader& reader) {
                 uint32_t value = static_cast<uint16_t>(reader.ReadIntValue());
-                uint32_t keep = static_cast<uint32_t>(designOffset_) & ~(0xFFFFu << shift);
-                designOffset_ = static_cast<int32_t>(keep | (value << shift));
+                uint32_t keep = static_cast<uint32_t>(FDesignOffset) & ~(0xFFFFu << shift);
+                FDesignOffset = static_cast<int32_t>(keep | (value << shift));
             },
             [this, shift](TWriter& writer) {
                 writer.WriteInteger(
-                    static_cast<int16_t>(static_cast<uint32_t>(designOffset_) >> shift));
+                    static_cast<int16_t>(static_cast<uint32_t>(FDesignOffset) >> shift));
             },
             half(own, shift) != half(inherited, shift));
     };
