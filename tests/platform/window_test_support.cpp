@@ -1,6 +1,7 @@
 #include "window_test_support.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sstream>
 
 namespace window_tests {
@@ -96,6 +97,18 @@ void ExpectMessages(int line, const std::vector<UINT>& got, std::initializer_lis
     for (UINT m : expected)
         expectedText += Name(m) + " ";
     EXPECT_EQ(gotText, expectedText);
+}
+
+void ExpectTextCopies(const std::function<int(char*, int)>& copy,
+                      std::initializer_list<TextCopyCase> cases) {
+    for (const TextCopyCase& c : cases) {
+        SCOPED_TRACE(c.size);
+        char buffer[80];
+        std::memset(buffer, '#', sizeof(buffer));
+        EXPECT_EQ(copy(buffer, c.size), c.result);
+        EXPECT_STREQ(buffer, c.text);
+        EXPECT_EQ(buffer[c.result + 1], '#');
+    }
 }
 
 RECT WindowRectOf(HWND window) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -52,6 +53,18 @@ void ExpectRect(int line, const RECT& rect, LONG left, LONG top, LONG right, LON
 void ExpectMessages(int line, const std::vector<UINT>& got, std::initializer_list<UINT> expected);
 #define EXPECT_RECT(rect, l, t, r, b) ::window_tests::ExpectRect(__LINE__, rect, l, t, r, b)
 #define EXPECT_MESSAGES(got, ...) ::window_tests::ExpectMessages(__LINE__, got, {__VA_ARGS__})
+
+// A buffer size given to a function that copies a text out (GetWindowTextA,
+// GetClassNameA), the count it returns and the text it leaves.
+struct TextCopyCase {
+    int size;
+    int result;
+    const char* text;
+};
+// Checks each case with a buffer full of '#': the count, the text, and that
+// nothing is written past its terminating zero.
+void ExpectTextCopies(const std::function<int(char*, int)>& copy,
+                      std::initializer_list<TextCopyCase> cases);
 
 RECT WindowRectOf(HWND window);
 RECT ClientRectOf(HWND window);
