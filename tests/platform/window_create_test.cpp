@@ -206,13 +206,7 @@ TEST_F(WindowCreateTest, CloseDestroysThroughDefWindowProc) {
 TEST_F(WindowCreateTest, WindowTextTruncatesToTheBuffer) {
     HWND window = MakeWindow(WS_POPUP, nullptr, "Hello world");
     EXPECT_EQ(GetWindowTextLengthA(window), 11);
-    ExpectTextCopies(
-        [window](char* buffer, int size) { return GetWindowTextA(window, buffer, size); },
-        {{64, 11, "Hello world"},
-         {12, 11, "Hello world"},
-         {11, 10, "Hello worl"},
-         {5, 4, "Hell"},
-         {1, 0, ""}});
+    ExpectTextCopies(window, GetWindowTextA, "Hello world", {64, 12, 11, 5, 1});
     // A size of 0 writes nothing at all.
     char untouched[4] = {'#', '#', '#', 0};
     EXPECT_EQ(GetWindowTextA(window, untouched, 0), 0);

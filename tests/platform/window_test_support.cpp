@@ -99,15 +99,16 @@ void ExpectMessages(int line, const std::vector<UINT>& got, std::initializer_lis
     EXPECT_EQ(gotText, expectedText);
 }
 
-void ExpectTextCopies(const std::function<int(char*, int)>& copy,
-                      std::initializer_list<TextCopyCase> cases) {
-    for (const TextCopyCase& c : cases) {
-        SCOPED_TRACE(c.size);
+void ExpectTextCopies(HWND window, int(WINAPI* copy)(HWND, LPSTR, int), const std::string& text,
+                      std::initializer_list<int> sizes) {
+    for (int size : sizes) {
+        SCOPED_TRACE(size);
+        const std::string expected = text.substr(0, static_cast<size_t>(size - 1));
         char buffer[80];
         std::memset(buffer, '#', sizeof(buffer));
-        EXPECT_EQ(copy(buffer, c.size), c.result);
-        EXPECT_STREQ(buffer, c.text);
-        EXPECT_EQ(buffer[c.result + 1], '#');
+        EXPECT_EQ(copy(window, buffer, size), static_cast<int>(expected.size()));
+        EXPECT_EQ(std::string(buffer), expected);
+        EXPECT_EQ(buffer[expected.size() + 1], '#');
     }
 }
 

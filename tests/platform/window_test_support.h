@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -54,17 +53,12 @@ void ExpectMessages(int line, const std::vector<UINT>& got, std::initializer_lis
 #define EXPECT_RECT(rect, l, t, r, b) ::window_tests::ExpectRect(__LINE__, rect, l, t, r, b)
 #define EXPECT_MESSAGES(got, ...) ::window_tests::ExpectMessages(__LINE__, got, {__VA_ARGS__})
 
-// A buffer size given to a function that copies a text out (GetWindowTextA,
-// GetClassNameA), the count it returns and the text it leaves.
-struct TextCopyCase {
-    int size;
-    int result;
-    const char* text;
-};
-// Checks each case with a buffer full of '#': the count, the text, and that
-// nothing is written past its terminating zero.
-void ExpectTextCopies(const std::function<int(char*, int)>& copy,
-                      std::initializer_list<TextCopyCase> cases);
+// Checks a function that copies a window's text out (GetWindowTextA,
+// GetClassNameA) with each buffer size, over a buffer full of '#': as much of
+// text as fits before the terminating zero, its length returned, and nothing
+// written past the zero.
+void ExpectTextCopies(HWND window, int(WINAPI* copy)(HWND, LPSTR, int), const std::string& text,
+                      std::initializer_list<int> sizes);
 
 RECT WindowRectOf(HWND window);
 RECT ClientRectOf(HWND window);
