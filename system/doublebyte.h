@@ -16,13 +16,13 @@ enum TByteRole : uint8_t { brSingle, brLead, brTrail };
 // A set of byte values, one bit each.
 class TByteSet {
 public:
-    bool Contains(BYTE value) const { return bits_.test(value); }
-    void Include(BYTE value) { bits_.set(value); }
-    void Clear() { bits_.reset(); }
-    bool Empty() const { return bits_.none(); }
+    bool Contains(BYTE value) const { return FBits.test(value); }
+    void Include(BYTE value) { FBits.set(value); }
+    void Clear() { FBits.reset(); }
+    bool Empty() const { return FBits.none(); }
 
 private:
-    std::bitset<256> bits_;
+    std::bitset<256> FBits;
 };
 
 // True when the system reports double-byte character support.

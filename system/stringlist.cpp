@@ -25,11 +25,11 @@ int TStrings::Add(const std::string& line) {
 }
 
 void TStrings::BeginUpdate() {
-    if (updateCount_++ == 0) SetUpdateState(true);
+    if (FUpdateCount++ == 0) SetUpdateState(true);
 }
 
 void TStrings::EndUpdate() {
-    if (updateCount_ > 0 && --updateCount_ == 0) SetUpdateState(false);
+    if (FUpdateCount > 0 && --FUpdateCount == 0) SetUpdateState(false);
 }
 
 void TStrings::SetUpdateState(bool) {}
@@ -79,30 +79,30 @@ void TStringList::CheckIndex(int index, int limit) const {
 
 std::string TStringList::Get(int index) const {
     CheckIndex(index, Count());
-    return lines_[static_cast<size_t>(index)];
+    return FLines[static_cast<size_t>(index)];
 }
 
 void TStringList::Put(int index, const std::string& line) {
     CheckIndex(index, Count());
-    lines_[static_cast<size_t>(index)] = line;
+    FLines[static_cast<size_t>(index)] = line;
     Changed();
 }
 
 void TStringList::Insert(int index, const std::string& line) {
     CheckIndex(index, Count() + 1);
-    lines_.insert(lines_.begin() + index, line);
+    FLines.insert(FLines.begin() + index, line);
     Changed();
 }
 
 void TStringList::Delete(int index) {
     CheckIndex(index, Count());
-    lines_.erase(lines_.begin() + index);
+    FLines.erase(FLines.begin() + index);
     Changed();
 }
 
 void TStringList::Clear() {
-    if (lines_.empty()) return;
-    lines_.clear();
+    if (FLines.empty()) return;
+    FLines.clear();
     Changed();
 }
 

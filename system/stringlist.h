@@ -27,7 +27,7 @@ public:
     // Update brackets nest; the list learns of the first begin and the last end.
     void BeginUpdate();
     void EndUpdate();
-    int UpdateCount() const { return updateCount_; }
+    int UpdateCount() const { return FUpdateCount; }
 
     // The index of a line equal to the text (locale case-insensitive), or -1.
     int IndexOf(const std::string& line) const;
@@ -47,14 +47,14 @@ protected:
     virtual void SetUpdateState(bool updating);
 
 private:
-    int updateCount_ = 0;
+    int FUpdateCount = 0;
 };
 
 class TStringList : public TStrings {
 public:
     DECLARE_CLASS_INFO()
 
-    int Count() const override { return static_cast<int>(lines_.size()); }
+    int Count() const override { return static_cast<int>(FLines.size()); }
     std::string Get(int index) const override;
     void Put(int index, const std::string& line) override;
     void Insert(int index, const std::string& line) override;
@@ -72,17 +72,17 @@ private:
     void CheckIndex(int index, int limit) const;
     void Changed();
 
-    std::vector<std::string> lines_;
+    std::vector<std::string> FLines;
 };
 
 // Holds a list's update bracket for a scope.
 class TUpdateBracket {
 public:
-    explicit TUpdateBracket(TStrings& list) : list_(list) { list_.BeginUpdate(); }
-    ~TUpdateBracket() { list_.EndUpdate(); }
+    explicit TUpdateBracket(TStrings& list) : FList(list) { FList.BeginUpdate(); }
+    ~TUpdateBracket() { FList.EndUpdate(); }
     TUpdateBracket(const TUpdateBracket&) = delete;
     TUpdateBracket& operator=(const TUpdateBracket&) = delete;
 
 private:
-    TStrings& list_;
+    TStrings& FList;
 };

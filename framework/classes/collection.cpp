@@ -11,39 +11,39 @@ constinit const TClass TCollection::ClassInfo =
     MakeClass<TCollection>("TCollection", &TPersistent::ClassInfo);
 
 void TCollectionItem::Destroy() {
-    if (collection_) collection_->Forget(this);
+    if (FCollection) FCollection->Forget(this);
     TPersistent::Destroy();
 }
 
 TCollectionItem* TCollection::Add() {
-    auto* item = NewInstanceAs<TCollectionItem, EInvalidOperation>(itemClass_);
-    item->collection_ = this;
-    items_.push_back(item);
-    if (updateCount_ == 0) Changed();
+    auto* item = NewInstanceAs<TCollectionItem, EInvalidOperation>(FItemClass);
+    item->FCollection = this;
+    FItems.push_back(item);
+    if (FUpdateCount == 0) Changed();
     return item;
 }
 
 void TCollection::Clear() {
-    if (items_.empty()) return;
+    if (FItems.empty()) return;
     BeginUpdate();
-    while (!items_.empty())
-        FreeObject(items_.back());
+    while (!FItems.empty())
+        FreeObject(FItems.back());
     EndUpdate();
 }
 
 void TCollection::EndUpdate() {
-    if (updateCount_ > 0 && --updateCount_ == 0) Changed();
+    if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
 }
 
 void TCollection::Forget(TCollectionItem* item) {
-    auto it = std::find(items_.begin(), items_.end(), item);
-    if (it != items_.end()) items_.erase(it);
-    item->collection_ = nullptr;
+    auto it = std::find(FItems.begin(), FItems.end(), item);
+    if (it != FItems.end()) FItems.erase(it);
+    item->FCollection = nullptr;
 }
 
 void TCollection::Destroy() {
-    updateCount_ = 1; // no change notifications while dying
-    while (!items_.empty())
-        FreeObject(items_.back());
+    FUpdateCount = 1; // no change notifications while dying
+    while (!FItems.empty())
+        FreeObject(FItems.back());
     TPersistent::Destroy();
 }

@@ -12,13 +12,13 @@ class TCollectionItem : public TPersistent {
 public:
     DECLARE_CLASS_INFO()
 
-    TCollection* Collection() const { return collection_; }
+    TCollection* Collection() const { return FCollection; }
     // Leaves the collection, then the base.
     void Destroy() override;
 
 private:
     friend class TCollection;
-    TCollection* collection_ = nullptr;
+    TCollection* FCollection = nullptr;
 };
 
 class TCollection : public TPersistent {
@@ -26,38 +26,38 @@ public:
     DECLARE_CLASS_INFO()
 
     TCollection() = default;
-    explicit TCollection(const TClass* itemClass) : itemClass_(itemClass) {}
+    explicit TCollection(const TClass* itemClass) : FItemClass(itemClass) {}
 
-    const TClass* ItemClass() const { return itemClass_; }
-    void SetItemClass(const TClass* itemClass) { itemClass_ = itemClass; }
+    const TClass* ItemClass() const { return FItemClass; }
+    void SetItemClass(const TClass* itemClass) { FItemClass = itemClass; }
 
     // Appends a new item of the item class; EInvalidOperation when the item
     // class cannot be created.
     TCollectionItem* Add();
     // Destroys every item.
     void Clear();
-    int Count() const { return static_cast<int>(items_.size()); }
-    TCollectionItem* Item(int index) const { return items_.at(static_cast<size_t>(index)); }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TCollectionItem* Item(int index) const { return FItems.at(static_cast<size_t>(index)); }
 
     // Update bracket: Changed runs when the outermost bracket closes.
-    void BeginUpdate() { ++updateCount_; }
+    void BeginUpdate() { ++FUpdateCount; }
     void EndUpdate();
-    int UpdateCount() const { return updateCount_; }
+    int UpdateCount() const { return FUpdateCount; }
     // Called when the items changed outside an update bracket.
     virtual void Changed() {}
 
     // Holds an update bracket for a scope.
     class TUpdateBracket {
     public:
-        explicit TUpdateBracket(TCollection& collection) : collection_(collection) {
-            collection_.BeginUpdate();
+        explicit TUpdateBracket(TCollection& collection) : FCollection(collection) {
+            FCollection.BeginUpdate();
         }
-        ~TUpdateBracket() { collection_.EndUpdate(); }
+        ~TUpdateBracket() { FCollection.EndUpdate(); }
         TUpdateBracket(const TUpdateBracket&) = delete;
         TUpdateBracket& operator=(const TUpdateBracket&) = delete;
 
     private:
-        TCollection& collection_;
+        TCollection& FCollection;
     };
 
     // Destroys the items, then the base.
@@ -67,7 +67,7 @@ private:
     friend class TCollectionItem;
     void Forget(TCollectionItem* item);
 
-    const TClass* itemClass_ = &TCollectionItem::ClassInfo;
-    std::vector<TCollectionItem*> items_;
-    int updateCount_ = 0;
+    const TClass* FItemClass = &TCollectionItem::ClassInfo;
+    std::vector<TCollectionItem*> FItems;
+    int FUpdateCount = 0;
 };

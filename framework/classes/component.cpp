@@ -33,84 +33,84 @@ void TComponent::DestructionStarting() {
 void TComponent::Destroy() {
     IncludeState(lsDestroying);
     // Each owned component leaves this list as it is destroyed.
-    while (!components_.empty()) {
-        TComponent* last = components_.back();
+    while (!FComponents.empty()) {
+        TComponent* last = FComponents.back();
         FreeObject(last);
-        if (!components_.empty() && components_.back() == last) {
+        if (!FComponents.empty() && FComponents.back() == last) {
             // It did not leave the list itself; it is gone, so it can only
             // be found in the index by its address.
-            components_.pop_back();
-            if (nameIndex_.Active()) nameIndex_.Forget(last);
+            FComponents.pop_back();
+            if (FNameIndex.Active()) FNameIndex.Forget(last);
         }
     }
-    if (owner_) owner_->RemoveComponent(this);
+    if (FOwner) FOwner->RemoveComponent(this);
     TPersistent::Destroy();
 }
 
 void TComponent::SetName(const std::string& name) {
-    if (name == name_) return;
+    if (name == FName) return;
     if (!name.empty() && !IsValidIdentifier(name))
         throw EComponentError(FormatResString(SInvalidName, {name}));
-    if (!name.empty() && owner_) {
-        TComponent* other = owner_->FindComponent(name);
+    if (!name.empty() && FOwner) {
+        TComponent* other = FOwner->FindComponent(name);
         if (other && other != this) throw EComponentError(FormatResString(SDuplicateName, {name}));
     }
     std::string taken = name;
-    if (owner_ && owner_->nameIndex_.Active()) {
+    if (FOwner && FOwner->FNameIndex.Active()) {
         // Entered under the new name before anything changes (this may raise),
         // then out from under the old one.
-        if (!taken.empty()) owner_->nameIndex_.Add(this, taken);
-        if (!name_.empty()) owner_->nameIndex_.Remove(this, name_);
+        if (!taken.empty()) FOwner->FNameIndex.Add(this, taken);
+        if (!FName.empty()) FOwner->FNameIndex.Remove(this, FName);
     }
-    name_.swap(taken);
+    FName.swap(taken);
 }
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
     if (name.empty()) return nullptr;
-    if (nameIndex_.Active()) {
+    if (FNameIndex.Active()) {
         bool several = false;
-        TComponent* found = nameIndex_.Find(name, several);
+        TComponent* found = FNameIndex.Find(name, several);
         // Only components moved in under a name already taken share one; the
         // list then says which comes first.
         if (!several) return found;
     }
-    for (TComponent* component : components_)
-        if (SameName(component->name_, name)) return component;
+    for (TComponent* component : FComponents)
+        if (SameName(component->FName, name)) return component;
     return nullptr;
 }
 
 void TComponent::IndexNames() {
     TComponentNameIndex index;
     index.Start();
-    for (TComponent* component : components_)
-        if (!component->name_.empty()) index.Add(component, component->name_);
-    nameIndex_ = std::move(index);
+    for (TComponent* component : FComponents)
+        if (!component->FName.empty()) index.Add(component, component->FName);
+    FNameIndex = std::move(index);
 }
 
 void TComponent::InsertComponent(TComponent* component) {
-    if (component->owner_) component->owner_->RemoveComponent(component);
-    components_.push_back(component);
+    if (component->FOwner) component->FOwner->RemoveComponent(component);
+    FComponents.push_back(component);
     try {
-        if (nameIndex_.Active()) {
-            if (!component->name_.empty()) nameIndex_.Add(component, component->name_);
-        } else if (components_.size() >= IndexedFrom) {
+        if (FNameIndex.Active()) {
+            if (!component->FName.empty()) FNameIndex.Add(component, component->FName);
+        } else if (FComponents.size() >= IndexedFrom) {
             IndexNames();
         }
     } catch (...) {
-        components_.pop_back();
+        FComponents.pop_back();
         throw;
     }
-    component->owner_ = this;
+    component->FOwner = this;
 }
 
 void TComponent::RemoveComponent(TComponent* component) {
     // Searched from the end: owners destroy their components last first.
-    auto it = std::find(components_.rbegin(), components_.rend(), component);
-    if (it == components_.rend()) return;
-    components_.erase(std::next(it).base());
-    if (nameIndex_.Active() && !component->name_.empty())
-        nameIndex_.Remove(component, component->name_);
-    component->owner_ = nullptr;
+    auto it = std::find(FComponents.rbegin(), FComponents.rend(), component);
+    if (it == FComponents.rend()) return;
+    FComponents.erase(std::next(it).base());
+    if (FNameIndex.Active() && !component->FName.empty())
+        FNameIndex.Remove(component, component->FName);
+    component->FOwner = nullptr;
 }
 
 void TComponent::DescriptionLoaded() {

@@ -38,24 +38,24 @@ public:
     void Destroy() override;
     void DestructionStarting() override;
 
-    TComponent* Owner() const { return owner_; }
-    const std::string& Name() const { return name_; }
+    TComponent* Owner() const { return FOwner; }
+    const std::string& Name() const { return FName; }
     // Renames the component; raises EComponentError for a name that is not an
     // identifier or that another component of the same owner carries.
     virtual void SetName(const std::string& name);
 
-    int ComponentCount() const { return static_cast<int>(components_.size()); }
-    TComponent* Component(int index) const { return components_[static_cast<size_t>(index)]; }
+    int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+    TComponent* Component(int index) const { return FComponents[static_cast<size_t>(index)]; }
     // The first owned component of that name, ASCII case-insensitive; null for
     // an empty name or none.
     TComponent* FindComponent(std::string_view name) const;
     void InsertComponent(TComponent* component);
     void RemoveComponent(TComponent* component);
 
-    TLifeState LifeState() const { return lifeState_; }
-    bool HasState(TLifeState flags) const { return (lifeState_ & flags) != 0; }
-    void IncludeState(TLifeState flags) { lifeState_ |= flags; }
-    void ExcludeState(TLifeState flags) { lifeState_ &= static_cast<TLifeState>(~flags); }
+    TLifeState LifeState() const { return FLifeState; }
+    bool HasState(TLifeState flags) const { return (FLifeState & flags) != 0; }
+    void IncludeState(TLifeState flags) { FLifeState |= flags; }
+    void ExcludeState(TLifeState flags) { FLifeState &= static_cast<TLifeState>(~flags); }
 
     // Reading from a description.
     // Applies the component's own part of a description; the default reads
@@ -75,20 +75,20 @@ public:
 
     // Design position of a non-visual component: Left in the low and Top in
     // the high 16 bits.
-    int32_t DesignOffset() const { return designOffset_; }
-    void SetDesignOffset(int32_t offset) { designOffset_ = offset; }
+    int32_t DesignOffset() const { return FDesignOffset; }
+    void SetDesignOffset(int32_t offset) { FDesignOffset = offset; }
 
 private:
     // Owners of this many components or more keep an index of their names.
     static constexpr size_t IndexedFrom = 16;
     void IndexNames();
 
-    TComponent* owner_ = nullptr;
-    std::string name_;
-    std::vector<TComponent*> components_;
-    TComponentNameIndex nameIndex_; // the named components_, once they are many
-    TLifeState lifeState_ = 0;
-    int32_t designOffset_ = 0;
+    TComponent* FOwner = nullptr;
+    std::string FName;
+    std::vector<TComponent*> FComponents;
+    TComponentNameIndex FNameIndex; // the named FComponents, once they are many
+    TLifeState FLifeState = 0;
+    int32_t FDesignOffset = 0;
 };
 
 // Creates a component of a class record with an owner: allocation, the

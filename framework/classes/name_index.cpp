@@ -20,71 +20,71 @@ size_t NameHash(std::string_view name) {
 } // namespace
 
 void TComponentNameIndex::Grow() {
-    std::vector<Slot> larger(slots_.empty() ? 16 : slots_.size() * 2);
+    std::vector<Slot> larger(FSlots.empty() ? 16 : FSlots.size() * 2);
     const size_t mask = larger.size() - 1;
-    for (const Slot& slot : slots_) {
+    for (const Slot& slot : FSlots) {
         if (!slot.component) continue;
         size_t at = slot.hash & mask;
         while (larger[at].component)
             at = (at + 1) & mask;
         larger[at] = slot;
     }
-    slots_.swap(larger);
+    FSlots.swap(larger);
 }
 
 void TComponentNameIndex::Add(TComponent* component, std::string_view name) {
     // At most half full, so that probe runs stay short.
-    if (2 * (used_ + 1) > slots_.size()) Grow();
+    if (2 * (FUsed + 1) > FSlots.size()) Grow();
     const size_t hash = NameHash(name);
-    const size_t mask = slots_.size() - 1;
+    const size_t mask = FSlots.size() - 1;
     size_t at = hash & mask;
-    while (slots_[at].component)
+    while (FSlots[at].component)
         at = (at + 1) & mask;
-    slots_[at] = Slot{hash, component};
-    ++used_;
+    FSlots[at] = Slot{hash, component};
+    ++FUsed;
 }
 
 void TComponentNameIndex::Remove(const TComponent* component, std::string_view name) {
-    if (slots_.empty()) return;
+    if (FSlots.empty()) return;
     const size_t hash = NameHash(name);
-    const size_t mask = slots_.size() - 1;
+    const size_t mask = FSlots.size() - 1;
     size_t at = hash & mask;
-    while (slots_[at].component && !(slots_[at].component == component && slots_[at].hash == hash))
+    while (FSlots[at].component && !(FSlots[at].component == component && FSlots[at].hash == hash))
         at = (at + 1) & mask;
-    if (slots_[at].component) EraseAt(at);
+    if (FSlots[at].component) EraseAt(at);
 }
 
 void TComponentNameIndex::Forget(const TComponent* component) {
-    for (size_t at = 0; at < slots_.size(); ++at)
-        if (slots_[at].component == component) return EraseAt(at);
+    for (size_t at = 0; at < FSlots.size(); ++at)
+        if (FSlots[at].component == component) return EraseAt(at);
 }
 
 void TComponentNameIndex::EraseAt(size_t at) {
     // Backward-shift deletion: move later entries of the run into the gap
     // when their home slot does not lie between the gap and where they are,
     // so that every entry stays reachable from its home without tombstones.
-    const size_t mask = slots_.size() - 1;
+    const size_t mask = FSlots.size() - 1;
     size_t gap = at;
-    for (size_t next = (gap + 1) & mask; slots_[next].component; next = (next + 1) & mask) {
-        size_t home = slots_[next].hash & mask;
+    for (size_t next = (gap + 1) & mask; FSlots[next].component; next = (next + 1) & mask) {
+        size_t home = FSlots[next].hash & mask;
         bool homeBetween =
             gap <= next ? (gap < home && home <= next) : (gap < home || home <= next);
         if (homeBetween) continue;
-        slots_[gap] = slots_[next];
+        FSlots[gap] = FSlots[next];
         gap = next;
     }
-    slots_[gap] = Slot{};
-    --used_;
+    FSlots[gap] = Slot{};
+    --FUsed;
 }
 
 TComponent* TComponentNameIndex::Find(std::string_view name, bool& several) const {
     several = false;
-    if (slots_.empty()) return nullptr;
+    if (FSlots.empty()) return nullptr;
     const size_t hash = NameHash(name);
-    const size_t mask = slots_.size() - 1;
+    const size_t mask = FSlots.size() - 1;
     TComponent* found = nullptr;
-    for (size_t at = hash & mask; slots_[at].component; at = (at + 1) & mask) {
-        const Slot& slot = slots_[at];
+    for (size_t at = hash & mask; FSlots[at].component; at = (at + 1) & mask) {
+        const Slot& slot = FSlots[at];
         if (slot.hash != hash || !SameName(slot.component->Name(), name)) continue;
         if (found) {
             several = true;

@@ -13,10 +13,10 @@ class TComponent;
 class TComponentNameIndex {
 public:
     // True once started: from then on the owner keeps it up to date.
-    bool Active() const { return !slots_.empty(); }
+    bool Active() const { return !FSlots.empty(); }
     // Makes the (empty) index active.
     void Start() {
-        if (slots_.empty()) Grow();
+        if (FSlots.empty()) Grow();
     }
     // Adds the component under a name (not empty), the name it carries or is
     // about to take. May raise (memory) before changing anything.
@@ -39,6 +39,6 @@ private:
     void Grow();
     void EraseAt(size_t at);
 
-    std::vector<Slot> slots_; // open addressing, linear probing, a power of two long
-    size_t used_ = 0;
+    std::vector<Slot> FSlots; // open addressing, linear probing, a power of two long
+    size_t FUsed = 0;
 };

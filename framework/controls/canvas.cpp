@@ -9,25 +9,25 @@ constinit const TClass TControlCanvas::ClassInfo =
     MakeClass<TControlCanvas>("TControlCanvas", &TObject::ClassInfo);
 
 void TControlCanvas::SetControl(TWinControl* control) {
-    if (control == control_) return;
+    if (control == FControl) return;
     FreeHandle();
-    control_ = control;
+    FControl = control;
 }
 
 HDC TControlCanvas::Handle() {
-    if (!dc_ && control_) {
-        HWND window = control_->Handle();
-        dc_ = GetDC(window);
-        if (!dc_) throw EOutOfResources(LoadResString(SWindowDCError));
-        window_ = window;
+    if (!FDC && FControl) {
+        HWND window = FControl->Handle();
+        FDC = GetDC(window);
+        if (!FDC) throw EOutOfResources(LoadResString(SWindowDCError));
+        FWindow = window;
     }
-    return dc_;
+    return FDC;
 }
 
 void TControlCanvas::FreeHandle() {
-    if (dc_) ReleaseDC(window_, dc_);
-    dc_ = nullptr;
-    window_ = nullptr;
+    if (FDC) ReleaseDC(FWindow, FDC);
+    FDC = nullptr;
+    FWindow = nullptr;
 }
 
 SIZE TControlCanvas::TextExtent(const std::string& text) {
@@ -36,7 +36,7 @@ SIZE TControlCanvas::TextExtent(const std::string& text) {
     if (!dc) return size;
     // The control's font is selected only for the measurement, so that the
     // font may be remade (and its old handle deleted) between two of them.
-    HGDIOBJ previous = SelectObject(dc, control_->Font()->Handle());
+    HGDIOBJ previous = SelectObject(dc, FControl->Font()->Handle());
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, previous);
     return size;

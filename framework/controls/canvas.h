@@ -16,12 +16,12 @@ public:
 
     // The control whose window the surface draws on.
     void SetControl(TWinControl* control);
-    TWinControl* Control() const { return control_; }
+    TWinControl* Control() const { return FControl; }
 
     // A device context of the control's window (made when it does not exist
     // yet); EOutOfResources with the device-context message when there is none.
     HDC Handle();
-    bool HandleAllocated() const { return dc_ != nullptr; }
+    bool HandleAllocated() const { return FDC != nullptr; }
     // Gives the device context back (before the window goes).
     void FreeHandle();
 
@@ -32,7 +32,7 @@ public:
     void Destroy() override;
 
 private:
-    TWinControl* control_ = nullptr;
-    HWND window_ = nullptr; // the window dc_ belongs to
-    HDC dc_ = nullptr;
+    TWinControl* FControl = nullptr;
+    HWND FWindow = nullptr; // the window FDC belongs to
+    HDC FDC = nullptr;
 };

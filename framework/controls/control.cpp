@@ -50,114 +50,114 @@ TWinControl* controlInCreation = nullptr;
 
 void TControl::Create(TComponent* owner) {
     TComponent::Create(owner);
-    font_ = new TFont();
-    fontHeightSeen_ = font_->Height();
-    font_->OnChange = BindEvent<&TControl::FontNotification, TNotifyEvent>(this);
+    FFont = new TFont();
+    FFontHeightSeen = FFont->Height();
+    FFont->OnChange = BindEvent<&TControl::FontNotification, TNotifyEvent>(this);
 }
 
 void TControl::SetParent(TWinControl* parent) {
-    if (parent == parent_) return;
-    if (parent_) parent_->RemoveControl(this);
-    parent_ = parent;
-    if (parent_) parent_->InsertControl(this);
+    if (parent == FParent) return;
+    if (FParent) FParent->RemoveControl(this);
+    FParent = parent;
+    if (FParent) FParent->InsertControl(this);
     FollowParentFont();
 }
 
 void TControl::SetLeft(int value) {
     IncludeRescaleMarks(rmLeft);
-    SetBounds(value, top_, width_, height_);
+    SetBounds(value, FTop, FWidth, FHeight);
 }
 
 void TControl::SetTop(int value) {
     IncludeRescaleMarks(rmTop);
-    SetBounds(left_, value, width_, height_);
+    SetBounds(FLeft, value, FWidth, FHeight);
 }
 
 void TControl::SetWidth(int value) {
     IncludeRescaleMarks(rmWidth);
-    SetBounds(left_, top_, value, height_);
+    SetBounds(FLeft, FTop, value, FHeight);
 }
 
 void TControl::SetHeight(int value) {
     IncludeRescaleMarks(rmHeight);
-    SetBounds(left_, top_, width_, value);
+    SetBounds(FLeft, FTop, FWidth, value);
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-    if (left == left_ && top == top_ && width == width_ && height == height_) return;
-    left_ = left;
-    top_ = top;
-    width_ = width;
-    height_ = height;
+    if (left == FLeft && top == FTop && width == FWidth && height == FHeight) return;
+    FLeft = left;
+    FTop = top;
+    FWidth = width;
+    FHeight = height;
     BoundsChanged();
 }
 
 void TControl::SizeClientWidth(int width) {
-    SetBounds(left_, top_, SaturatedInt(int64_t{width_} - ClientWidth() + width), height_);
+    SetBounds(FLeft, FTop, SaturatedInt(int64_t{FWidth} - ClientWidth() + width), FHeight);
 }
 
 void TControl::SizeClientHeight(int height) {
-    SetBounds(left_, top_, width_, SaturatedInt(int64_t{height_} - ClientHeight() + height));
+    SetBounds(FLeft, FTop, FWidth, SaturatedInt(int64_t{FHeight} - ClientHeight() + height));
 }
 
 void TControl::SetVisible(bool visible) {
-    if (visible == visible_) return;
-    visible_ = visible;
+    if (visible == FVisible) return;
+    FVisible = visible;
     VisibleChanged();
 }
 
 void TControl::SetEnabled(bool enabled) {
-    enabled_ = enabled;
+    FEnabled = enabled;
 }
 
 void TControl::SetCaption(const std::string& caption) {
-    caption_ = caption;
+    FCaption = caption;
 }
 
 void TControl::SetFont(TFont* font) {
-    if (font && font_) font_->Assign(*font);
+    if (font && FFont) FFont->Assign(*font);
 }
 
 void TControl::SetParentFont(bool parentFont) {
-    if (parentFont == parentFont_) return;
-    parentFont_ = parentFont;
+    if (parentFont == FParentFont) return;
+    FParentFont = parentFont;
     FollowParentFont();
 }
 
 void TControl::FollowParentFont() {
-    if (!parentFont_ || !parent_ || !font_ || !parent_->Font()) return;
+    if (!FParentFont || !FParent || !FFont || !FParent->Font()) return;
     // Taking the parent's font is no font of the control's own.
-    adoptingFont_ = true;
+    FAdoptingFont = true;
     try {
-        font_->Assign(*parent_->Font());
+        FFont->Assign(*FParent->Font());
     } catch (...) {
-        adoptingFont_ = false;
+        FAdoptingFont = false;
         throw;
     }
-    adoptingFont_ = false;
+    FAdoptingFont = false;
 }
 
 void TControl::FontNotification(TObject*) {
-    if (font_->Height() != fontHeightSeen_) {
-        fontHeightSeen_ = font_->Height();
+    if (FFont->Height() != FFontHeightSeen) {
+        FFontHeightSeen = FFont->Height();
         IncludeRescaleMarks(rmFont);
     }
-    if (!adoptingFont_) parentFont_ = false;
+    if (!FAdoptingFont) FParentFont = false;
     FontChanged();
 }
 
 void TControl::ChangeScale(int multiplier, int divisor) {
-    int left = left_, top = top_, width = width_, height = height_;
-    if (rescaleMarks_ & rmLeft) left = MulDiv(left, multiplier, divisor);
-    if (rescaleMarks_ & rmTop) top = MulDiv(top, multiplier, divisor);
-    if (rescaleMarks_ & rmWidth) width = MulDiv(width, multiplier, divisor);
-    if (rescaleMarks_ & rmHeight) height = MulDiv(height, multiplier, divisor);
-    bool scaleFont = (rescaleMarks_ & rmFont) && !parentFont_ && font_;
-    rescaleMarks_ = 0;
+    int left = FLeft, top = FTop, width = FWidth, height = FHeight;
+    if (FRescaleMarks & rmLeft) left = MulDiv(left, multiplier, divisor);
+    if (FRescaleMarks & rmTop) top = MulDiv(top, multiplier, divisor);
+    if (FRescaleMarks & rmWidth) width = MulDiv(width, multiplier, divisor);
+    if (FRescaleMarks & rmHeight) height = MulDiv(height, multiplier, divisor);
+    bool scaleFont = (FRescaleMarks & rmFont) && !FParentFont && FFont;
+    FRescaleMarks = 0;
     SetBounds(left, top, width, height);
     if (scaleFont) {
-        font_->SetHeight(MulDiv(font_->Height(), multiplier, divisor));
-        rescaleMarks_ = 0; // the font's own change is the scaling itself
+        FFont->SetHeight(MulDiv(FFont->Height(), multiplier, divisor));
+        FRescaleMarks = 0; // the font's own change is the scaling itself
     }
 }
 
@@ -187,16 +187,16 @@ void TControl::AttachToParent(TComponent* parent) {
 void TControl::DeclareExtraProperties(TFiler& filer) {
     TComponent::DeclareExtraProperties(filer);
     filer.AcceptCustomProperty(
-        "IsControl", [this](TReader& reader) { isControl_ = reader.ReadFlagValue(); },
-        [this](TWriter& writer) { writer.WriteBoolean(isControl_); }, isControl_);
+        "IsControl", [this](TReader& reader) { FIsControl = reader.ReadFlagValue(); },
+        [this](TWriter& writer) { writer.WriteBoolean(FIsControl); }, FIsControl);
 }
 
 void TControl::Destroy() {
     if (TControlApplicationLink* application = ControlApplication())
         application->ForgetControl(this);
     SetParent(nullptr);
-    FreeObject(font_);
-    font_ = nullptr;
+    FreeObject(FFont);
+    FFont = nullptr;
     TComponent::Destroy();
 }
 
@@ -209,28 +209,28 @@ std::string LongHintOf(const std::string& hint) {
 
 HWND TWinControl::Handle() {
     HandleNeeded();
-    return window_;
+    return FWindow;
 }
 
 void TWinControl::HandleNeeded() {
-    if (!window_) BuildWindow();
+    if (!FWindow) BuildWindow();
 }
 
 void TWinControl::DestroyHandle() {
-    if (window_) DropWindowHandle();
+    if (FWindow) DropWindowHandle();
 }
 
 void TWinControl::InsertControl(TControl* control) {
-    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end())
-        controls_.push_back(control);
+    if (std::find(FControls.begin(), FControls.end(), control) == FControls.end())
+        FControls.push_back(control);
 }
 
 void TWinControl::RemoveControl(TControl* control) {
-    std::erase(controls_, control);
+    std::erase(FControls, control);
 }
 
 void TWinControl::ScaleControls(int multiplier, int divisor) {
-    for (TControl* control : controls_)
+    for (TControl* control : FControls)
         control->ChangeScale(multiplier, divisor);
 }
 
@@ -249,7 +249,7 @@ void TWinControl::FillWindowParams(TWindowParams& params) {
     if (Parent())
         params.Owner = Parent()->Handle();
     else
-        params.Owner = parentWindow_;
+        params.Owner = FParentWindow;
     params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     params.WindowClass.lpfnWndProc = &DefWindowProcA;
     params.WindowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
@@ -265,10 +265,10 @@ void TWinControl::FrameStyles(DWORD& style, DWORD& exStyle) {
 }
 
 SIZE TWinControl::FrameExtent() {
-    if (window_) {
+    if (FWindow) {
         RECT window{}, client{};
-        GetWindowRect(window_, &window);
-        GetClientRect(window_, &client);
+        GetWindowRect(FWindow, &window);
+        GetClientRect(FWindow, &client);
         return SIZE{SaturatedInt(int64_t{window.right} - window.left - client.right),
                     SaturatedInt(int64_t{window.bottom} - window.top - client.bottom)};
     }
@@ -292,7 +292,7 @@ int TWinControl::ClientHeight() {
 void TWinControl::BuildWindow() {
     TWindowParams params;
     FillWindowParams(params);
-    defaultProc_ =
+    FDefaultProc =
         params.WindowClass.lpfnWndProc ? params.WindowClass.lpfnWndProc : &DefWindowProcA;
     WNDCLASSA registered{};
     if (!GetClassInfoA(params.WindowClass.hInstance, params.ClassName.c_str(), &registered)) {
@@ -310,20 +310,20 @@ void TWinControl::BuildWindow() {
         throw;
     }
     controlInCreation = outer;
-    if (!window_) RaiseLastWin32Error();
-    if (Font()) SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+    if (!FWindow) RaiseLastWin32Error();
+    if (Font()) SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
     // Windows may have placed or sized the window otherwise (default
     // placement, tracking limits).
     ReadBoundsFromWindow();
 }
 
 void TWinControl::ReadBoundsFromWindow() {
-    if (!window_ || IsIconic(window_)) return;
+    if (!FWindow || IsIconic(FWindow)) return;
     RECT rect{};
-    GetWindowRect(window_, &rect);
+    GetWindowRect(FWindow, &rect);
     POINT topLeft{rect.left, rect.top};
-    if ((GetWindowLongA(window_, GWL_STYLE) & WS_CHILD) && GetParent(window_))
-        ScreenToClient(GetParent(window_), &topLeft);
+    if ((GetWindowLongA(FWindow, GWL_STYLE) & WS_CHILD) && GetParent(FWindow))
+        ScreenToClient(GetParent(FWindow), &topLeft);
     TControl::SetBounds(topLeft.x, topLeft.y, SaturatedInt(int64_t{rect.right} - rect.left),
                         SaturatedInt(int64_t{rect.bottom} - rect.top));
 }
@@ -340,31 +340,31 @@ void TWinControl::AdoptWindow(HWND window) {
     // Listed first: when listing fails (no memory) the control stays without
     // a window and the next message may adopt it again.
     ControlWindows()[window] = this;
-    window_ = window;
+    FWindow = window;
 }
 
 void TWinControl::ForgetWindow() {
-    if (window_) ControlWindows().erase(window_);
-    window_ = nullptr;
+    if (FWindow) ControlWindows().erase(FWindow);
+    FWindow = nullptr;
 }
 
 void TWinControl::DropWindowHandle() {
-    HWND window = window_;
+    HWND window = FWindow;
     if (!DestroyWindow(window)) RaiseLastWin32Error();
     // WM_NCDESTROY has forgotten the window by now; a window destroyed without
     // reaching our procedure is forgotten here.
     ControlWindows().erase(window);
-    window_ = nullptr;
+    FWindow = nullptr;
 }
 
 void TWinControl::DefaultHandler(TMessage& message) {
     message.Result =
-        CallWindowProcA(defaultProc_, window_, message.Msg, message.WParam, message.LParam);
+        CallWindowProcA(FDefaultProc, FWindow, message.Msg, message.WParam, message.LParam);
 }
 
 void TWinControl::HandleMessage(TMessage& message) {
-    if (!window_) return;
-    HWND window = window_;
+    if (!FWindow) return;
+    HWND window = FWindow;
     if (message.Msg == WM_ERASEBKGND) {
         EraseBackground(reinterpret_cast<HDC>(message.WParam));
         message.Result = 1;
@@ -374,13 +374,13 @@ void TWinControl::HandleMessage(TMessage& message) {
     if (message.Msg == WM_WINDOWPOSCHANGED) ReadBoundsFromWindow();
     if (message.Msg == WM_NCDESTROY) {
         ControlWindows().erase(window);
-        window_ = nullptr;
+        FWindow = nullptr;
     }
 }
 
 void TWinControl::EraseBackground(HDC dc) {
     RECT client{};
-    GetClientRect(window_, &client);
+    GetClientRect(FWindow, &client);
     // The window class has no background brush: the control paints its own
     // colour. A system colour (0x80000000 plus the index) has a brush of the
     // system's that is never deleted; any other colour gets one for the fill.
@@ -395,38 +395,38 @@ void TWinControl::EraseBackground(HDC dc) {
 }
 
 void TWinControl::VisibleChanged() {
-    if (window_) ShowWindow(window_, Visible() ? SW_SHOW : SW_HIDE);
+    if (FWindow) ShowWindow(FWindow, Visible() ? SW_SHOW : SW_HIDE);
 }
 
 void TWinControl::FontChanged() {
-    if (window_)
-        SendMessageA(window_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
+    if (FWindow)
+        SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), TRUE);
     // Controls that show their parent's font follow it.
-    for (TControl* control : controls_)
+    for (TControl* control : FControls)
         control->FollowParentFont();
 }
 
 void TWinControl::SetBounds(int left, int top, int width, int height) {
     TControl::SetBounds(left, top, width, height);
-    if (window_)
-        SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (FWindow)
+        SetWindowPos(FWindow, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWinControl::SetEnabled(bool enabled) {
     TControl::SetEnabled(enabled);
-    if (window_) EnableWindow(window_, enabled);
+    if (FWindow) EnableWindow(FWindow, enabled);
 }
 
 void TWinControl::SetCaption(const std::string& caption) {
     TControl::SetCaption(caption);
-    if (window_) SetWindowTextA(window_, caption.c_str());
+    if (FWindow) SetWindowTextA(FWindow, caption.c_str());
 }
 
 void TWinControl::Destroy() {
     // The controls placed here stay with their owner; they lose their parent.
-    while (!controls_.empty())
-        controls_.back()->SetParent(nullptr);
-    if (window_) {
+    while (!FControls.empty())
+        FControls.back()->SetParent(nullptr);
+    if (FWindow) {
         try {
             DropWindowHandle();
         } catch (...) {
@@ -445,7 +445,7 @@ void TWinControl::Destroy() {
 // creation and so reaches BuildWindow as an error.
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) try {
     TWinControl* control = FindControl(window);
-    if (!control && controlInCreation && !controlInCreation->window_) {
+    if (!control && controlInCreation && !controlInCreation->FWindow) {
         control = controlInCreation;
         control->AdoptWindow(window);
     }

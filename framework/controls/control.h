@@ -39,14 +39,14 @@ public:
     // Makes the control's font.
     void Create(TComponent* owner) override;
 
-    TWinControl* Parent() const { return parent_; }
+    TWinControl* Parent() const { return FParent; }
     // Moves the control onto another parent's list of controls.
     virtual void SetParent(TWinControl* parent);
 
-    int Left() const { return left_; }
-    int Top() const { return top_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    int Left() const { return FLeft; }
+    int Top() const { return FTop; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
     // The property setters: each marks its value for rescaling.
     void SetLeft(int value);
     void SetTop(int value);
@@ -56,48 +56,48 @@ public:
     virtual void SetBounds(int left, int top, int width, int height);
 
     // The client area's size: the control's own size unless it has a frame.
-    virtual int ClientWidth() { return width_; }
-    virtual int ClientHeight() { return height_; }
+    virtual int ClientWidth() { return FWidth; }
+    virtual int ClientHeight() { return FHeight; }
     // Sizes the control so that its client area gets the width / the height.
     void SizeClientWidth(int width);
     void SizeClientHeight(int height);
 
-    bool Visible() const { return visible_; }
+    bool Visible() const { return FVisible; }
     virtual void SetVisible(bool visible);
-    bool Enabled() const { return enabled_; }
+    bool Enabled() const { return FEnabled; }
     virtual void SetEnabled(bool enabled);
-    const std::string& Caption() const { return caption_; }
+    const std::string& Caption() const { return FCaption; }
     virtual void SetCaption(const std::string& caption);
-    const std::string& Hint() const { return hint_; }
-    void SetHint(const std::string& hint) { hint_ = hint; }
-    TColor Color() const { return color_; }
-    void SetColor(TColor color) { color_ = color; }
-    bool Ctl3D() const { return ctl3D_; }
-    void SetCtl3D(bool ctl3D) { ctl3D_ = ctl3D; }
+    const std::string& Hint() const { return FHint; }
+    void SetHint(const std::string& hint) { FHint = hint; }
+    TColor Color() const { return FColor; }
+    void SetColor(TColor color) { FColor = color; }
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool ctl3D) { FCtl3D = ctl3D; }
 
-    TFont* Font() const { return font_; }
+    TFont* Font() const { return FFont; }
     // Takes the values of another font (the "Font" property's setter).
     void SetFont(TFont* font);
     // True: the control shows its parent's font (and follows it).
-    bool ParentFont() const { return parentFont_; }
+    bool ParentFont() const { return FParentFont; }
     void SetParentFont(bool parentFont);
     // With ParentFont, takes the parent's font again (after it changed).
     void FollowParentFont();
 
-    TControlFlags ControlFlags() const { return controlFlags_; }
-    void IncludeControlFlags(TControlFlags flags) { controlFlags_ |= flags; }
+    TControlFlags ControlFlags() const { return FControlFlags; }
+    void IncludeControlFlags(TControlFlags flags) { FControlFlags |= flags; }
     void ExcludeControlFlags(TControlFlags flags) {
-        controlFlags_ &= static_cast<TControlFlags>(~flags);
+        FControlFlags &= static_cast<TControlFlags>(~flags);
     }
     bool IsDesigning() const { return HasState(lsDesignTime); }
     // True for a control that stands in a description as a plain control
     // (the custom value "IsControl"); forms then store no form values.
-    bool IsControl() const { return isControl_; }
-    void SetIsControl(bool isControl) { isControl_ = isControl; }
+    bool IsControl() const { return FIsControl; }
+    void SetIsControl(bool isControl) { FIsControl = isControl; }
 
-    TRescaleMarks RescaleMarks() const { return rescaleMarks_; }
-    void IncludeRescaleMarks(TRescaleMarks marks) { rescaleMarks_ |= marks; }
-    void ClearRescaleMarks() { rescaleMarks_ = 0; }
+    TRescaleMarks RescaleMarks() const { return FRescaleMarks; }
+    void IncludeRescaleMarks(TRescaleMarks marks) { FRescaleMarks |= marks; }
+    void ClearRescaleMarks() { FRescaleMarks = 0; }
     // Scales the marked values (position, size, a font of its own) by
     // multiplier / divisor, rounded to nearest, and clears the marks.
     virtual void ChangeScale(int multiplier, int divisor);
@@ -127,26 +127,26 @@ protected:
     // Called after the font changed.
     virtual void FontChanged() {}
     // Sets the visibility field alone (to undo a refused change).
-    void RestoreVisibleField(bool visible) { visible_ = visible; }
+    void RestoreVisibleField(bool visible) { FVisible = visible; }
 
 private:
     void FontNotification(TObject* sender);
 
-    TWinControl* parent_ = nullptr;
-    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
-    bool visible_ = true;
-    bool enabled_ = true;
-    bool ctl3D_ = true;
-    bool parentFont_ = true;
-    bool adoptingFont_ = false;
-    bool isControl_ = false;
-    std::string caption_;
-    std::string hint_;
-    TColor color_ = static_cast<TColor>(0x80000005); // clWindow
-    TFont* font_ = nullptr;
-    int32_t fontHeightSeen_ = TFont::DefaultHeight;
-    TControlFlags controlFlags_ = 0;
-    TRescaleMarks rescaleMarks_ = 0;
+    TWinControl* FParent = nullptr;
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    bool FVisible = true;
+    bool FEnabled = true;
+    bool FCtl3D = true;
+    bool FParentFont = true;
+    bool FAdoptingFont = false;
+    bool FIsControl = false;
+    std::string FCaption;
+    std::string FHint;
+    TColor FColor = static_cast<TColor>(0x80000005); // clWindow
+    TFont* FFont = nullptr;
+    int32_t FFontHeightSeen = TFont::DefaultHeight;
+    TControlFlags FControlFlags = 0;
+    TRescaleMarks FRescaleMarks = 0;
 };
 
 // The long part of a hint: the text after the first "|", or the whole hint.
@@ -170,20 +170,20 @@ public:
 
     // The control's window, made on first need.
     HWND Handle();
-    bool HandleAllocated() const { return window_ != nullptr; }
+    bool HandleAllocated() const { return FWindow != nullptr; }
     // Makes the window when it does not exist yet.
     void HandleNeeded();
     // Removes the window (it is made again on the next need).
     void DestroyHandle();
 
     // A window that is not a framework control, given as parent.
-    HWND ParentWindow() const { return parentWindow_; }
-    void SetParentWindow(HWND window) { parentWindow_ = window; }
+    HWND ParentWindow() const { return FParentWindow; }
+    void SetParentWindow(HWND window) { FParentWindow = window; }
 
     // The controls placed on this one, in the order they were placed.
     // A control joins and leaves the list through its SetParent.
-    int ControlCount() const { return static_cast<int>(controls_.size()); }
-    TControl* Controls(int index) const { return controls_[static_cast<size_t>(index)]; }
+    int ControlCount() const { return static_cast<int>(FControls.size()); }
+    TControl* Controls(int index) const { return FControls[static_cast<size_t>(index)]; }
 
     // Scales the controls placed on this one (their marked values).
     void ScaleControls(int multiplier, int divisor);
@@ -228,7 +228,7 @@ protected:
     // Takes the window's place and size as the control's bounds (after
     // Windows moved or sized it); a minimised window keeps the bounds.
     void ReadBoundsFromWindow();
-    HWND Window() const { return window_; }
+    HWND Window() const { return FWindow; }
 
 private:
     friend class TControl;
@@ -238,10 +238,10 @@ private:
     // The width and height the frame adds to the client area.
     SIZE FrameExtent();
 
-    HWND window_ = nullptr;
-    HWND parentWindow_ = nullptr;
-    WNDPROC defaultProc_ = &DefWindowProcA;
-    std::vector<TControl*> controls_;
+    HWND FWindow = nullptr;
+    HWND FParentWindow = nullptr;
+    WNDPROC FDefaultProc = &DefWindowProcA;
+    std::vector<TControl*> FControls;
 };
 
 // The window procedure of every framework control's window class: hands the

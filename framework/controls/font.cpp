@@ -30,46 +30,46 @@ template <class T> void TFont::Update(T& field, const T& value) {
 }
 
 void TFont::SetCharset(TFontCharset charset) {
-    Update(charset_, charset);
+    Update(FCharset, charset);
 }
 void TFont::SetColor(TColor color) {
-    Update(color_, color);
+    Update(FColor, color);
 }
 void TFont::SetHeight(int32_t height) {
-    Update(height_, height);
+    Update(FHeight, height);
 }
 void TFont::SetName(const std::string& name) {
-    Update(name_, name);
+    Update(FName, name);
 }
 void TFont::SetStyle(TFontStyles style) {
-    Update(style_, style);
+    Update(FStyle, style);
 }
 
 void TFont::Assign(const TFont& other) {
     if (&other == this) return;
-    charset_ = other.charset_;
-    color_ = other.color_;
-    height_ = other.height_;
-    name_ = other.name_;
-    style_ = other.style_;
+    FCharset = other.FCharset;
+    FColor = other.FColor;
+    FHeight = other.FHeight;
+    FName = other.FName;
+    FStyle = other.FStyle;
     Changed();
 }
 
 HFONT TFont::Handle() {
-    if (!handle_) {
+    if (!FHandle) {
         LOGFONTA font{};
-        font.lfHeight = height_;
-        font.lfWeight = (style_ & (1u << fsBold)) ? FW_BOLD : FW_NORMAL;
-        font.lfItalic = (style_ & (1u << fsItalic)) ? 1 : 0;
-        font.lfUnderline = (style_ & (1u << fsUnderline)) ? 1 : 0;
-        font.lfStrikeOut = (style_ & (1u << fsStrikeOut)) ? 1 : 0;
-        font.lfCharSet = charset_;
+        font.lfHeight = FHeight;
+        font.lfWeight = (FStyle & (1u << fsBold)) ? FW_BOLD : FW_NORMAL;
+        font.lfItalic = (FStyle & (1u << fsItalic)) ? 1 : 0;
+        font.lfUnderline = (FStyle & (1u << fsUnderline)) ? 1 : 0;
+        font.lfStrikeOut = (FStyle & (1u << fsStrikeOut)) ? 1 : 0;
+        font.lfCharSet = FCharset;
         // The face name field holds 31 bytes and its terminating zero.
-        std::memcpy(font.lfFaceName, name_.data(),
-                    std::min(name_.size(), sizeof(font.lfFaceName) - 1));
-        handle_ = CreateFontIndirectA(&font);
+        std::memcpy(font.lfFaceName, FName.data(),
+                    std::min(FName.size(), sizeof(font.lfFaceName) - 1));
+        FHandle = CreateFontIndirectA(&font);
     }
-    return handle_;
+    return FHandle;
 }
 
 void TFont::Changed() {
@@ -78,8 +78,8 @@ void TFont::Changed() {
 }
 
 void TFont::ReleaseHandle() {
-    if (handle_) DeleteObject(handle_);
-    handle_ = nullptr;
+    if (FHandle) DeleteObject(FHandle);
+    FHandle = nullptr;
 }
 
 void TFont::Destroy() {

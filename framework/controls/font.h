@@ -25,16 +25,16 @@ public:
     static constexpr int DefaultHeight = -11;
     static constexpr const char* DefaultName = "MS Sans Serif";
 
-    TFontCharset Charset() const { return charset_; }
+    TFontCharset Charset() const { return FCharset; }
     void SetCharset(TFontCharset charset);
-    TColor Color() const { return color_; }
+    TColor Color() const { return FColor; }
     void SetColor(TColor color);
     // Negative: the character height in pixels; positive: the cell height.
-    int32_t Height() const { return height_; }
+    int32_t Height() const { return FHeight; }
     void SetHeight(int32_t height);
-    const std::string& Name() const { return name_; }
+    const std::string& Name() const { return FName; }
     void SetName(const std::string& name);
-    TFontStyles Style() const { return style_; }
+    TFontStyles Style() const { return FStyle; }
     void SetStyle(TFontStyles style);
 
     // Takes every value of another font, with one change notification.
@@ -54,12 +54,12 @@ private:
     void Changed();
     void ReleaseHandle();
 
-    TFontCharset charset_ = DEFAULT_CHARSET;
-    TColor color_ = static_cast<TColor>(0x80000008); // clWindowText
-    int32_t height_ = DefaultHeight;
-    std::string name_ = DefaultName;
-    TFontStyles style_ = 0;
-    HFONT handle_ = nullptr;
+    TFontCharset FCharset = DEFAULT_CHARSET;
+    TColor FColor = static_cast<TColor>(0x80000008); // clWindowText
+    int32_t FHeight = DefaultHeight;
+    std::string FName = DefaultName;
+    TFontStyles FStyle = 0;
+    HFONT FHandle = nullptr;
 };
 
 extern const TTypeInfo TypeFontObject;

@@ -3,20 +3,20 @@
 constinit const TClass TIcon::ClassInfo = MakeClass<TIcon>("TIcon", &TPersistent::ClassInfo);
 
 void TIcon::SetHandle(HICON handle, bool owned) {
-    if (handle == handle_) {
-        owned_ = owned;
+    if (handle == FHandle) {
+        FOwned = owned;
         return;
     }
     Release();
-    handle_ = handle;
-    owned_ = owned;
+    FHandle = handle;
+    FOwned = owned;
     if (OnChange.Assigned()) OnChange(this);
 }
 
 void TIcon::Release() {
-    if (handle_ && owned_) DestroyIcon(handle_);
-    handle_ = nullptr;
-    owned_ = false;
+    if (FHandle && FOwned) DestroyIcon(FHandle);
+    FHandle = nullptr;
+    FOwned = false;
 }
 
 void TIcon::Destroy() {

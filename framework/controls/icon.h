@@ -8,19 +8,19 @@ class TIcon : public TPersistent {
 public:
     DECLARE_CLASS_INFO()
 
-    HICON Handle() const { return handle_; }
-    bool Empty() const { return handle_ == nullptr; }
+    HICON Handle() const { return FHandle; }
+    bool Empty() const { return FHandle == nullptr; }
     // Takes a new handle and notifies OnChange. An owned handle is destroyed
     // with DestroyIcon when it is replaced or the icon is destroyed; a shared
     // one (LoadIconA's) is only forgotten.
     void SetHandle(HICON handle, bool owned = false);
 
     // The size the icon is wanted in (a form's icon: the small-icon metrics).
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
     void SetSize(int width, int height) {
-        width_ = width;
-        height_ = height;
+        FWidth = width;
+        FHeight = height;
     }
 
     // Called with the icon as sender after the handle changed.
@@ -30,7 +30,7 @@ public:
 
 private:
     void Release();
-    HICON handle_ = nullptr;
-    bool owned_ = false;
-    int width_ = 0, height_ = 0;
+    HICON FHandle = nullptr;
+    bool FOwned = false;
+    int FWidth = 0, FHeight = 0;
 };

@@ -23,10 +23,10 @@ constinit const TClass TMenuItem::ClassInfo =
 const TModuleStep MenusModule{"Menus", &StartMenusModule, nullptr};
 
 void TMenuItem::Destroy() {
-    if (parent_) parent_->Remove(this);
-    for (TMenuItem* item : items_)
-        item->parent_ = nullptr;
-    items_.clear();
+    if (FParent) FParent->Remove(this);
+    for (TMenuItem* item : FItems)
+        item->FParent = nullptr;
+    FItems.clear();
     TComponent::Destroy();
 }
 
@@ -36,19 +36,19 @@ void TMenuItem::AttachToParent(TComponent* parent) {
 
 void TMenuItem::Add(TMenuItem* item) {
     // An item cannot hold itself or an item above it.
-    for (TMenuItem* up = this; up; up = up->parent_)
+    for (TMenuItem* up = this; up; up = up->FParent)
         if (up == item) return;
     if (!item) return;
-    if (item->parent_) item->parent_->Remove(item);
-    items_.push_back(item);
-    item->parent_ = this;
+    if (item->FParent) item->FParent->Remove(item);
+    FItems.push_back(item);
+    item->FParent = this;
 }
 
 void TMenuItem::Remove(TMenuItem* item) {
-    auto found = std::find(items_.begin(), items_.end(), item);
-    if (found == items_.end()) return;
-    items_.erase(found);
-    item->parent_ = nullptr;
+    auto found = std::find(FItems.begin(), FItems.end(), item);
+    if (found == FItems.end()) return;
+    FItems.erase(found);
+    item->FParent = nullptr;
 }
 
 void StartMenusModule() {

@@ -17,11 +17,11 @@ public:
     void Destroy() override;
     // A menu item given a menu item as parent becomes its last sub-item.
     void AttachToParent(TComponent* parent) override;
-    TComponent* ParentComponentOf() override { return parent_; }
+    TComponent* ParentComponentOf() override { return FParent; }
 
-    TMenuItem* Parent() const { return parent_; }
-    int Count() const { return static_cast<int>(items_.size()); }
-    TMenuItem* Item(int index) const { return items_[static_cast<size_t>(index)]; }
+    TMenuItem* Parent() const { return FParent; }
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TMenuItem* Item(int index) const { return FItems[static_cast<size_t>(index)]; }
     // Appends a sub-item, taking it from its previous parent.
     void Add(TMenuItem* item);
     void Remove(TMenuItem* item);
@@ -34,8 +34,8 @@ public:
     TNotifyEvent OnClick;
 
 private:
-    TMenuItem* parent_ = nullptr;
-    std::vector<TMenuItem*> items_;
+    TMenuItem* FParent = nullptr;
+    std::vector<TMenuItem*> FItems;
 };
 
 // Registers TMenuItem, with its ancestors, for creation by name.

@@ -15,6 +15,6 @@ void TMouse::SettingChanged(WPARAM) {
 }
 
 void TMouse::ReadSettings() {
-    mousePresent_ = GetSystemMetrics(SM_MOUSEPRESENT) != 0;
-    wheelPresent_ = GetSystemMetrics(SM_MOUSEWHEELPRESENT) != 0;
+    FMousePresent = GetSystemMetrics(SM_MOUSEPRESENT) != 0;
+    FWheelPresent = GetSystemMetrics(SM_MOUSEWHEELPRESENT) != 0;
 }

@@ -10,15 +10,15 @@ public:
     DECLARE_CLASS_INFO()
 
     TMouse();
-    bool MousePresent() const { return mousePresent_; }
-    bool WheelPresent() const { return wheelPresent_; }
+    bool MousePresent() const { return FMousePresent; }
+    bool WheelPresent() const { return FWheelPresent; }
     // Told of WM_WININICHANGE (setting in wParam): re-reads the settings.
     void SettingChanged(WPARAM setting);
 
 private:
     void ReadSettings();
-    bool mousePresent_ = false;
-    bool wheelPresent_ = false;
+    bool FMousePresent = false;
+    bool FWheelPresent = false;
 };
 
 // The process's mouse object, made by the controls module's start-up.

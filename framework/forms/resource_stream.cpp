@@ -8,12 +8,12 @@ constinit const TClass TResourceStream::ClassInfo =
     MakeClass<TResourceStream>("TResourceStream", &TCustomMemoryStream::ClassInfo);
 
 void TResourceStream::Open(HINSTANCE module, const char* name, const char* type) {
-    found_ = FindResourceA(module, name, type);
-    if (!found_) throw EResNotFound(FormatResString(SResNotFound, {name}));
-    loaded_ = LoadResource(module, found_);
-    if (!loaded_) throw EResNotFound(FormatResString(SResNotFound, {name}));
-    SetPointer(static_cast<const uint8_t*>(LockResource(loaded_)), SizeofResource(module, found_));
-    position_ = 0;
+    FFound = FindResourceA(module, name, type);
+    if (!FFound) throw EResNotFound(FormatResString(SResNotFound, {name}));
+    FLoaded = LoadResource(module, FFound);
+    if (!FLoaded) throw EResNotFound(FormatResString(SResNotFound, {name}));
+    SetPointer(static_cast<const uint8_t*>(LockResource(FLoaded)), SizeofResource(module, FFound));
+    FPosition = 0;
 }
 
 int32_t TResourceStream::Write(const void*, int32_t) {
@@ -21,7 +21,7 @@ int32_t TResourceStream::Write(const void*, int32_t) {
 }
 
 void TResourceStream::Destroy() {
-    if (loaded_) FreeResource(loaded_);
-    loaded_ = nullptr;
+    if (FLoaded) FreeResource(FLoaded);
+    FLoaded = nullptr;
     TCustomMemoryStream::Destroy();
 }

@@ -18,6 +18,6 @@ public:
     void Destroy() override;
 
 private:
-    HRSRC found_ = nullptr;
-    HGLOBAL loaded_ = nullptr;
+    HRSRC FFound = nullptr;
+    HGLOBAL FLoaded = nullptr;
 };

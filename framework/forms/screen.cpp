@@ -27,7 +27,7 @@ int DevicePixelsPerInch() {
 
 void TScreen::Create(TComponent* owner) {
     TComponent::Create(owner);
-    pixelsPerInch_ = DevicePixelsPerInch();
+    FPixelsPerInch = DevicePixelsPerInch();
 }
 
 int TScreen::ScreenPixelsPerInch() {
@@ -39,10 +39,10 @@ HMONITOR TScreen::PrimaryMonitor() {
 }
 
 void TScreen::SetActive(TCustomForm* form, TWinControl* control) {
-    activeCustomForm_ = form;
-    activeForm_ = As<TForm>(form);
-    focusedForm_ = form;
-    activeControl_ = control;
+    FActiveCustomForm = form;
+    FActiveForm = As<TForm>(form);
+    FFocusedForm = form;
+    FActiveControl = control;
     if (form) {
         Forget(FFocusHistory, form);
         FFocusHistory.push_back(form);
@@ -60,10 +60,10 @@ void TScreen::UnregisterForm(TCustomForm* form) {
     Forget(FAllForms, form);
     Forget(FPlainForms, form);
     ForgetFocus(form);
-    if (activeForm_ == form) activeForm_ = nullptr;
-    if (activeCustomForm_ == form) activeCustomForm_ = nullptr;
-    if (focusedForm_ == form) focusedForm_ = nullptr;
-    if (activeControl_ && activeControl_->Owner() == form) activeControl_ = nullptr;
+    if (FActiveForm == form) FActiveForm = nullptr;
+    if (FActiveCustomForm == form) FActiveCustomForm = nullptr;
+    if (FFocusedForm == form) FFocusedForm = nullptr;
+    if (FActiveControl && FActiveControl->Owner() == form) FActiveControl = nullptr;
     if (TFormApplicationLink* application = FormApplication()) {
         application->FollowFormVisibility();
         if (FAllForms.empty()) application->ReleaseHintWindow();
@@ -75,8 +75,8 @@ void TScreen::ForgetFocus(TCustomForm* form) {
 }
 
 void TScreen::RefreshMetrics() {
-    pixelsPerInch_ = DevicePixelsPerInch();
-    fontsKnown_ = false;
+    FPixelsPerInch = DevicePixelsPerInch();
+    FFontsKnown = false;
 }
 
 TComponent* TScreen::FindGlobalComponent(std::string_view name) const {

@@ -19,7 +19,7 @@ public:
     // Reads the screen's pixels per inch.
     void Create(TComponent* owner) override;
 
-    int PixelsPerInch() const { return pixelsPerInch_; }
+    int PixelsPerInch() const { return FPixelsPerInch; }
     // The screen object's pixels per inch, or the device's when there is no
     // screen object.
     static int ScreenPixelsPerInch();
@@ -35,10 +35,10 @@ public:
 
     // The active form (a TForm), the active form of any kind, the focused
     // form, and the active control.
-    TCustomForm* ActiveForm() const { return activeForm_; }
-    TCustomForm* ActiveCustomForm() const { return activeCustomForm_; }
-    TCustomForm* FocusedForm() const { return focusedForm_; }
-    TWinControl* ActiveControl() const { return activeControl_; }
+    TCustomForm* ActiveForm() const { return FActiveForm; }
+    TCustomForm* ActiveCustomForm() const { return FActiveCustomForm; }
+    TCustomForm* FocusedForm() const { return FFocusedForm; }
+    TWinControl* ActiveControl() const { return FActiveControl; }
     // Records the form that became active and its active control.
     void SetActive(TCustomForm* form, TWinControl* control);
 
@@ -52,8 +52,8 @@ public:
     // Re-reads the metrics and fonts after a system setting change.
     void RefreshMetrics();
     // Drops the list of fonts (after WM_FONTCHANGE); it is read again on need.
-    void DropFontList() { fontsKnown_ = false; }
-    bool FontListKnown() const { return fontsKnown_; }
+    void DropFontList() { FFontsKnown = false; }
+    bool FontListKnown() const { return FFontsKnown; }
 
     // The top-level component (a form of the lists) of that name, compared
     // without regard to ASCII case; forms that are embedded are passed over.
@@ -62,15 +62,15 @@ public:
     void Destroy() override;
 
 private:
-    int pixelsPerInch_ = 0;
+    int FPixelsPerInch = 0;
     std::vector<TCustomForm*> FAllForms;
     std::vector<TCustomForm*> FPlainForms;
     std::vector<TCustomForm*> FFocusHistory;
-    TCustomForm* activeForm_ = nullptr;
-    TCustomForm* activeCustomForm_ = nullptr;
-    TCustomForm* focusedForm_ = nullptr;
-    TWinControl* activeControl_ = nullptr;
-    bool fontsKnown_ = false;
+    TCustomForm* FActiveForm = nullptr;
+    TCustomForm* FActiveCustomForm = nullptr;
+    TCustomForm* FFocusedForm = nullptr;
+    TWinControl* FActiveControl = nullptr;
+    bool FFontsKnown = false;
 };
 
 // The screen object, made by the controls module's start-up just before the

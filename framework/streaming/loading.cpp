@@ -66,10 +66,10 @@ void ForgetLoadedComponent(TComponent* component) {
         forget(list);
 }
 
-TActiveLoadedList::TActiveLoadedList(TLoadedList& list) : list_(list) {
-    readerLists.push_back(&list_);
+TActiveLoadedList::TActiveLoadedList(TLoadedList& list) : FList(list) {
+    readerLists.push_back(&FList);
 }
 
 TActiveLoadedList::~TActiveLoadedList() {
-    std::erase(readerLists, &list_);
+    std::erase(readerLists, &FList);
 }

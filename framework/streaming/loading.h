@@ -43,5 +43,5 @@ public:
     TActiveLoadedList& operator=(const TActiveLoadedList&) = delete;
 
 private:
-    TLoadedList& list_;
+    TLoadedList& FList;
 };

@@ -188,12 +188,12 @@ private:
     class TNesting {
     public:
         explicit TNesting(TReader& reader);
-        ~TNesting() { --reader_.FNesting; }
+        ~TNesting() { --FReader.FNesting; }
         TNesting(const TNesting&) = delete;
         TNesting& operator=(const TNesting&) = delete;
 
     private:
-        TReader& reader_;
+        TReader& FReader;
     };
 
     void Refill();

@@ -42,9 +42,9 @@ bool IsIntegerTag(uint8_t tag) {
 
 } // namespace
 
-TReader::TNesting::TNesting(TReader& reader) : reader_(reader) {
-    if (reader_.FNesting >= MaxNesting) throw EReadError(LoadResString(SInvalidStreamFormat));
-    ++reader_.FNesting;
+TReader::TNesting::TNesting(TReader& reader) : FReader(reader) {
+    if (FReader.FNesting >= MaxNesting) throw EReadError(LoadResString(SInvalidStreamFormat));
+    ++FReader.FNesting;
 }
 
 TFiler::TFiler(TStream& source, int32_t chunkSize)

@@ -18,14 +18,14 @@ namespace {
 // Restores a field when the scope ends, normally or not.
 template <class T> class TRestore {
 public:
-    explicit TRestore(T& field) : field_(field), saved_(field) {}
-    ~TRestore() { field_ = saved_; }
+    explicit TRestore(T& field) : FField(field), FSaved(field) {}
+    ~TRestore() { FField = FSaved; }
     TRestore(const TRestore&) = delete;
     TRestore& operator=(const TRestore&) = delete;
 
 private:
-    T& field_;
-    T saved_;
+    T& FField;
+    T FSaved;
 };
 
 // Cuts an ordinal to the width and signedness the property stores.

@@ -188,10 +188,10 @@ size_t PendingGlobalRefCount() {
     return global.entries.size();
 }
 
-TActiveFixupList::TActiveFixupList(TFixupList& list) : list_(list) {
-    activeLists.push_back(&list_);
+TActiveFixupList::TActiveFixupList(TFixupList& list) : FList(list) {
+    activeLists.push_back(&FList);
 }
 
 TActiveFixupList::~TActiveFixupList() {
-    std::erase(activeLists, &list_);
+    std::erase(activeLists, &FList);
 }

@@ -58,5 +58,5 @@ public:
     TActiveFixupList& operator=(const TActiveFixupList&) = delete;
 
 private:
-    TFixupList& list_;
+    TFixupList& FList;
 };

@@ -29,10 +29,10 @@ void TStream::WriteBuffer(const void* buffer, int32_t count) {
 }
 
 int32_t TCustomMemoryStream::Read(void* buffer, int32_t count) {
-    if (count <= 0 || position_ >= size_) return 0;
-    int64_t available = std::min<int64_t>(size_ - position_, count);
-    std::memcpy(buffer, memory_ + position_, static_cast<size_t>(available));
-    position_ += available;
+    if (count <= 0 || FPosition >= FSize) return 0;
+    int64_t available = std::min<int64_t>(FSize - FPosition, count);
+    std::memcpy(buffer, FMemory + FPosition, static_cast<size_t>(available));
+    FPosition += available;
     return static_cast<int32_t>(available);
 }
 
@@ -41,33 +41,33 @@ int32_t TCustomMemoryStream::Write(const void*, int32_t) {
 }
 
 int64_t TCustomMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-    int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? position_ : size_;
+    int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? FPosition : FSize;
     // A position before the start is clamped to it; one past the end is kept,
     // and reading there gives nothing.
-    position_ = std::max<int64_t>(0, base + offset);
-    return position_;
+    FPosition = std::max<int64_t>(0, base + offset);
+    return FPosition;
 }
 
 void TCustomMemoryStream::SetPointer(const uint8_t* memory, int64_t size) {
-    memory_ = memory;
-    size_ = size;
+    FMemory = memory;
+    FSize = size;
 }
 
-TMemoryStream::TMemoryStream(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
-    SetPointer(bytes_.data(), static_cast<int64_t>(bytes_.size()));
+TMemoryStream::TMemoryStream(std::vector<uint8_t> bytes) : FBytes(std::move(bytes)) {
+    SetPointer(FBytes.data(), static_cast<int64_t>(FBytes.size()));
 }
 
 int32_t TMemoryStream::Write(const void* buffer, int32_t count) {
     if (count <= 0) return 0;
-    int64_t end = position_ + count;
-    if (end > size_) SetSize(end);
-    std::memcpy(bytes_.data() + position_, buffer, static_cast<size_t>(count));
-    position_ = end;
+    int64_t end = FPosition + count;
+    if (end > FSize) SetSize(end);
+    std::memcpy(FBytes.data() + FPosition, buffer, static_cast<size_t>(count));
+    FPosition = end;
     return count;
 }
 
 void TMemoryStream::SetSize(int64_t size) {
-    bytes_.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
-    SetPointer(bytes_.data(), static_cast<int64_t>(bytes_.size()));
-    position_ = std::min(position_, size_);
+    FBytes.resize(static_cast<size_t>(std::max<int64_t>(0, size)));
+    SetPointer(FBytes.data(), static_cast<int64_t>(FBytes.size()));
+    FPosition = std::min(FPosition, FSize);
 }

@@ -47,15 +47,15 @@ public:
     int32_t Write(const void* buffer, int32_t count) override;
     int64_t Seek(int64_t offset, TSeekOrigin origin) override;
 
-    const uint8_t* Memory() const { return memory_; }
+    const uint8_t* Memory() const { return FMemory; }
 
 protected:
     // Points the stream at size bytes; the position is not changed.
     void SetPointer(const uint8_t* memory, int64_t size);
 
-    const uint8_t* memory_ = nullptr;
-    int64_t size_ = 0;
-    int64_t position_ = 0;
+    const uint8_t* FMemory = nullptr;
+    int64_t FSize = 0;
+    int64_t FPosition = 0;
 };
 
 // A stream over a growable block of its own.
@@ -70,8 +70,8 @@ public:
     // Grows (with zero bytes) or shrinks the block; the position stays within it.
     void SetSize(int64_t size);
     // The bytes written or loaded so far.
-    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    const std::vector<uint8_t>& Bytes() const { return FBytes; }
 
 private:
-    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> FBytes;
 };

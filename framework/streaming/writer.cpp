@@ -14,7 +14,7 @@ void TWriter::WriteBytes(const void* bytes, size_t count) {
     while (count > 0) {
         int32_t step =
             static_cast<int32_t>(std::min<size_t>(count, std::numeric_limits<int32_t>::max()));
-        target_->WriteBuffer(data, step);
+        FTarget->WriteBuffer(data, step);
         data += step;
         count -= static_cast<size_t>(step);
     }

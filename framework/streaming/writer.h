@@ -17,7 +17,7 @@ class TWriter : public TObject {
 public:
     DECLARE_CLASS_INFO()
 
-    explicit TWriter(TStream& target) : target_(&target) {}
+    explicit TWriter(TStream& target) : FTarget(&target) {}
 
     // "TPF0".
     void WriteSignature();
@@ -57,5 +57,5 @@ public:
     void WriteLittleEndian(uint64_t value, int size);
 
 private:
-    TStream* target_;
+    TStream* FTarget;
 };

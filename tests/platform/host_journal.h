@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <initializer_list>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -61,6 +62,15 @@ inline std::string Field(const std::string& line, const std::string& key) {
     }
     size_t end = line.find_first_of(",}", start);
     return line.substr(start, end - start);
+}
+
+// Expects the fields of a journal line, each given as "key=value" (the value
+// as Field reads it).
+inline void ExpectFields(const std::string& line, std::initializer_list<std::string> fields) {
+    for (const std::string& field : fields) {
+        size_t equals = field.find('=');
+        EXPECT_EQ(Field(line, field.substr(0, equals)), field.substr(equals + 1)) << line;
+    }
 }
 
 // Nobody at the terminal from now on in this process.

@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+using host_tests::ExpectFields;
 using host_tests::Field;
 using host_tests::OwnJournal;
 using namespace host_test;
@@ -40,21 +41,15 @@ TEST(JournalReads, ProfileReadsNameTheFileTheEntryAndTheBytesReturned) {
 
     std::vector<std::string> reads = journal.Lines("profile_read");
     ASSERT_EQ(reads.size(), 3u);
-    EXPECT_EQ(Field(reads[0], "api"), "GetPrivateProfileStringA");
-    EXPECT_EQ(Field(reads[0], "file"), file);
-    EXPECT_EQ(Field(reads[0], "host_path"), folder.posix + "/setup.ini"); // as it is on disk
-    EXPECT_EQ(Field(reads[0], "found"), "true");
-    EXPECT_EQ(Field(reads[0], "section"), "Startup");
-    EXPECT_EQ(Field(reads[0], "key"), "AppName");
-    EXPECT_EQ(Field(reads[0], "default"), "NoName");
-    EXPECT_EQ(Field(reads[0], "result"), "SOLVENTRA 2");
-    EXPECT_EQ(Field(reads[0], "result_hex"), "534f4c56454e5452412032");
-    EXPECT_EQ(Field(reads[0], "error"), "0");
+    // The host path is the file's name as it is on disk.
+    ExpectFields(reads[0], {"api=GetPrivateProfileStringA", "file=" + file,
+                            "host_path=" + folder.posix + "/setup.ini", "found=true",
+                            "section=Startup", "key=AppName", "default=NoName",
+                            "result=SOLVENTRA 2", "result_hex=534f4c56454e5452412032", "error=0"});
     EXPECT_EQ(Field(reads[1], "key"), "AppNmae");
     EXPECT_EQ(Field(reads[1], "result"), "NoName");
-    EXPECT_EQ(Field(reads[2], "found"), "false");
-    EXPECT_EQ(Field(reads[2], "host_path"), folder.posix + "/Inst_English/SETUP.INI");
-    EXPECT_EQ(Field(reads[2], "error"), std::to_string(ERROR_PATH_NOT_FOUND));
+    ExpectFields(reads[2], {"found=false", "host_path=" + folder.posix + "/Inst_English/SETUP.INI",
+                            "error=" + std::to_string(ERROR_PATH_NOT_FOUND)});
 }
 
 TEST(JournalReads, RegistryOpensAndQueriesGiveTheResultTypeAndSize) {
@@ -79,24 +74,18 @@ TEST(JournalReads, RegistryOpensAndQueriesGiveTheResultTypeAndSize) {
 
     std::vector<std::string> opens = journal.Lines("registry_open");
     ASSERT_EQ(opens.size(), 2u);
-    EXPECT_EQ(Field(opens[0], "root"), "HKEY_LOCAL_MACHINE");
-    EXPECT_EQ(Field(opens[0], "key"), "SOFTWARE\\JournalReads\\Product");
-    EXPECT_EQ(Field(opens[0], "value"), "null");
-    EXPECT_EQ(Field(opens[0], "access"), std::to_string(KEY_ALL_ACCESS));
-    EXPECT_EQ(Field(opens[0], "result"), "0");
+    ExpectFields(opens[0], {"root=HKEY_LOCAL_MACHINE", "key=SOFTWARE\\JournalReads\\Product",
+                            "value=null", "access=" + std::to_string(KEY_ALL_ACCESS), "result=0"});
     EXPECT_EQ(Field(opens[1], "key"), "SOFTWARE\\JournalReads\\Produkt");
     EXPECT_EQ(Field(opens[1], "result"), std::to_string(ERROR_FILE_NOT_FOUND));
 
     std::vector<std::string> queries = journal.Lines("registry_query");
     ASSERT_EQ(queries.size(), 2u);
     EXPECT_EQ(Field(queries[0], "key"), "SOFTWARE\\JournalReads\\Product"); // the handle's path
-    EXPECT_EQ(Field(queries[0], "value"), "UninstallString");
-    EXPECT_EQ(Field(queries[0], "result"), "0");
-    EXPECT_EQ(Field(queries[0], "type"), std::to_string(REG_SZ));
-    EXPECT_EQ(Field(queries[0], "size"), "10");
-    EXPECT_EQ(Field(queries[1], "result"), std::to_string(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(Field(queries[1], "type"), "null");
-    EXPECT_EQ(Field(queries[1], "size"), "null");
+    ExpectFields(queries[0], {"value=UninstallString", "result=0", "type=" + std::to_string(REG_SZ),
+                              "size=10"});
+    ExpectFields(queries[1],
+                 {"result=" + std::to_string(ERROR_FILE_NOT_FOUND), "type=null", "size=null"});
 }
 
 TEST(JournalReads, FileSearchesAttributesAndLoadsSayWhatWasFound) {

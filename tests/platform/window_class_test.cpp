@@ -2,8 +2,6 @@
 // class names and class values.
 #include "window_test_support.h"
 
-#include <cstring>
-
 using namespace window_tests;
 
 namespace {
@@ -78,24 +76,7 @@ TEST_F(WindowClassTest, UnknownClassFailsCreation) {
 TEST_F(WindowClassTest, ClassNameTruncatesLikeWindows) {
     HWND window = MakeWindow(WS_POPUP);
     ASSERT_NE(window, nullptr);
-    // The name is "WindowTest": each buffer size over the same window.
-    struct Case {
-        int size;
-        int result;
-        const char* text;
-    } cases[] = {{64, 10, "WindowTest"},
-                 {11, 10, "WindowTest"},
-                 {10, 9, "WindowTes"},
-                 {3, 2, "Wi"},
-                 {1, 0, ""}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.size);
-        char buffer[80];
-        std::memset(buffer, '#', sizeof(buffer));
-        EXPECT_EQ(GetClassNameA(window, buffer, c.size), c.result);
-        EXPECT_STREQ(buffer, c.text);
-        EXPECT_EQ(buffer[c.result + 1], '#'); // nothing written past the terminating zero
-    }
+    ExpectTextCopies(window, GetClassNameA, "WindowTest", {64, 11, 10, 3, 1});
 }
 
 TEST_F(WindowClassTest, ClassValuesChangeForEveryWindowOfTheClass) {

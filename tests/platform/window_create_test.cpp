@@ -2,8 +2,6 @@
 // read back, placement, owners and parents, text and subclassing.
 #include "window_test_support.h"
 
-#include <cstring>
-
 using namespace window_tests;
 
 namespace {
@@ -208,23 +206,7 @@ TEST_F(WindowCreateTest, CloseDestroysThroughDefWindowProc) {
 TEST_F(WindowCreateTest, WindowTextTruncatesToTheBuffer) {
     HWND window = MakeWindow(WS_POPUP, nullptr, "Hello world");
     EXPECT_EQ(GetWindowTextLengthA(window), 11);
-    struct Case {
-        int size;
-        int result;
-        const char* text;
-    } cases[] = {{64, 11, "Hello world"},
-                 {12, 11, "Hello world"},
-                 {11, 10, "Hello worl"},
-                 {5, 4, "Hell"},
-                 {1, 0, ""}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.size);
-        char buffer[80];
-        std::memset(buffer, '#', sizeof(buffer));
-        EXPECT_EQ(GetWindowTextA(window, buffer, c.size), c.result);
-        EXPECT_STREQ(buffer, c.text);
-        EXPECT_EQ(buffer[c.result + 1], '#');
-    }
+    ExpectTextCopies(window, GetWindowTextA, "Hello world", {64, 12, 11, 5, 1});
     // A size of 0 writes nothing at all.
     char untouched[4] = {'#', '#', '#', 0};
     EXPECT_EQ(GetWindowTextA(window, untouched, 0), 0);

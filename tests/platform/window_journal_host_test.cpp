@@ -4,6 +4,7 @@
 #include "window_test_support.h"
 
 using namespace window_tests;
+using host_tests::ExpectFields;
 using host_tests::Field;
 
 namespace {
@@ -29,20 +30,11 @@ TEST_F(WindowJournalTest, TopLevelWindowsAppearAndDisappear) {
     ShowWindow(form, SW_SHOW);  // no change, no event
     std::vector<std::string> shown = journal.Lines("window_show");
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(Field(shown[0], "class"), "WindowTest");
-    EXPECT_EQ(Field(shown[0], "caption"), "Setup");
-    EXPECT_EQ(Field(shown[0], "caption_hex"), "5365747570");
-    EXPECT_EQ(Field(shown[0], "width"), "0");
-    EXPECT_EQ(Field(shown[0], "height"), "0");
-    EXPECT_EQ(Field(shown[0], "owner_class"), "null");
-    EXPECT_EQ(Field(shown[0], "style"), std::to_string(0x94CA0000u));
-    EXPECT_EQ(Field(shown[1], "caption"), "Visible false");
-    EXPECT_EQ(Field(shown[1], "x"), "192");
-    EXPECT_EQ(Field(shown[1], "y"), "107");
-    EXPECT_EQ(Field(shown[1], "width"), "190");
-    EXPECT_EQ(Field(shown[1], "height"), "129");
-    EXPECT_EQ(Field(shown[1], "style"), std::to_string(0x16CF0000u));
-    EXPECT_EQ(Field(shown[1], "owner_class"), "WindowTest");
+    ExpectFields(shown[0],
+                 {"class=WindowTest", "caption=Setup", "caption_hex=5365747570", "width=0",
+                  "height=0", "owner_class=null", "style=" + std::to_string(0x94CA0000u)});
+    ExpectFields(shown[1], {"caption=Visible false", "x=192", "y=107", "width=190", "height=129",
+                            "style=" + std::to_string(0x16CF0000u), "owner_class=WindowTest"});
 
     // Destroying a shown window hides it first.
     DestroyWindow(form);
@@ -57,9 +49,7 @@ TEST_F(WindowJournalTest, CreatedVisibleIsShown) {
     MakeWindow(WS_POPUP | WS_VISIBLE, nullptr, "at once", 5, 6, 7, 8);
     std::vector<std::string> shown = journal.Lines("window_show");
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(Field(shown[0], "caption"), "at once");
-    EXPECT_EQ(Field(shown[0], "x"), "5");
-    EXPECT_EQ(Field(shown[0], "height"), "8");
+    ExpectFields(shown[0], {"caption=at once", "x=5", "height=8"});
 }
 
 // Records, for each WM_ENABLE, whether the window was enabled at that moment.
@@ -82,11 +72,8 @@ TEST_F(WindowJournalTest, MessageBoxDisablesItsOwnerMeanwhile) {
 
     std::vector<std::string> boxes = journal.Lines("message_box");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(Field(boxes[0], "owner_class"), "TApplicationLike");
-    EXPECT_EQ(Field(boxes[0], "caption"), "Information");
-    EXPECT_EQ(Field(boxes[0], "text"), "Uninstall failed");
-    EXPECT_EQ(Field(boxes[0], "flags"), "64");
-    EXPECT_EQ(Field(boxes[0], "result"), "1");
+    ExpectFields(boxes[0], {"owner_class=TApplicationLike", "caption=Information",
+                            "text=Uninstall failed", "flags=64", "result=1"});
     DestroyWindow(owner);
 }
 
@@ -119,18 +106,14 @@ TEST_F(WindowJournalTest, MessageBoxTextsKeepTheProgramsBytes) {
     MessageBoxA(nullptr, "caf\xE9", nullptr, MB_OK);
     std::vector<std::string> boxes = journal.Lines("message_box");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(Field(boxes[0], "text"), "caf\xC3\xA9");
-    EXPECT_EQ(Field(boxes[0], "text_hex"), "636166e9");
-    EXPECT_EQ(Field(boxes[0], "caption"), "Error");
+    ExpectFields(boxes[0], {"text=caf\xC3\xA9", "text_hex=636166e9", "caption=Error"});
 }
 
 TEST_F(WindowJournalTest, HelpRequestsAreWritten) {
     EXPECT_TRUE(WinHelpA(nullptr, "SETUP.HLP", HELP_CONTEXT, 42));
     std::vector<std::string> help = journal.Lines("help");
     ASSERT_EQ(help.size(), 1u);
-    EXPECT_EQ(Field(help[0], "file"), "SETUP.HLP");
-    EXPECT_EQ(Field(help[0], "command"), "1");
-    EXPECT_EQ(Field(help[0], "data"), "42");
+    ExpectFields(help[0], {"file=SETUP.HLP", "command=1", "data=42"});
 }
 
 } // namespace

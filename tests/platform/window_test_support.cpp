@@ -1,6 +1,7 @@
 #include "window_test_support.h"
 
 #include <algorithm>
+#include <cstring>
 #include <sstream>
 
 namespace window_tests {
@@ -96,6 +97,19 @@ void ExpectMessages(int line, const std::vector<UINT>& got, std::initializer_lis
     for (UINT m : expected)
         expectedText += Name(m) + " ";
     EXPECT_EQ(gotText, expectedText);
+}
+
+void ExpectTextCopies(HWND window, int(WINAPI* copy)(HWND, LPSTR, int), const std::string& text,
+                      std::initializer_list<int> sizes) {
+    for (int size : sizes) {
+        SCOPED_TRACE(size);
+        const std::string expected = text.substr(0, static_cast<size_t>(size - 1));
+        char buffer[80];
+        std::memset(buffer, '#', sizeof(buffer));
+        EXPECT_EQ(copy(window, buffer, size), static_cast<int>(expected.size()));
+        EXPECT_EQ(std::string(buffer), expected);
+        EXPECT_EQ(buffer[expected.size() + 1], '#');
+    }
 }
 
 RECT WindowRectOf(HWND window) {

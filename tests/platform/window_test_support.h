@@ -53,6 +53,13 @@ void ExpectMessages(int line, const std::vector<UINT>& got, std::initializer_lis
 #define EXPECT_RECT(rect, l, t, r, b) ::window_tests::ExpectRect(__LINE__, rect, l, t, r, b)
 #define EXPECT_MESSAGES(got, ...) ::window_tests::ExpectMessages(__LINE__, got, {__VA_ARGS__})
 
+// Checks a function that copies a window's text out (GetWindowTextA,
+// GetClassNameA) with each buffer size, over a buffer full of '#': as much of
+// text as fits before the terminating zero, its length returned, and nothing
+// written past the zero.
+void ExpectTextCopies(HWND window, int(WINAPI* copy)(HWND, LPSTR, int), const std::string& text,
+                      std::initializer_list<int> sizes);
+
 RECT WindowRectOf(HWND window);
 RECT ClientRectOf(HWND window);
 

@@ -90,17 +90,9 @@ private:
         NameField(component, "class", className);
         NameField(component, "name", name);
         components_.push_back(Utf16ToUtf8(ShiftJisToUtf16(name.empty() ? className : name)));
-        Json properties = Json::MakeArray();
-        while (!AtEnd())
-            properties.Append(Property());
-        reader_.CloseList();
-        component.Set("properties", std::move(properties));
+        component.Set("properties", ListUpToEnd([this] { return Property(); }));
         property_.clear();
-        Json children = Json::MakeArray();
-        while (!AtEnd())
-            children.Append(Child());
-        reader_.CloseList();
-        component.Set("children", std::move(children));
+        component.Set("children", ListUpToEnd([this] { return Child(); }));
         components_.pop_back();
         return component;
     }
@@ -109,6 +101,15 @@ private:
     bool AtEnd() {
         offset_ = reader_.StreamOffset();
         return reader_.AtListEnd();
+    }
+
+    // The items of a component's list, each read by item, and the list's end.
+    template <class Item> Json ListUpToEnd(Item item) {
+        Json list = Json::MakeArray();
+        while (!AtEnd())
+            list.Append(item());
+        reader_.CloseList();
+        return list;
     }
 
     // Counts one level of nesting; too deep a description is malformed.

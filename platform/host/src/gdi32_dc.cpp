@@ -76,10 +76,6 @@ HDC WINAPI GetDC(HWND window) {
     return ContextOfWindow(window);
 }
 
-HDC WINAPI GetWindowDC(HWND window) {
-    return ContextOfWindow(window);
-}
-
 int WINAPI ReleaseDC(HWND, HDC dc) {
     return FreeContext(dc, false) ? 1 : 0;
 }
@@ -110,13 +106,6 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
     HGDIOBJ old = *slot;
     *slot = object;
     return old;
-}
-
-HGDIOBJ WINAPI GetCurrentObject(HDC dc, UINT type) {
-    std::shared_ptr<DeviceContext> context = FindDeviceContext(dc);
-    if (!context) return nullptr;
-    HGDIOBJ* slot = SlotFor(*context, type);
-    return slot ? *slot : nullptr;
 }
 
 int WINAPI GetDeviceCaps(HDC dc, int index) {

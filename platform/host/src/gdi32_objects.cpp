@@ -149,15 +149,4 @@ int WINAPI GetObjectA(HGDIOBJ handle, int size, LPVOID buffer) {
     return static_cast<int>(count);
 }
 
-DWORD WINAPI GetObjectType(HGDIOBJ handle) {
-    if (std::shared_ptr<DeviceContext> dc = FindDeviceContext(static_cast<HDC>(handle)))
-        return dc->memory ? OBJ_MEMDC : OBJ_DC;
-    std::shared_ptr<GdiObject> object = FindGdiObject(handle);
-    if (!object) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    return object->type;
-}
-
 } // extern "C"

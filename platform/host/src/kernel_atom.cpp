@@ -65,16 +65,6 @@ ATOM WINAPI GlobalAddAtomA(LPCSTR name) {
     return atom;
 }
 
-ATOM WINAPI GlobalFindAtomA(LPCSTR name) {
-    if (!name) return 0;
-    if (IS_INTRESOURCE(name)) return static_cast<ATOM>(reinterpret_cast<uintptr_t>(name));
-    AtomTable& table = Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    ATOM atom = Find(table, name);
-    if (!atom) SetLastError(ERROR_FILE_NOT_FOUND);
-    return atom;
-}
-
 ATOM WINAPI GlobalDeleteAtom(ATOM atom) {
     if (atom < 0xC000) return 0;
     AtomTable& table = Table();
@@ -86,21 +76,6 @@ ATOM WINAPI GlobalDeleteAtom(ATOM atom) {
     }
     if (--it->second.references == 0) table.atoms.erase(it);
     return 0;
-}
-
-UINT WINAPI GlobalGetAtomNameA(ATOM atom, LPSTR buffer, int size) {
-    if (size <= 0) return 0;
-    AtomTable& table = Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    auto it = table.atoms.find(atom);
-    if (it == table.atoms.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    size_t length = std::min(it->second.name.size(), static_cast<size_t>(size - 1));
-    std::memcpy(buffer, it->second.name.data(), length);
-    buffer[length] = 0;
-    return static_cast<UINT>(length);
 }
 
 } // extern "C"

@@ -26,6 +26,18 @@ bool StatExisting(const HostPath& path, struct stat& info) {
     return true;
 }
 
+// Runs a POSIX call (rmdir, chdir) on the existing directory a Windows name
+// names; fails with Windows' error when the name is missing or names a file.
+BOOL OnExistingDirectory(LPCSTR name, int (*call)(const char*)) {
+    auto path = ResolveFileName(name);
+    if (!path) return FALSE;
+    struct stat info;
+    if (!StatExisting(*path, info)) return FALSE;
+    if (!S_ISDIR(info.st_mode)) return Fail(ERROR_DIRECTORY, FALSE);
+    if (call(path->posix.c_str()) != 0) return Fail(ErrorFromErrno(errno, path->posix), FALSE);
+    return TRUE;
+}
+
 // The byte after the last backslash of a full path (DBCS-aware), or null when
 // the path ends in one.
 LPSTR NameWithin(LPSTR full, size_t length) {
@@ -64,13 +76,7 @@ BOOL WINAPI CreateDirectoryA(LPCSTR name, LPSECURITY_ATTRIBUTES) {
 }
 
 BOOL WINAPI RemoveDirectoryA(LPCSTR name) {
-    auto path = ResolveFileName(name);
-    if (!path) return FALSE;
-    struct stat info;
-    if (!StatExisting(*path, info)) return FALSE;
-    if (!S_ISDIR(info.st_mode)) return Fail(ERROR_DIRECTORY, FALSE);
-    if (rmdir(path->posix.c_str()) != 0) return Fail(ErrorFromErrno(errno, path->posix), FALSE);
-    return TRUE;
+    return OnExistingDirectory(name, rmdir);
 }
 
 DWORD WINAPI GetFileAttributesA(LPCSTR name) {
@@ -102,13 +108,7 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
 }
 
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR name) {
-    auto path = ResolveFileName(name);
-    if (!path) return FALSE;
-    struct stat info;
-    if (!StatExisting(*path, info)) return FALSE;
-    if (!S_ISDIR(info.st_mode)) return Fail(ERROR_DIRECTORY, FALSE);
-    if (chdir(path->posix.c_str()) != 0) return Fail(ErrorFromErrno(errno, path->posix), FALSE);
-    return TRUE;
+    return OnExistingDirectory(name, chdir);
 }
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size) {

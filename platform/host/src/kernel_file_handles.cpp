@@ -107,6 +107,30 @@ std::shared_ptr<FileObject> FileForTransfer(HANDLE handle, bool write, const voi
     return file;
 }
 
+// ReadFile's and WriteFile's transfer: count bytes between the file and
+// buffer, again after an interruption. A read ends early at the end of the
+// file; a write that takes nothing means the disk is full. done counts the
+// bytes moved (none for a failed read).
+BOOL TransferBytes(HANDLE handle, bool writing, char* buffer, DWORD count, LPDWORD done) {
+    auto file = FileForTransfer(handle, writing, buffer, count, done);
+    if (!file) return FALSE;
+    DWORD total = 0;
+    while (total < count) {
+        ssize_t n = writing ? write(file->Fd(), buffer + total, count - total)
+                            : read(file->Fd(), buffer + total, count - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n > 0) {
+            total += static_cast<DWORD>(n);
+            continue;
+        }
+        if (n == 0 && !writing) break;
+        if (writing && done) *done = total;
+        return Fail(n < 0 ? ErrorFromErrno(errno, "") : ERROR_DISK_FULL, FALSE);
+    }
+    if (done) *done = total;
+    return TRUE;
+}
+
 } // namespace
 
 namespace hostwin {
@@ -168,35 +192,12 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATT
 }
 
 BOOL WINAPI ReadFile(HANDLE handle, LPVOID buffer, DWORD count, LPDWORD done, LPOVERLAPPED) {
-    auto file = FileForTransfer(handle, false, buffer, count, done);
-    if (!file) return FALSE;
-    DWORD total = 0;
-    while (total < count) {
-        ssize_t n = read(file->Fd(), static_cast<char*>(buffer) + total, count - total);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return Fail(ErrorFromErrno(errno, ""), FALSE);
-        if (n == 0) break; // end of file: success with fewer bytes
-        total += static_cast<DWORD>(n);
-    }
-    if (done) *done = total;
-    return TRUE;
+    return TransferBytes(handle, false, static_cast<char*>(buffer), count, done);
 }
 
 BOOL WINAPI WriteFile(HANDLE handle, LPCVOID buffer, DWORD count, LPDWORD done, LPOVERLAPPED) {
-    auto file = FileForTransfer(handle, true, buffer, count, done);
-    if (!file) return FALSE;
-    DWORD total = 0;
-    while (total < count) {
-        ssize_t n = write(file->Fd(), static_cast<const char*>(buffer) + total, count - total);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (done) *done = total;
-            return Fail(n < 0 ? ErrorFromErrno(errno, "") : ERROR_DISK_FULL, FALSE);
-        }
-        total += static_cast<DWORD>(n);
-    }
-    if (done) *done = total;
-    return TRUE;
+    // The buffer is only read from.
+    return TransferBytes(handle, true, static_cast<char*>(const_cast<LPVOID>(buffer)), count, done);
 }
 
 DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {

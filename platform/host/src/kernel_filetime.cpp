@@ -128,10 +128,6 @@ BOOL WINAPI DosDateTimeToFileTime(WORD dosDate, WORD dosTime, LPFILETIME time) {
     return SystemTimeToFileTime(&s, time);
 }
 
-void WINAPI GetSystemTimeAsFileTime(LPFILETIME time) {
-    if (time) *time = TicksToFileTime(NowTicks());
-}
-
 void WINAPI GetLocalTime(LPSYSTEMTIME time) {
     FILETIME local = TicksToFileTime(
         static_cast<ULONGLONG>(static_cast<LONGLONG>(NowTicks()) + CurrentLocalOffsetTicks()));

@@ -122,14 +122,6 @@ LCID WINAPI GetUserDefaultLCID() {
     return TheMachine().userLcid;
 }
 
-LCID WINAPI GetSystemDefaultLCID() {
-    return TheMachine().userLcid;
-}
-
-LANGID WINAPI GetUserDefaultLangID() {
-    return static_cast<LANGID>(TheMachine().userLcid & 0xFFFF);
-}
-
 LCID WINAPI GetThreadLocale() {
     return threadLocale ? threadLocale : TheMachine().userLcid;
 }
@@ -170,10 +162,6 @@ UINT WINAPI GetACP() {
     return TheMachine().ansiCodePage;
 }
 
-UINT WINAPI GetOEMCP() {
-    return TheMachine().oemCodePage;
-}
-
 BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
     if (!info || !IsSupportedCodePage(codePage)) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -190,14 +178,6 @@ BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info) {
         info->LeadByte[3] = 0xFC;
     }
     return TRUE;
-}
-
-BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE byte) {
-    return IsLeadByte(codePage, byte);
-}
-
-BOOL WINAPI IsDBCSLeadByte(BYTE byte) {
-    return IsLeadByte(CP_ACP, byte);
 }
 
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR wide,

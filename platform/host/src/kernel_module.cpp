@@ -196,12 +196,6 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR name) {
     return nullptr;
 }
 
-HMODULE WINAPI LoadLibraryA(LPCSTR name) {
-    if (HMODULE library = SystemLibraryHandle(name)) return library;
-    SetLastError(ERROR_MOD_NOT_FOUND);
-    return nullptr;
-}
-
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name) {
     auto file = ModuleFileName(module);
     if (file && name && !IS_INTRESOURCE(name)) {
@@ -298,10 +292,6 @@ int WINAPI MulDiv(int number, int numerator, int denominator) {
     int64_t result = product >= 0 ? (product + d / 2) / d : (product - d / 2) / d;
     if (result > 2147483647 || result < -2147483647) return -1;
     return static_cast<int>(result);
-}
-
-int WINAPI lstrlenA(LPCSTR text) {
-    return text ? static_cast<int>(std::strlen(text)) : 0;
 }
 
 } // extern "C"

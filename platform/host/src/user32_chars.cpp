@@ -57,37 +57,8 @@ extern "C" {
 LPSTR WINAPI CharLowerA(LPSTR text) {
     return MapString<UnicodeToLower>(text);
 }
-LPSTR WINAPI CharUpperA(LPSTR text) {
-    return MapString<UnicodeToUpper>(text);
-}
-DWORD WINAPI CharLowerBuffA(LPSTR text, DWORD length) {
-    return MapBuffer<UnicodeToLower>(text, length);
-}
-DWORD WINAPI CharUpperBuffA(LPSTR text, DWORD length) {
-    return MapBuffer<UnicodeToUpper>(text, length);
-}
-
-LPSTR WINAPI CharNextA(LPCSTR text) {
-    if (!*text) return const_cast<LPSTR>(text);
-    if (IsDBCSLeadByte(static_cast<BYTE>(*text)) && text[1]) return const_cast<LPSTR>(text + 2);
-    return const_cast<LPSTR>(text + 1);
-}
-
-LPSTR WINAPI CharPrevA(LPCSTR start, LPCSTR current) {
-    while (*start && start < current) {
-        LPCSTR next = CharNextA(start);
-        if (next >= current) break;
-        start = next;
-    }
-    return const_cast<LPSTR>(start);
-}
-
 BOOL WINAPI OemToCharA(LPCSTR source, LPSTR destination) {
     return ConvertCodePage(CP_OEMCP, CP_ACP, source, destination);
-}
-
-BOOL WINAPI CharToOemA(LPCSTR source, LPSTR destination) {
-    return ConvertCodePage(CP_ACP, CP_OEMCP, source, destination);
 }
 
 } // extern "C"

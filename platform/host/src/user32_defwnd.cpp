@@ -40,7 +40,7 @@ LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer) {
     size_t count = 0;
     while (count < text.size()) {
         size_t step =
-            IsDBCSLeadByte(static_cast<BYTE>(text[count])) && count + 1 < text.size() ? 2 : 1;
+            IsLeadByte(CP_ACP, static_cast<BYTE>(text[count])) && count + 1 < text.size() ? 2 : 1;
         if (count + step > size - 1) break;
         count += step;
     }

@@ -159,10 +159,6 @@ LRESULT WINAPI DefMDIChildProcA(HWND window, UINT message, WPARAM wParam, LPARAM
     return result;
 }
 
-LRESULT WINAPI DefFrameProcA(HWND window, HWND, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 BOOL WINAPI TranslateMDISysAccel(HWND, LPMSG) {
     // The MDI accelerators are keystrokes; no key is ever pressed on the host
     // unless the program posts one, and none of those is a system key.

@@ -212,9 +212,6 @@ LRESULT SendFromThisThread(const WindowPtr& target, UINT message, WPARAM wParam,
     return SendToOtherThread(target, message, wParam, lParam);
 }
 
-thread_local DWORD lastMessageTime = 0;
-thread_local DWORD lastMessagePos = 0;
-
 MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG msg{};
     msg.hwnd = window;
@@ -456,8 +453,6 @@ BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT
     MSG taken;
     if (!TakeMessage(taken, filter, (remove & PM_REMOVE) != 0)) return FALSE;
     *message = taken;
-    lastMessageTime = taken.time;
-    lastMessagePos = static_cast<DWORD>(MAKELONG(taken.pt.x, taken.pt.y));
     return TRUE;
 }
 
@@ -562,14 +557,6 @@ LRESULT WINAPI CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPA
                                LPARAM lParam) {
     if (!procedure) return 0;
     return procedure(window, message, wParam, lParam);
-}
-
-DWORD WINAPI GetMessagePos() {
-    return lastMessagePos;
-}
-
-LONG WINAPI GetMessageTime() {
-    return static_cast<LONG>(lastMessageTime);
 }
 
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback) {

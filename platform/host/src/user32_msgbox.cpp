@@ -145,10 +145,6 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     return result;
 }
 
-BOOL WINAPI MessageBeep(UINT) {
-    return TRUE;
-}
-
 BOOL WINAPI WinHelpA(HWND, LPCSTR helpFile, UINT command, ULONG_PTR data) {
     JournalEntry("help")
         .TextOrNull("file", helpFile)

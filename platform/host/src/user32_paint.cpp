@@ -1,6 +1,6 @@
 // user32: the update region of a window and the painting calls. The host
 // keeps the bounding rectangle of what needs painting; WM_PAINT is generated
-// for a shown window that has one until BeginPaint or ValidateRect clears it.
+// for a shown window that has one until BeginPaint clears it.
 #include "hostwin/windows.h"
 
 #include "window_manager.h"
@@ -29,12 +29,6 @@ RECT Union(const RECT& a, const RECT& b) {
 RECT ClientRectOf(const Window& window) {
     RECT client = ClientArea(window);
     return RECT{0, 0, client.right - client.left, client.bottom - client.top};
-}
-
-void PaintNow(const WindowPtr& window) {
-    if (window->hasUpdate && IsShown(*window)) Send(window, WM_PAINT);
-    for (const WindowPtr& child : ChildrenOf(*window))
-        if (!window->destroyed) PaintNow(child);
 }
 
 } // namespace
@@ -68,32 +62,6 @@ BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase) {
     WindowPtr target = RequireWindow(window);
     if (!target) return FALSE;
     InvalidateWindow(*target, rect, erase != FALSE);
-    return TRUE;
-}
-
-BOOL WINAPI ValidateRect(HWND window, const RECT* rect) {
-    WindowPtr target = RequireWindow(window);
-    if (!target) return FALSE;
-    // Only the whole bounding rectangle can be taken away.
-    if (!rect || (rect->left <= target->update.left && rect->top <= target->update.top &&
-                  rect->right >= target->update.right && rect->bottom >= target->update.bottom)) {
-        target->hasUpdate = false;
-        target->eraseUpdate = false;
-    }
-    return TRUE;
-}
-
-BOOL WINAPI GetUpdateRect(HWND window, LPRECT rect, BOOL) {
-    WindowPtr target = RequireWindow(window);
-    if (!target) return FALSE;
-    if (rect) *rect = target->hasUpdate ? target->update : RECT{0, 0, 0, 0};
-    return target->hasUpdate ? TRUE : FALSE;
-}
-
-BOOL WINAPI UpdateWindow(HWND window) {
-    WindowPtr target = RequireWindow(window);
-    if (!target) return FALSE;
-    PaintNow(target);
     return TRUE;
 }
 

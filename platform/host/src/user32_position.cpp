@@ -345,10 +345,6 @@ BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL re
                         SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
 
-BOOL WINAPI BringWindowToTop(HWND window) {
-    return SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-}
-
 BOOL WINAPI ShowWindow(HWND window, int command) {
     WindowPtr target = RequireWindow(window);
     if (!target || IsDesktop(*target)) return FALSE;

@@ -57,11 +57,9 @@
 #define BS_HOLLOW BS_NULL
 #define OBJ_PEN 1
 #define OBJ_BRUSH 2
-#define OBJ_DC 3
 #define OBJ_PAL 5
 #define OBJ_FONT 6
 #define OBJ_BITMAP 7
-#define OBJ_MEMDC 10
 
 #define RGB(r, g, b)                                                                               \
     ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
@@ -128,6 +126,4 @@ COLORREF WINAPI SetBkColor(HDC dc, COLORREF color);
 HBRUSH WINAPI CreateSolidBrush(COLORREF color);
 HDC WINAPI CreateCompatibleDC(HDC dc);
 BOOL WINAPI DeleteDC(HDC dc);
-DWORD WINAPI GetObjectType(HGDIOBJ object);
-HGDIOBJ WINAPI GetCurrentObject(HDC dc, UINT type);
 }

@@ -76,6 +76,5 @@ BOOL WINAPI FileTimeToDosDateTime(const FILETIME* time, LPWORD dosDate, LPWORD d
 BOOL WINAPI DosDateTimeToFileTime(WORD dosDate, WORD dosTime, LPFILETIME time);
 BOOL WINAPI FileTimeToSystemTime(const FILETIME* time, LPSYSTEMTIME system);
 BOOL WINAPI SystemTimeToFileTime(const SYSTEMTIME* system, LPFILETIME time);
-void WINAPI GetSystemTimeAsFileTime(LPFILETIME time);
 void WINAPI GetLocalTime(LPSYSTEMTIME time);
 }

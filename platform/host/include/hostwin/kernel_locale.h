@@ -56,16 +56,11 @@ typedef struct _cpinfo {
 
 extern "C" {
 LCID WINAPI GetUserDefaultLCID();
-LCID WINAPI GetSystemDefaultLCID();
-LANGID WINAPI GetUserDefaultLangID();
 LCID WINAPI GetThreadLocale();
 BOOL WINAPI SetThreadLocale(LCID locale);
 int WINAPI GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size);
 UINT WINAPI GetACP();
-UINT WINAPI GetOEMCP();
 BOOL WINAPI GetCPInfo(UINT codePage, LPCPINFO info);
-BOOL WINAPI IsDBCSLeadByte(BYTE byte);
-BOOL WINAPI IsDBCSLeadByteEx(UINT codePage, BYTE byte);
 int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR wide,
                                int wideLength);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wide, int wideLength, LPSTR text,

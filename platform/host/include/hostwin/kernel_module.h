@@ -31,7 +31,6 @@ extern "C" {
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
 DWORD WINAPI GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 HMODULE WINAPI GetModuleHandleA(LPCSTR name);
-HMODULE WINAPI LoadLibraryA(LPCSTR name);
 HMODULE WINAPI LoadLibraryExA(LPCSTR name, HANDLE reserved, DWORD flags);
 BOOL WINAPI FreeLibrary(HMODULE module);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR name);
@@ -43,11 +42,8 @@ DWORD WINAPI GetCurrentThreadId();
 HANDLE WINAPI GetCurrentProcess();
 [[noreturn]] void WINAPI ExitProcess(UINT status);
 ATOM WINAPI GlobalAddAtomA(LPCSTR name);
-ATOM WINAPI GlobalFindAtomA(LPCSTR name);
 ATOM WINAPI GlobalDeleteAtom(ATOM atom);
-UINT WINAPI GlobalGetAtomNameA(ATOM atom, LPSTR buffer, int size);
 DWORD WINAPI GetTickCount();
 void WINAPI Sleep(DWORD milliseconds);
 int WINAPI MulDiv(int number, int numerator, int denominator);
-int WINAPI lstrlenA(LPCSTR text);
 }

@@ -666,7 +666,6 @@ HWND WINAPI ChildWindowFromPointEx(HWND parent, POINT point, UINT flags);
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName);
 BOOL WINAPI ShowOwnedPopups(HWND owner, BOOL show);
 HWND WINAPI GetLastActivePopup(HWND owner);
-BOOL WINAPI BringWindowToTop(HWND window);
 
 // Focus, activation, capture.
 HWND WINAPI GetFocus();
@@ -681,13 +680,9 @@ BOOL WINAPI ReleaseCapture();
 
 // Painting.
 BOOL WINAPI InvalidateRect(HWND window, const RECT* rect, BOOL erase);
-BOOL WINAPI UpdateWindow(HWND window);
-BOOL WINAPI ValidateRect(HWND window, const RECT* rect);
-BOOL WINAPI GetUpdateRect(HWND window, LPRECT rect, BOOL erase);
 HDC WINAPI BeginPaint(HWND window, LPPAINTSTRUCT paint);
 BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint);
 HDC WINAPI GetDC(HWND window);
-HDC WINAPI GetWindowDC(HWND window);
 int WINAPI ReleaseDC(HWND window, HDC dc);
 DWORD WINAPI GetSysColor(int index);
 HBRUSH WINAPI GetSysColorBrush(int index);
@@ -715,9 +710,6 @@ LRESULT WINAPI CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPA
 BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG message);
 BOOL WINAPI TranslateMDISysAccel(HWND client, LPMSG message);
 LRESULT WINAPI DefMDIChildProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI DefFrameProcA(HWND window, HWND client, UINT message, WPARAM wParam, LPARAM lParam);
-DWORD WINAPI GetMessagePos();
-LONG WINAPI GetMessageTime();
 UINT_PTR WINAPI SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC callback);
 BOOL WINAPI KillTimer(HWND window, UINT_PTR id);
 SHORT WINAPI GetKeyState(int key);
@@ -733,7 +725,6 @@ BOOL WINAPI DestroyMenu(HMENU menu);
 
 // Message boxes and help.
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
-BOOL WINAPI MessageBeep(UINT type);
 BOOL WINAPI WinHelpA(HWND window, LPCSTR helpFile, UINT command, ULONG_PTR data);
 
 // Icons, cursors, strings from resources.
@@ -755,11 +746,5 @@ BOOL WINAPI EnumDisplayMonitors(HDC dc, LPCRECT clip, MONITORENUMPROC callback, 
 
 // ANSI character functions.
 LPSTR WINAPI CharLowerA(LPSTR text);
-LPSTR WINAPI CharUpperA(LPSTR text);
-DWORD WINAPI CharLowerBuffA(LPSTR text, DWORD length);
-DWORD WINAPI CharUpperBuffA(LPSTR text, DWORD length);
-LPSTR WINAPI CharNextA(LPCSTR text);
-LPSTR WINAPI CharPrevA(LPCSTR start, LPCSTR current);
 BOOL WINAPI OemToCharA(LPCSTR source, LPSTR destination);
-BOOL WINAPI CharToOemA(LPCSTR source, LPSTR destination);
 }
