@@ -289,21 +289,6 @@ char32_t UnicodeToLower(char32_t c) {
     return c;
 }
 
-char32_t UnicodeToUpper(char32_t c) {
-    if (c < 0x80) return static_cast<char32_t>(AsciiUpper(static_cast<char>(c)));
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
-    if (c == 0xFF) return 0x178;
-    if (c >= 0x100 && c <= 0x137) return c & ~char32_t(1);
-    if (c >= 0x139 && c <= 0x148) return (c & 1) ? c : c - 1;
-    if (c >= 0x14A && c <= 0x177) return c & ~char32_t(1);
-    if (c >= 0x179 && c <= 0x17E) return (c & 1) ? c : c - 1;
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 32;
-    if (c >= 0x450 && c <= 0x45F) return c - 80;
-    if (c >= 0x430 && c <= 0x44F) return c - 32;
-    if (c >= 0xFF41 && c <= 0xFF5A) return c - 32;
-    return c;
-}
-
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });

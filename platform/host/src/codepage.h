@@ -40,10 +40,9 @@ std::string Utf8ToAnsi(std::string_view utf8);
 std::u16string AnsiToUtf16(std::string_view ansi);
 std::string Utf16ToAnsi(std::u16string_view wide);
 
-// Simple Unicode case mapping (ASCII, Latin-1, Latin Extended-A, Greek,
+// Simple Unicode lower-case mapping (ASCII, Latin-1, Latin Extended-A, Greek,
 // Cyrillic and the fullwidth forms).
 char32_t UnicodeToLower(char32_t c);
-char32_t UnicodeToUpper(char32_t c);
 
 // True when every byte is below 0x80: the same text in every ANSI code page.
 bool IsAscii(std::string_view text);
