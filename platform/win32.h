@@ -16,5 +16,5 @@
 #endif
 #include <windows.h>
 #else
-#include "platform/host/include/hostwin/windows.h"
+#include "hostwin/windows.h"
 #endif
