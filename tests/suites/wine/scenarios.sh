@@ -90,13 +90,18 @@ field() { sed -nE "s/.* $2=([^ ]*).*/\\1/p" <<<"$1"; }
 # Screenshot of the visible window with this title (the largest, should there
 # be several), checked for a plausible size.
 screenshot() { # screenshot NAME TITLE MIN_W MIN_H MAX_W MAX_H
-  local name=$1 title=$2 best="" best_area=0
-  sleep 0.5 # let Wine paint it
-  for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    # shellcheck disable=SC2153 # WIDTH and HEIGHT come from xdotool's output
-    if ((WIDTH * HEIGHT > best_area)); then best=$id best_area=$((WIDTH * HEIGHT)); fi
+  local name=$1 title=$2 best="" best_area=0 tries=50
+  # Wine maps the window's X window some time after the watcher saw it shown,
+  # later still on a busy machine: look for it for up to 10 s.
+  while [[ -z $best ]] && ((tries-- > 0)); do
+    sleep 0.2
+    for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
+      eval "$(xdotool getwindowgeometry --shell "$id")"
+      # shellcheck disable=SC2153 # WIDTH and HEIGHT come from xdotool's output
+      if ((WIDTH * HEIGHT > best_area)); then best=$id best_area=$((WIDTH * HEIGHT)); fi
+    done
   done
+  sleep 0.5 # let Wine paint it
   if [[ -z $best ]]; then
     fail "no visible X window titled '$title' for the screenshot $name"
     return
