@@ -44,7 +44,7 @@ from medium_files import find_entry  # noqa: E402
 from place import Place, PlaceError  # noqa: E402
 from road import CannotRehearse, Road  # noqa: E402
 from views import target_of  # noqa: E402
-from wine_road import WineRoad, wine_locales_of  # noqa: E402
+from wine_road import WineRoad, loader_refusal, wine_locales_of  # noqa: E402
 
 
 def prepare_wine(args, roads):
@@ -59,6 +59,9 @@ def prepare_wine(args, roads):
         args.wine_programs[bits] = wine_dir
     needed = {args.target.windows, args.target.view or 32, args.target.bits}
     for bits in sorted(needed):
+        refusal = loader_refusal(bits)
+        if refusal:
+            raise CannotRehearse(refusal)
         for name in ("window_watch.exe", "window_watch_hook.dll", "stand_in_setup.exe",
                      "stand_in_uninstaller.exe"):
             if not os.path.isfile(os.path.join(args.wine_programs[bits], name)):

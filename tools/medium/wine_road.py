@@ -24,6 +24,21 @@ from road import SETUP_WAIT_SECONDS, CannotRehearse, Road, is_below, windows_pat
 
 WINE = {32: "/usr/lib/wine/wine", 64: "/usr/lib/wine/wine64"}
 WINESERVER = "/usr/lib/wine/wineserver"
+
+
+def loader_refusal(bits):
+    """Why this machine cannot run the Wine loader of that bitness, or None
+    when it can. A kernel without 32-bit emulation (booted with
+    ia32_emulation=off, or a virtual machine that offers no 32-bit mode)
+    refuses the 32-bit loader with ENOEXEC however Wine is installed."""
+    try:
+        subprocess.run([WINE[bits], "--version"], capture_output=True, check=False, timeout=60)
+    except FileNotFoundError:
+        return f"{WINE[bits]}: missing (./dev install)"
+    except OSError as error:
+        return (f"{WINE[bits]}: this machine cannot run it ({error.strerror}): its kernel runs no "
+                f"{bits}-bit programs, so no {bits}-bit Windows program runs under Wine here")
+    return None
 KEY_READ = 0x20019
 ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_EXE_FORMAT = 2, 3, 5, 193
 # Wine takes the system's locale and ANSI code page from LC_CTYPE and the
