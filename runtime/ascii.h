@@ -11,11 +11,6 @@ constexpr char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 
-// The byte with a small ASCII letter made capital.
-constexpr char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
-}
-
 // Equality with ASCII letters compared without regard to case.
 constexpr bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;

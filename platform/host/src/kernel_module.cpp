@@ -44,13 +44,11 @@ struct SystemLibrary {
 SystemLibrary systemLibraries[] = {{"kernel32.dll", 0}, {"user32.dll", 0}, {"gdi32.dll", 0},
                                    {"advapi32.dll", 0}, {"imm32.dll", 0},  {"comctl32.dll", 0}};
 
-bool SameLibraryName(const char* wanted, const char* known) {
-    size_t length = std::strlen(wanted);
-    size_t knownBase = std::strlen(known) - 4; // without ".dll"
-    if (length != knownBase && length != knownBase + 4) return false;
-    for (size_t i = 0; i < length; ++i)
-        if (AsciiLower(wanted[i]) != known[i]) return false;
-    return true;
+// Whether a caller's name is the system library's, as Windows compares module
+// names: in any case, with or without its ".dll".
+bool SameLibraryName(const char* wanted, std::string_view known) {
+    const std::string_view base = known.substr(0, known.size() - 4); // without ".dll"
+    return EqualIgnoringAsciiCase(wanted, known) || EqualIgnoringAsciiCase(wanted, base);
 }
 
 struct Export {

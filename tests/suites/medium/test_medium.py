@@ -639,7 +639,8 @@ from wine_road import loader_refusal  # noqa: E402
 
 WINE_REFUSAL = loader_refusal(32) if WINE_READY else None
 if WINE_REFUSAL:
-    print(f"medium: rehearsals under Wine that need a 32-bit program are not run: {WINE_REFUSAL}", file=sys.stderr)
+    print(f"medium: rehearsals under Wine that need a 32-bit program are not run: {WINE_REFUSAL}",
+          file=sys.stderr)
 
 
 def launcher_medium(launcher, **options):
